@@ -1,0 +1,70 @@
+/*
+ * CFAllocation.cpp
+ *
+ * The one allocator of the platform layer, with fault injection: tests make
+ * the nth allocation from now on fail (and optionally every later one) to
+ * show that each call fails cleanly, the platform's way, when memory runs out.
+ */
+#include <StandIn/CFStandIn.h>
+
+#include <cstdlib>
+
+namespace {
+
+long gRequests = 0;    // allocation requests made, successful or not
+long gFailed = 0;      // requests refused by injection
+long gOutstanding = 0; // blocks handed out and not yet returned
+long gCountdown = 0;   // requests until the injected failure; 0: none armed
+bool gPersistent = false;
+bool gFailing = false; // a persistent failure has started
+
+bool injectFailure() {
+    if (gFailing)
+        return true;
+    if (gCountdown <= 0)
+        return false;
+    if (--gCountdown > 0)
+        return false;
+    if (gPersistent)
+        gFailing = true;
+    return true;
+}
+
+} // namespace
+
+extern "C" void *CFStandInAllocate(size_t size) {
+    ++gRequests;
+    if (injectFailure()) {
+        ++gFailed;
+        return nullptr;
+    }
+    void *ptr = std::malloc(size == 0 ? 1 : size);
+    if (ptr != nullptr)
+        ++gOutstanding;
+    return ptr;
+}
+
+extern "C" void CFStandInDeallocate(void *ptr) {
+    if (ptr == nullptr)
+        return;
+    --gOutstanding;
+    std::free(ptr);
+}
+
+extern "C" void CFStandInSetAllocationFailure(long nth, Boolean persistent) {
+    gCountdown = nth > 0 ? nth : 0;
+    gPersistent = persistent != 0;
+    gFailing = false;
+}
+
+extern "C" long CFStandInGetAllocationCount(void) {
+    return gRequests;
+}
+
+extern "C" long CFStandInGetFailedAllocationCount(void) {
+    return gFailed;
+}
+
+extern "C" long CFStandInGetOutstandingAllocationCount(void) {
+    return gOutstanding;
+}
