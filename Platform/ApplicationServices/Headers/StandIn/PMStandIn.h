@@ -1,0 +1,45 @@
+/*
+ * PMStandIn.h
+ *
+ * Extensions of the printing framework for the print-dialog host and for
+ * tests; not part of the framework's API. They give the printer-info ticket
+ * the printer's PPD file, list a ticket's items in the order they were first
+ * written, and count live sessions and tickets.
+ *
+ * The host keeps its tickets in the session under "PMPrinterInfoTicket" and
+ * "PMPrintSettingsTicket" as CFNumbers of type kCFNumberSInt64Type holding
+ * (SInt64)(intptr_t)ticketRef; PMStandInSessionSetTicket does exactly that.
+ */
+#ifndef __PMSTANDIN__
+#define __PMSTANDIN__
+
+#include <ApplicationServices/ApplicationServices.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The printer's PPD file, read by ppdOpenCompiledPPDFromTicket. NULL clears it. */
+OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath);
+/* The PPD path set on the ticket (borrowed), or NULL. */
+const char *PMStandInTicketGetPPDPath(PMTicketRef printerInfo);
+
+/* Items at the top level, in the order they were first written (rewriting an
+ * item keeps its position). -1 for an invalid ticket. */
+CFIndex PMStandInTicketGetItemCount(PMTicketRef ticket);
+/* The item at index (0-based); every out-parameter may be NULL. The key,
+ * value and client are borrowed. kPMInvalidIndex when index is out of range. */
+OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ticket, CFIndex index, CFStringRef *key,
+                                       CFTypeRef *value, CFStringRef *clientID, Boolean *locked);
+
+/* Stores ticket in the session under name as an SInt64 number. */
+OSStatus PMStandInSessionSetTicket(PMPrintSession session, CFStringRef name, PMTicketRef ticket);
+
+CFIndex PMStandInGetLiveSessionCount(void);
+CFIndex PMStandInGetLiveTicketCount(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* __PMSTANDIN__ */

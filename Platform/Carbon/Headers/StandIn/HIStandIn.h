@@ -1,0 +1,100 @@
+/*
+ * HIStandIn.h
+ *
+ * Input and observation for the print-dialog host and for tests. This is
+ * not part of the toolbox's API: it plays the user's part (typing, clicking,
+ * pasting, dropping text, the clipboard) and reports what the user would
+ * see or hear (beeps, alerts, control state, live objects).
+ *
+ * Keystrokes travel as the toolbox delivers them: a kEventClassKeyboard /
+ * kEventRawKeyDown event goes to the focused control's event target, so
+ * handlers installed there see it first; the edit text's standard handler
+ * then consults the key filter ('fltr' control data) and, if the filter
+ * passes the key, edits at the selection.
+ */
+#ifndef __HISTANDIN__
+#define __HISTANDIN__
+
+#include <Carbon/Carbon.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum HIStandInKey {
+    kHIStandInKeyBackspace,
+    kHIStandInKeyDelete,
+    kHIStandInKeyLeft,
+    kHIStandInKeyRight,
+    kHIStandInKeyHome,
+    kHIStandInKeyEnd,
+    kHIStandInKeyTab,
+    kHIStandInKeyReturn,
+    kHIStandInKeyEscape
+};
+typedef enum HIStandInKey HIStandInKey;
+
+/* One character typed into the focused control. errUnknownControl when no
+ * control has the focus; otherwise the status of the keyboard event
+ * (noErr when a handler took it, eventNotHandledErr when nothing did). */
+OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers);
+/* Each UTF-16 unit of text through HIStandInTypeCharacter, without modifiers;
+ * stops at the first failure. */
+OSStatus HIStandInTypeText(CFStringRef text);
+/* A special key (with its character code, e.g. backspace 8, left arrow 28). */
+OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers);
+/* A click on the control. A disabled, inactive or hidden control ignores it
+ * (errControlHiddenOrDisabled). A check box toggles between 0 and 1; a check
+ * box or push button with a command ID then sends kEventCommandProcess with
+ * that command to its own event target, from where it propagates to the
+ * embedders, the window and the application. An edit text takes the focus. */
+OSStatus HIStandInClickControl(ControlRef control);
+/* The paste command (kHICommandPaste) to the focused control, as Command-V sends it. */
+OSStatus HIStandInPaste(void);
+/* Text dropped into the focused edit text at its selection: no key filter
+ * and no command handler is involved. */
+OSStatus HIStandInDropText(CFStringRef text);
+/* Puts text on the clipboard as 'TEXT' (MacRoman bytes, '?' for characters
+ * without a MacRoman form) and 'utxt' (UTF-16); NULL empties the clipboard. */
+OSStatus HIStandInSetClipboardText(CFStringRef text);
+
+/* The focused control of the active window (the window that last received
+ * the focus or was selected), or NULL. */
+ControlRef HIStandInGetFocusedControl(void);
+/* "userpane", "edittext", "password", "checkbox", "statictext",
+ * "pushbutton", "root"; NULL for anything that is not a live control. */
+const char *HIStandInGetControlKindName(ControlRef control);
+
+typedef struct HIStandInObserver {
+    void *refcon;
+    /* Called for every SysBeep. May be NULL. */
+    void (*beep)(void *refcon, short duration);
+    /* Called when RunStandardAlert shows an alert; returns the button that
+     * answers it (kAlertStdAlertOKButton...). May be NULL: the default
+     * button answers. */
+    DialogItemIndex (*alert)(void *refcon, AlertType type, CFStringRef message,
+                             CFStringRef explanation);
+} HIStandInObserver;
+
+/* Installs an observer (copied); NULL restores the default, under which beeps
+ * and alerts are only counted and alerts are answered with their default
+ * button. Beeps and alerts are counted in either case. */
+void HIStandInSetObserver(const HIStandInObserver *observer);
+CFIndex HIStandInGetBeepCount(void);
+CFIndex HIStandInGetAlertCount(void);
+/* Sets both counts back to 0. */
+void HIStandInResetCounts(void);
+
+/* Live toolbox objects, for leak checks. Alerts count as windows while they
+ * exist; events and handlers are counted separately. */
+CFIndex HIStandInGetLiveWindowCount(void);
+CFIndex HIStandInGetLiveControlCount(void);
+CFIndex HIStandInGetLiveEventCount(void);
+CFIndex HIStandInGetLiveHandlerCount(void);
+CFIndex HIStandInGetLiveNibCount(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* __HISTANDIN__ */
