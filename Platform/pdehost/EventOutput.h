@@ -1,0 +1,77 @@
+/*
+ * EventOutput.h
+ *
+ * The host's event lines on standard output, one line per event in the
+ * order the events happen. Texts are written in double quotes, with a
+ * backslash in front of every double quote or backslash inside them.
+ *
+ *   status OPERATION CODE
+ *   beep
+ *   alert KIND "TEXT"
+ *   summary "TITLE" "TEXT"
+ *   control SIG ID KIND value=N enabled=yes|no visible=yes|no focus=yes|no
+ *           bounds=T,L,B,R text="..."          (one line)
+ *   ticket KEY string "VALUE" | ticket KEY boolean true|false
+ *   options OPTIONS
+ *   job ID
+ *   output
+ */
+#ifndef PDEHOST_EVENT_OUTPUT_H
+#define PDEHOST_EVENT_OUTPUT_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+/* `text` in double quotes, '"' and '\' escaped by a backslash. */
+std::string QuoteEventText(std::string_view text);
+
+/* A four-character code as its four characters when they are printable
+   ASCII other than space, else as 0x followed by eight hex digits. */
+std::string FourCharCodeText(uint32_t code);
+
+/* What `show` reports about one control. */
+struct ControlState {
+    uint32_t signature = 0;
+    int32_t id = 0;
+    std::string kind;
+    long value = 0;
+    bool enabled = false;
+    bool visible = false;
+    bool focused = false;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    std::string text;
+};
+
+std::string FormatControlLine(const ControlState &control);
+
+/* Writes event lines to one stream and flushes after each, so that the
+   lines keep their order with the output of programs the host starts. */
+class EventWriter {
+public:
+    explicit EventWriter(FILE *stream) : mStream(stream) {}
+
+    void Status(const char *operation, long code);
+    void Beep();
+    void Alert(const char *kind, std::string_view text);
+    void Summary(std::string_view title, std::string_view text);
+    void Control(const ControlState &control);
+    void TicketString(std::string_view key, std::string_view value);
+    void TicketBoolean(std::string_view key, bool value);
+    void TicketOther(std::string_view key, std::string_view typeName);
+    void Options(std::string_view options);
+    void Job(int jobID);
+    void Output();
+
+    /* False once a line could not be written. */
+    bool Good() const { return mGood; }
+
+private:
+    void line(const std::string &text);
+
+    FILE *mStream;
+    bool mGood = true;
+};
+
+#endif /* PDEHOST_EVENT_OUTPUT_H */

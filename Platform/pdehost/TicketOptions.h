@@ -1,0 +1,45 @@
+/*
+ * TicketOptions.h
+ *
+ * The print system's step from a print-settings ticket to CUPS job options:
+ * a string item becomes the option `name=value`, a boolean item the option
+ * `name..b.=True` or `name..b.=False`. The options are written as one CUPS
+ * option string, each value quoted so that cupsParseOptions gives it back
+ * exactly.
+ */
+#ifndef PDEHOST_TICKET_OPTIONS_H
+#define PDEHOST_TICKET_OPTIONS_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+/* One ticket item as the host sees it, its texts in UTF-8. */
+struct TicketItem {
+    enum class Kind { String, Boolean, Other };
+    std::string key;
+    Kind kind = Kind::Other;
+    std::string text;     /* the value of a string item */
+    bool boolean = false; /* the value of a boolean item */
+};
+
+/* True when `name` can stand as an option name in an option string: not
+   empty, no white space, no '=' and no control character. */
+bool IsOptionName(std::string_view name);
+
+/* `value` with a backslash in front of every character that would end the
+   value or change its meaning for cupsParseOptions: white space, quotes,
+   backslashes and braces. */
+std::string QuoteOptionValue(std::string_view value);
+
+/*
+ * The option string for `items`, in their order, separated by single
+ * spaces. Items that cannot become options (not a string or a boolean, or a
+ * key that is no option name, or a text holding a zero
+ * character) are left out and their keys appended to
+ * `skipped` when it is given.
+ */
+std::string TicketItemsToOptions(const std::vector<TicketItem> &items,
+                                 std::vector<std::string> *skipped = nullptr);
+
+#endif /* PDEHOST_TICKET_OPTIONS_H */
