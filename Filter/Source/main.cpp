@@ -1,0 +1,953 @@
+/*
+ * main.cpp
+ *
+ * jobcontrolfilter: the CUPS filter of the Job Log add-on.
+ *
+ *   jobcontrolfilter job-id user title copies options [file]
+ *
+ * Copies a PostScript job from the named file (or standard input) to
+ * standard output byte for byte, except that immediately in front of the
+ * job's first line that begins with "%%BeginProlog" it inserts one block of
+ * PostScript job-control code built from the job options: a setuserinfo call
+ * with the User ID, User Code and a time stamp and, for the special job
+ * types, the command that makes the printer hold, proof, lock or store the
+ * job. A job without such a line passes through unchanged.
+ *
+ * The job is scanned in 4096-byte chunks; a line head is the start of the
+ * job or the byte after a carriage return or line feed, wherever the chunks
+ * fall. Chunks are always filled completely (short reads from a pipe are
+ * made up for), so the output depends only on the input and the options.
+ * Underneath, input and output go through large buffers with read(2) and
+ * write(2), so that the filter runs at the speed of a plain copy.
+ *
+ * Failures are recorded in the sticky error code err_no (the first one
+ * wins) and reported with exit status 1 and one "ERROR: " line on standard
+ * error, preceded by one "DEBUG: " line that names the cause. SIGTERM (a
+ * canceled job) stops the filter at the next chunk boundary without an
+ * error line and with exit status 0, as CUPS's own filters do; SIGPIPE is
+ * ignored so that a closed pipe is reported as a write failure.
+ *
+ * Built with JOBCONTROLFILTER_FAULTS defined (a test-only build), the
+ * filter's allocations, reads and writes can be made to fail on demand, see
+ * setUpFaults().
+ */
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <cups/cups.h>
+
+#include "QuarnSettingsKeys.h"
+
+/* Sizes of the scanning unit, the initial insertion buffer and the I/O buffers. */
+enum : size_t {
+    kChunkSize = 4096,
+    kInsertSize = 1024,
+    kIOBufferSize = 128 * 1024,
+};
+
+/* Sticky error codes. */
+enum {
+    kNoError = 0,
+    kGeneralError = 1,
+    kMemoryError = 2,
+    kOpenError = 3,
+    kReadError = 4,
+    kWriteError = 5,
+    kOptionError = 6,
+};
+
+/* Job types, in the order getJobType compares them. */
+enum JobType {
+    kNormalPrint = 1,
+    kGuardedPrint,
+    kTrialPrint,
+    kBoxStoragePrint,
+    kHaltedPrint,
+    kKeptPrint,
+    kKeepBoxPrint,
+};
+
+static const char kSearchString[] = "%%BeginProlog";
+static const char kMemoryErrorMessage[] = "ERROR: memory error in CUPS Filter - ";
+static const char kGeneralErrorMessage[] = "ERROR: error in CUPS Filter - ";
+
+/* The job's parsed options. */
+struct JobInfo {
+    const char *jobID;      /* argument 1, borrowed */
+    int numOptions;         /* number of parsed options */
+    cups_option_t *options; /* options parsed from argument 5, owned */
+};
+
+/* The insertion buffer: a terminated text, grown when a block needs more. */
+struct InsertBuffer {
+    char *text;
+    size_t capacity;
+};
+
+/* Buffered input underneath the chunk reads. */
+struct Input {
+    int fd;
+    unsigned char *buffer;
+    size_t start; /* first unconsumed byte */
+    size_t end;   /* one past the last valid byte */
+    bool atEnd;
+};
+
+/* Buffered output to standard output. */
+struct Output {
+    int fd;
+    unsigned char *buffer;
+    size_t used;
+    bool failed; /* a write failed: nothing more is written */
+};
+
+/* How a read or write call ended. */
+enum IOResult { kIOOk, kIOFailed, kIOCanceled };
+
+static int err_no = kNoError;    /* sticky error code */
+static int failureErrno = 0;     /* errno when the run failed */
+static char failureCause[256];   /* what failed, for the DEBUG line */
+static const char *absentOption; /* the last option looked up in vain */
+static volatile sig_atomic_t jobCanceled = 0;
+
+/*
+ * 'recordError()' - Record an error code unless one is recorded already.
+ */
+static void recordError(int code) {
+    if (err_no == kNoError)
+        err_no = code;
+}
+
+/*
+ * 'recordFailure()' - Record the code of a failure that ends the run, and
+ * (the first time) its cause and the system's error number at that moment.
+ */
+__attribute__((format(printf, 2, 3))) static void recordFailure(int code, const char *format, ...) {
+    recordError(code);
+    if (failureCause[0])
+        return;
+    failureErrno = errno;
+    va_list ap;
+    va_start(ap, format);
+    vsnprintf(failureCause, sizeof(failureCause), format, ap);
+    va_end(ap);
+}
+
+/*
+ * Fault injection (test builds only). The environment variable
+ * JOBCONTROLFILTER_FAULT reads "KIND:N" or "KIND:N:persist" where KIND is
+ * alloc, read or write: the Nth call of that kind fails (and with persist
+ * every later one too). Allocations fail with ENOMEM, reads with EIO and
+ * writes with ENOSPC.
+ */
+#ifdef JOBCONTROLFILTER_FAULTS
+enum FaultKind { kFaultAlloc, kFaultRead, kFaultWrite, kFaultKinds };
+
+static long faultTarget[kFaultKinds];
+static long faultCount[kFaultKinds];
+static bool faultPersistent;
+
+static void setUpFaults(void) {
+    for (int kind = 0; kind < kFaultKinds; kind++)
+        faultTarget[kind] = faultCount[kind] = 0;
+    faultPersistent = false;
+
+    const char *spec = getenv("JOBCONTROLFILTER_FAULT");
+    if (!spec)
+        return;
+    static const char *const names[kFaultKinds] = {"alloc:", "read:", "write:"};
+    for (int kind = 0; kind < kFaultKinds; kind++) {
+        size_t length = strlen(names[kind]);
+        if (strncmp(spec, names[kind], length) == 0) {
+            char *rest = nullptr;
+            faultTarget[kind] = strtol(spec + length, &rest, 10);
+            faultPersistent = rest && strcmp(rest, ":persist") == 0;
+        }
+    }
+}
+
+static bool faultFires(FaultKind kind) {
+    long n = ++faultCount[kind];
+    if (faultTarget[kind] <= 0)
+        return false;
+    return n == faultTarget[kind] || (faultPersistent && n > faultTarget[kind]);
+}
+#else
+static void setUpFaults(void) {}
+#endif
+
+/* The filter's one allocator and its I/O calls, where test builds inject faults. */
+static void *allocateMemory(size_t size) {
+#ifdef JOBCONTROLFILTER_FAULTS
+    if (faultFires(kFaultAlloc)) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+#endif
+    return malloc(size);
+}
+
+static ssize_t readSome(int fd, void *buffer, size_t size) {
+#ifdef JOBCONTROLFILTER_FAULTS
+    if (faultFires(kFaultRead)) {
+        errno = EIO;
+        return -1;
+    }
+#endif
+    return read(fd, buffer, size);
+}
+
+static ssize_t writeSome(int fd, const void *buffer, size_t size) {
+#ifdef JOBCONTROLFILTER_FAULTS
+    if (faultFires(kFaultWrite)) {
+        errno = ENOSPC;
+        return -1;
+    }
+#endif
+    return write(fd, buffer, size);
+}
+
+/*
+ * 'BlockMove()' - The platform's overlap-safe memory move.
+ */
+static void BlockMove(const void *source, void *destination, size_t count) {
+    memmove(destination, source, count);
+}
+
+/*
+ * 'cancelJob()' - SIGTERM handler: the spooler canceled the job.
+ */
+static void cancelJob(int) {
+    jobCanceled = 1;
+}
+
+/* ---------------------------------------------------------------------- */
+/* Job options                                                            */
+/* ---------------------------------------------------------------------- */
+
+/*
+ * 'CreateJobInfo()' - Make the job record from arguments 1 and 5.
+ */
+static JobInfo *CreateJobInfo(int argc, char *argv[]) {
+    JobInfo *info = static_cast<JobInfo *>(allocateMemory(sizeof(JobInfo)));
+    if (!info) {
+        recordFailure(kMemoryError, "cannot allocate the job record");
+        return nullptr;
+    }
+    info->jobID = argc > 1 ? argv[1] : nullptr;
+    info->options = nullptr;
+    info->numOptions = cupsParseOptions(argc > 5 ? argv[5] : nullptr, 0, &info->options);
+    return info;
+}
+
+/*
+ * 'DisposeJobInfo()' - Free the job record and its options.
+ */
+static void DisposeJobInfo(JobInfo *info) {
+    if (!info)
+        return;
+    cupsFreeOptions(info->numOptions, info->options);
+    free(info);
+}
+
+/*
+ * 'getCupsOption()' - Look up an option the job-control block needs.
+ */
+static const char *getCupsOption(const JobInfo *info, const char *name) {
+    const char *value = cupsGetOption(name, info->numOptions, info->options);
+    if (!value) {
+        recordError(kOptionError);
+        absentOption = name;
+    }
+    return value;
+}
+
+/*
+ * 'getJobType()' - Map the JobType option to a job type.
+ */
+static int getJobType(const JobInfo *info) {
+    static const char *const names[] = {
+        kQuarnJobTypeGuardedPrint, kQuarnJobTypeTrialPrint, kQuarnJobTypeBoxStorage,
+        kQuarnJobTypeHaltedPrint,  kQuarnJobTypeKeptPrint,  kQuarnJobTypeKeepBoxPrint,
+    };
+    const char *value = cupsGetOption(kQuarnJobTypeKey, info->numOptions, info->options);
+    if (value) {
+        for (size_t i = 0; i < sizeof(names) / sizeof(names[0]); i++) {
+            if (strcmp(value, names[i]) == 0)
+                return kGuardedPrint + static_cast<int>(i);
+        }
+    }
+    return kNormalPrint;
+}
+
+/*
+ * 'useUserCode()' - Whether the User Code is enabled.
+ */
+static bool useUserCode(const JobInfo *info) {
+    const char *value = cupsGetOption(kQuarnEnableUserCodeOption, info->numOptions, info->options);
+    return value && strcasecmp(value, "True") == 0;
+}
+
+/*
+ * 'getClientTimeZone()' - The client's time-zone rule, or NULL.
+ */
+static const char *getClientTimeZone(const JobInfo *info) {
+    return cupsGetOption(kQuarnTimeZoneKey, info->numOptions, info->options);
+}
+
+/* ---------------------------------------------------------------------- */
+/* Job-control code                                                       */
+/* ---------------------------------------------------------------------- */
+
+/*
+ * 'getLinefeedCode()' - Detect the job's line break from the chunk.
+ *
+ * The first line break in the data decides; a line feed as the very first
+ * byte does not count, and a break whose kind is only settled at the last
+ * byte counts as a line feed, as does data without any line break.
+ */
+static void getLinefeedCode(const unsigned char *data, char *out, size_t len) {
+    enum { kInLine, kAfterCR, kFoundLF, kFoundCRLF, kFoundCR } state;
+    const char *result = "\n";
+
+    if (len > 0) {
+        state = data[0] == '\r' ? kAfterCR : kInLine;
+        for (size_t i = 1; i < len; i++) {
+            if (state == kFoundLF) {
+                result = "\n";
+                break;
+            }
+            if (state == kFoundCRLF) {
+                result = "\r\n";
+                break;
+            }
+            if (state == kFoundCR) {
+                result = "\r";
+                break;
+            }
+            if (state == kInLine) {
+                if (data[i] == '\r')
+                    state = kAfterCR;
+                else if (data[i] == '\n')
+                    state = kFoundLF;
+            } else {
+                state = data[i] == '\n' ? kFoundCRLF : kFoundCR;
+            }
+        }
+    }
+    strcpy(out, result);
+}
+
+/*
+ * 'getCurrentTime()' - Write the local time as YYYYMMDDhhmm.
+ */
+static void getCurrentTime(char *out) {
+    time_t now = time(nullptr);
+    struct tm local;
+    if (!localtime_r(&now, &local))
+        memset(&local, 0, sizeof(local));
+    char text[64];
+    snprintf(text, sizeof(text), "%.4d%.2d%.2d%.2d%.2d", local.tm_year + 1900, local.tm_mon + 1,
+             local.tm_mday, local.tm_hour, local.tm_min);
+    memcpy(out, text, 12); /* years past 9999 are out of the stamp's range */
+    out[12] = '\0';
+}
+
+/*
+ * 'escapedLength()' / 'appendEscaped()' - A value as PostScript string contents:
+ * backslash and parentheses get a backslash, control bytes and DEL become
+ * a backslash and three octal digits, every other byte stays as it is.
+ */
+static bool needsOctal(unsigned char c) {
+    return c < 32 || c == 127;
+}
+
+static size_t escapedLength(const char *value) {
+    size_t length = 0;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(value); *p; p++) {
+        if (*p == '\\' || *p == '(' || *p == ')')
+            length += 2;
+        else if (needsOctal(*p))
+            length += 4;
+        else
+            length++;
+    }
+    return length;
+}
+
+static char *appendEscaped(char *out, const char *value) {
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(value); *p; p++) {
+        if (*p == '\\' || *p == '(' || *p == ')') {
+            *out++ = '\\';
+            *out++ = static_cast<char>(*p);
+        } else if (needsOctal(*p)) {
+            *out++ = '\\';
+            *out++ = static_cast<char>('0' + (*p >> 6));
+            *out++ = static_cast<char>('0' + ((*p >> 3) & 7));
+            *out++ = static_cast<char>('0' + (*p & 7));
+        } else {
+            *out++ = static_cast<char>(*p);
+        }
+    }
+    return out;
+}
+
+/*
+ * 'fillTemplate()' - Format a block template into the insertion buffer.
+ *
+ * Every "(%s)" slot receives the next of `values`, escaped; every other
+ * "%s" receives the line break. The buffer grows when the block needs more
+ * than it holds. Returns 0, or 1 when the buffer cannot grow.
+ */
+static int fillTemplate(InsertBuffer *out, const char *tmpl, const char *lineBreak,
+                        const char *const values[], size_t numValues) {
+    size_t needed = 1, value = 0, breakLength = strlen(lineBreak);
+    for (const char *t = tmpl; *t; t++) {
+        if (t[0] == '%' && t[1] == 's') {
+            needed += (t > tmpl && t[-1] == '(' && value < numValues)
+                          ? escapedLength(values[value++])
+                          : breakLength;
+            t++;
+        } else {
+            needed++;
+        }
+    }
+
+    if (needed > out->capacity) {
+        char *grown = static_cast<char *>(allocateMemory(needed));
+        if (!grown) {
+            recordFailure(kMemoryError, "cannot allocate %zu bytes for the job-control block",
+                          needed);
+            return 1;
+        }
+        free(out->text);
+        out->text = grown;
+        out->capacity = needed;
+    }
+
+    char *p = out->text;
+    value = 0;
+    for (const char *t = tmpl; *t; t++) {
+        if (t[0] == '%' && t[1] == 's') {
+            if (t > tmpl && t[-1] == '(' && value < numValues) {
+                p = appendEscaped(p, values[value++]);
+            } else {
+                memcpy(p, lineBreak, breakLength);
+                p += breakLength;
+            }
+            t++;
+        } else {
+            *p++ = *t;
+        }
+    }
+    *p = '\0';
+    return 0;
+}
+
+/* The block templates, one per job type. */
+static const char kSetUserInfoTemplate[] =
+    "mark%s  (%s) (%s) (%s) {setuserinfo} stopped%scleartomark%s";
+static const char kGuardedTemplate[] =
+    "mark%s  (%s) (%s) (%s) {secureprint} stopped%scleartomark%s";
+static const char kTrialTemplate[] = "mark%s  (%s) (%s) {proofprint} stopped%scleartomark%s";
+static const char kBoxStorageTemplate[] =
+    "mark%s  (%s) (%s) (%s) (%s) {storedprint} stopped%scleartomark%s";
+static const char kHaltedTemplate[] =
+    "mark {%s<<%s\t/JobType 3%s\t/JobInfo <<\t/UserID (%s)%s\t\t/Time (%s)%s\t\t/JobID (%s)%s\t>>%s"
+    ">> /QDeviceProcSet /ProcSet findresource /SetJobType get exec%s} stopped cleartomark%s";
+static const char kKeptTemplate[] =
+    "mark {%s<<%s\t/JobType 3%s\t/JobInfo <<\t/UserID (%s)%s\t\t/Time (%s)%s\t\t/Password "
+    "(%s)%s\t\t/JobID (%s)%s\t>>%s\t/JobAttr <<\t/Save 1%s\t\t/Public false%s\t\t>>%s>> "
+    "/QDeviceProcSet /ProcSet findresource /SetJobType get exec%s} stopped cleartomark%s";
+static const char kKeepBoxTemplate[] =
+    "mark {%s<<%s\t/JobType 3%s\t/JobInfo <<\t/UserID (%s)%s\t\t/Time (%s)%s\t\t/Password "
+    "(%s)%s\t\t/JobID (%s)%s\t>>%s\t/JobAttr <<\t/Save 2%s\t\t/Public false%s\t\t>>%s>> "
+    "/QDeviceProcSet /ProcSet findresource /SetJobType get exec%s} stopped cleartomark%s";
+
+/* Which options a builder requires. */
+enum { kNeedsUserID = 1, kNeedsPassword = 2, kNeedsFileName = 4 };
+
+/*
+ * 'buildBlock()' - What every builder does: look up the options in the
+ * order UserID, Password, FileName (the required ones), make the time stamp,
+ * look up the User Code when it is enabled, and fill the setuserinfo group
+ * followed by the job type's own group (if any). Values for the second group
+ * are UID, TIME and then PW and FILE as the group takes them.
+ */
+static int buildBlock(const JobInfo *info, InsertBuffer *out, const char *lineBreak, int needs,
+                      const char *secondTemplate, bool secondTakesPassword,
+                      bool secondTakesFileName) {
+    bool userCode = useUserCode(info);
+    const char *uid = getCupsOption(info, kQuarnUserIDKey);
+    if (!uid) {
+        if (needs & kNeedsUserID)
+            return 1;
+        uid = "";
+    }
+    const char *pw = nullptr, *file = nullptr;
+    if ((needs & kNeedsPassword) && !(pw = getCupsOption(info, kQuarnPasswordKey)))
+        return 1;
+    if ((needs & kNeedsFileName) && !(file = getCupsOption(info, kQuarnFileNameKey)))
+        return 1;
+
+    char stamp[13];
+    getCurrentTime(stamp);
+
+    const char *code = "";
+    if (userCode && !(code = getCupsOption(info, kQuarnUserCodeKey)))
+        return 1;
+
+    const char *values[7] = {uid, code, stamp, uid, stamp};
+    size_t numValues = 3;
+    size_t secondValues = 2;
+    if (secondTakesPassword)
+        values[3 + secondValues++] = pw;
+    if (secondTakesFileName)
+        values[3 + secondValues++] = file;
+
+    /* Join the two templates so that the block is formatted in one pass. */
+    char joined[sizeof(kKeptTemplate) + sizeof(kSetUserInfoTemplate)];
+    snprintf(joined, sizeof(joined), "%s%s", kSetUserInfoTemplate,
+             secondTemplate ? secondTemplate : "");
+    if (secondTemplate)
+        numValues += secondValues;
+    return fillTemplate(out, joined, lineBreak, values, numValues);
+}
+
+static int getInsertStringForNormalPrint(const JobInfo *info, InsertBuffer *out,
+                                         const char *lineBreak) {
+    return buildBlock(info, out, lineBreak, 0, nullptr, false, false);
+}
+
+static int getInsertStringForGuardedPrint(const JobInfo *info, InsertBuffer *out,
+                                          const char *lineBreak) {
+    return buildBlock(info, out, lineBreak, kNeedsUserID | kNeedsPassword, kGuardedTemplate, true,
+                      false);
+}
+
+static int getInsertStringForTrialPrint(const JobInfo *info, InsertBuffer *out,
+                                        const char *lineBreak) {
+    return buildBlock(info, out, lineBreak, kNeedsUserID, kTrialTemplate, false, false);
+}
+
+static int getInsertStringForBoxStoragePrint(const JobInfo *info, InsertBuffer *out,
+                                             const char *lineBreak) {
+    return buildBlock(info, out, lineBreak, kNeedsUserID | kNeedsPassword | kNeedsFileName,
+                      kBoxStorageTemplate, true, true);
+}
+
+static int getInsertStringForHaltedPrint(const JobInfo *info, InsertBuffer *out,
+                                         const char *lineBreak) {
+    return buildBlock(info, out, lineBreak, kNeedsUserID | kNeedsFileName, kHaltedTemplate, false,
+                      true);
+}
+
+static int getInsertStringForKeptPrint(const JobInfo *info, InsertBuffer *out,
+                                       const char *lineBreak) {
+    return buildBlock(info, out, lineBreak, kNeedsUserID | kNeedsPassword | kNeedsFileName,
+                      kKeptTemplate, true, true);
+}
+
+static int getInsertStringForKeepBoxPrint(const JobInfo *info, InsertBuffer *out,
+                                          const char *lineBreak) {
+    return buildBlock(info, out, lineBreak, kNeedsUserID | kNeedsPassword | kNeedsFileName,
+                      kKeepBoxTemplate, true, true);
+}
+
+/*
+ * 'getInsertString()' - Build the job-control block for the chunk holding the match.
+ */
+static int getInsertString(const JobInfo *info, InsertBuffer *out, const unsigned char *data,
+                           size_t len) {
+    typedef int (*Builder)(const JobInfo *, InsertBuffer *, const char *);
+    static const Builder builders[] = {
+        getInsertStringForNormalPrint,  getInsertStringForGuardedPrint,
+        getInsertStringForTrialPrint,   getInsertStringForBoxStoragePrint,
+        getInsertStringForHaltedPrint,  getInsertStringForKeptPrint,
+        getInsertStringForKeepBoxPrint,
+    };
+    char lineBreak[3];
+    getLinefeedCode(data, lineBreak, len);
+
+    int type = getJobType(info);
+    if (builders[type - kNormalPrint](info, out, lineBreak) != 0) {
+        const char *typeName =
+            type == kNormalPrint ? kQuarnJobTypeNormal
+                                 : cupsGetOption(kQuarnJobTypeKey, info->numOptions, info->options);
+        recordFailure(kGeneralError, "job type %s needs the job option %s, which is absent",
+                      typeName, absentOption ? absentOption : "(none)");
+        return 1;
+    }
+    return 0;
+}
+
+/* ---------------------------------------------------------------------- */
+/* Input and output                                                       */
+/* ---------------------------------------------------------------------- */
+
+/*
+ * 'fillInput()' - Refill the input buffer with one read.
+ */
+static IOResult fillInput(Input *in) {
+    for (;;) {
+        if (jobCanceled)
+            return kIOCanceled;
+        ssize_t n = readSome(in->fd, in->buffer, kIOBufferSize);
+        if (n > 0) {
+            in->start = 0;
+            in->end = static_cast<size_t>(n);
+            return kIOOk;
+        }
+        if (n == 0) {
+            in->atEnd = true;
+            return kIOOk;
+        }
+        if (errno != EINTR) {
+            recordFailure(kReadError, "read from the job failed");
+            return kIOFailed;
+        }
+    }
+}
+
+/*
+ * 'readChunk()' - Read up to `want` bytes, fewer only at the end of the input.
+ */
+static IOResult readChunk(Input *in, unsigned char *data, size_t want, size_t *count) {
+    *count = 0;
+    while (*count < want) {
+        if (in->start == in->end) {
+            if (in->atEnd)
+                break;
+            IOResult result = fillInput(in);
+            if (result != kIOOk)
+                return result;
+            continue;
+        }
+        size_t n = in->end - in->start;
+        if (n > want - *count)
+            n = want - *count;
+        memcpy(data + *count, in->buffer + in->start, n);
+        in->start += n;
+        *count += n;
+    }
+    return kIOOk;
+}
+
+/*
+ * 'writeFully()' - Write a whole stretch to a descriptor.
+ */
+static IOResult writeFully(int fd, const unsigned char *data, size_t size) {
+    while (size > 0) {
+        if (jobCanceled)
+            return kIOCanceled;
+        ssize_t n = writeSome(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            recordFailure(kWriteError, "write to standard output failed");
+            return kIOFailed;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return kIOOk;
+}
+
+/*
+ * 'flushOutput()' - Write out what the output buffer holds.
+ */
+static IOResult flushOutput(Output *out) {
+    size_t used = out->used;
+    out->used = 0;
+    if (out->failed)
+        return kIOFailed;
+    IOResult result = writeFully(out->fd, out->buffer, used);
+    out->failed = result == kIOFailed;
+    return result;
+}
+
+/*
+ * 'writeBytes()' - Write a stretch through the output buffer. An empty
+ * stretch writes nothing.
+ */
+static IOResult writeBytes(Output *out, const void *data, size_t size) {
+    const unsigned char *bytes = static_cast<const unsigned char *>(data);
+    if (out->used + size > kIOBufferSize) {
+        IOResult result = flushOutput(out);
+        if (result != kIOOk)
+            return result;
+        if (size >= kIOBufferSize) {
+            result = writeFully(out->fd, bytes, size);
+            out->failed = result == kIOFailed;
+            return result;
+        }
+    }
+    memcpy(out->buffer + out->used, bytes, size);
+    out->used += size;
+    return kIOOk;
+}
+
+/* ---------------------------------------------------------------------- */
+/* Scanning                                                               */
+/* ---------------------------------------------------------------------- */
+
+/*
+ * 'findLineBreak()' - First carriage return or line feed in [data, end),
+ * or `end`. Looks at eight bytes at a time.
+ */
+static const unsigned char *findLineBreak(const unsigned char *data, const unsigned char *end) {
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t lf = ones * '\n', cr = ones * '\r';
+    while (end - data >= 8) {
+        uint64_t word;
+        memcpy(&word, data, sizeof(word));
+        uint64_t a = word ^ lf, b = word ^ cr;
+        if (((a - ones) & ~a & highs) | ((b - ones) & ~b & highs))
+            break;
+        data += 8;
+    }
+    while (data < end && *data != '\n' && *data != '\r')
+        data++;
+    return data;
+}
+
+static bool isLineBreak(unsigned char c) {
+    return c == '\n' || c == '\r';
+}
+
+/*
+ * 'compareWithSearchString()' - Compare the pattern at `data`: 1 for a match,
+ * 0 for none, 2 when the chunk ends inside a possible match.
+ */
+static int compareWithSearchString(const unsigned char *data, const unsigned char *last,
+                                   const char *pattern) {
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(pattern); *p; p++) {
+        if (*data != *p)
+            return 0;
+        if (data == last && p[1] != '\0')
+            return 2;
+        data++;
+    }
+    return 1;
+}
+
+/*
+ * 'searchNextHeadOfLine()' - The next line head after the line break at or
+ * after `data`, or NULL when the chunk ends first. Empty lines are skipped.
+ */
+static const unsigned char *searchNextHeadOfLine(const unsigned char *data,
+                                                 const unsigned char *last) {
+    const unsigned char *p = findLineBreak(data, last + 1);
+    while (p <= last && isLineBreak(*p))
+        p++;
+    return p <= last ? p : nullptr;
+}
+
+/*
+ * 'writeError()' - Write the error line: "ERROR: ", the message and, after
+ * ": ", the system's description of the current error number.
+ */
+static void writeError(const char *path, int line, const char *message) {
+    (void)path;
+    (void)line;
+    char text[100];
+    snprintf(text, sizeof(text), "ERROR: %s", message);
+    perror(text);
+}
+
+/* How the scan phase ended. */
+enum ScanResult { kScanInserted, kScanNoMatch, kScanFailed, kScanCanceled };
+
+static ScanResult ioFailure(IOResult result) {
+    return result == kIOCanceled ? kScanCanceled : kScanFailed;
+}
+
+/*
+ * 'scanJob()' - Copy chunks until the first "%%BeginProlog" line head and
+ * insert the job-control block in front of it.
+ */
+static ScanResult scanJob(const JobInfo *info, Input *in, Output *out, unsigned char *chunk,
+                          InsertBuffer *insert) {
+    bool atLineHead = true; /* the next chunk's first byte starts a line */
+
+    for (;;) {
+        size_t count;
+        IOResult result = readChunk(in, chunk, kChunkSize, &count);
+        if (result != kIOOk)
+            return ioFailure(result);
+        if (count == 0)
+            return kScanNoMatch;
+
+        const unsigned char *last = chunk + count - 1;
+        const unsigned char *pos = atLineHead ? chunk : searchNextHeadOfLine(chunk, last);
+        atLineHead = isLineBreak(*last);
+
+        while (pos) {
+            int match = compareWithSearchString(pos, last, kSearchString);
+            if (match == 1) {
+                if ((result = writeBytes(out, chunk, pos - chunk)) != kIOOk)
+                    return ioFailure(result);
+                if (getInsertString(info, insert, chunk, count) != 0)
+                    return kScanFailed;
+                if ((result = writeBytes(out, insert->text, strlen(insert->text))) != kIOOk ||
+                    (result = writeBytes(out, pos, last + 1 - pos)) != kIOOk)
+                    return ioFailure(result);
+                return kScanInserted;
+            }
+            if (match == 2) {
+                /* Move the possible match to the front and read behind it. */
+                size_t n = last + 1 - pos, more;
+                if ((result = writeBytes(out, chunk, pos - chunk)) != kIOOk)
+                    return ioFailure(result);
+                BlockMove(pos, chunk, n);
+                if ((result = readChunk(in, chunk + n, kChunkSize - n, &more)) != kIOOk)
+                    return ioFailure(result);
+                if (more == 0) {
+                    result = writeBytes(out, chunk, n);
+                    return result == kIOOk ? kScanNoMatch : ioFailure(result);
+                }
+                count = n + more;
+                last = chunk + count - 1;
+                pos = chunk;
+                atLineHead = isLineBreak(*last);
+                continue;
+            }
+            pos = searchNextHeadOfLine(pos, last);
+        }
+        if ((result = writeBytes(out, chunk, count)) != kIOOk)
+            return ioFailure(result);
+    }
+}
+
+/*
+ * 'copyRest()' - Pass the rest of the job through, a buffer at a time.
+ */
+static IOResult copyRest(Input *in, Output *out) {
+    IOResult result = flushOutput(out);
+    if (result != kIOOk)
+        return result;
+    for (;;) {
+        if (in->start < in->end) {
+            result = writeFully(out->fd, in->buffer + in->start, in->end - in->start);
+            if (result != kIOOk)
+                return result;
+            in->start = in->end;
+        }
+        if (in->atEnd)
+            return kIOOk;
+        if ((result = fillInput(in)) != kIOOk)
+            return result;
+    }
+}
+
+/*
+ * 'main()' - Filter one job.
+ */
+int main(int argc, char *argv[]) {
+    err_no = kNoError;
+    failureErrno = 0;
+    failureCause[0] = '\0';
+    absentOption = nullptr;
+    jobCanceled = 0;
+    setUpFaults();
+
+    struct sigaction action;
+    memset(&action, 0, sizeof(action));
+    action.sa_handler = cancelJob;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr); /* no SA_RESTART: a blocked read returns */
+    signal(SIGPIPE, SIG_IGN);
+
+    Input in = {STDIN_FILENO, nullptr, 0, 0, false};
+    Output out = {STDOUT_FILENO, nullptr, 0, false};
+    JobInfo *info = nullptr;
+    InsertBuffer insert = {nullptr, 0};
+    unsigned char *chunk = nullptr;
+    ScanResult scan = kScanFailed;
+    bool inputOpened = false;
+
+    if (argc > 6) {
+        in.fd = open(argv[6], O_RDONLY | O_CLOEXEC);
+        if (in.fd < 0) {
+            recordFailure(kOpenError, "cannot open the job file \"%s\"", argv[6]);
+            goto report;
+        }
+        inputOpened = true;
+    }
+
+    if (!(info = CreateJobInfo(argc, argv))) {
+        recordFailure(kGeneralError, "cannot make the job record");
+        goto cleanup;
+    }
+
+    if (!(insert.text = static_cast<char *>(allocateMemory(kInsertSize)))) {
+        recordFailure(kMemoryError, "cannot allocate the insertion buffer");
+        goto cleanup;
+    }
+    insert.capacity = kInsertSize;
+
+    if (const char *zone = getClientTimeZone(info)) {
+        if (setenv("TZ", zone, 1) != 0) {
+            recordFailure(kMemoryError, "cannot set TZ to the client's time zone");
+            goto cleanup;
+        }
+        tzset();
+    }
+
+    if (!(chunk = static_cast<unsigned char *>(allocateMemory(kChunkSize))) ||
+        !(in.buffer = static_cast<unsigned char *>(allocateMemory(kIOBufferSize))) ||
+        !(out.buffer = static_cast<unsigned char *>(allocateMemory(kIOBufferSize)))) {
+        recordFailure(kMemoryError, "cannot allocate the job buffers");
+        goto cleanup;
+    }
+
+    scan = scanJob(info, &in, &out, chunk, &insert);
+    if (scan == kScanInserted) {
+        IOResult result = copyRest(&in, &out);
+        scan =
+            result == kIOOk ? kScanInserted : (result == kIOCanceled ? kScanCanceled : kScanFailed);
+    } else if (scan == kScanNoMatch) {
+        IOResult result = flushOutput(&out);
+        if (result != kIOOk)
+            scan = result == kIOCanceled ? kScanCanceled : kScanFailed;
+    } else if (scan == kScanFailed) {
+        /* What was written before the failure stays written. */
+        flushOutput(&out);
+    }
+
+cleanup:
+    free(chunk);
+    free(in.buffer);
+    free(out.buffer);
+    free(insert.text);
+    if (inputOpened)
+        close(in.fd);
+    DisposeJobInfo(info);
+
+    if (scan == kScanInserted || scan == kScanNoMatch)
+        return 0;
+    if (scan == kScanCanceled) {
+        fputs("DEBUG: jobcontrolfilter: job canceled\n", stderr);
+        return 0;
+    }
+
+report:
+    if (err_no == kMemoryError || err_no == kGeneralError || err_no == kOpenError ||
+        err_no == kReadError || err_no == kWriteError || err_no == kOptionError) {
+        fprintf(stderr, "DEBUG: jobcontrolfilter: %s\n", failureCause);
+        errno = failureErrno;
+        writeError(__FILE__, __LINE__,
+                   err_no == kMemoryError ? kMemoryErrorMessage : kGeneralErrorMessage);
+    }
+    return 1;
+}

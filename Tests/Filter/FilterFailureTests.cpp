@@ -1,0 +1,170 @@
+/*
+ * FilterFailureTests.cpp
+ *
+ * Every failure path of the filter driven for real: an input file that
+ * cannot be opened, a read error, write errors in the middle of a job and
+ * at the final flush, a missing required option for each job type, and
+ * allocation, read and write failures injected into the test build of the
+ * filter. Each ends with exit status 1, one DEBUG line naming the cause,
+ * then the one ERROR line, and no byte written beyond what precedes the
+ * failure.
+ */
+#include <gtest/gtest.h>
+
+#include "FilterOracle.h"
+#include "FilterRun.h"
+#include "QuarnSettingsKeys.h"
+
+namespace {
+
+const std::string kGeneralLine = "ERROR: ERROR: error in CUPS Filter - : ";
+const std::string kMemoryLine = "ERROR: ERROR: memory error in CUPS Filter - : ";
+const std::string kHeader = "%!PS-Adobe-3.0\n%%Creator: test\n";
+const std::string kJob = kHeader + "%%BeginProlog\n/y 2 def\n%%EndProlog\nshowpage\n";
+
+/* Exit 1, a DEBUG line containing `cause`, then exactly one ERROR line
+   that begins with `errorLine`, and nothing else. */
+void expectReported(const FilterResult &result, const std::string &errorLine,
+                    const std::string &cause) {
+    EXPECT_EQ(result.exitStatus, 1);
+    std::vector<std::string> errors = linesStartingWith(result.err, "ERROR: ");
+    std::vector<std::string> debug = linesStartingWith(result.err, "DEBUG: ");
+    ASSERT_EQ(errors.size(), 1u) << result.err;
+    EXPECT_EQ(errors[0].compare(0, errorLine.size(), errorLine), 0) << errors[0];
+    ASSERT_EQ(debug.size(), 1u) << result.err;
+    EXPECT_NE(debug[0].find(cause), std::string::npos) << debug[0];
+    EXPECT_EQ(result.err, debug[0] + "\n" + errors[0] + "\n");
+}
+
+TEST(FilterFailures, InputFileThatCannotBeOpened) {
+    FilterRun run;
+    run.extraArgs = {"/nonexistent/job.ps"};
+    FilterResult result = runFilter(run);
+    expectReported(result, kGeneralLine + "No such file or directory", "/nonexistent/job.ps");
+    EXPECT_TRUE(sameBytes(result.out, ""));
+}
+
+TEST(FilterFailures, DirectoryGivenAsTheJobIsAReadError) {
+    FilterRun run;
+    run.extraArgs = {"/tmp"};
+    FilterResult result = runFilter(run);
+    expectReported(result, kGeneralLine + "Is a directory", "read");
+    EXPECT_TRUE(sameBytes(result.out, ""));
+}
+
+TEST(FilterFailures, FullDiskInTheMiddleOfALargeJob) {
+    FilterRun run;
+    run.input = kJob + std::string(3 << 20, 'z');
+    run.stdoutPath = "/dev/full";
+    FilterResult result = runFilter(run);
+    expectReported(result, kGeneralLine + "No space left on device", "write");
+}
+
+TEST(FilterFailures, FullDiskAtTheFinalFlushOfATinyJob) {
+    for (const std::string &job : {kJob, std::string("%!PS\nno prolog\n")}) {
+        FilterRun run;
+        run.input = job;
+        run.stdoutPath = "/dev/full";
+        expectReported(runFilter(run), kGeneralLine + "No space left on device", "write");
+    }
+}
+
+TEST(FilterFailures, MissingRequiredOptionForEachJobType) {
+    const oracle::Options all = {
+        {kQuarnUserIDKey, "u1"}, {kQuarnPasswordKey, "pw"}, {kQuarnFileNameKey, "f.ps"}};
+    struct Case {
+        const char *type;
+        std::vector<const char *> required;
+    } cases[] = {
+        {kQuarnJobTypeGuardedPrint, {kQuarnUserIDKey, kQuarnPasswordKey}},
+        {kQuarnJobTypeTrialPrint, {kQuarnUserIDKey}},
+        {kQuarnJobTypeBoxStorage, {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey}},
+        {kQuarnJobTypeHaltedPrint, {kQuarnUserIDKey, kQuarnFileNameKey}},
+        {kQuarnJobTypeKeptPrint, {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey}},
+        {kQuarnJobTypeKeepBoxPrint, {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey}},
+    };
+    for (const Case &c : cases) {
+        for (const char *missing : c.required) {
+            oracle::Options options = all;
+            options.erase(missing);
+            options[kQuarnJobTypeKey] = c.type;
+            FilterRun run;
+            run.input = kJob;
+            run.options = oracle::optionString(options);
+            SCOPED_TRACE(std::string(c.type) + " without " + missing);
+            FilterResult result = runFilter(run);
+            expectReported(result, kGeneralLine, missing);
+            EXPECT_NE(linesStartingWith(result.err, "DEBUG: ")[0].find(c.type), std::string::npos);
+            EXPECT_TRUE(sameBytes(result.out, kHeader));
+        }
+    }
+}
+
+TEST(FilterFailures, EnabledUserCodeWithoutAUserCode) {
+    FilterRun run;
+    run.input = kJob;
+    run.options = oracle::optionString({{kQuarnEnableUserCodeOption, "True"}});
+    FilterResult result = runFilter(run);
+    expectReported(result, kGeneralLine, kQuarnUserCodeKey);
+    EXPECT_TRUE(sameBytes(result.out, kHeader));
+}
+
+TEST(FilterFailures, FailedBuildAfterAPartialMatchWritesOnlyWhatPrecedes) {
+    std::string before = std::string(4090, 'b') + "\n";
+    FilterRun run;
+    run.input = before + "%%BeginProlog\n" + std::string(10000, 'a');
+    run.options = oracle::optionString({{kQuarnJobTypeKey, kQuarnJobTypeTrialPrint}});
+    FilterResult result = runFilter(run);
+    expectReported(result, kGeneralLine, kQuarnUserIDKey);
+    EXPECT_TRUE(sameBytes(result.out, before));
+}
+
+/* ---- Injected faults (test build) ------------------------------------- */
+
+FilterResult runWithFault(const std::string &fault, const std::string &job,
+                          const oracle::Options &options = {}) {
+    FilterRun run;
+    run.program = faultFilterPath();
+    run.input = job;
+    run.options = oracle::optionString(options);
+    run.environment = {"JOBCONTROLFILTER_FAULT=" + fault};
+    run.pinClock = true;
+    return runFilter(run);
+}
+
+TEST(FilterFaults, EachOfTheFilterAllocationsFailing) {
+    /* The job record, the insertion buffer and the job buffers. */
+    for (int n = 1; n <= 5; n++) {
+        SCOPED_TRACE(n);
+        FilterResult result = runWithFault("alloc:" + std::to_string(n), kJob);
+        expectReported(result, kMemoryLine + "Cannot allocate memory", "allocate");
+        EXPECT_TRUE(sameBytes(result.out, ""));
+    }
+    EXPECT_EQ(runWithFault("alloc:6", kJob).exitStatus, 0);
+}
+
+TEST(FilterFaults, GrowingTheInsertionBufferFails) {
+    oracle::Options options = {{kQuarnUserIDKey, std::string(3000, 'u')}};
+    FilterResult result = runWithFault("alloc:6", kJob, options);
+    expectReported(result, kMemoryLine, "job-control block");
+    EXPECT_TRUE(sameBytes(result.out, kHeader));
+}
+
+TEST(FilterFaults, ReadAndWriteFailures) {
+    std::string big = kJob + std::string(1 << 20, 'w');
+    FilterResult result = runWithFault("read:1", big);
+    expectReported(result, kGeneralLine + "Input/output error", "read");
+    EXPECT_TRUE(sameBytes(result.out, ""));
+
+    result = runWithFault("read:3", big);
+    expectReported(result, kGeneralLine + "Input/output error", "read");
+    std::string expected = oracle::expect(big, {}, kPinnedStampUTC).output;
+    EXPECT_LT(result.out.size(), expected.size());
+    EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0);
+
+    result = runWithFault("write:2:persist", big);
+    expectReported(result, kGeneralLine + "No space left on device", "write");
+    EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0);
+}
+
+} // namespace

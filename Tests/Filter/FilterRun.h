@@ -1,0 +1,54 @@
+/*
+ * FilterRun.h
+ *
+ * Runs a filter binary as a child process the way the spooler does: the
+ * CUPS filter arguments, the job on standard input (optionally delivered in
+ * pieces of given sizes) or as a named file, standard output and standard
+ * error captured, or standard output sent to a given file such as /dev/full.
+ */
+#ifndef FILTER_RUN_H
+#define FILTER_RUN_H
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+struct FilterRun {
+    std::string program;                  /* defaults to the built jobcontrolfilter */
+    std::string options;                  /* argument 5 */
+    std::string input;                    /* written to standard input */
+    std::vector<size_t> pieces;           /* sizes in which the input is written, cycled */
+    std::vector<std::string> extraArgs;   /* argument 6 and beyond */
+    bool omitOptions = false;             /* pass only four arguments */
+    std::string stdoutPath;               /* when set, standard output goes to this file */
+    std::vector<std::string> environment; /* NAME=value added to the child's environment */
+    bool pinClock = false;                /* 1 March 2026 00:30 UTC through libfaketime */
+};
+
+struct FilterResult {
+    int exitStatus = -1; /* -1 when killed by a signal */
+    int signal = 0;
+    std::string out;
+    std::string err;
+};
+
+FilterResult runFilter(const FilterRun &run);
+
+/* Lines of standard error that begin with `prefix`. */
+std::vector<std::string> linesStartingWith(const std::string &text, const std::string &prefix);
+
+/* Byte-exact comparison that names the first difference instead of
+   printing whole jobs. */
+testing::AssertionResult sameBytes(const std::string &actual, const std::string &expected);
+
+/* The path of the production filter and of the fault-injection build. */
+const char *filterPath();
+const char *faultFilterPath();
+
+/* The local time the pinned clock shows for a client 9 hours east of UTC. */
+extern const char kPinnedStampJST[];
+/* The same clock read in UTC (the runner gives the filter TZ=UTC0). */
+extern const char kPinnedStampUTC[];
+
+#endif
