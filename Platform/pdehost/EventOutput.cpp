@@ -58,8 +58,12 @@ void EventWriter::Beep() {
     line("beep");
 }
 
-void EventWriter::Alert(const char *kind, std::string_view text) {
-    line("alert " + std::string(kind) + " " + QuoteEventText(text));
+void EventWriter::Alert(const char *kind, std::string_view text,
+                        const std::optional<std::string> &explanation) {
+    std::string event = "alert " + std::string(kind) + " " + QuoteEventText(text);
+    if (explanation)
+        event += " " + QuoteEventText(*explanation);
+    line(event);
 }
 
 void EventWriter::Summary(std::string_view title, std::string_view text) {

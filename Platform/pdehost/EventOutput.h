@@ -7,7 +7,7 @@
  *
  *   status OPERATION CODE
  *   beep
- *   alert KIND "TEXT"
+ *   alert KIND "TEXT" ["EXPLANATION"]
  *   summary "TITLE" "TEXT"
  *   control SIG ID KIND value=N enabled=yes|no visible=yes|no focus=yes|no
  *           bounds=T,L,B,R text="..."          (one line)
@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,7 +55,9 @@ public:
 
     void Status(const char *operation, long code);
     void Beep();
-    void Alert(const char *kind, std::string_view text);
+    /* The explanation, when the alert has one, follows as a second text. */
+    void Alert(const char *kind, std::string_view text,
+               const std::optional<std::string> &explanation = std::nullopt);
     void Summary(std::string_view title, std::string_view text);
     void Control(const ControlState &control);
     void TicketString(std::string_view key, std::string_view value);

@@ -1,0 +1,42 @@
+/*
+ * CommandLine.h
+ *
+ * pdehost's command line:
+ *
+ *   pdehost --ppd FILE [--plugin DIR] [--set KEY=VALUE]... [--set-bool KEY=true|false]...
+ *           [--job FILE (--printer NAME | --filter PATH)] [SCRIPT | -]
+ *
+ * Options may also be written --name=value.
+ */
+#ifndef PDEHOST_COMMAND_LINE_H
+#define PDEHOST_COMMAND_LINE_H
+
+#include <string>
+#include <vector>
+
+/* An item put into the print-settings ticket before the dialog opens. */
+struct SettingItem {
+    std::string key;
+    bool isBoolean = false;
+    std::string text;
+    bool boolean = false;
+};
+
+struct HostOptions {
+    std::string ppd;    /* the printer's PPD */
+    std::string plugin; /* the bundle; empty: the PPD's APDialogExtension */
+    std::vector<SettingItem> settings;
+    std::string job;     /* the file to print; empty: nothing is submitted */
+    std::string printer; /* the CUPS queue to submit to */
+    std::string filter;  /* or the filter to run on the job */
+    std::string script;  /* empty: standard input; "-" too */
+    bool help = false;
+};
+
+/* False with `error` set for an unknown option, a missing or malformed
+   value, or options that exclude each other. */
+bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options, std::string &error);
+
+extern const char kPdehostUsage[];
+
+#endif /* PDEHOST_COMMAND_LINE_H */

@@ -1,0 +1,484 @@
+/*
+ * DialogSession.cpp
+ *
+ * The print dialog's side of the dialog-extension protocol, and the user's
+ * actions on the pane.
+ */
+#include "DialogSession.h"
+
+#include "HostText.h"
+
+#include <StandIn/HIStandIn.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+/* The status the dialog hands Terminate when the user cancels. */
+const OSStatus kDialogCancelled = 128;
+
+/* Where the pane area sits in the dialog's window, and the window's place
+   on the screen. */
+const SInt16 kPaneTop = 40;
+const SInt16 kPaneLeft = 20;
+const SInt16 kWindowTop = 60;
+const SInt16 kWindowLeft = 80;
+
+const char *alertKindName(AlertType type) {
+    switch (type) {
+    case kAlertStopAlert:
+        return "stop";
+    case kAlertNoteAlert:
+        return "note";
+    case kAlertCautionAlert:
+        return "caution";
+    case kAlertPlainAlert:
+        return "plain";
+    }
+    return "unknown";
+}
+
+void observeBeep(void *refcon, short) {
+    static_cast<EventWriter *>(refcon)->Beep();
+}
+
+DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
+                             CFStringRef explanation) {
+    std::optional<std::string> explanationText;
+    if (explanation != nullptr)
+        explanationText = TextOrEmpty(explanation);
+    static_cast<EventWriter *>(refcon)->Alert(alertKindName(type), TextOrEmpty(message),
+                                              explanationText);
+    return kAlertStdAlertOKButton; // the default button answers
+}
+
+const PMPlugInHeader &header(DialogExtensionInterface *interface) {
+    return interface->vtable->plugInHeader;
+}
+
+HIStandInKey standInKey(KeyName key) {
+    switch (key) {
+    case KeyName::Backspace:
+        return kHIStandInKeyBackspace;
+    case KeyName::Delete:
+        return kHIStandInKeyDelete;
+    case KeyName::Left:
+        return kHIStandInKeyLeft;
+    case KeyName::Right:
+        return kHIStandInKeyRight;
+    case KeyName::Home:
+        return kHIStandInKeyHome;
+    case KeyName::End:
+        return kHIStandInKeyEnd;
+    case KeyName::Tab:
+        return kHIStandInKeyTab;
+    case KeyName::Return:
+        return kHIStandInKeyReturn;
+    case KeyName::Escape:
+        return kHIStandInKeyEscape;
+    }
+    return kHIStandInKeyEscape;
+}
+
+std::string controlName(const Action &action) {
+    return FourCharCodeText(action.signature) + " " + std::to_string(action.id);
+}
+
+/* The text a control shows: an edit field's or static text's content, or
+   the title of a button or check box. */
+std::string controlText(ControlRef control, const char *kind) {
+    std::string name = kind != nullptr ? kind : "";
+    CFStringRef text = nullptr;
+    if (name == "edittext" || name == "password" || name == "statictext") {
+        ControlPartCode part = kControlEditTextPart;
+        if (name == "statictext")
+            part = kControlEntireControl;
+        ResType tag =
+            name == "password" ? kControlEditTextPasswordCFStringTag : kControlEditTextCFStringTag;
+        if (GetControlData(control, part, tag, sizeof text, &text, nullptr) != noErr)
+            text = nullptr;
+    } else if (name == "checkbox" || name == "pushbutton") {
+        if (CopyControlTitleAsCFString(control, &text) != noErr)
+            text = nullptr;
+    }
+    std::string result = TextOrEmpty(text);
+    if (text != nullptr)
+        CFRelease(text);
+    return result;
+}
+
+} // namespace
+
+DialogSession::DialogSession(EventWriter &events) : mEvents(events) {}
+
+DialogSession::~DialogSession() {
+    Cancel();
+}
+
+void DialogSession::note(const std::string &text) {
+    std::fprintf(stderr, "pdehost: line %d: %s\n", mLine, text.c_str());
+}
+
+bool DialogSession::Start(PlugInFactoryFunction factory, PMPrintSession session,
+                          std::string &error) {
+    mSession = session;
+
+    CFUUIDRef typeID =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
+    CFUUIDRef interfaceID =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsIntfIDStr));
+    if (typeID == nullptr || interfaceID == nullptr) {
+        if (typeID != nullptr)
+            CFRelease(typeID);
+        if (interfaceID != nullptr)
+            CFRelease(interfaceID);
+        error = "out of memory";
+        return false;
+    }
+    mInstance = factory(kCFAllocatorDefault, typeID);
+    CFRelease(typeID);
+    if (mInstance == nullptr) {
+        CFRelease(interfaceID);
+        error = "the factory made no instance of the dialog-extension type";
+        return false;
+    }
+
+    IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
+    void *interface = nullptr;
+    HRESULT result =
+        unknown->QueryInterface(mInstance, CFUUIDGetUUIDBytes(interfaceID), &interface);
+    CFRelease(interfaceID);
+    if (result != S_OK || interface == nullptr) {
+        unknown->Release(mInstance);
+        mInstance = nullptr;
+        error = "the instance offers no dialog-extension interface";
+        return false;
+    }
+    mInterface = static_cast<DialogExtensionInterface *>(interface);
+
+    static HIStandInObserver observer;
+    observer.refcon = &mEvents;
+    observer.beep = observeBeep;
+    observer.alert = observeAlert;
+    HIStandInSetObserver(&observer);
+    mOpen = true;
+
+    auto *headerInterface = reinterpret_cast<PMPlugInHeaderInterface *>(mInterface);
+    header(mInterface).Retain(headerInterface);
+    mRetained = mInterface;
+    PMPlugInAPIVersion version = {};
+    header(mInterface).GetAPIVersion(headerInterface, &version);
+
+    OSType creator = 0;
+    CFStringRef kind = nullptr;
+    CFStringRef title = nullptr;
+    UInt32 maxH = 0;
+    UInt32 maxV = 0;
+    OSStatus status =
+        mInterface->vtable->Prologue(&mContext, &creator, &kind, &title, &maxH, &maxV);
+    mEvents.Status("prologue", status);
+    if (title != nullptr)
+        CFRelease(title); // handed to the dialog with ownership
+    if (status != noErr)
+        return true; // no pane, and no context to terminate
+    mHasContext = true;
+
+    status = createPaneArea(maxH, maxV);
+    if (status != noErr) {
+        std::fprintf(stderr, "pdehost: cannot make the pane area: status %d\n",
+                     static_cast<int>(status));
+        return true;
+    }
+    PMPDEFlags flags = kPMPDENoFlags;
+    status = mInterface->vtable->Initialize(mContext, &flags, 0, mUserPane, mSession);
+    mEvents.Status("initialize", status);
+    mPaneBuilt = status == noErr;
+    return true;
+}
+
+OSStatus DialogSession::createPaneArea(UInt32 width, UInt32 height) {
+    const UInt32 kLargest = 30000;
+    SInt16 paneWidth = static_cast<SInt16>(std::min(width, kLargest));
+    SInt16 paneHeight = static_cast<SInt16>(std::min(height, kLargest));
+    Rect content;
+    content.top = kWindowTop;
+    content.left = kWindowLeft;
+    content.bottom = static_cast<SInt16>(kWindowTop + kPaneTop + paneHeight + kPaneTop);
+    content.right = static_cast<SInt16>(kWindowLeft + kPaneLeft + paneWidth + kPaneLeft);
+    OSStatus status =
+        CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &mWindow);
+    if (status != noErr) {
+        mWindow = nullptr;
+        return status;
+    }
+    Rect pane;
+    pane.top = kPaneTop;
+    pane.left = kPaneLeft;
+    pane.bottom = static_cast<SInt16>(kPaneTop + paneHeight);
+    pane.right = static_cast<SInt16>(kPaneLeft + paneWidth);
+    status = CreateUserPaneControl(mWindow, &pane, kControlSupportsEmbedding, &mUserPane);
+    if (status != noErr) {
+        DisposeWindow(mWindow);
+        mWindow = nullptr;
+        mUserPane = nullptr;
+        return status;
+    }
+    // The pane area shows only while the pane is open.
+    SetControlVisibility(mUserPane, false, false);
+    return noErr;
+}
+
+void DialogSession::closeDialog(OSStatus dialogStatus) {
+    if (!mOpen)
+        return;
+    mOpen = false;
+    // The pane area goes first, with the controls and every handler
+    // installed on them; the pane relies on that happening no later than
+    // Terminate deletes it.
+    if (mWindow != nullptr)
+        DisposeWindow(mWindow);
+    mWindow = nullptr;
+    mUserPane = nullptr;
+    mPaneBuilt = false;
+
+    if (mHasContext) {
+        OSStatus status = mInterface->vtable->Terminate(mContext, dialogStatus);
+        mEvents.Status("terminate", status);
+        mHasContext = false;
+        mContext = nullptr;
+    }
+    // One release for the reference taken with Retain, one for the
+    // reference QueryInterface handed out; Release clears the pointer.
+    auto release = header(mInterface).Release;
+    release(reinterpret_cast<PMPlugInHeaderInterface **>(&mRetained));
+    release(reinterpret_cast<PMPlugInHeaderInterface **>(&mInterface));
+    IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
+    unknown->Release(mInstance);
+    mInstance = nullptr;
+    HIStandInSetObserver(nullptr);
+}
+
+void DialogSession::Cancel() {
+    closeDialog(kDialogCancelled);
+}
+
+OSStatus DialogSession::callSync(Boolean direction) {
+    OSStatus status = mInterface->vtable->Sync(mContext, mSession, direction);
+    mEvents.Status(direction == kSyncDirectionSetTickets ? "sync-tickets" : "sync-ui", status);
+    return status;
+}
+
+bool DialogSession::findControl(const Action &action, ControlRef &control, std::string &error) {
+    ControlID id = {action.signature, action.id};
+    control = nullptr;
+    if (mWindow == nullptr || GetControlByID(mWindow, &id, &control) != noErr ||
+        control == nullptr) {
+        error = "there is no control " + controlName(action) + " in the pane";
+        return false;
+    }
+    return true;
+}
+
+void DialogSession::summary() {
+    CFArrayRef titles = nullptr;
+    CFArrayRef texts = nullptr;
+    OSStatus status = mInterface->vtable->GetSummaryText(mContext, &titles, &texts);
+    mEvents.Status("summary", status);
+    if (status == noErr) {
+        CFIndex titleCount = titles != nullptr ? CFArrayGetCount(titles) : 0;
+        CFIndex textCount = texts != nullptr ? CFArrayGetCount(texts) : 0;
+        for (CFIndex i = 0; i < std::max(titleCount, textCount); i++) {
+            auto at = [i](CFArrayRef array, CFIndex count) {
+                CFTypeRef value = i < count ? CFArrayGetValueAtIndex(array, i) : nullptr;
+                if (value == nullptr || CFGetTypeID(value) != CFStringGetTypeID())
+                    return std::string();
+                return TextOrEmpty(static_cast<CFStringRef>(value));
+            };
+            mEvents.Summary(at(titles, titleCount), at(texts, textCount));
+        }
+    }
+    if (titles != nullptr)
+        CFRelease(titles);
+    if (texts != nullptr)
+        CFRelease(texts);
+}
+
+void DialogSession::showControl(ControlRef control) {
+    ControlState state;
+    ControlID id = {0, 0};
+    if (GetControlID(control, &id) == noErr) {
+        state.signature = id.signature;
+        state.id = id.id;
+    }
+    const char *kind = HIStandInGetControlKindName(control);
+    state.kind = kind != nullptr ? kind : "unknown";
+    state.value = GetControl32BitValue(control);
+    state.enabled = IsControlEnabled(control);
+    state.visible = IsControlVisible(control);
+    ControlRef focused = nullptr;
+    state.focused = GetKeyboardFocus(mWindow, &focused) == noErr && focused == control;
+    Rect bounds = {0, 0, 0, 0};
+    GetControlBounds(control, &bounds);
+    state.top = bounds.top;
+    state.left = bounds.left;
+    state.bottom = bounds.bottom;
+    state.right = bounds.right;
+    state.text = controlText(control, kind);
+    mEvents.Control(state);
+
+    UInt16 count = 0;
+    if (CountSubControls(control, &count) != noErr)
+        return;
+    for (UInt16 index = 1; index <= count; index++) {
+        ControlRef child = nullptr;
+        if (GetIndexedSubControl(control, index, &child) == noErr && child != nullptr)
+            showControl(child);
+    }
+}
+
+void DialogSession::show() {
+    if (mUserPane == nullptr)
+        return;
+    UInt16 count = 0;
+    if (CountSubControls(mUserPane, &count) != noErr)
+        return;
+    for (UInt16 index = 1; index <= count; index++) {
+        ControlRef child = nullptr;
+        if (GetIndexedSubControl(mUserPane, index, &child) == noErr && child != nullptr)
+            showControl(child);
+    }
+}
+
+DialogSession::Outcome DialogSession::Perform(const Action &action, std::string &error) {
+    mLine = action.line;
+    if (!mOpen)
+        return Outcome::Continue;
+
+    CFStringRef text = nullptr;
+    if (action.kind == ActionKind::Type || action.kind == ActionKind::Drop ||
+        action.kind == ActionKind::Clipboard || action.kind == ActionKind::CommandKey) {
+        text = CreateCFStringFromText(action.text);
+        if (text == nullptr) {
+            error = "the text is not UTF-8";
+            return Outcome::BadArgument;
+        }
+    }
+    struct Releaser {
+        CFStringRef text;
+        ~Releaser() {
+            if (text != nullptr)
+                CFRelease(text);
+        }
+    } releaser{text};
+
+    OSStatus status = noErr;
+    ControlRef control = nullptr;
+    switch (action.kind) {
+    case ActionKind::Open:
+        if (mPaneBuilt) {
+            ShowControl(mUserPane);
+            mEvents.Status("open", mInterface->vtable->Open(mContext));
+        }
+        break;
+    case ActionKind::Close:
+        if (mPaneBuilt) {
+            mEvents.Status("close", mInterface->vtable->Close(mContext));
+            HideControl(mUserPane);
+        }
+        break;
+    case ActionKind::Focus: {
+        if (!findControl(action, control, error))
+            return Outcome::BadArgument;
+        const char *kind = HIStandInGetControlKindName(control);
+        std::string kindName = kind != nullptr ? kind : "";
+        ControlFocusPart part = (kindName == "edittext" || kindName == "password")
+                                    ? static_cast<ControlFocusPart>(kControlEditTextPart)
+                                    : static_cast<ControlFocusPart>(kControlFocusNextPart);
+        status = SetKeyboardFocus(mWindow, control, part);
+        if (status != noErr)
+            note("focus " + controlName(action) + " refused: status " + std::to_string(status));
+        break;
+    }
+    case ActionKind::Type:
+        status = HIStandInTypeText(text);
+        if (status == errUnknownControl)
+            note("type: no control has the keyboard focus");
+        break;
+    case ActionKind::Key:
+        status = HIStandInPressKey(standInKey(action.key), 0);
+        if (status == errUnknownControl)
+            note("key: no control has the keyboard focus");
+        break;
+    case ActionKind::CommandKey:
+        if (CFStringGetLength(text) != 1) {
+            error = "key cmd- needs a character of one UTF-16 unit";
+            return Outcome::BadArgument;
+        }
+        status = HIStandInTypeCharacter(CFStringGetCharacterAtIndex(text, 0), cmdKey);
+        if (status == errUnknownControl)
+            note("key: no control has the keyboard focus");
+        break;
+    case ActionKind::Select: {
+        control = HIStandInGetFocusedControl();
+        if (control == nullptr) {
+            note("select: no control has the keyboard focus");
+            break;
+        }
+        ControlEditTextSelectionRec selection;
+        selection.selStart = static_cast<SInt16>(action.selectionStart);
+        selection.selEnd = static_cast<SInt16>(action.selectionEnd);
+        status = SetControlData(control, kControlEditTextPart, kControlEditTextSelectionTag,
+                                sizeof selection, &selection);
+        if (status != noErr)
+            note("select refused: status " + std::to_string(status));
+        break;
+    }
+    case ActionKind::Clipboard:
+    case ActionKind::ClipboardEmpty:
+        status = HIStandInSetClipboardText(text);
+        if (status != noErr)
+            note("clipboard refused: status " + std::to_string(status));
+        break;
+    case ActionKind::Paste:
+        status = HIStandInPaste();
+        if (status == errUnknownControl)
+            note("paste: no control has the keyboard focus");
+        break;
+    case ActionKind::Drop:
+        status = HIStandInDropText(text);
+        if (status != noErr)
+            note("drop refused: status " + std::to_string(status));
+        break;
+    case ActionKind::Click:
+        if (!findControl(action, control, error))
+            return Outcome::BadArgument;
+        status = HIStandInClickControl(control);
+        if (status != noErr)
+            note("click " + controlName(action) + " refused: status " + std::to_string(status));
+        break;
+    case ActionKind::SyncUI:
+        if (mPaneBuilt)
+            callSync(kSyncDirectionSetUserInterface);
+        break;
+    case ActionKind::SyncTickets:
+        if (mPaneBuilt)
+            callSync(kSyncDirectionSetTickets);
+        break;
+    case ActionKind::Summary:
+        if (mPaneBuilt)
+            summary();
+        break;
+    case ActionKind::Show:
+        show();
+        break;
+    case ActionKind::Print:
+        // The Print button: the pane must take the settings first; a pane
+        // that refuses keeps the dialog open.
+        if (mPaneBuilt && callSync(kSyncDirectionSetTickets) != noErr)
+            break;
+        closeDialog(noErr);
+        return Outcome::Printed;
+    }
+    return Outcome::Continue;
+}

@@ -1,0 +1,80 @@
+/*
+ * DialogSession.h
+ *
+ * One print dialog with one dialog-extension pane, driven the way the
+ * platform's print dialog drives it: the factory makes an instance, the
+ * dialog asks it for the dialog-extension interface, retains the interface
+ * and reads its API version, calls Prologue, makes a window with a user pane
+ * of the size the prologue asked for and calls Initialize with it. Then the
+ * user's actions arrive one by one. The dialog closes on a successful print
+ * or when it is cancelled: the pane area is disposed of, then Terminate, the
+ * release of the interface and the release of the instance follow.
+ *
+ * Every call into the plug-in is reported as a `status` event; beeps and
+ * alerts that happen during the calls are reported as they happen. What an
+ * action runs into without it being the script's fault (nothing has the
+ * focus, a control is disabled) is noted on standard error.
+ */
+#ifndef PDEHOST_DIALOG_SESSION_H
+#define PDEHOST_DIALOG_SESSION_H
+
+#include "BundleLoader.h"
+#include "DialogExtension.h"
+#include "EventOutput.h"
+#include "Script.h"
+
+#include <string>
+
+class DialogSession {
+public:
+    enum class Outcome {
+        Continue,   /* the dialog stays open */
+        Printed,    /* print succeeded; the dialog has closed */
+        BadArgument /* the action names something that is not there */
+    };
+
+    explicit DialogSession(EventWriter &events);
+    ~DialogSession(); /* cancels a dialog that is still open */
+    DialogSession(const DialogSession &) = delete;
+    DialogSession &operator=(const DialogSession &) = delete;
+
+    /* Starts the plug-in from its factory and opens the dialog on `session`.
+       False, with `error` set and nothing left behind, when the factory makes
+       no instance or the instance offers no dialog-extension interface. A
+       pane that fails its prologue or Initialize is no failure here: the
+       dialog then simply has no pane. */
+    bool Start(PlugInFactoryFunction factory, PMPrintSession session, std::string &error);
+
+    Outcome Perform(const Action &action, std::string &error);
+
+    /* Closes the dialog without printing. Does nothing when it is closed. */
+    void Cancel();
+
+    bool IsOpen() const { return mOpen; }
+    bool HasPane() const { return mPaneBuilt; }
+
+private:
+    void closeDialog(OSStatus dialogStatus);
+    OSStatus createPaneArea(UInt32 width, UInt32 height);
+    OSStatus callSync(Boolean direction);
+    void summary();
+    void show();
+    void showControl(ControlRef control);
+    bool findControl(const Action &action, ControlRef &control, std::string &error);
+    void note(const std::string &text);
+
+    EventWriter &mEvents;
+    PMPrintSession mSession = nullptr;
+    void *mInstance = nullptr;                      /* IUnknown instance */
+    DialogExtensionInterface *mInterface = nullptr; /* from QueryInterface */
+    DialogExtensionInterface *mRetained = nullptr;  /* the reference taken with Retain */
+    PMPDEContext mContext = nullptr;
+    bool mHasContext = false;
+    WindowRef mWindow = nullptr;
+    ControlRef mUserPane = nullptr;
+    bool mPaneBuilt = false;
+    bool mOpen = false;
+    int mLine = 0; /* the line of the action being performed */
+};
+
+#endif /* PDEHOST_DIALOG_SESSION_H */

@@ -1,0 +1,151 @@
+/*
+ * PrintTickets.cpp
+ *
+ * Making the dialog's print session and tickets, and reading a ticket's
+ * items back as plain texts.
+ */
+#include "PrintTickets.h"
+
+#include "HostText.h"
+
+#include <PPDLib/PPDLib.h>
+#include <StandIn/PMStandIn.h>
+
+#include <string>
+
+namespace {
+
+/* The client under which the dialog writes the items given to it. */
+const CFStringRef kHostClientID = CFSTR("pdehost");
+
+std::string statusText(OSStatus status) {
+    return "status " + std::to_string(status);
+}
+
+bool writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &error) {
+    CFStringRef key = CreateCFStringFromText(item.key);
+    if (key == nullptr) {
+        error = "the key \"" + item.key + "\" is not UTF-8 text";
+        return false;
+    }
+    OSStatus status;
+    if (item.isBoolean) {
+        status = PMTicketSetBoolean(ticket, kHostClientID, key, item.boolean, kPMUnlocked);
+    } else {
+        CFStringRef value = CreateCFStringFromText(item.text);
+        if (value == nullptr) {
+            CFRelease(key);
+            error = "the value of " + item.key + " is not UTF-8 text";
+            return false;
+        }
+        status = PMTicketSetCFString(ticket, kHostClientID, key, value, kPMUnlocked);
+        CFRelease(value);
+    }
+    CFRelease(key);
+    if (status != noErr) {
+        error = "cannot set " + item.key + " in the print-settings ticket: " + statusText(status);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingItem> &settings,
+                        PrintTickets &tickets, std::string &error) {
+    tickets = PrintTickets();
+    OSStatus status = PMCreateSession(&tickets.session);
+    if (status != noErr) {
+        error = "cannot make a print session: " + statusText(status);
+        tickets.session = nullptr;
+        return false;
+    }
+    status = PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &tickets.printerInfo);
+    if (status == noErr)
+        status = PMStandInTicketSetPPDPath(tickets.printerInfo, ppdPath.c_str());
+    if (status != noErr) {
+        error = "cannot make the printer-info ticket: " + statusText(status);
+        ReleasePrintTickets(tickets);
+        return false;
+    }
+    status = PMTicketCreate(kCFAllocatorDefault, kPMPrintSettingsTicket, &tickets.printSettings);
+    if (status != noErr) {
+        error = "cannot make the print-settings ticket: " + statusText(status);
+        ReleasePrintTickets(tickets);
+        return false;
+    }
+    for (const SettingItem &item : settings) {
+        if (!writeSetting(tickets.printSettings, item, error)) {
+            ReleasePrintTickets(tickets);
+            return false;
+        }
+    }
+    status = PMStandInSessionSetTicket(tickets.session, CFSTR(kPDE_PMPrinterInfoRef),
+                                       tickets.printerInfo);
+    if (status == noErr)
+        status = PMStandInSessionSetTicket(tickets.session, CFSTR(kPDE_PMPrintSettingsRef),
+                                           tickets.printSettings);
+    if (status != noErr) {
+        error = "cannot keep the tickets in the print session: " + statusText(status);
+        ReleasePrintTickets(tickets);
+        return false;
+    }
+    return true;
+}
+
+void ReleasePrintTickets(PrintTickets &tickets) {
+    if (tickets.session != nullptr)
+        PMRelease(tickets.session);
+    if (tickets.printSettings != nullptr)
+        PMTicketRelease(tickets.printSettings);
+    if (tickets.printerInfo != nullptr)
+        PMTicketRelease(tickets.printerInfo);
+    tickets = PrintTickets();
+}
+
+std::vector<TicketItem> ReadTicketItems(PMTicketRef ticket) {
+    std::vector<TicketItem> items;
+    CFIndex count = PMStandInTicketGetItemCount(ticket);
+    for (CFIndex i = 0; i < count; i++) {
+        CFStringRef key = nullptr;
+        CFTypeRef value = nullptr;
+        if (PMStandInTicketGetItemAtIndex(ticket, i, &key, &value, nullptr, nullptr) != noErr)
+            continue;
+        TicketItem item;
+        item.key = TextOrEmpty(key);
+        if (value != nullptr && CFGetTypeID(value) == CFStringGetTypeID()) {
+            std::optional<std::string> text = TextFromCFString(static_cast<CFStringRef>(value));
+            if (text) {
+                item.kind = TicketItem::Kind::String;
+                item.text = *text;
+            }
+        } else if (value != nullptr && CFGetTypeID(value) == CFBooleanGetTypeID()) {
+            item.kind = TicketItem::Kind::Boolean;
+            item.boolean = CFBooleanGetValue(static_cast<CFBooleanRef>(value));
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error) {
+    PPDContext context = nullptr;
+    FSSpec fileSpec;
+    OSStatus status = ppdOpenCompiledPPDFromTicket(printerInfo, &fileSpec, &context);
+    if (status != noErr) {
+        error = "cannot read the printer's PPD: status " + std::to_string(status);
+        return std::string();
+    }
+    static const unsigned char kKeyword[] = "\021APDialogExtension";
+    SInt16 mainIndex = -1;
+    unsigned char value[256] = {0};
+    status = ppdGetMainIndex(context, kKeyword, &mainIndex);
+    if (status == noErr)
+        status = ppdGetInvocationString(context, mainIndex, 0, value, sizeof value);
+    ppdCloseCompiledPPDFromTicket(context, &fileSpec);
+    if (status != noErr || value[0] == 0) {
+        error = "the printer's PPD names no dialog extension (APDialogExtension)";
+        return std::string();
+    }
+    return std::string(reinterpret_cast<const char *>(value + 1), value[0]);
+}
