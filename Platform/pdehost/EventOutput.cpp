@@ -87,7 +87,7 @@ void EventWriter::TicketOther(std::string_view key, std::string_view typeName) {
 }
 
 void EventWriter::Options(std::string_view options) {
-    line("options " + std::string(options));
+    line(options.empty() ? std::string("options") : "options " + std::string(options));
 }
 
 void EventWriter::Job(int jobID) {

@@ -12,7 +12,7 @@
  *   control SIG ID KIND value=N enabled=yes|no visible=yes|no focus=yes|no
  *           bounds=T,L,B,R text="..."          (one line)
  *   ticket KEY string "VALUE" | ticket KEY boolean true|false
- *   options OPTIONS
+ *   options OPTIONS                           ("options" alone when there are none)
  *   job ID
  *   output
  */

@@ -58,6 +58,7 @@ TEST(EventOutput, WriterLinesInOrder) {
     writer.TicketBoolean("com.quarn.pm.EnableUserCode", false);
     writer.TicketOther("com.example.Copies", "number");
     writer.Options("a=b c..b.=True");
+    writer.Options("");
     writer.Job(42);
     writer.Output();
     EXPECT_TRUE(writer.Good());
@@ -77,6 +78,7 @@ TEST(EventOutput, WriterLinesInOrder) {
                        "ticket com.quarn.pm.EnableUserCode boolean false\n"
                        "ticket com.example.Copies number\n"
                        "options a=b c..b.=True\n"
+                       "options\n"
                        "job 42\n"
                        "output\n");
 }
