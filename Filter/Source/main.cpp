@@ -17,8 +17,10 @@
  * job or the byte after a carriage return or line feed, wherever the chunks
  * fall. Chunks are always filled completely (short reads from a pipe are
  * made up for), so the output depends only on the input and the options.
- * Underneath, input and output go through large buffers with read(2) and
- * write(2), so that the filter runs at the speed of a plain copy.
+ * Underneath, the job is read with read(2) into one 128 KiB window in which
+ * the chunks are scanned where they lie, and scanned bytes are written out
+ * of the window with write(2) in large stretches, so that the filter runs
+ * at nearly the speed of a plain copy in constant memory.
  *
  * Failures are recorded in the sticky error code err_no (the first one
  * wins) and reported with exit status 1 and one "ERROR: " line on standard
@@ -48,11 +50,11 @@
 
 #include "QuarnSettingsKeys.h"
 
-/* Sizes of the scanning unit, the initial insertion buffer and the I/O buffers. */
+/* Sizes of the scanning unit, the initial insertion buffer and the job window. */
 enum : size_t {
     kChunkSize = 4096,
     kInsertSize = 1024,
-    kIOBufferSize = 128 * 1024,
+    kWindowSize = 128 * 1024,
 };
 
 /* Sticky error codes. */
@@ -94,30 +96,28 @@ struct InsertBuffer {
     size_t capacity;
 };
 
-/* Buffered input underneath the chunk reads. */
-struct Input {
+/*
+ * The job window: the input is read in large pieces into one buffer, and
+ * each 4096-byte chunk is scanned where it lies in that buffer. Bytes that
+ * have been scanned are written out from the buffer in large stretches.
+ */
+struct Window {
     int fd;
-    unsigned char *buffer;
-    size_t start; /* first unconsumed byte */
-    size_t end;   /* one past the last valid byte */
-    bool atEnd;
-};
-
-/* Buffered output to standard output. */
-struct Output {
-    int fd;
-    unsigned char *buffer;
-    size_t used;
-    bool failed; /* a write failed: nothing more is written */
+    unsigned char *buffer; /* kWindowSize bytes */
+    size_t written;        /* bytes before this offset are written (or due to no one) */
+    size_t start;          /* the next byte to scan */
+    size_t end;            /* one past the last byte read */
+    bool atEnd;            /* the input has ended */
 };
 
 /* How a read or write call ended. */
 enum IOResult { kIOOk, kIOFailed, kIOCanceled };
 
-static int err_no = kNoError;    /* sticky error code */
-static int failureErrno = 0;     /* errno when the run failed */
-static char failureCause[256];   /* what failed, for the DEBUG line */
-static const char *absentOption; /* the last option looked up in vain */
+static int err_no = kNoError;      /* sticky error code */
+static int failureCode = kNoError; /* the failure that ended the run */
+static int failureErrno = 0;       /* errno when the run failed */
+static char failureCause[256];     /* what failed, for the DEBUG line */
+static const char *absentOption;   /* the last option looked up in vain */
 static volatile sig_atomic_t jobCanceled = 0;
 
 /*
@@ -136,6 +136,7 @@ __attribute__((format(printf, 2, 3))) static void recordFailure(int code, const 
     recordError(code);
     if (failureCause[0])
         return;
+    failureCode = code;
     failureErrno = errno;
     va_list ap;
     va_start(ap, format);
@@ -596,55 +597,7 @@ static int getInsertString(const JobInfo *info, InsertBuffer *out, const unsigne
 /* ---------------------------------------------------------------------- */
 
 /*
- * 'fillInput()' - Refill the input buffer with one read.
- */
-static IOResult fillInput(Input *in) {
-    for (;;) {
-        if (jobCanceled)
-            return kIOCanceled;
-        ssize_t n = readSome(in->fd, in->buffer, kIOBufferSize);
-        if (n > 0) {
-            in->start = 0;
-            in->end = static_cast<size_t>(n);
-            return kIOOk;
-        }
-        if (n == 0) {
-            in->atEnd = true;
-            return kIOOk;
-        }
-        if (errno != EINTR) {
-            recordFailure(kReadError, "read from the job failed");
-            return kIOFailed;
-        }
-    }
-}
-
-/*
- * 'readChunk()' - Read up to `want` bytes, fewer only at the end of the input.
- */
-static IOResult readChunk(Input *in, unsigned char *data, size_t want, size_t *count) {
-    *count = 0;
-    while (*count < want) {
-        if (in->start == in->end) {
-            if (in->atEnd)
-                break;
-            IOResult result = fillInput(in);
-            if (result != kIOOk)
-                return result;
-            continue;
-        }
-        size_t n = in->end - in->start;
-        if (n > want - *count)
-            n = want - *count;
-        memcpy(data + *count, in->buffer + in->start, n);
-        in->start += n;
-        *count += n;
-    }
-    return kIOOk;
-}
-
-/*
- * 'writeFully()' - Write a whole stretch to a descriptor.
+ * 'writeFully()' - Write a whole stretch to standard output.
  */
 static IOResult writeFully(int fd, const unsigned char *data, size_t size) {
     while (size > 0) {
@@ -664,62 +617,49 @@ static IOResult writeFully(int fd, const unsigned char *data, size_t size) {
 }
 
 /*
- * 'flushOutput()' - Write out what the output buffer holds.
+ * 'writeScanned()' - Write the window's bytes that are not written yet, up
+ * to `upTo`. An empty stretch writes nothing.
  */
-static IOResult flushOutput(Output *out) {
-    size_t used = out->used;
-    out->used = 0;
-    if (out->failed)
-        return kIOFailed;
-    IOResult result = writeFully(out->fd, out->buffer, used);
-    out->failed = result == kIOFailed;
-    return result;
+static IOResult writeScanned(Window *window, size_t upTo) {
+    size_t from = window->written;
+    window->written = upTo;
+    return writeFully(STDOUT_FILENO, window->buffer + from, upTo - from);
 }
 
 /*
- * 'writeBytes()' - Write a stretch through the output buffer. An empty
- * stretch writes nothing.
+ * 'fillWindow()' - Make `want` bytes from the scan position available, or
+ * as many as remain when the input ends first. When the buffer has no room
+ * behind the scan position, the scanned bytes are written out and the rest
+ * is moved to the front.
  */
-static IOResult writeBytes(Output *out, const void *data, size_t size) {
-    const unsigned char *bytes = static_cast<const unsigned char *>(data);
-    if (out->used + size > kIOBufferSize) {
-        IOResult result = flushOutput(out);
-        if (result != kIOOk)
-            return result;
-        if (size >= kIOBufferSize) {
-            result = writeFully(out->fd, bytes, size);
-            out->failed = result == kIOFailed;
-            return result;
+static IOResult fillWindow(Window *window, size_t want) {
+    while (window->end - window->start < want && !window->atEnd) {
+        if (kWindowSize - window->start < want) {
+            IOResult result = writeScanned(window, window->start);
+            if (result != kIOOk)
+                return result;
+            BlockMove(window->buffer + window->start, window->buffer, window->end - window->start);
+            window->end -= window->start;
+            window->start = window->written = 0;
+        }
+        if (jobCanceled)
+            return kIOCanceled;
+        ssize_t n = readSome(window->fd, window->buffer + window->end, kWindowSize - window->end);
+        if (n > 0) {
+            window->end += static_cast<size_t>(n);
+        } else if (n == 0) {
+            window->atEnd = true;
+        } else if (errno != EINTR) {
+            recordFailure(kReadError, "read from the job failed");
+            return kIOFailed;
         }
     }
-    memcpy(out->buffer + out->used, bytes, size);
-    out->used += size;
     return kIOOk;
 }
 
 /* ---------------------------------------------------------------------- */
 /* Scanning                                                               */
 /* ---------------------------------------------------------------------- */
-
-/*
- * 'findLineBreak()' - First carriage return or line feed in [data, end),
- * or `end`. Looks at eight bytes at a time.
- */
-static const unsigned char *findLineBreak(const unsigned char *data, const unsigned char *end) {
-    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    const uint64_t lf = ones * '\n', cr = ones * '\r';
-    while (end - data >= 8) {
-        uint64_t word;
-        memcpy(&word, data, sizeof(word));
-        uint64_t a = word ^ lf, b = word ^ cr;
-        if (((a - ones) & ~a & highs) | ((b - ones) & ~b & highs))
-            break;
-        data += 8;
-    }
-    while (data < end && *data != '\n' && *data != '\r')
-        data++;
-    return data;
-}
 
 static bool isLineBreak(unsigned char c) {
     return c == '\n' || c == '\r';
@@ -742,15 +682,27 @@ static int compareWithSearchString(const unsigned char *data, const unsigned cha
 }
 
 /*
- * 'searchNextHeadOfLine()' - The next line head after the line break at or
- * after `data`, or NULL when the chunk ends first. Empty lines are skipped.
+ * 'searchNextHeadOfLine()' - The next line head after `data` (the byte after
+ * a run of carriage returns and line feeds) at or before `last`, or NULL.
+ *
+ * Only line heads that begin with the search string's first byte are
+ * reported: any other line head could only compare as no match, so passing
+ * over it changes nothing. This lets the scan run at memchr speed: it looks
+ * for that byte and checks whether a line break precedes it.
  */
 static const unsigned char *searchNextHeadOfLine(const unsigned char *data,
                                                  const unsigned char *last) {
-    const unsigned char *p = findLineBreak(data, last + 1);
-    while (p <= last && isLineBreak(*p))
+    const unsigned char *p = data + 1;
+    while (p <= last) {
+        const void *found = memchr(p, kSearchString[0], static_cast<size_t>(last + 1 - p));
+        if (!found)
+            return nullptr;
+        p = static_cast<const unsigned char *>(found);
+        if (isLineBreak(p[-1]))
+            return p;
         p++;
-    return p <= last ? p : nullptr;
+    }
+    return nullptr;
 }
 
 /*
@@ -773,79 +725,81 @@ static ScanResult ioFailure(IOResult result) {
 }
 
 /*
- * 'scanJob()' - Copy chunks until the first "%%BeginProlog" line head and
- * insert the job-control block in front of it.
+ * 'scanJob()' - Scan the job chunk by chunk up to the first "%%BeginProlog"
+ * line head, writing what was scanned, and write the job-control block in
+ * front of that line.
  */
-static ScanResult scanJob(const JobInfo *info, Input *in, Output *out, unsigned char *chunk,
-                          InsertBuffer *insert) {
+static ScanResult scanJob(const JobInfo *info, Window *window, InsertBuffer *insert) {
     bool atLineHead = true; /* the next chunk's first byte starts a line */
 
     for (;;) {
-        size_t count;
-        IOResult result = readChunk(in, chunk, kChunkSize, &count);
+        IOResult result = fillWindow(window, kChunkSize);
         if (result != kIOOk)
             return ioFailure(result);
-        if (count == 0)
-            return kScanNoMatch;
+        size_t count = window->end - window->start;
+        if (count > kChunkSize)
+            count = kChunkSize;
+        if (count == 0) {
+            result = writeScanned(window, window->start);
+            return result == kIOOk ? kScanNoMatch : ioFailure(result);
+        }
 
+        const unsigned char *chunk = window->buffer + window->start;
         const unsigned char *last = chunk + count - 1;
         const unsigned char *pos = atLineHead ? chunk : searchNextHeadOfLine(chunk, last);
-        atLineHead = isLineBreak(*last);
+        bool partial = false;
 
         while (pos) {
             int match = compareWithSearchString(pos, last, kSearchString);
             if (match == 1) {
-                if ((result = writeBytes(out, chunk, pos - chunk)) != kIOOk)
+                size_t at = static_cast<size_t>(pos - window->buffer);
+                if ((result = writeScanned(window, at)) != kIOOk)
                     return ioFailure(result);
                 if (getInsertString(info, insert, chunk, count) != 0)
                     return kScanFailed;
-                if ((result = writeBytes(out, insert->text, strlen(insert->text))) != kIOOk ||
-                    (result = writeBytes(out, pos, last + 1 - pos)) != kIOOk)
+                if ((result =
+                         writeFully(STDOUT_FILENO, reinterpret_cast<unsigned char *>(insert->text),
+                                    strlen(insert->text))) != kIOOk)
                     return ioFailure(result);
+                window->start = at;
                 return kScanInserted;
             }
             if (match == 2) {
-                /* Move the possible match to the front and read behind it. */
-                size_t n = last + 1 - pos, more;
-                if ((result = writeBytes(out, chunk, pos - chunk)) != kIOOk)
+                /* The chunk ends inside a possible match: the next chunk
+                   starts at this line head. */
+                size_t n = static_cast<size_t>(last + 1 - pos);
+                window->start = static_cast<size_t>(pos - window->buffer);
+                if ((result = fillWindow(window, kChunkSize)) != kIOOk)
                     return ioFailure(result);
-                BlockMove(pos, chunk, n);
-                if ((result = readChunk(in, chunk + n, kChunkSize - n, &more)) != kIOOk)
-                    return ioFailure(result);
-                if (more == 0) {
-                    result = writeBytes(out, chunk, n);
+                if (window->end - window->start <= n) {
+                    /* The input ended: the incomplete match is no match. */
+                    result = writeScanned(window, window->end);
                     return result == kIOOk ? kScanNoMatch : ioFailure(result);
                 }
-                count = n + more;
-                last = chunk + count - 1;
-                pos = chunk;
-                atLineHead = isLineBreak(*last);
-                continue;
+                partial = true;
+                break;
             }
             pos = searchNextHeadOfLine(pos, last);
         }
-        if ((result = writeBytes(out, chunk, count)) != kIOOk)
-            return ioFailure(result);
+        if (partial) {
+            atLineHead = true;
+        } else {
+            atLineHead = isLineBreak(*last);
+            window->start += count;
+        }
     }
 }
 
 /*
- * 'copyRest()' - Pass the rest of the job through, a buffer at a time.
+ * 'copyRest()' - Pass the rest of the job through, a window at a time.
  */
-static IOResult copyRest(Input *in, Output *out) {
-    IOResult result = flushOutput(out);
-    if (result != kIOOk)
-        return result;
+static IOResult copyRest(Window *window) {
     for (;;) {
-        if (in->start < in->end) {
-            result = writeFully(out->fd, in->buffer + in->start, in->end - in->start);
-            if (result != kIOOk)
-                return result;
-            in->start = in->end;
-        }
-        if (in->atEnd)
-            return kIOOk;
-        if ((result = fillInput(in)) != kIOOk)
+        IOResult result = writeScanned(window, window->end);
+        if (result != kIOOk || window->atEnd)
+            return result;
+        window->start = window->end = window->written = 0;
+        if ((result = fillWindow(window, 1)) != kIOOk)
             return result;
     }
 }
@@ -855,6 +809,7 @@ static IOResult copyRest(Input *in, Output *out) {
  */
 int main(int argc, char *argv[]) {
     err_no = kNoError;
+    failureCode = kNoError;
     failureErrno = 0;
     failureCause[0] = '\0';
     absentOption = nullptr;
@@ -868,17 +823,15 @@ int main(int argc, char *argv[]) {
     sigaction(SIGTERM, &action, nullptr); /* no SA_RESTART: a blocked read returns */
     signal(SIGPIPE, SIG_IGN);
 
-    Input in = {STDIN_FILENO, nullptr, 0, 0, false};
-    Output out = {STDOUT_FILENO, nullptr, 0, false};
+    Window window = {STDIN_FILENO, nullptr, 0, 0, 0, false};
     JobInfo *info = nullptr;
     InsertBuffer insert = {nullptr, 0};
-    unsigned char *chunk = nullptr;
     ScanResult scan = kScanFailed;
     bool inputOpened = false;
 
     if (argc > 6) {
-        in.fd = open(argv[6], O_RDONLY | O_CLOEXEC);
-        if (in.fd < 0) {
+        window.fd = open(argv[6], O_RDONLY | O_CLOEXEC);
+        if (window.fd < 0) {
             recordFailure(kOpenError, "cannot open the job file \"%s\"", argv[6]);
             goto report;
         }
@@ -904,34 +857,26 @@ int main(int argc, char *argv[]) {
         tzset();
     }
 
-    if (!(chunk = static_cast<unsigned char *>(allocateMemory(kChunkSize))) ||
-        !(in.buffer = static_cast<unsigned char *>(allocateMemory(kIOBufferSize))) ||
-        !(out.buffer = static_cast<unsigned char *>(allocateMemory(kIOBufferSize)))) {
-        recordFailure(kMemoryError, "cannot allocate the job buffers");
+    if (!(window.buffer = static_cast<unsigned char *>(allocateMemory(kWindowSize)))) {
+        recordFailure(kMemoryError, "cannot allocate the job window");
         goto cleanup;
     }
 
-    scan = scanJob(info, &in, &out, chunk, &insert);
+    scan = scanJob(info, &window, &insert);
     if (scan == kScanInserted) {
-        IOResult result = copyRest(&in, &out);
-        scan =
-            result == kIOOk ? kScanInserted : (result == kIOCanceled ? kScanCanceled : kScanFailed);
-    } else if (scan == kScanNoMatch) {
-        IOResult result = flushOutput(&out);
+        IOResult result = copyRest(&window);
         if (result != kIOOk)
             scan = result == kIOCanceled ? kScanCanceled : kScanFailed;
-    } else if (scan == kScanFailed) {
-        /* What was written before the failure stays written. */
-        flushOutput(&out);
+    } else if (scan == kScanFailed && failureCode == kReadError) {
+        /* The chunks scanned before the failed read stay written. */
+        writeScanned(&window, window.start);
     }
 
 cleanup:
-    free(chunk);
-    free(in.buffer);
-    free(out.buffer);
+    free(window.buffer);
     free(insert.text);
     if (inputOpened)
-        close(in.fd);
+        close(window.fd);
     DisposeJobInfo(info);
 
     if (scan == kScanInserted || scan == kScanNoMatch)
