@@ -1,0 +1,367 @@
+/*
+ * PMTicket.cpp
+ *
+ * Job tickets: an ordered list of items at the top level, each a CF value
+ * under a string key with the client identifier of its writer and a locked
+ * flag. A locked item cannot be rewritten or deleted; a rewrite of an
+ * unlocked item keeps its position. Tickets also carry, for the
+ * compiled-PPD library, the path of the printer's PPD file.
+ */
+#include "PMInternal.h"
+
+#include <string.h>
+
+namespace {
+
+struct Item {
+    Item *next;
+    CFStringRef key;
+    CFTypeRef value;
+    CFStringRef client; /* may be NULL */
+    Boolean locked;
+};
+
+struct Ticket {
+    CFStringRef type;
+    Item *first;
+    Item *last;
+    CFIndex count;
+    char *ppdPath;
+};
+
+void FreeItem(Item *item) {
+    CFRelease(item->key);
+    CFRelease(item->value);
+    if (item->client != nullptr)
+        CFRelease(item->client);
+    CFStandInDeallocate(item);
+}
+
+void FinalizeTicket(CFTypeRef cf) {
+    Ticket *ticket = static_cast<Ticket *>(CFStandInGetInstanceData(cf));
+    Item *item = ticket->first;
+    while (item != nullptr) {
+        Item *next = item->next;
+        FreeItem(item);
+        item = next;
+    }
+    if (ticket->type != nullptr)
+        CFRelease(ticket->type);
+    CFStandInDeallocate(ticket->ppdPath);
+}
+
+const CFStandInClass kTicketClass = {"PMTicket", FinalizeTicket, nullptr, nullptr, nullptr};
+
+Ticket *GetTicket(PMTicketRef ref) {
+    if (!PMIsObjectOfType(ref, PMTicketGetTypeID()))
+        return nullptr;
+    return static_cast<Ticket *>(CFStandInGetInstanceData(ref));
+}
+
+Item *FindItem(Ticket *ticket, CFStringRef key) {
+    for (Item *item = ticket->first; item != nullptr; item = item->next)
+        if (CFEqual(item->key, key))
+            return item;
+    return nullptr;
+}
+
+/* The item for a typed get: checks the ticket, node indices and key. */
+OSStatus Lookup(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
+                const void *out, Item **outItem) {
+    Ticket *ticket = GetTicket(ref);
+    if (ticket == nullptr)
+        return kPMInvalidTicket;
+    if (out == nullptr)
+        return kPMInvalidParameter;
+    if (nodeIndex1 != kPMTopLevel || nodeIndex2 != kPMTopLevel)
+        return kPMSubTicketNotFound;
+    if (!PMIsString(key))
+        return kPMInvalidKey;
+    *outItem = FindItem(ticket, key);
+    return *outItem != nullptr ? (OSStatus)noErr : (OSStatus)kPMKeyNotFound;
+}
+
+} // namespace
+
+CFTypeID PMTicketGetTypeID(void) {
+    static CFTypeID type = CFStandInRegisterClass(&kTicketClass);
+    return type;
+}
+
+OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef *newTicket) {
+    if (newTicket == nullptr)
+        return kPMInvalidParameter;
+    *newTicket = nullptr;
+    if (!PMIsString(ticketType))
+        return kPMInvalidParameter;
+    if (PMTicketGetTypeID() == 0)
+        return kPMAllocationFailure; /* the runtime's class table is full */
+    CFTypeRef object =
+        CFStandInCreateInstance(kCFAllocatorDefault, PMTicketGetTypeID(), sizeof(Ticket));
+    if (object == nullptr)
+        return kPMAllocationFailure;
+    Ticket *ticket = static_cast<Ticket *>(CFStandInGetInstanceData(object));
+    ticket->type = (CFStringRef)CFRetain(ticketType);
+    *newTicket = (PMTicketRef)object;
+    return noErr;
+}
+
+OSStatus PMTicketRetain(PMTicketRef ticket) {
+    if (GetTicket(ticket) == nullptr)
+        return kPMInvalidTicket;
+    CFRetain(ticket);
+    return noErr;
+}
+
+OSStatus PMTicketRelease(PMTicketRef ticket) {
+    if (GetTicket(ticket) == nullptr)
+        return kPMInvalidTicket;
+    CFRelease(ticket);
+    return noErr;
+}
+
+OSStatus PMTicketGetType(PMTicketRef ref, CFStringRef *ticketType) {
+    Ticket *ticket = GetTicket(ref);
+    if (ticket == nullptr)
+        return kPMInvalidTicket;
+    if (ticketType == nullptr)
+        return kPMInvalidParameter;
+    *ticketType = ticket->type;
+    return noErr;
+}
+
+OSStatus PMTicketGetRetainCount(PMTicketRef ticket, CFIndex *retainCount) {
+    if (GetTicket(ticket) == nullptr)
+        return kPMInvalidTicket;
+    if (retainCount == nullptr)
+        return kPMInvalidParameter;
+    *retainCount = CFGetRetainCount(ticket);
+    return noErr;
+}
+
+OSStatus PMTicketSetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, CFTypeRef value,
+                         Boolean locked) {
+    Ticket *ticket = GetTicket(ref);
+    if (ticket == nullptr)
+        return kPMInvalidTicket;
+    if (!PMIsString(key))
+        return kPMInvalidKey;
+    if (value == nullptr || !CFStandInIsValidObject(value))
+        return kPMInvalidValue;
+    if (clientID != nullptr && !PMIsString(clientID))
+        return kPMInvalidParameter;
+    Item *item = FindItem(ticket, key);
+    if (item != nullptr) {
+        if (item->locked)
+            return kPMItemIsLocked;
+        CFRetain(value);
+        CFRelease(item->value);
+        item->value = value;
+        if (clientID != nullptr)
+            CFRetain(clientID);
+        if (item->client != nullptr)
+            CFRelease(item->client);
+        item->client = clientID;
+        item->locked = locked != 0;
+        return noErr;
+    }
+    item = static_cast<Item *>(CFStandInAllocate(sizeof(Item)));
+    if (item == nullptr)
+        return kPMAllocationFailure;
+    item->next = nullptr;
+    item->key = (CFStringRef)CFRetain(key);
+    item->value = CFRetain(value);
+    item->client = clientID != nullptr ? (CFStringRef)CFRetain(clientID) : nullptr;
+    item->locked = locked != 0;
+    if (ticket->last != nullptr)
+        ticket->last->next = item;
+    else
+        ticket->first = item;
+    ticket->last = item;
+    ticket->count++;
+    return noErr;
+}
+
+OSStatus PMTicketSetCFString(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
+                             CFStringRef value, Boolean locked) {
+    if (GetTicket(ticket) == nullptr)
+        return kPMInvalidTicket;
+    if (!PMIsString(value))
+        return kPMInvalidValue;
+    return PMTicketSetItem(ticket, clientID, key, value, locked);
+}
+
+OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
+                            Boolean value, Boolean locked) {
+    return PMTicketSetItem(ticket, clientID, key, value ? kCFBooleanTrue : kCFBooleanFalse,
+                           locked);
+}
+
+OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef key, SInt32 value,
+                           Boolean locked) {
+    if (GetTicket(ticket) == nullptr)
+        return kPMInvalidTicket;
+    CFNumberRef number = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &value);
+    if (number == nullptr)
+        return kPMAllocationFailure;
+    OSStatus status = PMTicketSetItem(ticket, clientID, key, number, locked);
+    CFRelease(number);
+    return status;
+}
+
+OSStatus PMTicketSetCFData(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
+                           CFDataRef value, Boolean locked) {
+    if (GetTicket(ticket) == nullptr)
+        return kPMInvalidTicket;
+    if (!PMIsObjectOfType(value, CFDataGetTypeID()))
+        return kPMInvalidValue;
+    return PMTicketSetItem(ticket, clientID, key, value, locked);
+}
+
+OSStatus PMTicketGetItem(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
+                         CFTypeRef *value) {
+    Item *item = nullptr;
+    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    if (status == noErr)
+        *value = item->value;
+    return status;
+}
+
+OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
+                             CFStringRef key, CFStringRef *value) {
+    Item *item = nullptr;
+    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    if (status != noErr)
+        return status;
+    if (CFGetTypeID(item->value) != CFStringGetTypeID())
+        return kPMInvalidType;
+    *value = (CFStringRef)item->value;
+    return noErr;
+}
+
+OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
+                            CFStringRef key, Boolean *value) {
+    Item *item = nullptr;
+    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    if (status != noErr)
+        return status;
+    if (CFGetTypeID(item->value) != CFBooleanGetTypeID())
+        return kPMInvalidType;
+    *value = CFBooleanGetValue((CFBooleanRef)item->value);
+    return noErr;
+}
+
+OSStatus PMTicketGetSInt32(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
+                           CFStringRef key, SInt32 *value) {
+    Item *item = nullptr;
+    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    if (status != noErr)
+        return status;
+    if (CFGetTypeID(item->value) != CFNumberGetTypeID())
+        return kPMInvalidType;
+    SInt32 n = 0;
+    if (!CFNumberGetValue((CFNumberRef)item->value, kCFNumberSInt32Type, &n))
+        return kPMInvalidValue; /* not representable in 32 bits */
+    *value = n;
+    return noErr;
+}
+
+OSStatus PMTicketGetCFData(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
+                           CFStringRef key, CFDataRef *value) {
+    Item *item = nullptr;
+    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    if (status != noErr)
+        return status;
+    if (CFGetTypeID(item->value) != CFDataGetTypeID())
+        return kPMInvalidType;
+    *value = (CFDataRef)item->value;
+    return noErr;
+}
+
+OSStatus PMTicketGetLockedState(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
+                                CFStringRef key, Boolean *lockedState) {
+    Item *item = nullptr;
+    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, lockedState, &item);
+    if (status == noErr)
+        *lockedState = item->locked;
+    return status;
+}
+
+OSStatus PMTicketDeleteItem(PMTicketRef ref, CFStringRef key) {
+    Ticket *ticket = GetTicket(ref);
+    if (ticket == nullptr)
+        return kPMInvalidTicket;
+    if (!PMIsString(key))
+        return kPMInvalidKey;
+    Item *previous = nullptr;
+    for (Item *item = ticket->first; item != nullptr; previous = item, item = item->next) {
+        if (!CFEqual(item->key, key))
+            continue;
+        if (item->locked)
+            return kPMItemIsLocked;
+        if (previous != nullptr)
+            previous->next = item->next;
+        else
+            ticket->first = item->next;
+        if (ticket->last == item)
+            ticket->last = previous;
+        ticket->count--;
+        FreeItem(item);
+        return noErr;
+    }
+    return kPMKeyNotFound;
+}
+
+/* ---- Extensions ------------------------------------------------------------ */
+
+OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath) {
+    Ticket *ticket = GetTicket(printerInfo);
+    if (ticket == nullptr)
+        return kPMInvalidTicket;
+    char *copy = nullptr;
+    if (ppdPath != nullptr) {
+        size_t length = strlen(ppdPath);
+        copy = static_cast<char *>(CFStandInAllocate(length + 1));
+        if (copy == nullptr)
+            return kPMAllocationFailure;
+        memcpy(copy, ppdPath, length + 1);
+    }
+    CFStandInDeallocate(ticket->ppdPath);
+    ticket->ppdPath = copy;
+    return noErr;
+}
+
+const char *PMStandInTicketGetPPDPath(PMTicketRef printerInfo) {
+    Ticket *ticket = GetTicket(printerInfo);
+    return ticket != nullptr ? ticket->ppdPath : nullptr;
+}
+
+CFIndex PMStandInTicketGetItemCount(PMTicketRef ref) {
+    Ticket *ticket = GetTicket(ref);
+    return ticket != nullptr ? ticket->count : -1;
+}
+
+OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringRef *key,
+                                       CFTypeRef *value, CFStringRef *clientID, Boolean *locked) {
+    Ticket *ticket = GetTicket(ref);
+    if (ticket == nullptr)
+        return kPMInvalidTicket;
+    if (index < 0 || index >= ticket->count)
+        return kPMInvalidIndex;
+    Item *item = ticket->first;
+    for (CFIndex i = 0; i < index; i++)
+        item = item->next;
+    if (key != nullptr)
+        *key = item->key;
+    if (value != nullptr)
+        *value = item->value;
+    if (clientID != nullptr)
+        *clientID = item->client;
+    if (locked != nullptr)
+        *locked = item->locked;
+    return noErr;
+}
+
+CFIndex PMStandInGetLiveTicketCount(void) {
+    return CFStandInGetLiveObjectCountOfType(PMTicketGetTypeID());
+}

@@ -1,0 +1,164 @@
+/*
+ * HIStandIn.cpp
+ *
+ * The user's side of the toolbox for the host and tests: keystrokes as
+ * keyboard events to the focused control, clicks, the paste command, text
+ * dropped into a field, the clipboard; and the state a user would see.
+ */
+#include "HIInternal.h"
+
+namespace {
+
+struct SpecialKey {
+    UniChar charCode;
+    UInt32 keyCode; /* the virtual key code of a US keyboard */
+};
+
+const SpecialKey kSpecialKeys[] = {
+    {kBackspaceCharCode, 51}, {kDeleteCharCode, 117}, {kLeftArrowCharCode, 123},
+    {kRightArrowCharCode, 124}, {kHomeCharCode, 115},  {kEndCharCode, 119},
+    {kTabCharCode, 48},         {kReturnCharCode, 36}, {kEscapeCharCode, 53},
+};
+
+OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers modifiers) {
+    EventRef event = nullptr;
+    OSStatus status = CreateEvent(nullptr, kEventClassKeyboard, kEventRawKeyDown, 0, 0, &event);
+    if (status != noErr)
+        return status;
+    char macRoman = '?';
+    CFStringRef s = CFStringCreateWithCharacters(kCFAllocatorDefault, &ch, 1);
+    if (s != nullptr) {
+        CFIndex used = 0;
+        CFStringGetBytes(s, CFRangeMake(0, 1), kCFStringEncodingMacRoman, '?', false,
+                         (UInt8 *)&macRoman, 1, &used);
+        CFRelease(s);
+    }
+    UInt32 modifiers32 = modifiers;
+    if ((status = SetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
+                                    &ch)) == noErr &&
+        (status = SetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, 1, &macRoman)) ==
+            noErr &&
+        (status = SetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
+                                    &keyCode)) == noErr &&
+        (status = SetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
+                                    sizeof(modifiers32), &modifiers32)) == noErr)
+        status = SendEventToEventTarget(event, &control->target);
+    ReleaseEvent(event);
+    return status;
+}
+
+bool IsUsable(ControlRef control) {
+    return HIControlLatentlyVisible(control) && HIControlLatentlyEnabled(control) &&
+           HIControlLatentlyActive(control);
+}
+
+} // namespace
+
+ControlRef HIStandInGetFocusedControl(void) {
+    WindowRef window = HIActiveWindow();
+    if (window == nullptr)
+        return nullptr;
+    HIFocusRevalidate(window);
+    return window->focus;
+}
+
+OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    return SendKey(control, ch, 0, modifiers);
+}
+
+OSStatus HIStandInTypeText(CFStringRef text) {
+    if (!HIIsString(text))
+        return paramErr;
+    CFIndex length = CFStringGetLength(text);
+    for (CFIndex i = 0; i < length; i++) {
+        OSStatus status = HIStandInTypeCharacter(CFStringGetCharacterAtIndex(text, i), 0);
+        if (status != noErr)
+            return status;
+    }
+    return noErr;
+}
+
+OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
+    if ((unsigned)key >= sizeof(kSpecialKeys) / sizeof(kSpecialKeys[0]))
+        return paramErr;
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    return SendKey(control, kSpecialKeys[key].charCode, kSpecialKeys[key].keyCode, modifiers);
+}
+
+OSStatus HIStandInClickControl(ControlRef control) {
+    if (!HIIsControl(control))
+        return errUnknownControl;
+    if (!IsUsable(control))
+        return errControlHiddenOrDisabled;
+    switch (control->kind) {
+    case HIControlKind::EditText:
+    case HIControlKind::Password:
+        if (control->owner == nullptr)
+            return errUnknownControl;
+        return SetKeyboardFocus(control->owner, control, kControlEditTextPart);
+    case HIControlKind::CheckBox:
+    case HIControlKind::PushButton: {
+        if (control->kind == HIControlKind::CheckBox && control->autoToggle)
+            control->value = control->value != 0 ? 0 : 1;
+        if (control->commandID == 0)
+            return noErr;
+        OSStatus status =
+            HISendCommand(&control->target, control->commandID, kHICommandFromControl, control);
+        return status == eventNotHandledErr ? noErr : status;
+    }
+    default:
+        return noErr;
+    }
+}
+
+OSStatus HIStandInPaste(void) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    return HISendCommand(&control->target, kHICommandPaste, kHICommandFromMenu, nullptr);
+}
+
+OSStatus HIStandInDropText(CFStringRef text) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    if (!HIControlIsEditText(control))
+        return errDataNotSupported;
+    if (control->locked)
+        return noErr;
+    return HIEditTextInsert(control, text);
+}
+
+OSStatus HIStandInSetClipboardText(CFStringRef text) { return HIScrapSetText(text); }
+
+const char *HIStandInGetControlKindName(ControlRef control) {
+    if (!HIIsControl(control))
+        return nullptr;
+    switch (control->kind) {
+    case HIControlKind::Root:
+        return "root";
+    case HIControlKind::UserPane:
+        return "userpane";
+    case HIControlKind::EditText:
+        return "edittext";
+    case HIControlKind::Password:
+        return "password";
+    case HIControlKind::CheckBox:
+        return "checkbox";
+    case HIControlKind::StaticText:
+        return "statictext";
+    case HIControlKind::PushButton:
+        return "pushbutton";
+    }
+    return nullptr;
+}
+
+CFIndex HIStandInGetLiveWindowCount(void) { return HIWindowCount(); }
+CFIndex HIStandInGetLiveControlCount(void) { return HIControlCount(); }
+CFIndex HIStandInGetLiveEventCount(void) { return HIEventCount(); }
+CFIndex HIStandInGetLiveHandlerCount(void) { return HIHandlerCount(); }

@@ -1,0 +1,206 @@
+/*
+ * PPDLib.cpp
+ *
+ * The compiled-PPD library over libcups's PPD reader: a context holds the
+ * ppd_file_t of the printer's PPD (named by the printer-info ticket) and a
+ * table of the main keywords looked up in it; a main index is a keyword's
+ * slot in that table. The values of a repeated keyword are its attributes
+ * in file order (ppdFindAttr / ppdFindNextAttr).
+ */
+#include <PPDLib/PPDLib.h>
+#include <StandIn/CFStandIn.h>
+#include <StandIn/PMStandIn.h>
+#include <StandIn/PPDStandIn.h>
+
+#include <string.h>
+
+/* The PPD reader is deprecated in favour of the IPP destination API, which
+ * has no access to a PPD's own keywords. */
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <cups/ppd.h>
+
+typedef char KeywordName[PPD_MAX_NAME];
+
+struct OpaquePPDContext {
+    OpaquePPDContext *next;
+    ppd_file_t *ppd;
+    KeywordName *keywords; /* by main index */
+    SInt16 keywordCount;
+    SInt16 keywordCapacity;
+};
+
+namespace {
+
+OpaquePPDContext *gContexts = nullptr;
+
+/* The keyword of a main index, or NULL */
+const char *KeywordAt(PPDContext context, SInt16 mainIndex) {
+    if (mainIndex < 0 || mainIndex >= context->keywordCount)
+        return nullptr;
+    return context->keywords[mainIndex];
+}
+
+bool IsContext(PPDContext context) {
+    for (OpaquePPDContext *c = gContexts; c != nullptr; c = c->next)
+        if (c == context && context != nullptr)
+            return true;
+    return false;
+}
+
+/* The keyword of a Pascal string as a C string; false if it cannot name a keyword. */
+bool KeywordFromPascal(ConstStr255Param keyword, KeywordName name) {
+    if (keyword == nullptr || keyword[0] == 0 || keyword[0] >= PPD_MAX_NAME)
+        return false;
+    memcpy(name, keyword + 1, keyword[0]);
+    name[keyword[0]] = '\0';
+    return strlen(name) == keyword[0]; /* no embedded NUL */
+}
+
+void FillFileSpec(FSSpec *spec, const char *path) {
+    memset(spec, 0, sizeof(*spec));
+    const char *base = strrchr(path, '/');
+    base = base != nullptr ? base + 1 : path;
+    size_t length = strlen(base);
+    if (length > 63)
+        length = 63;
+    spec->name[0] = (unsigned char)length;
+    memcpy(spec->name + 1, base, length);
+}
+
+} // namespace
+
+OSStatus ppdOpenCompiledPPDFromTicket(PMTicketRef ticket, FSSpec *fileSpec, PPDContext *context) {
+    if (context == nullptr)
+        return paramErr;
+    *context = nullptr;
+    if (PMStandInTicketGetItemCount(ticket) < 0)
+        return kPMInvalidTicket;
+    const char *path = PMStandInTicketGetPPDPath(ticket);
+    if (path == nullptr)
+        return kPMKeyNotFound;
+    PPDContext result = static_cast<PPDContext>(CFStandInAllocate(sizeof(OpaquePPDContext)));
+    if (result == nullptr)
+        return memFullErr;
+    memset(result, 0, sizeof(*result));
+    result->ppd = ppdOpenFile(path);
+    if (result->ppd == nullptr) {
+        int line = 0;
+        ppd_status_t why = ppdLastError(&line);
+        CFStandInDeallocate(result);
+        if (why == PPD_FILE_OPEN_ERROR)
+            return fnfErr;
+        if (why == PPD_ALLOC_ERROR)
+            return memFullErr;
+        return kPMInvalidValue;
+    }
+    result->next = gContexts;
+    gContexts = result;
+    if (fileSpec != nullptr)
+        FillFileSpec(fileSpec, path);
+    *context = result;
+    return noErr;
+}
+
+OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *mainIndex) {
+    if (mainIndex == nullptr)
+        return paramErr;
+    *mainIndex = -1;
+    if (!IsContext(context))
+        return paramErr;
+    KeywordName name;
+    if (!KeywordFromPascal(keyword, name))
+        return paramErr;
+    if (ppdFindAttr(context->ppd, name, nullptr) == nullptr)
+        return kPMKeyNotFound;
+    for (SInt16 i = 0; i < context->keywordCount; i++) {
+        if (strcmp(context->keywords[i], name) == 0) {
+            *mainIndex = i;
+            return noErr;
+        }
+    }
+    if (context->keywordCount == context->keywordCapacity) {
+        if (context->keywordCapacity >= 16384)
+            return kPMValueOutOfRange; /* beyond what an SInt16 index can name */
+        SInt16 capacity = context->keywordCapacity == 0 ? 8 : context->keywordCapacity * 2;
+        KeywordName *grown =
+            static_cast<KeywordName *>(CFStandInAllocate(capacity * sizeof(KeywordName)));
+        if (grown == nullptr)
+            return memFullErr;
+        if (context->keywordCount > 0)
+            memcpy(grown, context->keywords, context->keywordCount * sizeof(KeywordName));
+        CFStandInDeallocate(context->keywords);
+        context->keywords = grown;
+        context->keywordCapacity = capacity;
+    }
+    memcpy(context->keywords[context->keywordCount], name, sizeof(KeywordName));
+    *mainIndex = context->keywordCount++;
+    return noErr;
+}
+
+OSStatus ppdGetOptionCount(PPDContext context, SInt16 mainIndex, SInt16 *optionCount) {
+    if (optionCount == nullptr)
+        return paramErr;
+    *optionCount = 0;
+    if (!IsContext(context))
+        return paramErr;
+    ppd_file_t *ppd = context->ppd;
+    const char *name = KeywordAt(context, mainIndex);
+    if (name == nullptr)
+        return kPMInvalidIndex;
+    SInt16 count = 0;
+    for (ppd_attr_t *a = ppdFindAttr(ppd, name, nullptr); a != nullptr && count < 32767;
+         a = ppdFindNextAttr(ppd, name, nullptr))
+        count++;
+    *optionCount = count;
+    return noErr;
+}
+
+OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 optionIndex,
+                                StringPtr invocation, SInt16 maxLength) {
+    if (!IsContext(context) || invocation == nullptr || maxLength < 1)
+        return paramErr;
+    ppd_file_t *ppd = context->ppd;
+    const char *name = KeywordAt(context, mainIndex);
+    if (name == nullptr || optionIndex < 0)
+        return kPMInvalidIndex;
+    ppd_attr_t *attr = ppdFindAttr(ppd, name, nullptr);
+    for (SInt16 i = 0; attr != nullptr && i < optionIndex; i++)
+        attr = ppdFindNextAttr(ppd, name, nullptr);
+    if (attr == nullptr)
+        return kPMInvalidIndex;
+    const char *value = attr->value != nullptr ? attr->value : "";
+    size_t length = strlen(value);
+    size_t room = (size_t)maxLength - 1;
+    if (length > room)
+        length = room;
+    if (length > 255)
+        length = 255;
+    invocation[0] = (unsigned char)length;
+    memcpy(invocation + 1, value, length);
+    return noErr;
+}
+
+OSStatus ppdCloseCompiledPPDFromTicket(PPDContext context, FSSpec *) {
+    if (!IsContext(context))
+        return paramErr;
+    for (OpaquePPDContext **link = &gContexts; *link != nullptr; link = &(*link)->next) {
+        if (*link == context) {
+            *link = context->next;
+            break;
+        }
+    }
+    ppdClose(context->ppd);
+    CFStandInDeallocate(context->keywords);
+    CFStandInDeallocate(context);
+    return noErr;
+}
+
+CFIndex PPDStandInGetLiveContextCount(void) {
+    CFIndex count = 0;
+    for (OpaquePPDContext *c = gContexts; c != nullptr; c = c->next)
+        count++;
+    return count;
+}
+
+#pragma GCC diagnostic pop
