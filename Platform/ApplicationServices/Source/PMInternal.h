@@ -19,6 +19,8 @@ inline bool PMIsObjectOfType(const void *object, CFTypeID type) {
     return object != nullptr && CFStandInIsValidObject(object) && CFGetTypeID(object) == type;
 }
 
-inline bool PMIsString(CFTypeRef value) { return PMIsObjectOfType(value, CFStringGetTypeID()); }
+inline bool PMIsString(CFTypeRef value) {
+    return PMIsObjectOfType(value, CFStringGetTypeID());
+}
 
 #endif /* PMINTERNAL_H */

@@ -20,8 +20,7 @@ void FinalizeSession(CFTypeRef cf) {
         CFRelease(session->data);
 }
 
-const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr, nullptr,
-                                      nullptr};
+const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr, nullptr, nullptr};
 
 Session *GetSession(PMPrintSession printSession) {
     if (!PMIsObjectOfType(printSession, PMSessionGetTypeID()))
@@ -48,14 +47,13 @@ OSStatus PMCreateSession(PMPrintSession *printSession) {
     *printSession = nullptr;
     if (PMSessionGetTypeID() == 0)
         return kPMAllocationFailure; /* the runtime's class table is full */
-    CFTypeRef object = CFStandInCreateInstance(kCFAllocatorDefault, PMSessionGetTypeID(),
-                                               sizeof(Session));
+    CFTypeRef object =
+        CFStandInCreateInstance(kCFAllocatorDefault, PMSessionGetTypeID(), sizeof(Session));
     if (object == nullptr)
         return kPMAllocationFailure;
     Session *session = static_cast<Session *>(CFStandInGetInstanceData(object));
-    session->data = CFDictionaryCreateMutable(kCFAllocatorDefault, 0,
-                                              &kCFTypeDictionaryKeyCallBacks,
-                                              &kCFTypeDictionaryValueCallBacks);
+    session->data = CFDictionaryCreateMutable(
+        kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     if (session->data == nullptr) {
         CFRelease(object);
         return kPMAllocationFailure;

@@ -193,8 +193,7 @@ OSStatus PMTicketSetCFString(PMTicketRef ticket, CFStringRef clientID, CFStringR
 
 OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
                             Boolean value, Boolean locked) {
-    return PMTicketSetItem(ticket, clientID, key, value ? kCFBooleanTrue : kCFBooleanFalse,
-                           locked);
+    return PMTicketSetItem(ticket, clientID, key, value ? kCFBooleanTrue : kCFBooleanFalse, locked);
 }
 
 OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef key, SInt32 value,

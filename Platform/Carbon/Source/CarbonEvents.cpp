@@ -112,7 +112,9 @@ void FreeHandler(EventHandlerRef handler) {
 
 /* ---- Routine references (on Mach-O the routine itself) ------------------ */
 
-EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) { return userRoutine; }
+EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
+    return userRoutine;
+}
 void DisposeEventHandlerUPP(EventHandlerUPP) {}
 OSStatus InvokeEventHandlerUPP(EventHandlerCallRef inHandlerCallRef, EventRef inEvent,
                                void *inUserData, EventHandlerUPP userUPP) {
@@ -151,8 +153,8 @@ EventRef CopyEvent(EventRef inOther) {
     if (!HIIsEvent(inOther))
         return nullptr;
     EventRef copy = nullptr;
-    if (CreateEvent(nullptr, inOther->eventClass, inOther->kind, inOther->when,
-                    inOther->attributes, &copy) != noErr)
+    if (CreateEvent(nullptr, inOther->eventClass, inOther->kind, inOther->when, inOther->attributes,
+                    &copy) != noErr)
         return nullptr;
     for (HIEventParam *p = inOther->params; p != nullptr; p = p->next) {
         if (SetEventParameter(copy, p->name, p->type, p->size, p->data) != noErr) {
@@ -184,9 +186,15 @@ void ReleaseEvent(EventRef inEvent) {
     CFStandInDeallocate(inEvent);
 }
 
-UInt32 GetEventClass(EventRef inEvent) { return HIIsEvent(inEvent) ? inEvent->eventClass : 0; }
-UInt32 GetEventKind(EventRef inEvent) { return HIIsEvent(inEvent) ? inEvent->kind : 0; }
-EventTime GetEventTime(EventRef inEvent) { return HIIsEvent(inEvent) ? inEvent->when : 0; }
+UInt32 GetEventClass(EventRef inEvent) {
+    return HIIsEvent(inEvent) ? inEvent->eventClass : 0;
+}
+UInt32 GetEventKind(EventRef inEvent) {
+    return HIIsEvent(inEvent) ? inEvent->kind : 0;
+}
+EventTime GetEventTime(EventRef inEvent) {
+    return HIIsEvent(inEvent) ? inEvent->when : 0;
+}
 
 OSStatus SetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inType,
                            ByteCount inSize, const void *inDataPtr) {
@@ -268,7 +276,9 @@ EventTargetRef HIParentTarget(EventTargetRef target) {
     return nullptr;
 }
 
-EventTargetRef GetApplicationEventTarget(void) { return &gApplicationTarget; }
+EventTargetRef GetApplicationEventTarget(void) {
+    return &gApplicationTarget;
+}
 
 EventTargetRef GetWindowEventTarget(WindowRef inWindow) {
     return HIIsWindow(inWindow) ? &inWindow->target : nullptr;
@@ -394,8 +404,7 @@ OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,
                        ControlRef sourceControl) {
     EventRef event = nullptr;
-    OSStatus status =
-        CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+    OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
     if (status != noErr)
         return status;
     HICommandExtended command;
@@ -403,8 +412,8 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     command.attributes = attributes;
     command.commandID = commandID;
     command.source.control = sourceControl;
-    status = SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command),
-                               &command);
+    status =
+        SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command), &command);
     if (status == noErr)
         status = SendEventToEventTarget(event, target);
     ReleaseEvent(event);
@@ -415,8 +424,7 @@ OSStatus ProcessHICommand(const HICommand *inCommand) {
     if (inCommand == nullptr)
         return paramErr;
     EventRef event = nullptr;
-    OSStatus status =
-        CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+    OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
     if (status != noErr)
         return status;
     status = SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(HICommand),

@@ -122,6 +122,8 @@ OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
                      const void *inData) {
     if (!HIIsControl(inControl))
         return errUnknownControl;
+    if (inControl->failure[kHIFailSetControlData] != noErr)
+        return (OSErr)inControl->failure[kHIFailSetControlData];
     if (!PartIsValid(inControl, inPart))
         return errInvalidPartCode;
     if (!TextTagApplies(inControl, inTagName))
@@ -204,6 +206,8 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
         *outActualSize = 0;
     if (!HIIsControl(inControl))
         return errUnknownControl;
+    if (inControl->failure[kHIFailGetControlData] != noErr)
+        return (OSErr)inControl->failure[kHIFailGetControlData];
     if (!PartIsValid(inControl, inPart))
         return errInvalidPartCode;
     if (!TextTagApplies(inControl, inTagName))
@@ -228,8 +232,8 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
     case kControlEditTextPasswordTag: {
         UInt8 *bytes = nullptr;
         CFIndex length = 0;
-        OSErr err = CopyTextBytes(inControl, inTagName == kControlEditTextPasswordTag, &bytes,
-                                  &length);
+        OSErr err =
+            CopyTextBytes(inControl, inTagName == kControlEditTextPasswordTag, &bytes, &length);
         if (err != noErr)
             return err;
         if (inBuffer != nullptr && inBufferSize > 0)
@@ -244,11 +248,10 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
         return GetFixed(&selection, sizeof(selection), inBufferSize, inBuffer, outActualSize);
     }
     case kControlEditTextKeyFilterTag:
-        return GetFixed(&inControl->keyFilter, sizeof(ControlKeyFilterUPP), inBufferSize,
-                        inBuffer, outActualSize);
-    case kControlEditTextLockedTag:
-        return GetFixed(&inControl->locked, sizeof(Boolean), inBufferSize, inBuffer,
+        return GetFixed(&inControl->keyFilter, sizeof(ControlKeyFilterUPP), inBufferSize, inBuffer,
                         outActualSize);
+    case kControlEditTextLockedTag:
+        return GetFixed(&inControl->locked, sizeof(Boolean), inBufferSize, inBuffer, outActualSize);
     case kControlPushButtonDefaultTag:
         return GetFixed(&inControl->isDefault, sizeof(Boolean), inBufferSize, inBuffer,
                         outActualSize);

@@ -322,6 +322,8 @@ OSErr GetRootControl(WindowRef inWindow, ControlRef *outControl) {
 OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
     if (!HIIsControl(inControl) || !HIIsControl(inContainer))
         return errUnknownControl;
+    if (inControl->failure[kHIFailEmbedControl] != noErr)
+        return (OSErr)inControl->failure[kHIFailEmbedControl];
     if (inControl->kind == HIControlKind::Root)
         return errCantEmbedRoot;
     if (HIControlIsInSubtree(inContainer, inControl))
@@ -528,13 +530,19 @@ void SizeControl(ControlRef theControl, SInt16 w, SInt16 h) {
 OSErr SetControlVisibility(ControlRef inControl, Boolean inIsVisible, Boolean) {
     if (!HIIsControl(inControl))
         return errUnknownControl;
+    if (inControl->failure[kHIFailSetControlVisibility] != noErr)
+        return (OSErr)inControl->failure[kHIFailSetControlVisibility];
     inControl->visible = inIsVisible != 0;
     HIFocusRevalidate(inControl->owner);
     return noErr;
 }
 
-void ShowControl(ControlRef theControl) { SetControlVisibility(theControl, true, true); }
-void HideControl(ControlRef theControl) { SetControlVisibility(theControl, false, true); }
+void ShowControl(ControlRef theControl) {
+    SetControlVisibility(theControl, true, true);
+}
+void HideControl(ControlRef theControl) {
+    SetControlVisibility(theControl, false, true);
+}
 
 Boolean IsControlVisible(ControlRef inControl) {
     return HIIsControl(inControl) && HIControlLatentlyVisible(inControl);
@@ -578,7 +586,9 @@ Boolean IsControlActive(ControlRef inControl) {
     return HIIsControl(inControl) && HIControlLatentlyActive(inControl);
 }
 
-Boolean IsValidControlHandle(ControlRef theControl) { return HIIsControl(theControl); }
+Boolean IsValidControlHandle(ControlRef theControl) {
+    return HIIsControl(theControl);
+}
 
 void Draw1Control(ControlRef) {}
 void DrawControls(WindowRef) {}
@@ -623,7 +633,9 @@ void SetControl32BitMaximum(ControlRef theControl, SInt32 newMaximum) {
     theControl->value = Clamp(theControl->value, theControl->minimum, theControl->maximum);
 }
 
-SInt16 GetControlValue(ControlRef theControl) { return To16(GetControl32BitValue(theControl)); }
+SInt16 GetControlValue(ControlRef theControl) {
+    return To16(GetControl32BitValue(theControl));
+}
 void SetControlValue(ControlRef theControl, SInt16 newValue) {
     SetControl32BitValue(theControl, newValue);
 }

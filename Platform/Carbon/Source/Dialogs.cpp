@@ -42,11 +42,15 @@ void ReleaseButtonText(CFStringRef text) {
         CFRelease(text);
 }
 
-bool ButtonTextIsValid(CFStringRef text) { return !IsRealText(text) || HIIsString(text); }
+bool ButtonTextIsValid(CFStringRef text) {
+    return !IsRealText(text) || HIIsString(text);
+}
 
 } // namespace
 
-ModalFilterUPP NewModalFilterUPP(ModalFilterProcPtr userRoutine) { return userRoutine; }
+ModalFilterUPP NewModalFilterUPP(ModalFilterProcPtr userRoutine) {
+    return userRoutine;
+}
 void DisposeModalFilterUPP(ModalFilterUPP) {}
 
 OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamPtr param, UInt32 version) {
@@ -91,8 +95,8 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     if (dialog == nullptr)
         return memFullErr;
     Rect bounds = {0, 0, 120, 420};
-    OSStatus status = CreateNewWindow(
-        params.movable ? kMovableAlertWindowClass : kAlertWindowClass, 0, &bounds, &dialog->window);
+    OSStatus status = CreateNewWindow(params.movable ? kMovableAlertWindowClass : kAlertWindowClass,
+                                      0, &bounds, &dialog->window);
     if (status != noErr) {
         CFStandInDeallocate(dialog);
         return status;
@@ -129,7 +133,9 @@ void DisposeDialog(DialogRef theDialog) {
     CFStandInDeallocate(theDialog);
 }
 
-WindowRef GetDialogWindow(DialogRef dialog) { return IsDialog(dialog) ? dialog->window : nullptr; }
+WindowRef GetDialogWindow(DialogRef dialog) {
+    return IsDialog(dialog) ? dialog->window : nullptr;
+}
 
 OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *outItemHit) {
     if (!IsDialog(inAlert))

@@ -68,9 +68,9 @@ OSStatus CopySelection(ControlRef control) {
     NormalizeSelection(control);
     if (control->kind == HIControlKind::Password || control->selStart == control->selEnd)
         return noErr;
-    CFStringRef s = CFStringCreateWithCharacters(kCFAllocatorDefault,
-                                                 control->text.chars + control->selStart,
-                                                 control->selEnd - control->selStart);
+    CFStringRef s =
+        CFStringCreateWithCharacters(kCFAllocatorDefault, control->text.chars + control->selStart,
+                                     control->selEnd - control->selStart);
     if (s == nullptr)
         return memFullErr;
     OSStatus status = HIScrapSetText(s);
@@ -213,8 +213,7 @@ void HITextFree(HIText *text) {
     text->length = text->capacity = 0;
 }
 
-bool HITextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars,
-                   CFIndex count) {
+bool HITextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars, CFIndex count) {
     CFIndex newLength = text->length - (end - start) + count;
     if (newLength > text->capacity) {
         CFIndex capacity = newLength < 16 ? 16 : newLength * 2;
@@ -286,7 +285,8 @@ OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
 OSStatus HIEditTextStandardHandler(ControlRef control, EventRef event) {
     UInt32 eventClass = GetEventClass(event);
     UInt32 kind = GetEventKind(event);
-    if (eventClass == kEventClassKeyboard && (kind == kEventRawKeyDown || kind == kEventRawKeyRepeat))
+    if (eventClass == kEventClassKeyboard &&
+        (kind == kEventRawKeyDown || kind == kEventRawKeyRepeat))
         return HandleKey(control, event);
     if (eventClass == kEventClassCommand && kind == kEventCommandProcess)
         return HandleCommand(control, event);

@@ -20,8 +20,8 @@ enum class HITargetKind { Application, Window, Control };
 
 struct OpaqueEventTargetRef {
     HITargetKind kind;
-    void *owner;                     /* the WindowRef or ControlRef; NULL for the application */
-    OpaqueEventHandlerRef *first;    /* the most recently installed handler first */
+    void *owner;                  /* the WindowRef or ControlRef; NULL for the application */
+    OpaqueEventHandlerRef *first; /* the most recently installed handler first */
 };
 
 struct OpaqueEventHandlerRef {
@@ -71,6 +71,16 @@ struct HIText {
     CFIndex capacity;
 };
 
+/* Calls that a test can make fail for one control (HIStandInSetControlCallFailure) */
+enum HIFailingCall {
+    kHIFailSetControlVisibility,
+    kHIFailEmbedControl,
+    kHIFailSetControlData,
+    kHIFailGetControlData,
+    kHIFailSetKeyboardFocus,
+    kHIFailingCallCount
+};
+
 struct OpaqueControlRef {
     OpaqueControlRef *allNext, *allPrev;
     HIControlKind kind;
@@ -93,6 +103,8 @@ struct OpaqueControlRef {
     SInt16 selStart, selEnd;
     ControlKeyFilterUPP keyFilter;
     Boolean locked;
+    /* injected failures, noErr where none */
+    OSStatus failure[kHIFailingCallCount];
 };
 
 struct OpaqueWindowPtr {

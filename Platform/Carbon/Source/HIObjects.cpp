@@ -48,10 +48,18 @@ LiveList<OpaqueEventHandlerRef> gHandlers;
 
 } // namespace
 
-bool HIIsWindow(WindowRef window) { return gWindows.contains(window); }
-bool HIIsControl(ControlRef control) { return gControls.contains(control); }
-bool HIIsEvent(EventRef event) { return gEvents.contains(event); }
-bool HIIsHandler(EventHandlerRef handler) { return gHandlers.contains(handler); }
+bool HIIsWindow(WindowRef window) {
+    return gWindows.contains(window);
+}
+bool HIIsControl(ControlRef control) {
+    return gControls.contains(control);
+}
+bool HIIsEvent(EventRef event) {
+    return gEvents.contains(event);
+}
+bool HIIsHandler(EventHandlerRef handler) {
+    return gHandlers.contains(handler);
+}
 
 bool HIIsTarget(EventTargetRef target) {
     if (target == nullptr)
@@ -67,14 +75,30 @@ bool HIIsTarget(EventTargetRef target) {
     return false;
 }
 
-void HIWindowListAdd(WindowRef window) { gWindows.add(window); }
-void HIWindowListRemove(WindowRef window) { gWindows.remove(window); }
-void HIControlListAdd(ControlRef control) { gControls.add(control); }
-void HIControlListRemove(ControlRef control) { gControls.remove(control); }
-void HIEventListAdd(EventRef event) { gEvents.add(event); }
-void HIEventListRemove(EventRef event) { gEvents.remove(event); }
-void HIHandlerListAdd(EventHandlerRef handler) { gHandlers.add(handler); }
-void HIHandlerListRemove(EventHandlerRef handler) { gHandlers.remove(handler); }
+void HIWindowListAdd(WindowRef window) {
+    gWindows.add(window);
+}
+void HIWindowListRemove(WindowRef window) {
+    gWindows.remove(window);
+}
+void HIControlListAdd(ControlRef control) {
+    gControls.add(control);
+}
+void HIControlListRemove(ControlRef control) {
+    gControls.remove(control);
+}
+void HIEventListAdd(EventRef event) {
+    gEvents.add(event);
+}
+void HIEventListRemove(EventRef event) {
+    gEvents.remove(event);
+}
+void HIHandlerListAdd(EventHandlerRef handler) {
+    gHandlers.add(handler);
+}
+void HIHandlerListRemove(EventHandlerRef handler) {
+    gHandlers.remove(handler);
+}
 
 ControlRef HIFindTopLevelControl(WindowRef window) {
     for (OpaqueControlRef *c = gControls.head; c != nullptr; c = c->allNext)
@@ -83,7 +107,15 @@ ControlRef HIFindTopLevelControl(WindowRef window) {
     return nullptr;
 }
 
-CFIndex HIWindowCount(void) { return gWindows.count; }
-CFIndex HIControlCount(void) { return gControls.count; }
-CFIndex HIEventCount(void) { return gEvents.count; }
-CFIndex HIHandlerCount(void) { return gHandlers.count; }
+CFIndex HIWindowCount(void) {
+    return gWindows.count;
+}
+CFIndex HIControlCount(void) {
+    return gControls.count;
+}
+CFIndex HIEventCount(void) {
+    return gEvents.count;
+}
+CFIndex HIHandlerCount(void) {
+    return gHandlers.count;
+}

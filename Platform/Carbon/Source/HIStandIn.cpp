@@ -15,9 +15,9 @@ struct SpecialKey {
 };
 
 const SpecialKey kSpecialKeys[] = {
-    {kBackspaceCharCode, 51}, {kDeleteCharCode, 117}, {kLeftArrowCharCode, 123},
-    {kRightArrowCharCode, 124}, {kHomeCharCode, 115},  {kEndCharCode, 119},
-    {kTabCharCode, 48},         {kReturnCharCode, 36}, {kEscapeCharCode, 53},
+    {kBackspaceCharCode, 51},   {kDeleteCharCode, 117}, {kLeftArrowCharCode, 123},
+    {kRightArrowCharCode, 124}, {kHomeCharCode, 115},   {kEndCharCode, 119},
+    {kTabCharCode, 48},         {kReturnCharCode, 36},  {kEscapeCharCode, 53},
 };
 
 OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers modifiers) {
@@ -40,8 +40,8 @@ OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers 
             noErr &&
         (status = SetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
                                     &keyCode)) == noErr &&
-        (status = SetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
-                                    sizeof(modifiers32), &modifiers32)) == noErr)
+        (status = SetEventParameter(event, kEventParamKeyModifiers, typeUInt32, sizeof(modifiers32),
+                                    &modifiers32)) == noErr)
         status = SendEventToEventTarget(event, &control->target);
     ReleaseEvent(event);
     return status;
@@ -134,7 +134,26 @@ OSStatus HIStandInDropText(CFStringRef text) {
     return HIEditTextInsert(control, text);
 }
 
-OSStatus HIStandInSetClipboardText(CFStringRef text) { return HIScrapSetText(text); }
+OSStatus HIStandInSetClipboardText(CFStringRef text) {
+    return HIScrapSetText(text);
+}
+
+OSStatus HIStandInSetControlCallFailure(ControlRef control, const char *call, OSStatus status) {
+    static const char *const kNames[kHIFailingCallCount] = {"SetControlVisibility", "EmbedControl",
+                                                            "SetControlData", "GetControlData",
+                                                            "SetKeyboardFocus"};
+    if (call == nullptr)
+        return paramErr;
+    for (int i = 0; i < kHIFailingCallCount; i++) {
+        if (strcmp(call, kNames[i]) == 0) {
+            if (!HIIsControl(control))
+                return errUnknownControl;
+            control->failure[i] = status;
+            return noErr;
+        }
+    }
+    return paramErr;
+}
 
 const char *HIStandInGetControlKindName(ControlRef control) {
     if (!HIIsControl(control))
@@ -158,7 +177,15 @@ const char *HIStandInGetControlKindName(ControlRef control) {
     return nullptr;
 }
 
-CFIndex HIStandInGetLiveWindowCount(void) { return HIWindowCount(); }
-CFIndex HIStandInGetLiveControlCount(void) { return HIControlCount(); }
-CFIndex HIStandInGetLiveEventCount(void) { return HIEventCount(); }
-CFIndex HIStandInGetLiveHandlerCount(void) { return HIHandlerCount(); }
+CFIndex HIStandInGetLiveWindowCount(void) {
+    return HIWindowCount();
+}
+CFIndex HIStandInGetLiveControlCount(void) {
+    return HIControlCount();
+}
+CFIndex HIStandInGetLiveEventCount(void) {
+    return HIEventCount();
+}
+CFIndex HIStandInGetLiveHandlerCount(void) {
+    return HIHandlerCount();
+}

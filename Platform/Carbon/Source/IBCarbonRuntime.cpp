@@ -100,8 +100,7 @@ Entry GetRect(CFDictionaryRef dict, CFStringRef key, Rect *out) {
         CFTypeRef n = CFArrayGetValueAtIndex((CFArrayRef)value, i);
         SInt64 x = 0;
         if (!IsOfType(n, CFNumberGetTypeID()) || CFNumberIsFloatType((CFNumberRef)n) ||
-            !CFNumberGetValue((CFNumberRef)n, kCFNumberSInt64Type, &x) || x < -32768 ||
-            x > 32767)
+            !CFNumberGetValue((CFNumberRef)n, kCFNumberSInt64Type, &x) || x < -32768 || x > 32767)
             return Entry::Bad;
         v[i] = (SInt16)x;
     }
@@ -141,11 +140,11 @@ struct ClassName {
 };
 
 const ClassName kClasses[] = {
-    {"document", kDocumentWindowClass},   {"plain", kPlainWindowClass},
-    {"modal", kModalWindowClass},         {"movablemodal", kMovableModalWindowClass},
-    {"alert", kAlertWindowClass},         {"movablealert", kMovableAlertWindowClass},
-    {"floating", kFloatingWindowClass},   {"utility", kUtilityWindowClass},
-    {"sheet", kSheetWindowClass},         {"overlay", kOverlayWindowClass},
+    {"document", kDocumentWindowClass}, {"plain", kPlainWindowClass},
+    {"modal", kModalWindowClass},       {"movablemodal", kMovableModalWindowClass},
+    {"alert", kAlertWindowClass},       {"movablealert", kMovableAlertWindowClass},
+    {"floating", kFloatingWindowClass}, {"utility", kUtilityWindowClass},
+    {"sheet", kSheetWindowClass},       {"overlay", kOverlayWindowClass},
 };
 
 bool ClassFromString(CFStringRef string, WindowClass *out) {
@@ -301,8 +300,7 @@ OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
         return kMalformed;
 
     WindowRef window = nullptr;
-    OSStatus status =
-        CreateNewWindow(windowClass, (WindowAttributes)attributes, &bounds, &window);
+    OSStatus status = CreateNewWindow(windowClass, (WindowAttributes)attributes, &bounds, &window);
     if (status != noErr)
         return status;
     if (title != nullptr)
@@ -333,18 +331,16 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
         return kIBCarbonRuntimeCantFindNibFile;
     CFDataRef data = nullptr;
     SInt32 errorCode = 0;
-    Boolean read =
-        CFURLCreateDataAndPropertiesFromResource(kCFAllocatorDefault, url, &data, nullptr,
-                                                 nullptr, &errorCode);
+    Boolean read = CFURLCreateDataAndPropertiesFromResource(kCFAllocatorDefault, url, &data,
+                                                            nullptr, nullptr, &errorCode);
     CFRelease(url);
     if (!read || data == nullptr) {
         if (data != nullptr)
             CFRelease(data);
         return kIBCarbonRuntimeCantFindNibFile;
     }
-    CFPropertyListRef plist =
-        CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable,
-                                     nullptr, nullptr);
+    CFPropertyListRef plist = CFPropertyListCreateWithData(
+        kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr);
     CFRelease(data);
     if (plist == nullptr)
         return kIBCarbonRuntimeObjectNotOfRequestedType;

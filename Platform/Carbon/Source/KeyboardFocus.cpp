@@ -11,9 +11,8 @@
 namespace {
 
 bool WantsFocus(ControlRef control) {
-    return HIControlIsEditText(control) ||
-           (control->kind == HIControlKind::UserPane &&
-            (control->features & kControlSupportsFocus) != 0);
+    return HIControlIsEditText(control) || (control->kind == HIControlKind::UserPane &&
+                                            (control->features & kControlSupportsFocus) != 0);
 }
 
 bool CanHoldFocus(ControlRef control) {
@@ -100,6 +99,8 @@ OSErr SetKeyboardFocus(WindowRef inWindow, ControlRef inControl, ControlFocusPar
         return ClearKeyboardFocus(inWindow);
     if (!HIIsControl(inControl))
         return errUnknownControl;
+    if (inControl->failure[kHIFailSetKeyboardFocus] != noErr)
+        return (OSErr)inControl->failure[kHIFailSetKeyboardFocus];
     if (inControl->owner != inWindow)
         return paramErr;
     if (!WantsFocus(inControl))
@@ -122,8 +123,12 @@ OSErr GetKeyboardFocus(WindowRef inWindow, ControlRef *outControl) {
     return noErr;
 }
 
-OSErr AdvanceKeyboardFocus(WindowRef inWindow) { return MoveFocus(inWindow, true); }
-OSErr ReverseKeyboardFocus(WindowRef inWindow) { return MoveFocus(inWindow, false); }
+OSErr AdvanceKeyboardFocus(WindowRef inWindow) {
+    return MoveFocus(inWindow, true);
+}
+OSErr ReverseKeyboardFocus(WindowRef inWindow) {
+    return MoveFocus(inWindow, false);
+}
 
 OSErr ClearKeyboardFocus(WindowRef inWindow) {
     if (!HIIsWindow(inWindow))

@@ -52,8 +52,12 @@ Ptr Allocate(Size byteCount, bool clear) {
 
 } // namespace
 
-Ptr NewPtr(Size byteCount) { return Allocate(byteCount, false); }
-Ptr NewPtrClear(Size byteCount) { return Allocate(byteCount, true); }
+Ptr NewPtr(Size byteCount) {
+    return Allocate(byteCount, false);
+}
+Ptr NewPtrClear(Size byteCount) {
+    return Allocate(byteCount, true);
+}
 
 void DisposePtr(Ptr p) {
     if (p == nullptr) {
@@ -84,7 +88,9 @@ Size GetPtrSize(Ptr p) {
     return block->size;
 }
 
-OSErr MemError(void) { return gMemError; }
+OSErr MemError(void) {
+    return gMemError;
+}
 
 void BlockMove(const void *srcPtr, void *destPtr, Size byteCount) {
     BlockMoveData(srcPtr, destPtr, byteCount);

@@ -15,9 +15,13 @@ WindowRef gActiveWindow = nullptr;
 
 } // namespace
 
-WindowRef HIActiveWindow(void) { return HIIsWindow(gActiveWindow) ? gActiveWindow : nullptr; }
+WindowRef HIActiveWindow(void) {
+    return HIIsWindow(gActiveWindow) ? gActiveWindow : nullptr;
+}
 
-void HISetActiveWindow(WindowRef window) { gActiveWindow = window; }
+void HISetActiveWindow(WindowRef window) {
+    gActiveWindow = window;
+}
 
 void HIWindowForget(WindowRef window) {
     if (gActiveWindow == window)
@@ -142,14 +146,18 @@ void HideWindow(WindowRef window) {
     HIWindowForget(window);
 }
 
-Boolean IsWindowVisible(WindowRef window) { return HIIsWindow(window) && window->visible; }
+Boolean IsWindowVisible(WindowRef window) {
+    return HIIsWindow(window) && window->visible;
+}
 
 void SelectWindow(WindowRef window) {
     if (HIIsWindow(window))
         gActiveWindow = window;
 }
 
-WindowRef ActiveNonFloatingWindow(void) { return HIActiveWindow(); }
+WindowRef ActiveNonFloatingWindow(void) {
+    return HIActiveWindow();
+}
 
 OSStatus SetWindowTitleWithCFString(WindowRef inWindow, CFStringRef inString) {
     if (!HIIsWindow(inWindow))
@@ -185,4 +193,6 @@ void SetWRefCon(WindowRef window, long data) {
         window->refCon = data;
 }
 
-long GetWRefCon(WindowRef window) { return HIIsWindow(window) ? window->refCon : 0; }
+long GetWRefCon(WindowRef window) {
+    return HIIsWindow(window) ? window->refCon : 0;
+}

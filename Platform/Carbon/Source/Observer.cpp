@@ -36,8 +36,12 @@ void HIStandInSetObserver(const HIStandInObserver *observer) {
         gObserver = HIStandInObserver{nullptr, nullptr, nullptr};
 }
 
-CFIndex HIStandInGetBeepCount(void) { return gBeepCount; }
-CFIndex HIStandInGetAlertCount(void) { return gAlertCount; }
+CFIndex HIStandInGetBeepCount(void) {
+    return gBeepCount;
+}
+CFIndex HIStandInGetAlertCount(void) {
+    return gAlertCount;
+}
 
 void HIStandInResetCounts(void) {
     gBeepCount = 0;

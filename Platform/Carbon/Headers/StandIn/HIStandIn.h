@@ -58,6 +58,15 @@ OSStatus HIStandInDropText(CFStringRef text);
  * without a MacRoman form) and 'utxt' (UTF-16); NULL empties the clipboard. */
 OSStatus HIStandInSetClipboardText(CFStringRef text);
 
+/* Fault injection: from now on the call named `call` fails with `status` when
+ * it is made for `control` (as target, or as the control being embedded),
+ * until the failure is removed with status noErr. Calls that can be made to
+ * fail: "SetControlVisibility", "EmbedControl", "SetControlData",
+ * "GetControlData", "SetKeyboardFocus". paramErr for another name,
+ * errUnknownControl for a control that is not live. The failure goes with
+ * the control when it is disposed of. */
+OSStatus HIStandInSetControlCallFailure(ControlRef control, const char *call, OSStatus status);
+
 /* The focused control of the active window (the window that last received
  * the focus or was selected), or NULL. */
 ControlRef HIStandInGetFocusedControl(void);
