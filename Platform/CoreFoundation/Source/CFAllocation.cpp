@@ -5,7 +5,7 @@
  * the nth allocation from now on fail (and optionally every later one) to
  * show that each call fails cleanly, the platform's way, when memory runs out.
  */
-#include <StandIn/CFStandIn.h>
+#include "CFInternal.h"
 
 #include <cstdlib>
 
@@ -17,6 +17,7 @@ long gOutstanding = 0; // blocks handed out and not yet returned
 long gCountdown = 0;   // requests until the injected failure; 0: none armed
 bool gPersistent = false;
 bool gFailing = false; // a persistent failure has started
+int gPaused = 0;       // > 0 while never-freed constants are being made
 
 bool injectFailure() {
     if (gFailing)
@@ -32,7 +33,18 @@ bool injectFailure() {
 
 } // namespace
 
+namespace cf {
+InjectionPause::InjectionPause() {
+    ++gPaused;
+}
+InjectionPause::~InjectionPause() {
+    --gPaused;
+}
+} // namespace cf
+
 extern "C" void *CFStandInAllocate(size_t size) {
+    if (gPaused > 0)
+        return std::malloc(size == 0 ? 1 : size);
     ++gRequests;
     if (injectFailure()) {
         ++gFailed;
@@ -47,7 +59,8 @@ extern "C" void *CFStandInAllocate(size_t size) {
 extern "C" void CFStandInDeallocate(void *ptr) {
     if (ptr == nullptr)
         return;
-    --gOutstanding;
+    if (gPaused == 0)
+        --gOutstanding;
     std::free(ptr);
 }
 

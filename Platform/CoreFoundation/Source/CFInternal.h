@@ -1,0 +1,267 @@
+/*
+ * CFInternal.h
+ *
+ * Private interfaces shared by the CoreFoundation stand-in's source files:
+ * the object header and the runtime's checked lookups, the allocator
+ * adaptor through which every container of the layer allocates, the
+ * object structures, and the helpers one area offers another.
+ */
+#ifndef CF_STANDIN_INTERNAL_H
+#define CF_STANDIN_INTERNAL_H
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <StandIn/CFStandIn.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace cf {
+
+constexpr uint32_t kMagic = 0x43467354; // marks a live object header
+constexpr CFIndex kImmortalRetainCount = 0x0FFFFFFFFFFFFFFF;
+
+// Type ids of the built-in classes; registered classes follow.
+enum : CFTypeID {
+    kNotATypeID = 0,
+    kNullTypeID = 1,
+    kAllocatorTypeID,
+    kStringTypeID,
+    kNumberTypeID,
+    kBooleanTypeID,
+    kDataTypeID,
+    kArrayTypeID,
+    kDictionaryTypeID,
+    kURLTypeID,
+    kUUIDTypeID,
+    kBundleTypeID,
+    kDateTypeID,
+    kErrorTypeID,
+    kFirstRegisteredTypeID = 32,
+    kMaxTypeID = 256
+};
+
+// The built-in classes, defined by each type's source file.
+extern const CFStandInClass kStringClass, kNumberClass, kBooleanClass, kDataClass, kArrayClass,
+    kDictionaryClass, kURLClass, kUUIDClass, kBundleClass, kDateClass, kErrorClass;
+
+// Header at the start of every object.
+struct Base {
+    uint32_t magic;
+    bool immortal;
+    CFTypeID typeID;
+    CFIndex retainCount;
+};
+
+// ---- Allocation ------------------------------------------------------------
+
+// Standard-library allocator over CFStandInAllocate: containers of the layer
+// allocate through it, so injected failures reach them (as std::bad_alloc,
+// caught at the API boundary).
+template <class T> struct Allocator {
+    using value_type = T;
+    Allocator() noexcept = default;
+    template <class U> Allocator(const Allocator<U> &) noexcept {}
+    T *allocate(std::size_t n) {
+        void *p = CFStandInAllocate(n * sizeof(T));
+        if (p == nullptr)
+            throw std::bad_alloc();
+        return static_cast<T *>(p);
+    }
+    void deallocate(T *p, std::size_t) noexcept { CFStandInDeallocate(p); }
+    template <class U> bool operator==(const Allocator<U> &) const noexcept { return true; }
+};
+
+// While one of these lives, allocations are neither counted nor subject to
+// injection: for constants (CFSTR, constant UUIDs) that the platform keeps
+// in static storage and that are never freed.
+struct InjectionPause {
+    InjectionPause();
+    ~InjectionPause();
+    InjectionPause(const InjectionPause &) = delete;
+    InjectionPause &operator=(const InjectionPause &) = delete;
+};
+
+template <class T> using Vec = std::vector<T, Allocator<T>>;
+using String8 = std::basic_string<char, std::char_traits<char>, Allocator<char>>;
+using UniVec = Vec<UniChar>;
+
+// ---- Runtime ---------------------------------------------------------------
+
+// Registers a freshly constructed object as live (retain count 1).
+void registerObject(Base *obj, CFTypeID typeID);
+// Registers a static or never-freed object as immortal.
+void registerImmortal(Base *obj, CFTypeID typeID);
+// Turns a live object into an immortal one (no longer counted or freed).
+void makeImmortal(Base *obj);
+
+// Allocates and constructs an object of type T (which derives from Base).
+// Returns nullptr when memory runs out.
+template <class T, class... Args> T *newObject(CFTypeID typeID, Args &&...args) {
+    void *mem = CFStandInAllocate(sizeof(T));
+    if (mem == nullptr)
+        return nullptr;
+    T *obj = nullptr;
+    try {
+        obj = new (mem) T(std::forward<Args>(args)...);
+    } catch (...) {
+        CFStandInDeallocate(mem);
+        return nullptr;
+    }
+    registerObject(obj, typeID);
+    return obj;
+}
+
+// Destroys an object made by newObject: class finalizers call this.
+template <class T> void destroyObject(CFTypeRef cf) {
+    const_cast<T *>(static_cast<const T *>(cf))->~T();
+}
+
+// The object header, or misuse (naming call) for NULL, a freed object or a
+// pointer that is no object of this runtime.
+Base *checkAny(CFTypeRef cf, const char *call);
+// As checkAny, and misuse unless the object is of typeID.
+Base *checkType(CFTypeRef cf, CFTypeID typeID, const char *call);
+bool isObject(CFTypeRef cf);
+const char *typeName(CFTypeID typeID);
+
+template <class T> T *check(CFTypeRef cf, CFTypeID typeID, const char *call) {
+    return static_cast<T *>(checkType(cf, typeID, call));
+}
+
+[[noreturn]] void misuse(const char *call, const char *fmt, ...)
+    __attribute__((format(printf, 2, 3)));
+
+// Range check shared by the collection and string calls.
+void checkRange(const char *call, CFRange range, CFIndex length);
+void checkIndex(const char *call, CFIndex idx, CFIndex limit);
+
+// ---- Object structures -----------------------------------------------------
+
+} // namespace cf
+
+struct __CFString : cf::Base {
+    cf::UniVec chars;
+    bool isMutable = false;
+    CFIndex maxLength = 0;                 // mutable strings: 0 is unlimited
+    const char *constantCString = nullptr; // CFSTR of ASCII text: the literal
+};
+
+struct __CFNumber : cf::Base {
+    CFNumberType type = kCFNumberSInt32Type; // canonical type
+    bool isFloat = false;
+    int64_t i = 0;
+    double d = 0.0;
+};
+
+struct __CFBoolean : cf::Base {
+    bool value;
+};
+
+struct __CFData : cf::Base {
+    cf::Vec<UInt8> bytes;
+    bool isMutable = false;
+    CFIndex capacity = 0;
+};
+
+struct __CFArray : cf::Base {
+    cf::Vec<const void *> values;
+    CFArrayCallBacks callBacks{};
+    bool isMutable = false;
+    CFIndex capacity = 0;
+};
+
+struct __CFDate : cf::Base {
+    CFAbsoluteTime time = 0;
+};
+
+struct __CFError : cf::Base {
+    CFStringRef domain = nullptr;
+    CFIndex code = 0;
+    CFDictionaryRef userInfo = nullptr;
+};
+
+struct __CFUUID : cf::Base {
+    CFUUIDBytes bytes{};
+};
+
+namespace cf {
+
+// ---- Strings ---------------------------------------------------------------
+
+// New immutable or mutable strings from UTF-16; nullptr when memory runs out.
+CFStringRef makeString(const UniChar *chars, size_t count);
+CFMutableStringRef makeMutableString(const UniChar *chars, size_t count, CFIndex maxLength);
+// New string from UTF-8 bytes; nullptr on invalid UTF-8 or no memory.
+CFStringRef makeStringFromUTF8(const char *bytes, size_t count);
+// Appends the string as UTF-8 (unpaired surrogates become U+FFFD). Throws bad_alloc.
+void appendUTF8(String8 &out, CFStringRef str);
+String8 toUTF8(CFStringRef str);
+void appendUTF8(UniVec &out, const char *text); // ASCII/UTF-8 text into UTF-16
+const __CFString *checkString(CFTypeRef cf, const char *call);
+
+// ---- Encodings (through iconv) ----------------------------------------------
+
+// Decodes bytes into UTF-16. False for bytes invalid in the encoding or an
+// unsupported encoding. Throws bad_alloc.
+bool decode(const UInt8 *bytes, size_t count, CFStringEncoding encoding, bool external,
+            UniVec &out);
+// Encodes chars as CFStringGetBytes does: as many characters as fit, stopping
+// at one that cannot be encoded unless lossByte is given. Returns the number
+// of UTF-16 units converted; *used gets the bytes written (or needed).
+CFIndex encode(const UniChar *chars, CFIndex count, CFStringEncoding encoding, UInt8 lossByte,
+               bool external, UInt8 *buffer, CFIndex maxBufLen, CFIndex *used);
+bool encodingSupported(CFStringEncoding encoding);
+
+// ---- Formatting ------------------------------------------------------------
+
+// Appends the formatted text; false on an unusable format. Throws bad_alloc.
+bool formatAppend(UniVec &out, const UniVec &format, va_list args);
+// The text of an object as %@ shows it, owned by the caller (or nullptr).
+CFStringRef copyFormattingDescription(CFTypeRef cf);
+
+// ---- URLs ------------------------------------------------------------------
+
+// A file URL for a POSIX path (UTF-8); nullptr for an empty path or no memory.
+CFURLRef makeFileURL(const String8 &path, bool isDirectory);
+// The POSIX path of a file URL, or nullptr for other URLs; misuse unless url is a URL.
+const String8 *fileURLPath(CFURLRef url, const char *call);
+// Reads a whole file; false with errno set when it cannot be read. Throws bad_alloc.
+bool readFile(const char *path, Vec<UInt8> &out);
+
+// ---- Collections -----------------------------------------------------------
+
+CFMutableDictionaryRef makeTypeDictionary(bool isMutable);
+// Marks a collection made mutable as immutable (or back), for builders.
+void setDictionaryMutable(CFTypeRef dict, bool isMutable);
+void setArrayMutable(CFTypeRef array, bool isMutable);
+
+// ---- Property lists and strings tables --------------------------------------
+
+// Parses a strings table ("key" = "value"; pairs, or a property list holding a
+// dictionary of strings). Returns a new dictionary, or nullptr when the data
+// is no strings table or memory runs out.
+CFDictionaryRef parseStringsTable(const UInt8 *bytes, size_t count);
+
+// ---- Bundles ----------------------------------------------------------------
+
+void forgetBundles();
+
+// ---- Localization ----------------------------------------------------------
+
+// The user's preferred languages from LANGUAGE, LC_ALL, LC_MESSAGES and LANG,
+// most preferred first ("de_DE" followed by "de"). Throws bad_alloc.
+Vec<String8> preferredLanguages();
+// The localization of `available` that best serves the preferred languages,
+// else the development region (if available), else "en"/"English", else the
+// first available; empty when nothing is available.
+String8 chooseLocalization(const Vec<String8> &available, const String8 &developmentRegion);
+// Legacy .lproj name for a language code ("de" -> "German"), or nullptr.
+const char *legacyLanguageName(const String8 &code);
+
+} // namespace cf
+
+#endif /* CF_STANDIN_INTERNAL_H */

@@ -1,0 +1,130 @@
+/*
+ * CFLocalization.cpp
+ *
+ * The user's preferred languages, taken from the environment the way the
+ * C library's message catalogues take them: the colon-separated LANGUAGE
+ * list first, then the first set one of LC_ALL, LC_MESSAGES and LANG
+ * ("C" and "POSIX" name no language). "de_DE.UTF-8@euro" counts as "de_DE"
+ * followed by "de". A bundle's localization is chosen by matching these in
+ * order against its .lproj folders, where "de", "de_DE", "de-DE" and the
+ * legacy name "German" are all understood.
+ */
+#include "CFInternal.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+struct LegacyName {
+    const char *code;
+    const char *name;
+};
+
+const LegacyName kLegacyNames[] = {
+    {"en", "English"},    {"de", "German"},   {"fr", "French"},    {"it", "Italian"},
+    {"es", "Spanish"},    {"ja", "Japanese"}, {"nl", "Dutch"},     {"sv", "Swedish"},
+    {"da", "Danish"},     {"fi", "Finnish"},  {"no", "Norwegian"}, {"nb", "Norwegian"},
+    {"pt", "Portuguese"}, {"ko", "Korean"},   {"ru", "Russian"},   {"pl", "Polish"},
+};
+
+// Lower case, '-' as '_': "pt-BR" and "pt_br" compare equal.
+cf::String8 normalized(const cf::String8 &name) {
+    cf::String8 out = name;
+    for (char &c : out)
+        c = c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// The language code a localization name stands for ("German" -> "de",
+// "de_DE" -> "de_de"), normalized.
+cf::String8 codeOf(const cf::String8 &name) {
+    for (const LegacyName &l : kLegacyNames)
+        if (strcasecmp(name.c_str(), l.name) == 0)
+            return l.code;
+    return normalized(name);
+}
+
+void addLanguage(cf::Vec<cf::String8> &out, const char *begin, size_t length) {
+    cf::String8 entry(begin, length);
+    size_t cut = entry.find_first_of(".@");
+    if (cut != cf::String8::npos)
+        entry.resize(cut);
+    if (entry.empty() || entry == "C" || entry == "POSIX")
+        return;
+    auto push = [&out](const cf::String8 &name) {
+        for (const cf::String8 &have : out)
+            if (have == name)
+                return;
+        out.push_back(name);
+    };
+    push(entry);
+    size_t sep = entry.find_first_of("_-");
+    if (sep != cf::String8::npos && sep > 0)
+        push(entry.substr(0, sep));
+}
+
+} // namespace
+
+namespace cf {
+
+const char *legacyLanguageName(const String8 &code) {
+    String8 lang = normalized(code);
+    size_t sep = lang.find('_');
+    if (sep != String8::npos)
+        lang.resize(sep);
+    for (const LegacyName &l : kLegacyNames)
+        if (lang == l.code)
+            return l.name;
+    return nullptr;
+}
+
+Vec<String8> preferredLanguages() {
+    Vec<String8> out;
+    const char *list = std::getenv("LANGUAGE");
+    if (list != nullptr) {
+        const char *p = list;
+        while (*p != '\0') {
+            const char *end = std::strchr(p, ':');
+            size_t len = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
+            addLanguage(out, p, len);
+            p += len;
+            if (*p == ':')
+                ++p;
+        }
+    }
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char *value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            addLanguage(out, value, std::strlen(value));
+            break;
+        }
+    }
+    return out;
+}
+
+String8 chooseLocalization(const Vec<String8> &available, const String8 &developmentRegion) {
+    auto find = [&available](const String8 &wanted) -> const String8 * {
+        String8 code = codeOf(wanted);
+        for (const String8 &have : available) // exact name first
+            if (normalized(have) == normalized(wanted))
+                return &have;
+        for (const String8 &have : available) // then the same language by another name
+            if (codeOf(have) == code)
+                return &have;
+        return nullptr;
+    };
+    for (const String8 &wanted : preferredLanguages())
+        if (const String8 *found = find(wanted))
+            return *found;
+    if (!developmentRegion.empty())
+        if (const String8 *found = find(developmentRegion))
+            return *found;
+    if (const String8 *found = find("en"))
+        return *found;
+    return available.empty() ? String8() : available.front();
+}
+
+} // namespace cf

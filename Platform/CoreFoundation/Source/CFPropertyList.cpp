@@ -1,0 +1,414 @@
+/*
+ * CFPropertyList.cpp
+ *
+ * Property lists in XML and binary form, read and written by libplist and
+ * converted to and from the CF object tree. Integers are read as 64-bit
+ * numbers, reals as doubles, dates as CFDates; a tree that holds anything
+ * else (a keyed-archiver UID, a non-string dictionary key) is refused.
+ */
+#include "CFInternal.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <plist/plist.h>
+#include <utility>
+
+namespace {
+
+struct PlistHolder {
+    plist_t node = nullptr;
+    ~PlistHolder() {
+        if (node != nullptr)
+            plist_free(node);
+    }
+};
+
+CFTypeRef fromPlist(plist_t node, CFOptionFlags options);
+
+CFStringRef stringFromPlist(plist_t node, bool isKey, bool isMutable) {
+    char *text = nullptr;
+    if (isKey)
+        plist_get_key_val(node, &text);
+    else
+        plist_get_string_val(node, &text);
+    if (text == nullptr)
+        return nullptr;
+    CFStringRef s = cf::makeStringFromUTF8(text, std::strlen(text));
+    std::free(text);
+    if (s != nullptr && isMutable) {
+        CFMutableStringRef m = CFStringCreateMutableCopy(nullptr, 0, s);
+        CFRelease(s);
+        return m;
+    }
+    return s;
+}
+
+CFTypeRef dictFromPlist(plist_t node, CFOptionFlags options) {
+    CFMutableDictionaryRef dict = cf::makeTypeDictionary(true);
+    if (dict == nullptr)
+        return nullptr;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(node, &it);
+    bool ok = it != nullptr || plist_dict_get_size(node) == 0;
+    while (ok && it != nullptr) {
+        char *key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(node, it, &key, &value);
+        if (key == nullptr)
+            break;
+        CFStringRef k = cf::makeStringFromUTF8(key, std::strlen(key));
+        std::free(key);
+        CFTypeRef v = value != nullptr ? fromPlist(value, options) : nullptr;
+        ok = k != nullptr && v != nullptr;
+        if (ok) {
+            CFIndex before = CFDictionaryGetCount(dict);
+            bool replacing = CFDictionaryContainsKey(dict, k);
+            CFDictionarySetValue(dict, k, v);
+            ok = replacing || CFDictionaryGetCount(dict) == before + 1;
+        }
+        if (k != nullptr)
+            CFRelease(k);
+        if (v != nullptr)
+            CFRelease(v);
+    }
+    std::free(it);
+    if (!ok) {
+        CFRelease(dict);
+        return nullptr;
+    }
+    if (options == kCFPropertyListImmutable)
+        cf::setDictionaryMutable(dict, false);
+    return dict;
+}
+
+CFTypeRef arrayFromPlist(plist_t node, CFOptionFlags options) {
+    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    if (array == nullptr)
+        return nullptr;
+    uint32_t count = plist_array_get_size(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        CFTypeRef v = fromPlist(plist_array_get_item(node, i), options);
+        if (v != nullptr)
+            CFArrayAppendValue(array, v);
+        bool ok = v != nullptr && CFArrayGetCount(array) == static_cast<CFIndex>(i) + 1;
+        if (v != nullptr)
+            CFRelease(v);
+        if (!ok) {
+            CFRelease(array);
+            return nullptr;
+        }
+    }
+    if (options == kCFPropertyListImmutable)
+        cf::setArrayMutable(array, false);
+    return array;
+}
+
+CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
+    if (node == nullptr)
+        return nullptr;
+    const bool mutableLeaves = options == kCFPropertyListMutableContainersAndLeaves;
+    switch (plist_get_node_type(node)) {
+    case PLIST_DICT:
+        return dictFromPlist(node, options);
+    case PLIST_ARRAY:
+        return arrayFromPlist(node, options);
+    case PLIST_STRING:
+        return stringFromPlist(node, false, mutableLeaves);
+    case PLIST_KEY:
+        return stringFromPlist(node, true, mutableLeaves);
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return CFRetain(value ? kCFBooleanTrue : kCFBooleanFalse);
+    }
+    case PLIST_UINT: {
+        uint64_t raw = 0;
+        plist_get_uint_val(node, &raw);
+        int64_t value = static_cast<int64_t>(raw); // negative values come back two's-complement
+        return CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return CFNumberCreate(nullptr, kCFNumberFloat64Type, &value);
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        return CFDateCreate(nullptr, sec + usec / 1e6);
+    }
+    case PLIST_DATA: {
+        char *bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        CFTypeRef data = nullptr;
+        if (mutableLeaves) {
+            CFMutableDataRef m = CFDataCreateMutable(nullptr, 0);
+            if (m != nullptr) {
+                CFDataAppendBytes(m, reinterpret_cast<const UInt8 *>(bytes),
+                                  static_cast<CFIndex>(length));
+                if (CFDataGetLength(m) != static_cast<CFIndex>(length)) {
+                    CFRelease(m);
+                    m = nullptr;
+                }
+            }
+            data = m;
+        } else {
+            data = CFDataCreate(nullptr, reinterpret_cast<const UInt8 *>(bytes),
+                                static_cast<CFIndex>(length));
+        }
+        std::free(bytes);
+        return data;
+    }
+    default:
+        return nullptr; // UIDs and anything else are no property-list types here
+    }
+}
+
+// Builds a libplist tree; nullptr for an object that is no property list.
+plist_t toPlist(CFTypeRef obj) {
+    CFTypeID type = CFGetTypeID(obj);
+    if (type == cf::kStringTypeID) {
+        cf::String8 text = cf::toUTF8(static_cast<CFStringRef>(obj));
+        return plist_new_string(text.c_str());
+    }
+    if (type == cf::kBooleanTypeID)
+        return plist_new_bool(CFBooleanGetValue(static_cast<CFBooleanRef>(obj)));
+    if (type == cf::kNumberTypeID) {
+        CFNumberRef n = static_cast<CFNumberRef>(obj);
+        if (CFNumberIsFloatType(n)) {
+            double d = 0;
+            CFNumberGetValue(n, kCFNumberFloat64Type, &d);
+            return plist_new_real(d);
+        }
+        int64_t v = 0;
+        CFNumberGetValue(n, kCFNumberSInt64Type, &v);
+        return plist_new_uint(static_cast<uint64_t>(v));
+    }
+    if (type == cf::kDateTypeID) {
+        double t = CFDateGetAbsoluteTime(static_cast<CFDateRef>(obj));
+        double sec = std::floor(t);
+        return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>((t - sec) * 1e6));
+    }
+    if (type == cf::kDataTypeID) {
+        CFDataRef d = static_cast<CFDataRef>(obj);
+        return plist_new_data(reinterpret_cast<const char *>(CFDataGetBytePtr(d)),
+                              static_cast<uint64_t>(CFDataGetLength(d)));
+    }
+    if (type == cf::kArrayTypeID) {
+        CFArrayRef a = static_cast<CFArrayRef>(obj);
+        PlistHolder node;
+        node.node = plist_new_array();
+        for (CFIndex i = 0; i < CFArrayGetCount(a); ++i) {
+            const void *v = CFArrayGetValueAtIndex(a, i);
+            plist_t child = cf::isObject(v) ? toPlist(v) : nullptr;
+            if (child == nullptr)
+                return nullptr;
+            plist_array_append_item(node.node, child);
+        }
+        return std::exchange(node.node, nullptr);
+    }
+    if (type == cf::kDictionaryTypeID) {
+        CFDictionaryRef d = static_cast<CFDictionaryRef>(obj);
+        CFIndex count = CFDictionaryGetCount(d);
+        cf::Vec<const void *> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
+        CFDictionaryGetKeysAndValues(d, keys.data(), values.data());
+        PlistHolder node;
+        node.node = plist_new_dict();
+        for (CFIndex i = 0; i < count; ++i) {
+            if (!cf::isObject(keys[i]) || CFGetTypeID(keys[i]) != cf::kStringTypeID ||
+                !cf::isObject(values[i]))
+                return nullptr;
+            cf::String8 key = cf::toUTF8(static_cast<CFStringRef>(keys[i]));
+            plist_t child = toPlist(values[i]);
+            if (child == nullptr)
+                return nullptr;
+            plist_dict_set_item(node.node, key.c_str(), child);
+        }
+        return std::exchange(node.node, nullptr);
+    }
+    return nullptr;
+}
+
+CFErrorRef makeError(CFIndex code, CFStringRef description) {
+    const void *keys[] = {kCFErrorDebugDescriptionKey};
+    const void *values[] = {description};
+    CFDictionaryRef info = CFDictionaryCreate(
+        nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    CFErrorRef error = CFErrorCreate(nullptr, kCFErrorDomainCocoa, code, info);
+    if (info != nullptr)
+        CFRelease(info);
+    return error;
+}
+
+// Parses data; on failure returns nullptr and a static description.
+CFPropertyListRef parse(CFDataRef data, CFOptionFlags options, CFPropertyListFormat *format,
+                        CFStringRef *why, const char *call) {
+    const UInt8 *bytes = CFDataGetBytePtr(data);
+    CFIndex length = CFDataGetLength(data);
+    if (options > kCFPropertyListMutableContainersAndLeaves)
+        options = kCFPropertyListMutableContainersAndLeaves;
+    if (length <= 0 || length > UINT32_MAX) {
+        *why = CFSTR("Cannot parse a NULL or zero-length data");
+        return nullptr;
+    }
+    (void)call;
+    const char *text = reinterpret_cast<const char *>(bytes);
+    const bool binary = plist_is_binary(text, static_cast<uint32_t>(length)) != 0;
+    PlistHolder holder;
+    plist_from_memory(text, static_cast<uint32_t>(length), &holder.node);
+    if (holder.node == nullptr) {
+        *why = binary ? CFSTR("Cannot parse the binary property list")
+                      : CFSTR("Cannot parse the data as an XML or binary property list");
+        return nullptr;
+    }
+    CFTypeRef result = nullptr;
+    try {
+        result = fromPlist(holder.node, options);
+    } catch (const std::bad_alloc &) {
+        result = nullptr;
+    }
+    if (result == nullptr) {
+        *why = CFSTR("The property list holds a value that is no property-list type, or "
+                     "memory ran out");
+        return nullptr;
+    }
+    if (format != nullptr)
+        *format = binary ? kCFPropertyListBinaryFormat_v1_0 : kCFPropertyListXMLFormat_v1_0;
+    return result;
+}
+
+CFDataRef serialize(CFPropertyListRef plist, CFPropertyListFormat format) {
+    if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0)
+        return nullptr;
+    PlistHolder holder;
+    try {
+        holder.node = toPlist(plist);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+    if (holder.node == nullptr)
+        return nullptr;
+    char *out = nullptr;
+    uint32_t length = 0;
+    if (format == kCFPropertyListXMLFormat_v1_0)
+        plist_to_xml(holder.node, &out, &length);
+    else
+        plist_to_bin(holder.node, &out, &length);
+    if (out == nullptr)
+        return nullptr;
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8 *>(out), length);
+    if (format == kCFPropertyListXMLFormat_v1_0)
+        plist_to_xml_free(out);
+    else
+        plist_to_bin_free(out);
+    return data;
+}
+
+bool isValid(CFTypeRef obj, int depth) {
+    if (!cf::isObject(obj) || depth > 512)
+        return false;
+    CFTypeID type = CFGetTypeID(obj);
+    if (type == cf::kStringTypeID || type == cf::kNumberTypeID || type == cf::kBooleanTypeID ||
+        type == cf::kDateTypeID || type == cf::kDataTypeID)
+        return true;
+    if (type == cf::kArrayTypeID) {
+        CFArrayRef a = static_cast<CFArrayRef>(obj);
+        for (CFIndex i = 0; i < CFArrayGetCount(a); ++i)
+            if (!isValid(CFArrayGetValueAtIndex(a, i), depth + 1))
+                return false;
+        return true;
+    }
+    if (type == cf::kDictionaryTypeID) {
+        CFDictionaryRef d = static_cast<CFDictionaryRef>(obj);
+        CFIndex count = CFDictionaryGetCount(d);
+        try {
+            cf::Vec<const void *> keys(static_cast<size_t>(count)),
+                values(static_cast<size_t>(count));
+            CFDictionaryGetKeysAndValues(d, keys.data(), values.data());
+            for (CFIndex i = 0; i < count; ++i)
+                if (!cf::isObject(keys[i]) || CFGetTypeID(keys[i]) != cf::kStringTypeID ||
+                    !isValid(values[i], depth + 1))
+                    return false;
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" {
+
+CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
+                                                  CFOptionFlags mutabilityOption,
+                                                  CFStringRef *errorString) {
+    cf::checkType(xmlData, cf::kDataTypeID, "CFPropertyListCreateFromXMLData");
+    if (errorString != nullptr)
+        *errorString = nullptr;
+    CFStringRef why = nullptr;
+    CFPropertyListRef result =
+        parse(xmlData, mutabilityOption, nullptr, &why, "CFPropertyListCreateFromXMLData");
+    if (result == nullptr && errorString != nullptr)
+        *errorString = CFStringCreateCopy(nullptr, why); // the caller releases it
+    return result;
+}
+
+CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data,
+                                               CFOptionFlags options, CFPropertyListFormat *format,
+                                               CFErrorRef *error) {
+    cf::checkType(data, cf::kDataTypeID, "CFPropertyListCreateWithData");
+    if (error != nullptr)
+        *error = nullptr;
+    CFStringRef why = nullptr;
+    CFPropertyListRef result = parse(data, options, format, &why, "CFPropertyListCreateWithData");
+    if (result == nullptr && error != nullptr)
+        *error = makeError(kCFPropertyListReadCorruptError, why);
+    return result;
+}
+
+CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef, CFPropertyListRef propertyList) {
+    cf::checkAny(propertyList, "CFPropertyListCreateXMLData");
+    return serialize(propertyList, kCFPropertyListXMLFormat_v1_0);
+}
+
+CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList,
+                                   CFPropertyListFormat format, CFOptionFlags, CFErrorRef *error) {
+    cf::checkAny(propertyList, "CFPropertyListCreateData");
+    if (error != nullptr)
+        *error = nullptr;
+    CFDataRef data = serialize(propertyList, format);
+    if (data == nullptr && error != nullptr)
+        *error = makeError(kCFPropertyListWriteStreamError,
+                           CFSTR("The object is no property list, the format cannot be written, "
+                                 "or memory ran out"));
+    return data;
+}
+
+CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef, CFPropertyListRef propertyList,
+                                               CFOptionFlags mutabilityOption) {
+    cf::checkAny(propertyList, "CFPropertyListCreateDeepCopy");
+    PlistHolder holder;
+    try {
+        holder.node = toPlist(propertyList);
+        if (holder.node == nullptr)
+            return nullptr;
+        if (mutabilityOption > kCFPropertyListMutableContainersAndLeaves)
+            mutabilityOption = kCFPropertyListMutableContainersAndLeaves;
+        return fromPlist(holder.node, mutabilityOption);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
+Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format) {
+    if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0 &&
+        format != kCFPropertyListOpenStepFormat)
+        return false;
+    return isValid(plist, 0);
+}
+
+} // extern "C"

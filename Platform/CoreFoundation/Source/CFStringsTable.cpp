@@ -1,0 +1,287 @@
+/*
+ * CFStringsTable.cpp
+ *
+ * Reads a localized strings table: the traditional text form
+ *
+ *     (block comments between slash-star and star-slash, and // line comments)
+ *     "key" = "value";
+ *     "key";                   (the key is its own value)
+ *     unquoted_key = "value";
+ *
+ * in UTF-16 (with a byte-order mark) or UTF-8, optionally wrapped in braces,
+ * or a property list (XML or binary) holding a dictionary. Quoted strings
+ * take the escapes \" \' \\ \n \t \r \a \b \f \v, \ooo (octal) and \Uxxxx
+ * (hexadecimal UTF-16 unit). Anything malformed rejects the whole table, as
+ * a table that fails to parse yields no entries at all. No text input can
+ * make the reader go past the end of its buffer: every step checks it.
+ */
+#include "CFInternal.h"
+
+#include <cstring>
+
+namespace {
+
+class Tokenizer {
+public:
+    explicit Tokenizer(const cf::UniVec &text) : mText(text) {}
+
+    bool atEnd() const { return mPos >= mText.size(); }
+    UniChar peek() const { return mText[mPos]; }
+    void advance() { ++mPos; }
+
+    // Skips white space and comments; false on an unterminated comment.
+    bool skipSpace() {
+        while (!atEnd()) {
+            UniChar c = peek();
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' ||
+                c == 0xFEFF || c == 0x2028 || c == 0x2029) {
+                advance();
+            } else if (c == '/' && mPos + 1 < mText.size() && mText[mPos + 1] == '*') {
+                mPos += 2;
+                bool closed = false;
+                while (mPos + 1 < mText.size()) {
+                    if (mText[mPos] == '*' && mText[mPos + 1] == '/') {
+                        mPos += 2;
+                        closed = true;
+                        break;
+                    }
+                    ++mPos;
+                }
+                if (!closed)
+                    return false;
+            } else if (c == '/' && mPos + 1 < mText.size() && mText[mPos + 1] == '/') {
+                while (!atEnd() && peek() != '\n' && peek() != '\r')
+                    advance();
+            } else {
+                break;
+            }
+        }
+        return true;
+    }
+
+    // Reads a quoted or unquoted string into out; false if there is none or
+    // it is malformed.
+    bool readString(cf::UniVec &out) {
+        out.clear();
+        if (atEnd())
+            return false;
+        if (peek() == '"')
+            return readQuoted(out);
+        while (!atEnd() && isUnquotedChar(peek())) {
+            out.push_back(peek());
+            advance();
+        }
+        return !out.empty();
+    }
+
+private:
+    static bool isUnquotedChar(UniChar c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '$' || c == '+' || c == '/' || c == ':' || c == '.' || c == '-';
+    }
+
+    static int hexDigit(UniChar c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+
+    bool readQuoted(cf::UniVec &out) {
+        advance(); // opening quote
+        while (!atEnd()) {
+            UniChar c = peek();
+            advance();
+            if (c == '"')
+                return true;
+            if (c != '\\') {
+                out.push_back(c);
+                continue;
+            }
+            if (atEnd())
+                return false;
+            UniChar e = peek();
+            advance();
+            switch (e) {
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'a':
+                out.push_back(7);
+                break;
+            case 'b':
+                out.push_back(8);
+                break;
+            case 'f':
+                out.push_back(12);
+                break;
+            case 'v':
+                out.push_back(11);
+                break;
+            case 'U':
+            case 'u': {
+                unsigned value = 0;
+                int digits = 0;
+                while (digits < 4 && !atEnd() && hexDigit(peek()) >= 0) {
+                    value = value * 16 + static_cast<unsigned>(hexDigit(peek()));
+                    advance();
+                    ++digits;
+                }
+                if (digits == 0)
+                    return false;
+                out.push_back(static_cast<UniChar>(value));
+                break;
+            }
+            default:
+                if (e >= '0' && e <= '7') {
+                    unsigned value = e - '0';
+                    for (int digits = 1; digits < 3 && !atEnd() && peek() >= '0' && peek() <= '7';
+                         ++digits) {
+                        value = value * 8 + (peek() - '0');
+                        advance();
+                    }
+                    out.push_back(static_cast<UniChar>(value & 0xFF));
+                } else {
+                    out.push_back(e); // \" \' \\ and any other character stand for themselves
+                }
+                break;
+            }
+        }
+        return false; // no closing quote
+    }
+
+    const cf::UniVec &mText;
+    size_t mPos = 0;
+};
+
+bool looksLikePropertyList(const UInt8 *bytes, size_t count) {
+    if (count >= 6 && std::memcmp(bytes, "bplist", 6) == 0)
+        return true;
+    size_t i = 0;
+    if (count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+        i = 3;
+    while (i < count &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+        ++i;
+    return count - i >= 5 &&
+           (std::memcmp(bytes + i, "<?xml", 5) == 0 || std::memcmp(bytes + i, "<!DOC", 5) == 0 ||
+            std::memcmp(bytes + i, "<plis", 5) == 0);
+}
+
+CFDictionaryRef fromPropertyList(const UInt8 *bytes, size_t count) {
+    CFDataRef data = CFDataCreate(nullptr, bytes, static_cast<CFIndex>(count));
+    if (data == nullptr)
+        return nullptr;
+    CFPropertyListRef plist =
+        CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
+    CFRelease(data);
+    if (plist != nullptr && CFGetTypeID(plist) != CFDictionaryGetTypeID()) {
+        CFRelease(plist);
+        return nullptr;
+    }
+    return static_cast<CFDictionaryRef>(plist);
+}
+
+// Parses the text form; false when it is malformed. Throws bad_alloc.
+bool parseText(const cf::UniVec &text, CFMutableDictionaryRef table) {
+    Tokenizer tok(text);
+    if (!tok.skipSpace())
+        return false;
+    bool braced = !tok.atEnd() && tok.peek() == '{';
+    if (braced) {
+        tok.advance();
+        if (!tok.skipSpace())
+            return false;
+    }
+    cf::UniVec key, value;
+    for (;;) {
+        if (tok.atEnd())
+            return !braced;
+        if (braced && tok.peek() == '}') {
+            tok.advance();
+            return tok.skipSpace() && tok.atEnd();
+        }
+        if (!tok.readString(key))
+            return false;
+        if (!tok.skipSpace())
+            return false;
+        bool last = false;
+        if (!tok.atEnd() && tok.peek() == ';') {
+            value = key;
+            tok.advance();
+        } else {
+            if (tok.atEnd() || tok.peek() != '=')
+                return false;
+            tok.advance();
+            if (!tok.skipSpace() || !tok.readString(value))
+                return false;
+            if (!tok.skipSpace())
+                return false;
+            if (!tok.atEnd() && tok.peek() == ';')
+                tok.advance();
+            else if (tok.atEnd() && !braced)
+                last = true; // a missing final semicolon is forgiven
+            else
+                return false;
+        }
+        CFStringRef k = cf::makeString(key.data(), key.size());
+        CFStringRef v = cf::makeString(value.data(), value.size());
+        bool ok = k != nullptr && v != nullptr;
+        if (ok) {
+            CFDictionarySetValue(table, k, v);
+            ok = CFDictionaryGetValue(table, k) == v;
+        }
+        if (k != nullptr)
+            CFRelease(k);
+        if (v != nullptr)
+            CFRelease(v);
+        if (!ok)
+            throw std::bad_alloc();
+        if (last)
+            return true;
+        if (!tok.skipSpace())
+            return false;
+    }
+}
+
+} // namespace
+
+namespace cf {
+
+CFDictionaryRef parseStringsTable(const UInt8 *bytes, size_t count) {
+    if (looksLikePropertyList(bytes, count))
+        return fromPropertyList(bytes, count);
+    CFMutableDictionaryRef table = nullptr;
+    try {
+        UniVec text;
+        bool utf16 = count >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
+                                    (bytes[0] == 0xFE && bytes[1] == 0xFF));
+        if (!decode(bytes, count, utf16 ? kCFStringEncodingUTF16 : kCFStringEncodingUTF8, true,
+                    text))
+            return nullptr;
+        table = makeTypeDictionary(true);
+        if (table == nullptr)
+            return nullptr;
+        if (!parseText(text, table)) {
+            CFRelease(table);
+            return nullptr;
+        }
+    } catch (const std::bad_alloc &) {
+        if (table != nullptr)
+            CFRelease(table);
+        return nullptr;
+    }
+    setDictionaryMutable(table, false);
+    return table;
+}
+
+} // namespace cf
