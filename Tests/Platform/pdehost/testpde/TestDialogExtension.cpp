@@ -1,0 +1,259 @@
+/*
+ * TestDialogExtension.cpp
+ *
+ * A small dialog extension for the host's own tests. It writes a trace of
+ * every call the dialog makes into it ("testpde: ..." on standard error),
+ * builds one edit field ('test' 1) in the pane area, and writes three items
+ * into the print-settings ticket when the tickets are synced: the field's
+ * text, a boolean, a number (which the print system cannot pass as a job
+ * option) and a string under a key with a blank in it (no option name
+ * either).
+ *
+ * PDEHOST_TEST_PDE_MODE makes it misbehave the ways the host must notice:
+ *   no-instance     the factory makes no instance
+ *   no-interface    the instance offers no dialog-extension interface
+ *   prologue-fails  Prologue returns -9530 and makes no pane
+ *   leak-instance   the last release of the instance stays registered
+ *   leak-string     Prologue keeps a string it never releases
+ */
+#include "DialogExtension.h"
+
+#include <StandIn/HIStandIn.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char *mode() {
+    const char *value = std::getenv("PDEHOST_TEST_PDE_MODE");
+    return value != nullptr ? value : "";
+}
+
+bool inMode(const char *name) {
+    return std::strcmp(mode(), name) == 0;
+}
+
+void trace(const char *format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::fputs("testpde: ", stderr);
+    std::vfprintf(stderr, format, arguments);
+    std::fputc('\n', stderr);
+    va_end(arguments);
+}
+
+struct Instance {
+    IUnknownVTbl *vtable;
+    IUnknownVTbl storage;
+    ULONG refCount;
+    CFUUIDRef factoryID;
+};
+
+struct Interface {
+    const DialogExtensionTable *vtable;
+    UInt32 refCount;
+};
+
+struct Pane {
+    ControlRef field = nullptr;
+};
+
+CFStringRef gLeakedString = nullptr;
+
+OSStatus Retain(PMPlugInHeaderInterface *object) {
+    auto *interface = reinterpret_cast<Interface *>(object);
+    interface->refCount++;
+    trace("Retain count=%u", static_cast<unsigned>(interface->refCount));
+    return noErr;
+}
+
+OSStatus Release(PMPlugInHeaderInterface **objectPointer) {
+    auto *interface = reinterpret_cast<Interface *>(*objectPointer);
+    *objectPointer = nullptr;
+    if (interface == nullptr) {
+        trace("Release of nothing");
+        return noErr;
+    }
+    interface->refCount--;
+    trace("Release count=%u", static_cast<unsigned>(interface->refCount));
+    if (interface->refCount == 0)
+        std::free(interface);
+    return noErr;
+}
+
+OSStatus GetAPIVersion(PMPlugInHeaderInterface *, PMPlugInAPIVersion *version) {
+    trace("GetAPIVersion");
+    *version = {1, 0, 1, 0};
+    return noErr;
+}
+
+OSStatus Prologue(PMPDEContext *context, OSType *creator, CFStringRef *kind, CFStringRef *title,
+                  UInt32 *maxH, UInt32 *maxV) {
+    trace("Prologue");
+    *creator = 0;
+    *kind = CFSTR("com.example.pde.TestKind");
+    *maxH = 200;
+    *maxV = 60;
+    if (inMode("prologue-fails"))
+        return kPMInvalidPDEContext;
+    if (inMode("leak-string"))
+        gLeakedString =
+            CFStringCreateWithCString(kCFAllocatorDefault, "kept", kCFStringEncodingUTF8);
+    *title = CFStringCreateWithCString(kCFAllocatorDefault, "Test", kCFStringEncodingUTF8);
+    *context = new Pane;
+    return noErr;
+}
+
+OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef parentUserPane,
+                    PMPrintSession session) {
+    Rect bounds;
+    GetControlBounds(parentUserPane, &bounds);
+    trace("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
+          bounds.right, session != nullptr ? "yes" : "no");
+    auto *pane = static_cast<Pane *>(context);
+    Rect field = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
+                  static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
+    OSStatus status = CreateEditUnicodeTextControl(GetControlOwner(parentUserPane), &field,
+                                                   CFSTR(""), false, nullptr, &pane->field);
+    if (status != noErr)
+        return status;
+    ControlID id = {0x74657374 /* 'test' */, 1};
+    SetControlID(pane->field, &id);
+    return EmbedControl(pane->field, parentUserPane);
+}
+
+CFStringRef copyFieldText(Pane *pane) {
+    CFStringRef text = nullptr;
+    if (GetControlData(pane->field, kControlEditTextPart, kControlEditTextCFStringTag, sizeof text,
+                       &text, nullptr) != noErr)
+        return nullptr;
+    return text;
+}
+
+OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
+    trace("Sync %d", direction);
+    if (direction != kSyncDirectionSetTickets)
+        return noErr;
+    CFTypeRef number = nullptr;
+    if (PMSessionGetDataFromSession(session, CFSTR(kPDE_PMPrintSettingsRef), &number) != noErr)
+        return kPMInvalidTicket;
+    SInt64 reference = 0;
+    CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt64Type, &reference);
+    auto ticket = reinterpret_cast<PMTicketRef>(static_cast<intptr_t>(reference));
+    CFStringRef text = copyFieldText(static_cast<Pane *>(context));
+    if (text == nullptr)
+        return kPMInvalidValue;
+    CFStringRef client = CFSTR("com.example.test");
+    PMTicketSetCFString(ticket, client, CFSTR("com.example.Text"), text, false);
+    PMTicketSetBoolean(ticket, client, CFSTR("com.example.Flag"), true, false);
+    PMTicketSetSInt32(ticket, client, CFSTR("com.example.Number"), 42, false);
+    PMTicketSetCFString(ticket, client, CFSTR("com.example.Two words"), CFSTR("x"), false);
+    CFRelease(text);
+    return noErr;
+}
+
+OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *summaries) {
+    trace("GetSummaryText");
+    CFStringRef text = copyFieldText(static_cast<Pane *>(context));
+    if (text == nullptr)
+        return kPMInvalidValue;
+    const void *titleValues[] = {CFSTR("Test")};
+    const void *summaryValues[] = {text};
+    *titles = CFArrayCreate(kCFAllocatorDefault, titleValues, 1, &kCFTypeArrayCallBacks);
+    *summaries = CFArrayCreate(kCFAllocatorDefault, summaryValues, 1, &kCFTypeArrayCallBacks);
+    CFRelease(text);
+    return noErr;
+}
+
+OSStatus Open(PMPDEContext) {
+    trace("Open");
+    return noErr;
+}
+
+OSStatus Close(PMPDEContext) {
+    trace("Close");
+    return noErr;
+}
+
+OSStatus Terminate(PMPDEContext context, OSStatus status) {
+    // The dialog must have disposed of the pane area, with its controls,
+    // before the pane goes.
+    trace("Terminate status=%d windows=%ld controls=%ld", static_cast<int>(status),
+          static_cast<long>(HIStandInGetLiveWindowCount()),
+          static_cast<long>(HIStandInGetLiveControlCount()));
+    delete static_cast<Pane *>(context);
+    return noErr;
+}
+
+const DialogExtensionTable kTable = {{Retain, Release, GetAPIVersion},
+                                     Prologue,
+                                     Initialize,
+                                     Sync,
+                                     GetSummaryText,
+                                     Open,
+                                     Close,
+                                     Terminate};
+
+ULONG AddRef(void *object) {
+    auto *instance = static_cast<Instance *>(object);
+    return ++instance->refCount;
+}
+
+ULONG IUnknownRelease(void *object) {
+    auto *instance = static_cast<Instance *>(object);
+    instance->refCount--;
+    trace("IUnknown Release count=%u", static_cast<unsigned>(instance->refCount));
+    if (instance->refCount > 0)
+        return instance->refCount;
+    if (!inMode("leak-instance"))
+        CFPlugInRemoveInstanceForFactory(instance->factoryID);
+    CFRelease(instance->factoryID);
+    std::free(instance);
+    return 0;
+}
+
+HRESULT QueryInterface(void *object, REFIID iid, LPVOID *result) {
+    CFUUIDRef requested = CFUUIDCreateFromUUIDBytes(kCFAllocatorDefault, iid);
+    CFUUIDRef dialogExtension =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsIntfIDStr));
+    bool wanted = CFEqual(requested, dialogExtension) && !inMode("no-interface");
+    CFRelease(requested);
+    CFRelease(dialogExtension);
+    trace("QueryInterface %s", wanted ? "dialog extension" : "refused");
+    if (!wanted) {
+        *result = nullptr;
+        return E_NOINTERFACE;
+    }
+    (void)object;
+    auto *interface = static_cast<Interface *>(std::calloc(1, sizeof(Interface)));
+    interface->vtable = &kTable;
+    interface->refCount = 1;
+    *result = interface;
+    return S_OK;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocatorRef,
+                                                                       CFUUIDRef typeID) {
+    CFUUIDRef dialogType =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
+    bool wanted = CFEqual(typeID, dialogType);
+    CFRelease(dialogType);
+    trace("factory %s", wanted ? "dialog-extension type" : "other type");
+    if (!wanted || inMode("no-instance"))
+        return nullptr;
+    auto *instance = static_cast<Instance *>(std::calloc(1, sizeof(Instance)));
+    instance->vtable = &instance->storage;
+    instance->storage.QueryInterface = QueryInterface;
+    instance->storage.AddRef = AddRef;
+    instance->storage.Release = IUnknownRelease;
+    instance->refCount = 1;
+    instance->factoryID =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
+    CFPlugInAddInstanceForFactory(instance->factoryID);
+    return instance;
+}
