@@ -1,0 +1,232 @@
+/*
+ * FilterReliabilityTests.cpp
+ *
+ * The filter under faults and signals. Every allocation, read and write of
+ * the test build is made to fail in turn (once, and from then on) on a
+ * small job and on multi-chunk jobs with and without a match straddling a
+ * chunk boundary, until a run gets through untouched; each failing run must
+ * exit 1 with exactly one error line of the right kind and leave a prefix
+ * of the correct output. Then SIGTERM while a job streams, and the next
+ * filter closing its end of the pipe.
+ */
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "FilterOracle.h"
+#include "FilterRun.h"
+#include "QuarnSettingsKeys.h"
+
+namespace {
+
+const oracle::Options kOptions = {
+    {kQuarnUserIDKey, "fault01"}, {kQuarnEnableUserCodeOption, "True"},
+    {kQuarnUserCodeKey, "777"},   {kQuarnJobTypeKey, kQuarnJobTypeKeptPrint},
+    {kQuarnPasswordKey, "p(w)"},  {kQuarnFileNameKey, "job.ps"}};
+
+struct Job {
+    const char *name;
+    std::string bytes;
+};
+
+std::vector<Job> faultJobs() {
+    std::string small = "%!PS\n%%Creator: t\n%%BeginProlog\n/a 1 def\n%%EndProlog\nshowpage\n";
+    std::string lines;
+    for (int i = 0; lines.size() < 300000; i++)
+        lines += "(" + std::to_string(i) + ") show\n";
+    /* The prolog line starts 5 bytes before the end of the first chunk. */
+    std::string straddle = std::string(4096 - 5 - 1, 's') + "\n%%BeginProlog\n" + lines;
+    std::string late = lines.substr(0, 200000) + "%%BeginProlog\n" + lines;
+    return {
+        {"small", small}, {"straddling", straddle}, {"late prolog", late}, {"no prolog", lines}};
+}
+
+/* Writes the job to a file, so that the filter's reads are the same on every run. */
+std::string writeJob(const std::string &bytes) {
+    char path[] = "/tmp/filterfaultXXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        ADD_FAILURE() << "cannot write the job file";
+    close(fd);
+    return path;
+}
+
+TEST(FilterFaultLoop, EveryAllocationReadAndWriteFailing) {
+    int injected = 0;
+    for (const Job &job : faultJobs()) {
+        std::string path = writeJob(job.bytes);
+        std::string expected = oracle::expect(job.bytes, kOptions, kPinnedStampJST).output;
+        for (const char *kind : {"alloc", "read", "write"}) {
+            for (const char *mode : {"", ":persist"}) {
+                bool completed = false;
+                for (int n = 1; n < 200 && !completed; n++) {
+                    std::string fault = std::string(kind) + ":" + std::to_string(n) + mode;
+                    SCOPED_TRACE(std::string(job.name) + " job, fault " + fault);
+                    oracle::Options options = kOptions;
+                    options[kQuarnTimeZoneKey] = "JST-9";
+                    FilterRun run;
+                    run.program = faultFilterPath();
+                    run.options = oracle::optionString(options);
+                    run.extraArgs = {path};
+                    run.environment = {"JOBCONTROLFILTER_FAULT=" + fault};
+                    run.pinClock = true;
+                    FilterResult result = runFilter(run);
+                    if (result.exitStatus == 0) {
+                        /* The Nth call was never made: the run is untouched. */
+                        EXPECT_TRUE(sameBytes(result.out, expected));
+                        EXPECT_EQ(result.err, "");
+                        completed = true;
+                        break;
+                    }
+                    injected++;
+                    EXPECT_EQ(result.exitStatus, 1);
+                    std::vector<std::string> errors = linesStartingWith(result.err, "ERROR: ");
+                    ASSERT_EQ(errors.size(), 1u) << result.err;
+                    const char *text = std::string(kind) == "alloc"
+                                           ? "ERROR: ERROR: memory error in CUPS Filter - : "
+                                           : "ERROR: ERROR: error in CUPS Filter - : ";
+                    EXPECT_EQ(errors[0].rfind(text, 0), 0u) << errors[0];
+                    EXPECT_LE(result.out.size(), expected.size());
+                    EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0)
+                        << "output is not a prefix of the correct output";
+                }
+                EXPECT_TRUE(completed) << job.name << " " << kind << mode;
+            }
+        }
+        unlink(path.c_str());
+    }
+    /* Three allocations, at least one read and one write per run. */
+    EXPECT_GE(injected, 4 * 2 * 5);
+    RecordProperty("InjectedFailures", injected);
+    std::printf("injected failures: %d\n", injected);
+}
+
+/* A filter child with its standard input and output on pipes held by the test. */
+struct Child {
+    pid_t pid = -1;
+    int in = -1, out = -1, err = -1;
+};
+
+Child startFilter(const std::string &options) {
+    int in[2], out[2], err[2];
+    EXPECT_EQ(pipe(in) | pipe(out) | pipe(err), 0);
+    Child child;
+    child.pid = fork();
+    if (child.pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            close(fd);
+        signal(SIGPIPE, SIG_DFL);
+        execl(filterPath(), "printer", "1", "u", "t", "1", options.c_str(), (char *)nullptr);
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    child.in = in[1];
+    child.out = out[0];
+    child.err = err[0];
+    return child;
+}
+
+std::string readAll(int fd) {
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof(buffer))) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    return text;
+}
+
+/* Feeds the child and drains its output until `stop` says so; false on a timeout. */
+template <typename Stop> bool pump(Child &child, const std::string &data, Stop stop) {
+    char buffer[65536];
+    auto start = std::chrono::steady_clock::now();
+    while (!stop()) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::seconds(30))
+            return false;
+        struct pollfd fds[2] = {{child.in, POLLOUT, 0}, {child.out, POLLIN, 0}};
+        if (poll(fds, 2, 10) <= 0)
+            continue;
+        if (fds[0].revents & POLLOUT)
+            (void)!write(child.in, data.data(), data.size());
+        if (fds[1].revents & POLLIN)
+            (void)!read(child.out, buffer, sizeof(buffer));
+    }
+    return true;
+}
+
+TEST(FilterSignals, TerminateWhileAJobStreamsStopsWithoutAnErrorLine) {
+    for (bool prolog : {true, false}) {
+        SCOPED_TRACE(prolog ? "copying after the block" : "scanning");
+        Child child = startFilter(oracle::optionString(kOptions));
+        void (*oldPipe)(int) = signal(SIGPIPE, SIG_IGN);
+        std::string head = prolog ? "%!PS\n%%BeginProlog\n" : "%!PS\n";
+        ASSERT_EQ(write(child.in, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+        fcntl(child.in, F_SETFL, O_NONBLOCK);
+        fcntl(child.out, F_SETFL, O_NONBLOCK);
+        std::string data(65536, 'y');
+        /* Let the job stream for a while, then cancel it; keep the job
+           coming, as the previous stage would: the filter must stop by itself. */
+        auto begin = std::chrono::steady_clock::now();
+        pump(child, data, [&] {
+            return std::chrono::steady_clock::now() - begin > std::chrono::milliseconds(200);
+        });
+        kill(child.pid, SIGTERM);
+        int status = 0;
+        bool stopped = pump(child, data, [&] { return waitpid(child.pid, &status, WNOHANG) != 0; });
+        if (!stopped) {
+            kill(child.pid, SIGKILL);
+            waitpid(child.pid, &status, 0);
+        }
+        signal(SIGPIPE, oldPipe);
+        close(child.in);
+        close(child.out);
+        std::string err = readAll(child.err);
+        close(child.err);
+        ASSERT_TRUE(stopped) << "the filter did not stop after SIGTERM";
+        ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(err.find("ERROR:"), std::string::npos) << err;
+    }
+}
+
+TEST(FilterSignals, NextFilterClosingThePipeIsAWriteFailure) {
+    for (bool prolog : {true, false}) {
+        Child child = startFilter("");
+        std::string job =
+            std::string(prolog ? "%!PS\n%%BeginProlog\n" : "%!PS\n") + std::string(8u << 20, 'z');
+        /* The next stage reads a little and goes away. */
+        char buffer[1000];
+        pid_t feeder = fork();
+        if (feeder == 0) {
+            signal(SIGPIPE, SIG_DFL);
+            close(child.out);
+            (void)!write(child.in, job.data(), job.size());
+            _exit(0);
+        }
+        close(child.in);
+        ASSERT_GT(read(child.out, buffer, sizeof(buffer)), 0);
+        close(child.out);
+        int status = 0;
+        waitpid(child.pid, &status, 0);
+        std::string err = readAll(child.err);
+        close(child.err);
+        kill(feeder, SIGKILL);
+        waitpid(feeder, nullptr, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        std::vector<std::string> errors = linesStartingWith(err, "ERROR: ");
+        ASSERT_EQ(errors.size(), 1u) << err;
+        EXPECT_EQ(errors[0], "ERROR: ERROR: error in CUPS Filter - : Broken pipe");
+    }
+}
+
+} // namespace
