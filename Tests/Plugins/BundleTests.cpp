@@ -72,9 +72,9 @@ TEST(JobLogBundle, ExecutableExportsTheFactoryAndVersionByPlainName) {
     /* The module's own factory makes and frees an instance through the
        shared platform layer. */
     LiveCounts start = LiveCounts::Now();
-    CFOwned<CFUUIDRef> type(
-        CFUUIDCreateFromString(NULL, CFSTR("BDB091F4-E57F-11D3-B5CC-0050E4603277")));
-    IUnknownVTbl **instance = (IUnknownVTbl **)factory(NULL, type.get());
+    CFUUIDRef type = CFUUIDCreateFromString(NULL, CFSTR("BDB091F4-E57F-11D3-B5CC-0050E4603277"));
+    IUnknownVTbl **instance = (IUnknownVTbl **)factory(NULL, type);
+    CFRelease(type);
     ASSERT_NE(nullptr, instance);
     EXPECT_EQ(1, CFStandInGetTotalPlugInInstanceCount() - start.plugIns);
     EXPECT_EQ(0u, (*instance)->Release(instance));

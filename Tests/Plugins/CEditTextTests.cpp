@@ -196,13 +196,15 @@ TEST(CEditTextBinding, UnattachedFieldsAndMissingControls) {
     EXPECT_TRUE(field.Attach(window, plainID));
     EXPECT_EQ(field.GetControlRef(), plain);
     EXPECT_EQ((void *)&field, GetControlReference(plain));
-    CFOwned<CFStringRef> text(field.CopyTextAsCFString());
-    EXPECT_EQ("id", StdString(text.get()));
+    CFStringRef text = field.CopyTextAsCFString();
+    EXPECT_EQ("id", StdString(text));
+    CFRelease(text);
 
     ASSERT_TRUE(password.Attach(window, secretID));
     password.SetText(CFSTR("s3cret"));
-    CFOwned<CFStringRef> secretText(password.CopyTextAsCFString());
-    EXPECT_EQ("s3cret", StdString(secretText.get()));
+    text = password.CopyTextAsCFString();
+    EXPECT_EQ("s3cret", StdString(text));
+    CFRelease(text);
     DisposeWindow(window);
     EXPECT_EQ(start, LiveCounts::Now());
 }

@@ -148,6 +148,29 @@ TEST(EmbedControlsFromNib, HalvesOddDifferencesAndNeverMovesAboveOrLeftOfThePane
     }
 }
 
+TEST(EmbedControlsFromNib, AControlThatCannotBeShownStaysBehindAndTheRestMove) {
+    TestPane pane;
+    DialogWindow dialog({10, 20, 310, 420});
+    NibWindow nib(300, 200, {{5, 8, 25, 108}, {30, 8, 50, 108}, {55, 8, 75, 108}});
+    ControlID id = {0x6A6C6F67 /* 'jlog' */, 2};
+    SetControlID(nib.controls[1], &id);
+    gUnshowableControlID = 2;
+    EXPECT_TRUE(pane.EmbedControlsFromNib(nib.window, dialog.userPane));
+    gUnshowableControlID = 0;
+
+    EXPECT_TRUE(SameRect({30, 8, 50, 108}, Bounds(nib.controls[1])));
+    EXPECT_FALSE(IsControlVisible(nib.controls[1]));
+    EXPECT_EQ(1, nib.RootCount());
+    EXPECT_TRUE(SameRect({65, 78, 85, 178}, Bounds(nib.controls[0])));
+    EXPECT_TRUE(SameRect({115, 78, 135, 178}, Bounds(nib.controls[2])));
+    UInt16 embedded = 0;
+    CountSubControls(dialog.userPane, &embedded);
+    EXPECT_EQ(2, embedded);
+    ControlRef second = NULL;
+    GetIndexedSubControl(dialog.userPane, 2, &second);
+    EXPECT_EQ(nib.controls[2], second);
+}
+
 TEST(EmbedControlsFromNib, EmptyNibSucceedsAndNoWindowFails) {
     TestPane pane;
     DialogWindow dialog({0, 0, 100, 100});

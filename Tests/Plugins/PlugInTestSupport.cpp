@@ -7,6 +7,7 @@
 
 #include <StandIn/PPDStandIn.h>
 
+#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -16,6 +17,21 @@
 #include <gtest/gtest.h>
 
 const char *const kJobLogInstalledPath = "/Library/Printers/QUARN/PDEs/quarnJobLogTQX.plugin";
+
+SInt32 gUnshowableControlID = 0;
+
+/* Calls from the plug-in's code reach this definition first; all but the
+   refused control go on to the toolbox. */
+extern "C" OSErr SetControlVisibility(ControlRef inControl, Boolean inIsVisible, Boolean inDoDraw) {
+    typedef OSErr (*SetControlVisibilityProc)(ControlRef, Boolean, Boolean);
+    static SetControlVisibilityProc toolbox =
+        (SetControlVisibilityProc)dlsym(RTLD_NEXT, "SetControlVisibility");
+    ControlID id = {0, 0};
+    if (gUnshowableControlID != 0 && GetControlID(inControl, &id) == noErr &&
+        id.signature == 0x6A6C6F67 && id.id == gUnshowableControlID)
+        return errInvalidWindowRef;
+    return toolbox(inControl, inIsVisible, inDoDraw);
+}
 
 std::string StdString(CFStringRef string) {
     if (string == NULL)
@@ -75,8 +91,16 @@ CFBundleRef JobLogBundle() {
     CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
         kCFAllocatorDefault, (const UInt8 *)QUARN_PLUGIN_BUNDLE_DIR,
         (CFIndex)strlen(QUARN_PLUGIN_BUNDLE_DIR), true));
-    /* Kept for the whole run, as a loaded plug-in's bundle is. */
-    return CFBundleCreate(kCFAllocatorDefault, url.get());
+    /* Kept for the whole run, as a loaded plug-in's bundle is; its strings
+       table, which the bundle keeps once read, is read here so that tests
+       counting live objects see only what they make themselves. */
+    bundle = CFBundleCreate(kCFAllocatorDefault, url.get());
+    if (bundle != NULL) {
+        CFStringRef title = CFBundleCopyLocalizedString(bundle, CFSTR("Job Log"), NULL, NULL);
+        if (title != NULL)
+            CFRelease(title);
+    }
+    return bundle;
 }
 
 PrintSession::PrintSession(const std::string &ppdPath) {

@@ -97,6 +97,10 @@ void SetControlText(ControlRef control, const std::string &text);
 void SetSelection(ControlRef control, SInt16 start, SInt16 end);
 ControlRef FindControl(WindowRef window, SInt32 id); /* 'jlog' id, or NULL */
 
+/* While not 0, SetControlVisibility fails for the control with this 'jlog'
+   ID, as the toolbox may for a control it cannot show. */
+extern SInt32 gUnshowableControlID;
+
 /* Live objects of every kind the plug-in may leave behind. */
 struct LiveCounts {
     static LiveCounts Now();
