@@ -42,9 +42,13 @@ std::string escape(const std::string &value) {
     return out;
 }
 
+/* Option names are compared ignoring letter case, as libcups compares them. */
 static const std::string *find(const Options &options, const char *name) {
-    auto it = options.find(name);
-    return it == options.end() ? nullptr : &it->second;
+    for (const auto &[key, value] : options) {
+        if (strcasecmp(key.c_str(), name) == 0)
+            return &value;
+    }
+    return nullptr;
 }
 
 std::optional<std::string> block(const Options &options, const std::string &lineBreak,
