@@ -98,6 +98,15 @@ TEST_F(EditFieldTest, CommandKeyAndControlCharactersAlwaysPass) {
     EXPECT_EQ(kControlKeyFilterBlockKey, Glue('1', shiftKey));
     EXPECT_EQ(kControlKeyFilterPassKey, Glue(0x08, 0));
     EXPECT_EQ(kControlKeyFilterPassKey, Glue(0x7F, 0));
+    /* Command-V at the limit passes the key filter and reaches the paste
+       check: refused with a beep when too long, pasted when it fits. */
+    HIStandInSetClipboardText(CFSTR("90"));
+    HIStandInTypeCharacter('v', cmdKey);
+    EXPECT_EQ("12345678", ControlText(control));
+    EXPECT_EQ(1, HIStandInGetBeepCount());
+    SetSelection(control, 0, 2);
+    HIStandInTypeCharacter('v', cmdKey);
+    EXPECT_EQ("90345678", ControlText(control));
     field.SetMaxChars(0); /* a limit of 0 refuses every printable key */
     Prepare("");
     EXPECT_EQ("", Type('1'));

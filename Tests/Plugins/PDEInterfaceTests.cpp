@@ -220,6 +220,34 @@ TEST_F(PDEInterfaceTest, QueryWithoutMemoryHandsOutNothing) {
     instance->vtable->Release(instance);
 }
 
+TEST_F(PDEInterfaceTest, PlatformAllocationFailureMakesNothingAndKeepsNothing) {
+    CFOwned<CFUUIDRef> type(
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType)));
+    IUnknownInstance *instance = MakeInstance();
+    ASSERT_NE(nullptr, instance);
+    CFUUIDBytes dialogExtension = UUIDBytes(kPMPrintingDialogExtensionsIntfIDStr);
+    bool sawRefusal = false;
+    for (long nth = 1; nth <= 6; nth++) {
+        LiveCounts before = LiveCounts::Now();
+        CFStandInSetAllocationFailure(nth, false);
+        void *made = PluginFactory(kCFAllocatorDefault, type.get(), CFSTR(kTestFactoryID),
+                                   RecordingPrologue);
+        LPVOID intfPtr = NULL;
+        HRESULT result = instance->vtable->QueryInterface(instance, dialogExtension, &intfPtr);
+        JobLogPlugInInterface *intf = (JobLogPlugInInterface *)intfPtr;
+        CFStandInSetAllocationFailure(0, false);
+        sawRefusal |= made == NULL || intf == NULL;
+        EXPECT_EQ(intf != NULL, result == S_OK) << nth;
+        if (intf != NULL)
+            ReleaseInterface(intf);
+        if (made != NULL)
+            ((IUnknownInstance *)made)->vtable->Release(made);
+        EXPECT_EQ(before, LiveCounts::Now()) << nth;
+    }
+    EXPECT_TRUE(sawRefusal);
+    instance->vtable->Release(instance);
+}
+
 class DispatcherTest : public PDEInterfaceTest {
 protected:
     void SetUp() override {
