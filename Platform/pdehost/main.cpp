@@ -23,10 +23,13 @@
 #include "Script.h"
 #include "TicketOptions.h"
 
+#include <StandIn/CFStandIn.h>
+
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -54,6 +57,25 @@ bool readScript(const std::string &path, std::string &text) {
     buffer << file.rdbuf();
     text = buffer.str();
     return !file.bad();
+}
+
+/* Test hook: PDEHOST_ALLOCATION_FAILURE=N makes the Nth allocation of the
+   platform layer from the moment the dialog's objects are made fail (the
+   stand-in's fault injection); N+ makes every later one fail too. At the
+   end the host says how many allocations failed. */
+bool injectAllocationFailure() {
+    const char *setting = std::getenv("PDEHOST_ALLOCATION_FAILURE");
+    if (setting == nullptr || *setting == '\0')
+        return false;
+    char *end = nullptr;
+    long nth = std::strtol(setting, &end, 10);
+    bool persistent = *end == '+';
+    if (nth > 0 && (*end == '\0' || (persistent && end[1] == '\0'))) {
+        CFStandInSetAllocationFailure(nth, persistent);
+        return true;
+    }
+    complain("PDEHOST_ALLOCATION_FAILURE=" + std::string(setting) + " is not N or N+");
+    return false;
 }
 
 /* Performs the actions until a print succeeds, the script ends or a line
@@ -184,6 +206,8 @@ int main(int argc, char *argv[]) {
     }
 
     LiveObjects before = LiveObjects::Now();
+    long failedBefore = CFStandInGetFailedAllocationCount();
+    bool injecting = injectAllocationFailure();
     int exitStatus = kExitDone;
     {
         PrintTickets tickets;
@@ -227,6 +251,11 @@ int main(int argc, char *argv[]) {
         ReleasePlugInBundle(bundle);
     }
 
+    if (injecting) {
+        CFStandInSetAllocationFailure(0, false);
+        complain("injected allocation failures: " +
+                 std::to_string(CFStandInGetFailedAllocationCount() - failedBefore));
+    }
     std::string leftOver = LiveObjects::Differences(before, LiveObjects::Now());
     if (!leftOver.empty()) {
         complain("the dialog left platform objects behind: " + leftOver);
