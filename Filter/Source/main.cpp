@@ -104,7 +104,7 @@ struct InsertBuffer {
 struct Window {
     int fd;
     unsigned char *buffer; /* kWindowSize bytes */
-    size_t written;        /* bytes before this offset are written (or due to no one) */
+    size_t written;        /* bytes before this offset have been written out */
     size_t start;          /* the next byte to scan */
     size_t end;            /* one past the last byte read */
     bool atEnd;            /* the input has ended */
