@@ -92,19 +92,17 @@ cf::String8 join(const cf::String8 &dir, const cf::String8 &name) {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
+// The information dictionary; nullptr only when memory runs out.
 CFDictionaryRef loadInfo(const cf::String8 &support) {
     cf::Vec<UInt8> bytes;
     if (cf::readFile(join(support, "Info.plist").c_str(), bytes) && !bytes.empty()) {
-        CFDataRef data = CFDataCreate(nullptr, bytes.data(), static_cast<CFIndex>(bytes.size()));
-        if (data == nullptr)
+        bool outOfMemory = false;
+        cf::Owned<CFPropertyListRef> plist(cf::createPropertyList(
+            bytes.data(), bytes.size(), kCFPropertyListImmutable, nullptr, &outOfMemory));
+        if (outOfMemory)
             return nullptr;
-        CFPropertyListRef plist =
-            CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
-        CFRelease(data);
-        if (plist != nullptr && CFGetTypeID(plist) == CFDictionaryGetTypeID())
-            return static_cast<CFDictionaryRef>(plist);
-        if (plist != nullptr)
-            CFRelease(plist);
+        if (plist && CFGetTypeID(plist.get()) == CFDictionaryGetTypeID())
+            return static_cast<CFDictionaryRef>(plist.release());
     }
     // No usable Info.plist: the bundle has an empty information dictionary.
     return CFDictionaryCreate(nullptr, nullptr, nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
@@ -293,22 +291,20 @@ CFDictionaryRef loadTable(__CFBundle *b, CFStringRef tableName) {
     cf::String8 path = findResource(b, tableName, CFSTR("strings"), nullptr, searchFolders(b));
     if (path.empty())
         return nullptr;
-    CFStringRef key = cf::makeStringFromUTF8(path.data(), path.size());
-    if (key == nullptr)
+    cf::Owned<CFStringRef> key(cf::makeStringFromUTF8(path.data(), path.size()));
+    if (!key)
         return nullptr;
-    CFDictionaryRef table = static_cast<CFDictionaryRef>(CFDictionaryGetValue(b->tables, key));
-    if (table == nullptr) {
-        cf::Vec<UInt8> bytes;
-        if (cf::readFile(path.c_str(), bytes))
-            table = cf::parseStringsTable(bytes.data(), bytes.size());
-        if (table != nullptr) {
-            CFDictionarySetValue(b->tables, key, table);
-            CFRelease(table);
-            table = static_cast<CFDictionaryRef>(CFDictionaryGetValue(b->tables, key));
-        }
-    }
-    CFRelease(key);
-    return table;
+    auto table = static_cast<CFDictionaryRef>(CFDictionaryGetValue(b->tables, key.get()));
+    if (table != nullptr)
+        return table;
+    cf::Vec<UInt8> bytes;
+    if (!cf::readFile(path.c_str(), bytes))
+        return nullptr;
+    cf::Owned<CFDictionaryRef> parsed(cf::parseStringsTable(bytes.data(), bytes.size()));
+    if (!parsed)
+        return nullptr;
+    CFDictionarySetValue(b->tables, key.get(), parsed.get());
+    return static_cast<CFDictionaryRef>(CFDictionaryGetValue(b->tables, key.get()));
 }
 
 cf::String8 executablePath(const __CFBundle *b) {

@@ -139,6 +139,24 @@ template <class T> T *check(CFTypeRef cf, CFTypeID typeID, const char *call) {
 void checkRange(const char *call, CFRange range, CFIndex length);
 void checkIndex(const char *call, CFIndex idx, CFIndex limit);
 
+// Releases an owned reference when it goes out of scope (exceptions included).
+template <class T> class Owned {
+public:
+    explicit Owned(T ref = nullptr) : mRef(ref) {}
+    ~Owned() {
+        if (mRef != nullptr)
+            CFRelease(mRef);
+    }
+    Owned(const Owned &) = delete;
+    Owned &operator=(const Owned &) = delete;
+    T get() const { return mRef; }
+    T release() { return std::exchange(mRef, nullptr); }
+    explicit operator bool() const { return mRef != nullptr; }
+
+private:
+    T mRef;
+};
+
 // ---- Object structures -----------------------------------------------------
 
 } // namespace cf
@@ -240,6 +258,11 @@ void setDictionaryMutable(CFTypeRef dict, bool isMutable);
 void setArrayMutable(CFTypeRef array, bool isMutable);
 
 // ---- Property lists and strings tables --------------------------------------
+
+// Reads XML or binary property-list bytes. nullptr when they are malformed or
+// hold no property-list type, or (with *outOfMemory set) when memory ran out.
+CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, CFOptionFlags options,
+                                     CFPropertyListFormat *format, bool *outOfMemory);
 
 // Parses a strings table ("key" = "value"; pairs, or a property list holding a
 // dictionary of strings). Returns a new dictionary, or nullptr when the data

@@ -24,84 +24,101 @@ struct PlistHolder {
     }
 };
 
+// Reading: every helper returns a new object, returns nullptr for a value
+// that is no property-list type (or text that is no UTF-8), and throws
+// std::bad_alloc when memory runs out, so that the two can be told apart.
+
 CFTypeRef fromPlist(plist_t node, CFOptionFlags options);
 
+template <class T> T need(T ref) {
+    if (ref == nullptr)
+        throw std::bad_alloc();
+    return ref;
+}
+
 CFStringRef stringFromPlist(plist_t node, bool isKey, bool isMutable) {
-    char *text = nullptr;
+    char *raw = nullptr;
     if (isKey)
-        plist_get_key_val(node, &text);
+        plist_get_key_val(node, &raw);
     else
-        plist_get_string_val(node, &text);
-    if (text == nullptr)
-        return nullptr;
-    CFStringRef s = cf::makeStringFromUTF8(text, std::strlen(text));
-    std::free(text);
-    if (s != nullptr && isMutable) {
-        CFMutableStringRef m = CFStringCreateMutableCopy(nullptr, 0, s);
-        CFRelease(s);
-        return m;
+        plist_get_string_val(node, &raw);
+    if (raw == nullptr)
+        throw std::bad_alloc();
+    cf::UniVec chars;
+    bool valid;
+    try {
+        valid = cf::decode(reinterpret_cast<const UInt8 *>(raw), std::strlen(raw),
+                           kCFStringEncodingUTF8, false, chars);
+    } catch (...) {
+        std::free(raw);
+        throw;
     }
-    return s;
+    std::free(raw);
+    if (!valid)
+        return nullptr;
+    if (isMutable)
+        return need(cf::makeMutableString(chars.data(), chars.size(), 0));
+    return need(cf::makeString(chars.data(), chars.size()));
 }
 
 CFTypeRef dictFromPlist(plist_t node, CFOptionFlags options) {
-    CFMutableDictionaryRef dict = cf::makeTypeDictionary(true);
-    if (dict == nullptr)
-        return nullptr;
+    cf::Owned<CFMutableDictionaryRef> dict(need(cf::makeTypeDictionary(true)));
     plist_dict_iter it = nullptr;
     plist_dict_new_iter(node, &it);
-    bool ok = it != nullptr || plist_dict_get_size(node) == 0;
-    while (ok && it != nullptr) {
+    if (it == nullptr)
+        throw std::bad_alloc();
+    struct IterFree {
+        plist_dict_iter it;
+        ~IterFree() { std::free(it); }
+    } itFree{it};
+    for (;;) {
         char *key = nullptr;
         plist_t value = nullptr;
         plist_dict_next_item(node, it, &key, &value);
         if (key == nullptr)
             break;
-        CFStringRef k = cf::makeStringFromUTF8(key, std::strlen(key));
-        std::free(key);
-        CFTypeRef v = value != nullptr ? fromPlist(value, options) : nullptr;
-        ok = k != nullptr && v != nullptr;
-        if (ok) {
-            CFIndex before = CFDictionaryGetCount(dict);
-            bool replacing = CFDictionaryContainsKey(dict, k);
-            CFDictionarySetValue(dict, k, v);
-            ok = replacing || CFDictionaryGetCount(dict) == before + 1;
+        cf::UniVec chars;
+        bool valid;
+        try {
+            valid = cf::decode(reinterpret_cast<const UInt8 *>(key), std::strlen(key),
+                               kCFStringEncodingUTF8, false, chars);
+        } catch (...) {
+            std::free(key);
+            throw;
         }
-        if (k != nullptr)
-            CFRelease(k);
-        if (v != nullptr)
-            CFRelease(v);
-    }
-    std::free(it);
-    if (!ok) {
-        CFRelease(dict);
-        return nullptr;
+        std::free(key);
+        if (!valid || value == nullptr)
+            return nullptr;
+        cf::Owned<CFStringRef> k(need(cf::makeString(chars.data(), chars.size())));
+        cf::Owned<CFTypeRef> v(fromPlist(value, options));
+        if (!v)
+            return nullptr;
+        CFIndex before = CFDictionaryGetCount(dict.get());
+        bool replacing = CFDictionaryContainsKey(dict.get(), k.get());
+        CFDictionarySetValue(dict.get(), k.get(), v.get());
+        if (!replacing && CFDictionaryGetCount(dict.get()) != before + 1)
+            throw std::bad_alloc();
     }
     if (options == kCFPropertyListImmutable)
-        cf::setDictionaryMutable(dict, false);
-    return dict;
+        cf::setDictionaryMutable(dict.get(), false);
+    return dict.release();
 }
 
 CFTypeRef arrayFromPlist(plist_t node, CFOptionFlags options) {
-    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-    if (array == nullptr)
-        return nullptr;
+    cf::Owned<CFMutableArrayRef> array(
+        need(CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks)));
     uint32_t count = plist_array_get_size(node);
     for (uint32_t i = 0; i < count; ++i) {
-        CFTypeRef v = fromPlist(plist_array_get_item(node, i), options);
-        if (v != nullptr)
-            CFArrayAppendValue(array, v);
-        bool ok = v != nullptr && CFArrayGetCount(array) == static_cast<CFIndex>(i) + 1;
-        if (v != nullptr)
-            CFRelease(v);
-        if (!ok) {
-            CFRelease(array);
+        cf::Owned<CFTypeRef> v(fromPlist(plist_array_get_item(node, i), options));
+        if (!v)
             return nullptr;
-        }
+        CFArrayAppendValue(array.get(), v.get());
+        if (CFArrayGetCount(array.get()) != static_cast<CFIndex>(i) + 1)
+            throw std::bad_alloc();
     }
     if (options == kCFPropertyListImmutable)
-        cf::setArrayMutable(array, false);
-    return array;
+        cf::setArrayMutable(array.get(), false);
+    return array.release();
 }
 
 CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
@@ -126,39 +143,30 @@ CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
         uint64_t raw = 0;
         plist_get_uint_val(node, &raw);
         int64_t value = static_cast<int64_t>(raw); // negative values come back two's-complement
-        return CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
+        return need(CFNumberCreate(nullptr, kCFNumberSInt64Type, &value));
     }
     case PLIST_REAL: {
         double value = 0;
         plist_get_real_val(node, &value);
-        return CFNumberCreate(nullptr, kCFNumberFloat64Type, &value);
+        return need(CFNumberCreate(nullptr, kCFNumberFloat64Type, &value));
     }
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        return CFDateCreate(nullptr, sec + usec / 1e6);
+        return need(CFDateCreate(nullptr, sec + usec / 1e6));
     }
     case PLIST_DATA: {
         char *bytes = nullptr;
         uint64_t length = 0;
         plist_get_data_val(node, &bytes, &length);
-        CFTypeRef data = nullptr;
-        if (mutableLeaves) {
-            CFMutableDataRef m = CFDataCreateMutable(nullptr, 0);
-            if (m != nullptr) {
-                CFDataAppendBytes(m, reinterpret_cast<const UInt8 *>(bytes),
-                                  static_cast<CFIndex>(length));
-                if (CFDataGetLength(m) != static_cast<CFIndex>(length)) {
-                    CFRelease(m);
-                    m = nullptr;
-                }
-            }
-            data = m;
-        } else {
-            data = CFDataCreate(nullptr, reinterpret_cast<const UInt8 *>(bytes),
-                                static_cast<CFIndex>(length));
-        }
+        CFTypeRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8 *>(bytes),
+                                      static_cast<CFIndex>(length));
         std::free(bytes);
+        need(data);
+        if (mutableLeaves) {
+            cf::Owned<CFDataRef> frozen(static_cast<CFDataRef>(data));
+            return need(CFDataCreateMutableCopy(nullptr, 0, frozen.get()));
+        }
         return data;
     }
     default:
@@ -244,38 +252,16 @@ CFErrorRef makeError(CFIndex code, CFStringRef description) {
 
 // Parses data; on failure returns nullptr and a static description.
 CFPropertyListRef parse(CFDataRef data, CFOptionFlags options, CFPropertyListFormat *format,
-                        CFStringRef *why, const char *call) {
-    const UInt8 *bytes = CFDataGetBytePtr(data);
-    CFIndex length = CFDataGetLength(data);
-    if (options > kCFPropertyListMutableContainersAndLeaves)
-        options = kCFPropertyListMutableContainersAndLeaves;
-    if (length <= 0 || length > UINT32_MAX) {
-        *why = CFSTR("Cannot parse a NULL or zero-length data");
-        return nullptr;
-    }
-    (void)call;
-    const char *text = reinterpret_cast<const char *>(bytes);
-    const bool binary = plist_is_binary(text, static_cast<uint32_t>(length)) != 0;
-    PlistHolder holder;
-    plist_from_memory(text, static_cast<uint32_t>(length), &holder.node);
-    if (holder.node == nullptr) {
-        *why = binary ? CFSTR("Cannot parse the binary property list")
-                      : CFSTR("Cannot parse the data as an XML or binary property list");
-        return nullptr;
-    }
-    CFTypeRef result = nullptr;
-    try {
-        result = fromPlist(holder.node, options);
-    } catch (const std::bad_alloc &) {
-        result = nullptr;
-    }
-    if (result == nullptr) {
-        *why = CFSTR("The property list holds a value that is no property-list type, or "
-                     "memory ran out");
-        return nullptr;
-    }
-    if (format != nullptr)
-        *format = binary ? kCFPropertyListBinaryFormat_v1_0 : kCFPropertyListXMLFormat_v1_0;
+                        CFStringRef *why) {
+    bool outOfMemory = false;
+    CFPropertyListRef result =
+        cf::createPropertyList(CFDataGetBytePtr(data), static_cast<size_t>(CFDataGetLength(data)),
+                               options, format, &outOfMemory);
+    if (result == nullptr)
+        *why = outOfMemory ? CFSTR("Out of memory while reading the property list")
+               : CFDataGetLength(data) == 0
+                   ? CFSTR("Cannot parse a NULL or zero-length data")
+                   : CFSTR("Cannot parse the data as an XML or binary property list");
     return result;
 }
 
@@ -341,6 +327,35 @@ bool isValid(CFTypeRef obj, int depth) {
 
 } // namespace
 
+namespace cf {
+
+CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, CFOptionFlags options,
+                                     CFPropertyListFormat *format, bool *outOfMemory) {
+    *outOfMemory = false;
+    if (count == 0 || count > UINT32_MAX)
+        return nullptr;
+    if (options > kCFPropertyListMutableContainersAndLeaves)
+        options = kCFPropertyListMutableContainersAndLeaves;
+    const char *text = reinterpret_cast<const char *>(bytes);
+    const bool binary = plist_is_binary(text, static_cast<uint32_t>(count)) != 0;
+    PlistHolder holder;
+    plist_from_memory(text, static_cast<uint32_t>(count), &holder.node);
+    if (holder.node == nullptr)
+        return nullptr;
+    CFTypeRef result = nullptr;
+    try {
+        result = fromPlist(holder.node, options);
+    } catch (const std::bad_alloc &) {
+        *outOfMemory = true;
+        return nullptr;
+    }
+    if (result != nullptr && format != nullptr)
+        *format = binary ? kCFPropertyListBinaryFormat_v1_0 : kCFPropertyListXMLFormat_v1_0;
+    return result;
+}
+
+} // namespace cf
+
 extern "C" {
 
 CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
@@ -350,8 +365,7 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlD
     if (errorString != nullptr)
         *errorString = nullptr;
     CFStringRef why = nullptr;
-    CFPropertyListRef result =
-        parse(xmlData, mutabilityOption, nullptr, &why, "CFPropertyListCreateFromXMLData");
+    CFPropertyListRef result = parse(xmlData, mutabilityOption, nullptr, &why);
     if (result == nullptr && errorString != nullptr)
         *errorString = CFStringCreateCopy(nullptr, why); // the caller releases it
     return result;
@@ -364,7 +378,7 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data,
     if (error != nullptr)
         *error = nullptr;
     CFStringRef why = nullptr;
-    CFPropertyListRef result = parse(data, options, format, &why, "CFPropertyListCreateWithData");
+    CFPropertyListRef result = parse(data, options, format, &why);
     if (result == nullptr && error != nullptr)
         *error = makeError(kCFPropertyListReadCorruptError, why);
     return result;

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unordered_set>
+#include <vector>
 
 struct __CFNull : cf::Base {};
 namespace cf {
@@ -339,6 +340,16 @@ CFIndex CFStandInGetLiveObjectCountOfType(CFTypeID typeID) {
         if (static_cast<const cf::Base *>(p)->typeID == typeID)
             ++n;
     return n;
+}
+
+void CFStandInShowLiveObjects(void) {
+    std::vector<const void *> objects(registry().live.begin(), registry().live.end());
+    for (const void *p : objects) {
+        const auto *obj = static_cast<const cf::Base *>(p);
+        std::fprintf(stderr, "live: %s %p retain count %ld: ", cf::typeName(obj->typeID), p,
+                     obj->retainCount);
+        CFShow(p);
+    }
 }
 
 CFTypeID CFStandInRegisterClass(const CFStandInClass *cls) {

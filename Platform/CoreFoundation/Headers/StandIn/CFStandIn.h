@@ -24,6 +24,10 @@ CF_EXPORT CFIndex CFStandInGetLiveObjectCount(void);
 /* Live objects of one type */
 CF_EXPORT CFIndex CFStandInGetLiveObjectCountOfType(CFTypeID typeID);
 
+/* Writes one line per live object (type, address, retain count and
+ * description) to standard error: for finding what a test left behind. */
+CF_EXPORT void CFStandInShowLiveObjects(void);
+
 /* Live instances registered with CFPlugInAddInstanceForFactory, minus those
  * removed, for one factory and for all factories. */
 CF_EXPORT CFIndex CFStandInGetPlugInInstanceCount(CFUUIDRef factoryID);
