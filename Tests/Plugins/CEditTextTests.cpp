@@ -162,6 +162,15 @@ TEST_F(EditFieldTest, PasteWithoutTextOrWithoutChecksGoesThrough) {
     EXPECT_EQ("a-b c!", Type('!'));
 }
 
+TEST_F(EditFieldTest, ACommandEventWithoutItsCommandIsRefused) {
+    EventRef event = NULL;
+    ASSERT_EQ(noErr, CreateEvent(NULL, kEventClassCommand, kEventCommandProcess, 0,
+                                 kEventAttributeNone, &event));
+    OSStatus status = SendEventToEventTarget(event, GetControlEventTarget(control));
+    ReleaseEvent(event);
+    EXPECT_EQ(eventParameterNotFoundErr, status);
+}
+
 TEST(StandardFilters, PassExactlyLettersAndDigits) {
     for (int ch = -200; ch < 0x3100; ch++) {
         bool digit = ch >= '0' && ch <= '9';
