@@ -231,6 +231,32 @@ TEST_F(Nib, MalformedWindowDescriptionsFailAndLeaveNothingBehind) {
     EXPECT_EQ(cfObjects, CFStandInGetLiveObjectCount());
 }
 
+TEST_F(Nib, DamagedNibsFailCleanly) {
+    // a fixed set of byte-level damages to the binary form of a good nib
+    CFDataRef xml = CFDataCreate(nullptr, (const UInt8 *)Plist(kJobLogWindow).data(),
+                                 (CFIndex)Plist(kJobLogWindow).size());
+    CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, xml, 0, nullptr, nullptr);
+    CFDataRef binary =
+        CFPropertyListCreateData(nullptr, plist, kCFPropertyListBinaryFormat_v1_0, 0, nullptr);
+    ASSERT_NE(nullptr, binary);
+    const std::string good((const char *)CFDataGetBytePtr(binary), CFDataGetLength(binary));
+    CFRelease(binary);
+    CFRelease(plist);
+    CFRelease(xml);
+    unsigned seed = 12345;
+    for (int round = 0; round < 150; round++) {
+        std::string damaged = good;
+        for (int flips = 1 + round % 4; flips > 0; flips--) {
+            seed = seed * 1103515245u + 12345u;
+            damaged[(seed >> 8) % damaged.size()] = (char)(seed >> 20);
+        }
+        OSStatus status = LoadStatus(damaged);
+        EXPECT_TRUE(status == noErr || status == kIBCarbonRuntimeObjectNotOfRequestedType ||
+                    status == kIBCarbonRuntimeCantFindObject)
+            << "round " << round << ": " << status;
+    }
+}
+
 TEST_F(Nib, EveryAllocationFailureIsReportedCleanly) {
     CFBundleRef bundle = MakeBundle(mDir, NextID(), {{"JobLog.nib", Plist(kJobLogWindow)}});
     ASSERT_NE(nullptr, bundle);
