@@ -413,18 +413,19 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
 }
 
 CFArrayRef CFBundleGetAllBundles(void) {
-    // A fresh snapshot each time; it lives until the next call.
-    static CFArrayRef snapshot = nullptr;
-    if (snapshot != nullptr)
-        CFRelease(snapshot);
-    snapshot = nullptr;
-    try {
-        cf::Vec<const void *> values(registered().begin(), registered().end());
-        snapshot =
-            CFArrayCreate(nullptr, values.data(), static_cast<CFIndex>(values.size()), nullptr);
-    } catch (const std::bad_alloc &) {
+    // One array for the life of the program, refilled on every call: the
+    // caller does not own it, so it must not count as a live object.
+    static CFMutableArrayRef all = nullptr;
+    if (all == nullptr) {
+        all = CFArrayCreateMutable(nullptr, 0, nullptr);
+        if (all == nullptr)
+            return nullptr;
+        cf::makeImmortal(cf::checkAny(all, "CFBundleGetAllBundles"));
     }
-    return snapshot;
+    CFArrayRemoveAllValues(all);
+    for (__CFBundle *b : registered())
+        CFArrayAppendValue(all, b);
+    return all;
 }
 
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -122,10 +123,8 @@ CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID) {
     CFMutableArrayRef factories = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
     if (factories == nullptr)
         return nullptr;
-    CFArrayRef bundles = CFBundleGetAllBundles();
-    for (CFIndex i = 0; bundles != nullptr && i < CFArrayGetCount(bundles); ++i) {
-        CFBundleRef bundle =
-            static_cast<CFBundleRef>(const_cast<void *>(CFArrayGetValueAtIndex(bundles, i)));
+    std::vector<CFBundleRef> bundles = cf::registeredBundles();
+    for (CFBundleRef bundle : bundles) {
         if (!addFactories(factories, bundle, typeUUID)) {
             CFRelease(factories);
             return nullptr;
@@ -137,10 +136,9 @@ CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID) {
 void *CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CFUUIDRef typeUUID) {
     cf::checkType(factoryUUID, cf::kUUIDTypeID, "CFPlugInInstanceCreate");
     cf::checkType(typeUUID, cf::kUUIDTypeID, "CFPlugInInstanceCreate");
-    CFArrayRef bundles = CFBundleGetAllBundles();
-    for (CFIndex i = 0; bundles != nullptr && i < CFArrayGetCount(bundles); ++i) {
-        CFBundleRef bundle =
-            static_cast<CFBundleRef>(const_cast<void *>(CFArrayGetValueAtIndex(bundles, i)));
+    // A copy: the factory may create or release bundles.
+    std::vector<CFBundleRef> bundles = cf::registeredBundles();
+    for (CFBundleRef bundle : bundles) {
         CFDictionaryRef factories = infoDictionary(bundle, kCFPlugInFactoriesKey);
         if (factories == nullptr)
             continue;

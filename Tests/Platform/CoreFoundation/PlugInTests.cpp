@@ -72,7 +72,12 @@ TEST(PlugInBundle, FactoryFoundLoadedAndCalled) {
     CFUUIDRef type = CFUUIDCreateFromString(nullptr, CFSTR("11111111-2222-3333-4444-555555555555"));
     CFUUIDRef factory =
         CFUUIDCreateFromString(nullptr, CFSTR("0A0B0C0D-0E0F-1011-1213-14151617180F"));
+    CFIndex live = CFStandInGetLiveObjectCount();
+    CFArrayRef all = CFBundleGetAllBundles();
+    EXPECT_TRUE(CFArrayContainsValue(all, CFRangeMake(0, CFArrayGetCount(all)), plugIn));
+    EXPECT_EQ(CFStandInGetLiveObjectCount(), live) << "a get call leaves nothing to release";
     CFArrayRef factories = CFPlugInFindFactoriesForPlugInType(type);
+    EXPECT_EQ(CFStandInGetLiveObjectCount(), live + 1) << "only the returned array";
     ASSERT_EQ(CFArrayGetCount(factories), 1);
     EXPECT_EQ(CFArrayGetValueAtIndex(factories, 0), factory);
     CFArrayRef none = CFPlugInFindFactoriesForPlugInTypeInPlugIn(factory, plugIn);
