@@ -63,7 +63,7 @@ struct Converter {
 };
 
 iconv_t converter(CFStringEncoding encoding, bool toUnicode) {
-    static Converter table[16];
+    static Converter table[32];
     static int used = 0;
     for (int i = 0; i < used; ++i)
         if (table[i].encoding == encoding && table[i].toUnicode == toUnicode) {
@@ -71,7 +71,7 @@ iconv_t converter(CFStringEncoding encoding, bool toUnicode) {
             return table[i].cd;
         }
     const char *name = iconvName(encoding);
-    if (name == nullptr || used == 16)
+    if (name == nullptr || used == 32)
         return reinterpret_cast<iconv_t>(-1);
     const char *host = hostIsLittleEndian() ? "UTF-16LE" : "UTF-16BE";
     iconv_t cd = toUnicode ? iconv_open(host, name) : iconv_open(name, host);

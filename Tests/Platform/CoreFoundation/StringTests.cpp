@@ -127,6 +127,26 @@ TEST(StringEncoding, UTF16FollowsItsByteOrderMarkAndExplicitOrders) {
         CFRelease(o);
 }
 
+TEST(StringEncoding, EveryOfferedEncodingRoundTrips) {
+    CFStringRef s = str("Caf\xC3\xA9 \xC2\xA3"); // Café £: in every encoding below but ASCII
+    for (CFStringEncoding e :
+         {kCFStringEncodingMacRoman, kCFStringEncodingWindowsLatin1, kCFStringEncodingISOLatin1,
+          kCFStringEncodingUTF8, kCFStringEncodingUTF16, kCFStringEncodingUTF16BE,
+          kCFStringEncodingUTF16LE, kCFStringEncodingUTF32, kCFStringEncodingUTF32BE,
+          kCFStringEncodingUTF32LE}) {
+        ASSERT_TRUE(CFStringIsEncodingAvailable(e)) << e;
+        CFDataRef bytes = CFStringCreateExternalRepresentation(nullptr, s, e, 0);
+        ASSERT_NE(bytes, nullptr) << e;
+        CFStringRef back = CFStringCreateFromExternalRepresentation(nullptr, bytes, e);
+        EXPECT_TRUE(back != nullptr && CFEqual(back, s)) << e;
+        if (back != nullptr)
+            CFRelease(back);
+        CFRelease(bytes);
+    }
+    EXPECT_EQ(CFStringCreateExternalRepresentation(nullptr, s, kCFStringEncodingASCII, 0), nullptr);
+    CFRelease(s);
+}
+
 TEST(StringEncoding, MaximumSizesAndAvailability) {
     EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingUTF8), 30);
     EXPECT_EQ(CFStringGetMaximumSizeForEncoding(10, kCFStringEncodingMacRoman), 10);
