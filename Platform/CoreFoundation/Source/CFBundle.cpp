@@ -256,8 +256,8 @@ cf::String8 firstOfType(const cf::String8 &folder, const cf::String8 &ext) {
 }
 
 // Finds a resource's path, or an empty string. Throws bad_alloc.
-cf::String8 findResource(const __CFBundle *b, CFStringRef name, CFStringRef type,
-                         CFStringRef subDir, const cf::Vec<cf::String8> &folders) {
+cf::String8 findResource(CFStringRef name, CFStringRef type, CFStringRef subDir,
+                         const cf::Vec<cf::String8> &folders) {
     for (const cf::String8 &folder : folders) {
         cf::String8 dir = folder;
         if (subDir != nullptr && CFStringGetLength(subDir) > 0)
@@ -275,7 +275,6 @@ cf::String8 findResource(const __CFBundle *b, CFStringRef name, CFStringRef type
         if (stat(path.c_str(), &st) == 0)
             return path;
     }
-    (void)b;
     return cf::String8();
 }
 
@@ -288,7 +287,7 @@ CFURLRef urlForPath(const cf::String8 &path) {
 // A strings table of the bundle, loaded once per file; borrowed, or nullptr
 // when there is none or it cannot be read.
 CFDictionaryRef loadTable(__CFBundle *b, CFStringRef tableName) {
-    cf::String8 path = findResource(b, tableName, CFSTR("strings"), nullptr, searchFolders(b));
+    cf::String8 path = findResource(tableName, CFSTR("strings"), nullptr, searchFolders(b));
     if (path.empty())
         return nullptr;
     cf::Owned<CFStringRef> key(cf::makeStringFromUTF8(path.data(), path.size()));
@@ -523,8 +522,7 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
     if (subDirName != nullptr)
         cf::checkString(subDirName, "CFBundleCopyResourceURL");
     try {
-        return urlForPath(
-            findResource(b, resourceName, resourceType, subDirName, searchFolders(b)));
+        return urlForPath(findResource(resourceName, resourceType, subDirName, searchFolders(b)));
     } catch (const std::bad_alloc &) {
         return nullptr;
     }
@@ -541,7 +539,7 @@ CFURLRef CFBundleCopyResourceURLForLocalization(CFBundleRef bundle, CFStringRef 
         cf::Vec<cf::String8> folders;
         folders.push_back(join(b->resources, cf::toUTF8(localizationName) + ".lproj"));
         folders.push_back(b->resources);
-        return urlForPath(findResource(b, resourceName, resourceType, subDirName, folders));
+        return urlForPath(findResource(resourceName, resourceType, subDirName, folders));
     } catch (const std::bad_alloc &) {
         return nullptr;
     }
@@ -641,30 +639,26 @@ CFArrayRef CFBundleCopyLocalizationsForPreferences(CFArrayRef locArray, CFArrayR
         cf::Vec<cf::String8> available =
             stringsOf(locArray, "CFBundleCopyLocalizationsForPreferences");
         cf::Vec<cf::String8> result;
-        if (prefArray != nullptr) {
-            for (const cf::String8 &wanted :
-                 stringsOf(prefArray, "CFBundleCopyLocalizationsForPreferences")) {
-                cf::Vec<cf::String8> one;
-                one.push_back(wanted);
-                for (const cf::String8 &have : available) {
-                    cf::Vec<cf::String8> single;
-                    single.push_back(have);
-                    // match through the same rules as the environment's languages
-                    if (strcasecmp(have.c_str(), wanted.c_str()) == 0 ||
-                        (cf::legacyLanguageName(wanted) != nullptr &&
-                         strcasecmp(have.c_str(), cf::legacyLanguageName(wanted)) == 0)) {
-                        result.push_back(have);
-                        break;
-                    }
-                }
-                if (!result.empty())
-                    break;
-            }
-        } else if (!available.empty()) {
+        if (available.empty())
+            return arrayOfStrings(result);
+        if (prefArray == nullptr) {
+            // The user's languages from the environment.
             result.push_back(cf::chooseLocalization(available, cf::String8()));
+            return arrayOfStrings(result);
         }
-        if (result.empty() && !available.empty())
-            result.push_back(available.front());
+        // The first preference that one of the localizations serves, by
+        // name or by its legacy English name ("de" and "German").
+        for (const cf::String8 &wanted :
+             stringsOf(prefArray, "CFBundleCopyLocalizationsForPreferences")) {
+            const char *legacy = cf::legacyLanguageName(wanted);
+            for (const cf::String8 &have : available)
+                if (strcasecmp(have.c_str(), wanted.c_str()) == 0 ||
+                    (legacy != nullptr && strcasecmp(have.c_str(), legacy) == 0)) {
+                    result.push_back(have);
+                    return arrayOfStrings(result);
+                }
+        }
+        result.push_back(available.front());
         return arrayOfStrings(result);
     } catch (const std::bad_alloc &) {
         return nullptr;

@@ -203,6 +203,28 @@ TEST_F(BundleTest, LanguageChosenFromTheEnvironment) {
     CFRelease(b);
 }
 
+TEST_F(BundleTest, PreferredLocalizationsFromAList) {
+    const void *names[] = {CFSTR("English"), CFSTR("German"), CFSTR("fr")};
+    CFArrayRef available = CFArrayCreate(nullptr, names, 3, &kCFTypeArrayCallBacks);
+    const void *prefs[] = {CFSTR("it"), CFSTR("de")};
+    CFArrayRef preferences = CFArrayCreate(nullptr, prefs, 2, &kCFTypeArrayCallBacks);
+    CFArrayRef chosen = CFBundleCopyLocalizationsForPreferences(available, preferences);
+    ASSERT_EQ(CFArrayGetCount(chosen), 1);
+    EXPECT_TRUE(CFEqual(CFArrayGetValueAtIndex(chosen, 0), CFSTR("German")))
+        << "de is served by German";
+    CFRelease(chosen);
+    env.set("LANG", "fr_CA.UTF-8");
+    chosen = CFBundleCopyPreferredLocalizationsFromArray(available);
+    EXPECT_TRUE(CFEqual(CFArrayGetValueAtIndex(chosen, 0), CFSTR("fr")));
+    CFRelease(chosen);
+    env.set("LANG", "sv_SE");
+    chosen = CFBundleCopyPreferredLocalizationsFromArray(available);
+    EXPECT_TRUE(CFEqual(CFArrayGetValueAtIndex(chosen, 0), CFSTR("English")))
+        << "no match: English";
+    for (CFArrayRef a : {chosen, available, preferences})
+        CFRelease(a);
+}
+
 TEST_F(BundleTest, LocalInfoDictionaryOverridesInfoPlistValues) {
     writeFile(res + "de.lproj/InfoPlist.strings", "CFBundleName = \"Pruefer\";");
     env.set("LANGUAGE", "de");
