@@ -45,8 +45,9 @@ std::string FormatControlLine(const ControlState &control) {
 }
 
 void EventWriter::line(const std::string &text) {
-    if (std::fputs(text.c_str(), mStream) == EOF || std::fputc('\n', mStream) == EOF ||
-        std::fflush(mStream) == EOF)
+    // Written by length: a text may hold a zero character.
+    if (std::fwrite(text.data(), 1, text.size(), mStream) != text.size() ||
+        std::fputc('\n', mStream) == EOF || std::fflush(mStream) == EOF)
         mGood = false;
 }
 

@@ -83,6 +83,21 @@ TEST(EventOutput, WriterLinesInOrder) {
                        "output\n");
 }
 
+/* A dropped text may hold a zero character: the line keeps it and its
+   closing quote. */
+TEST(EventOutput, WriterKeepsAZeroCharacterInAText) {
+    FILE *stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    EventWriter writer(stream);
+    writer.Summary("User ID", std::string("a\0b", 3));
+    EXPECT_TRUE(writer.Good());
+    std::rewind(stream);
+    char buffer[64];
+    size_t count = std::fread(buffer, 1, sizeof buffer, stream);
+    std::fclose(stream);
+    EXPECT_EQ(std::string(buffer, count), std::string("summary \"User ID\" \"a\0b\"\n", 24));
+}
+
 TEST(EventOutput, WriterReportsAFullDevice) {
     FILE *full = std::fopen("/dev/full", "w");
     if (full == nullptr)
