@@ -36,24 +36,43 @@ template <class T> T need(T ref) {
     return ref;
 }
 
-CFStringRef stringFromPlist(plist_t node, bool isKey, bool isMutable) {
-    char *raw = nullptr;
-    if (isKey)
-        plist_get_key_val(node, &raw);
-    else
-        plist_get_string_val(node, &raw);
-    if (raw == nullptr)
+// The text of a key node, whole. libplist's key getters assert when a key
+// holds a zero byte (a binary list can store one), and its node copy cuts
+// the key short; so the key node itself is written alone as a binary list
+// and read back as a string, whose bytes come with their length. False for
+// a key that is no UTF-8 text.
+bool keyFromPlist(plist_t keyNode, cf::UniVec &chars) {
+    char *binary = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(keyNode, &binary, &length);
+    if (binary == nullptr)
         throw std::bad_alloc();
+    PlistHolder text;
+    plist_from_bin(binary, length, &text.node);
+    plist_to_bin_free(binary);
+    uint64_t size = 0;
+    const char *bytes = text.node != nullptr ? plist_get_string_ptr(text.node, &size) : nullptr;
+    if (bytes == nullptr)
+        return false;
+    return cf::decode(reinterpret_cast<const UInt8 *>(bytes), static_cast<size_t>(size),
+                      kCFStringEncodingUTF8, false, chars);
+}
+
+CFStringRef stringFromPlist(plist_t node, bool isKey, bool isMutable) {
     cf::UniVec chars;
     bool valid;
-    try {
-        valid = cf::decode(reinterpret_cast<const UInt8 *>(raw), std::strlen(raw),
+    if (isKey) {
+        valid = keyFromPlist(node, chars);
+    } else {
+        // By length: a string may hold a zero character (a binary list
+        // stores its length), which libplist's copying getter refuses.
+        uint64_t length = 0;
+        const char *text = plist_get_string_ptr(node, &length);
+        if (text == nullptr)
+            return nullptr;
+        valid = cf::decode(reinterpret_cast<const UInt8 *>(text), static_cast<size_t>(length),
                            kCFStringEncodingUTF8, false, chars);
-    } catch (...) {
-        std::free(raw);
-        throw;
     }
-    std::free(raw);
     if (!valid)
         return nullptr;
     if (isMutable)
@@ -72,22 +91,13 @@ CFTypeRef dictFromPlist(plist_t node, CFOptionFlags options) {
         ~IterFree() { std::free(it); }
     } itFree{it};
     for (;;) {
-        char *key = nullptr;
         plist_t value = nullptr;
-        plist_dict_next_item(node, it, &key, &value);
-        if (key == nullptr)
+        plist_dict_next_item(node, it, nullptr, &value);
+        if (value == nullptr)
             break;
+        plist_t keyNode = plist_dict_item_get_key(value);
         cf::UniVec chars;
-        bool valid;
-        try {
-            valid = cf::decode(reinterpret_cast<const UInt8 *>(key), std::strlen(key),
-                               kCFStringEncodingUTF8, false, chars);
-        } catch (...) {
-            std::free(key);
-            throw;
-        }
-        std::free(key);
-        if (!valid || value == nullptr)
+        if (keyNode == nullptr || !keyFromPlist(keyNode, chars))
             return nullptr;
         cf::Owned<CFStringRef> k(need(cf::makeString(chars.data(), chars.size())));
         cf::Owned<CFTypeRef> v(fromPlist(value, options));
@@ -174,11 +184,20 @@ CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
     }
 }
 
-// Builds a libplist tree; nullptr for an object that is no property list.
+// libplist makes strings and keys from zero-terminated text only: a text
+// holding a zero character cannot be written without being cut short.
+bool hasZeroCharacter(const cf::String8 &text) {
+    return text.find('\0') != cf::String8::npos;
+}
+
+// Builds a libplist tree; nullptr for an object that is no property list,
+// or that holds a string which cannot be written whole.
 plist_t toPlist(CFTypeRef obj) {
     CFTypeID type = CFGetTypeID(obj);
     if (type == cf::kStringTypeID) {
         cf::String8 text = cf::toUTF8(static_cast<CFStringRef>(obj));
+        if (hasZeroCharacter(text))
+            return nullptr;
         return plist_new_string(text.c_str());
     }
     if (type == cf::kBooleanTypeID)
@@ -195,9 +214,19 @@ plist_t toPlist(CFTypeRef obj) {
         return plist_new_uint(static_cast<uint64_t>(v));
     }
     if (type == cf::kDateTypeID) {
+        // libplist keeps a date as 32-bit seconds and microseconds: a date
+        // outside that range cannot be written, and the fraction is rounded
+        // to the nearest microsecond (truncating lost one now and then).
         double t = CFDateGetAbsoluteTime(static_cast<CFDateRef>(obj));
+        if (!(t >= -2147483648.0 && t < 2147483647.0))
+            return nullptr;
         double sec = std::floor(t);
-        return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>((t - sec) * 1e6));
+        long usec = std::lround((t - sec) * 1e6);
+        if (usec >= 1000000) {
+            sec += 1;
+            usec -= 1000000;
+        }
+        return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>(usec));
     }
     if (type == cf::kDataTypeID) {
         CFDataRef d = static_cast<CFDataRef>(obj);
@@ -229,6 +258,8 @@ plist_t toPlist(CFTypeRef obj) {
                 !cf::isObject(values[i]))
                 return nullptr;
             cf::String8 key = cf::toUTF8(static_cast<CFStringRef>(keys[i]));
+            if (hasZeroCharacter(key))
+                return nullptr;
             plist_t child = toPlist(values[i]);
             if (child == nullptr)
                 return nullptr;

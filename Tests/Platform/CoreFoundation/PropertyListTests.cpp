@@ -117,6 +117,71 @@ TEST(PropertyList, MalformedInputGivesNullAndADescription) {
     }
 }
 
+/* A binary list stores a UTF-16 string with its length, so the string may
+   hold U+0000: it is read whole (this once aborted inside libplist).
+   Writing it cannot be done whole with libplist, and fails instead of
+   cutting the string. */
+TEST(PropertyList, AStringHoldingAZeroCharacterIsReadWholeAndNotWrittenCut) {
+    static const UInt8 kBinary[] = {
+        // ["\u00e9\u0000b"], the string in UTF-16
+        0x62, 0x70, 0x6c, 0x69, 0x73, 0x74, 0x30, 0x30, 0xa1, 0x01, 0x63, 0x00, 0xe9,
+        0x00, 0x00, 0x00, 0x62, 0x08, 0x0a, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x11};
+    CFDataRef data = CFDataCreate(nullptr, kBinary, sizeof kBinary);
+    CFPropertyListRef list = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(CFGetTypeID(list), CFArrayGetTypeID());
+    CFStringRef text = static_cast<CFStringRef>(CFArrayGetValueAtIndex((CFArrayRef)list, 0));
+    ASSERT_EQ(CFStringGetLength(text), 3);
+    EXPECT_EQ(CFStringGetCharacterAtIndex(text, 0), 0xE9);
+    EXPECT_EQ(CFStringGetCharacterAtIndex(text, 1), 0);
+    EXPECT_EQ(CFStringGetCharacterAtIndex(text, 2), 'b');
+    for (CFPropertyListFormat format :
+         {kCFPropertyListBinaryFormat_v1_0, kCFPropertyListXMLFormat_v1_0}) {
+        CFErrorRef error = nullptr;
+        EXPECT_EQ(CFPropertyListCreateData(nullptr, list, format, 0, &error), nullptr);
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(CFErrorGetCode(error), kCFPropertyListWriteStreamError);
+        CFRelease(error);
+    }
+    // The same string as a key cannot be written either.
+    // (A key holding U+0000 is read whole too: see the next test.)
+    const void *keys[] = {text};
+    const void *values[] = {kCFBooleanTrue};
+    CFDictionaryRef keyed = CFDictionaryCreate(
+        nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    EXPECT_EQ(
+        CFPropertyListCreateData(nullptr, keyed, kCFPropertyListBinaryFormat_v1_0, 0, nullptr),
+        nullptr);
+    CFRelease(keyed);
+    CFRelease(list);
+    CFRelease(data);
+}
+
+TEST(PropertyList, AKeyHoldingAZeroCharacterIsReadWhole) {
+    static const UInt8 kBinary[] = {
+        // {"\u00e9\u0000k": true, "plain": "x"}
+        0x62, 0x70, 0x6c, 0x69, 0x73, 0x74, 0x30, 0x30, 0xd2, 0x01, 0x02, 0x03, 0x04, 0x55,
+        0x70, 0x6c, 0x61, 0x69, 0x6e, 0x63, 0x00, 0xe9, 0x00, 0x00, 0x00, 0x6b, 0x51, 0x78,
+        0x09, 0x08, 0x0d, 0x13, 0x1a, 0x1c, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x1d};
+    CFDataRef data = CFDataCreate(nullptr, kBinary, sizeof kBinary);
+    CFPropertyListRef list = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(CFGetTypeID(list), CFDictionaryGetTypeID());
+    CFDictionaryRef dictionary = static_cast<CFDictionaryRef>(list);
+    EXPECT_EQ(CFDictionaryGetCount(dictionary), 2);
+    const UniChar keyChars[] = {0xE9, 0, 'k'};
+    CFStringRef key = CFStringCreateWithCharacters(nullptr, keyChars, 3);
+    EXPECT_EQ(CFDictionaryGetValue(dictionary, key), kCFBooleanTrue);
+    EXPECT_TRUE(CFEqual(CFDictionaryGetValue(dictionary, CFSTR("plain")), CFSTR("x")));
+    CFRelease(key);
+    CFRelease(list);
+    CFRelease(data);
+}
+
 TEST(PropertyList, AnyRootTypeComesBackAsItIs) {
     const char *arrayRoot = "<plist version=\"1.0\"><array><integer>1</integer></array></plist>";
     const char *stringRoot = "<plist version=\"1.0\"><string>just text</string></plist>";
