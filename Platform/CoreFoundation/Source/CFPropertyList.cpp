@@ -80,6 +80,33 @@ CFStringRef stringFromPlist(plist_t node, bool isKey, bool isMutable) {
     return need(cf::makeString(chars.data(), chars.size()));
 }
 
+// A date's time, exactly. libplist's getter splits it into seconds and
+// microseconds, both cut toward zero, and drops the fraction's sign (a date
+// just before the reference date reads as one just after it); so the time is
+// taken from the node written alone as a binary list: "bplist00", the date
+// marker 0x33 and the time as a big-endian double.
+double dateFromPlist(plist_t node) {
+    char *binary = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(node, &binary, &length);
+    if (binary == nullptr)
+        throw std::bad_alloc();
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(binary);
+    bool exact = length >= 17 && std::memcmp(bytes, "bplist00", 8) == 0 && bytes[8] == 0x33;
+    uint64_t bits = 0;
+    for (int i = 9; exact && i < 17; ++i)
+        bits = bits << 8 | bytes[i];
+    plist_to_bin_free(binary);
+    if (exact) {
+        double time = 0;
+        std::memcpy(&time, &bits, sizeof time);
+        return time;
+    }
+    int32_t sec = 0, usec = 0;
+    plist_get_date_val(node, &sec, &usec);
+    return sec + (sec < 0 ? -usec : usec) / 1e6;
+}
+
 CFTypeRef dictFromPlist(plist_t node, CFOptionFlags options) {
     cf::Owned<CFMutableDictionaryRef> dict(need(cf::makeTypeDictionary(true)));
     plist_dict_iter it = nullptr;
@@ -160,11 +187,8 @@ CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
         plist_get_real_val(node, &value);
         return need(CFNumberCreate(nullptr, kCFNumberFloat64Type, &value));
     }
-    case PLIST_DATE: {
-        int32_t sec = 0, usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        return need(CFDateCreate(nullptr, sec + usec / 1e6));
-    }
+    case PLIST_DATE:
+        return need(CFDateCreate(nullptr, dateFromPlist(node)));
     case PLIST_DATA: {
         char *bytes = nullptr;
         uint64_t length = 0;

@@ -182,6 +182,40 @@ TEST(PropertyList, AKeyHoldingAZeroCharacterIsReadWhole) {
     CFRelease(data);
 }
 
+/* Dates keep their sign and their microseconds through a binary list
+   (libplist's own getter cut them toward zero and lost the fraction's
+   sign); a date beyond 32-bit seconds cannot be written. */
+TEST(PropertyList, DatesRoundTripToTheMicrosecond) {
+    for (double time : {-0.25, -1.000005, -86400.5, 0.000001, 1.000005, 86400.000003, 123456.789012,
+                        2147483646.999999}) {
+        CFDateRef date = CFDateCreate(nullptr, time);
+        CFArrayRef list = CFArrayCreate(nullptr, reinterpret_cast<const void **>(&date), 1,
+                                        &kCFTypeArrayCallBacks);
+        CFDataRef binary =
+            CFPropertyListCreateData(nullptr, list, kCFPropertyListBinaryFormat_v1_0, 0, nullptr);
+        ASSERT_NE(binary, nullptr) << time;
+        CFPropertyListRef back = CFPropertyListCreateWithData(nullptr, binary, 0, nullptr, nullptr);
+        ASSERT_NE(back, nullptr) << time;
+        CFDateRef backDate =
+            static_cast<CFDateRef>(CFArrayGetValueAtIndex(static_cast<CFArrayRef>(back), 0));
+        EXPECT_EQ(CFDateGetAbsoluteTime(backDate), time);
+        for (CFTypeRef o : {static_cast<CFTypeRef>(date), static_cast<CFTypeRef>(list),
+                            static_cast<CFTypeRef>(binary), back})
+            CFRelease(o);
+    }
+    for (double time : {2147483647.0, -2147483649.0, 1e300}) {
+        CFDateRef date = CFDateCreate(nullptr, time);
+        CFErrorRef error = nullptr;
+        EXPECT_EQ(
+            CFPropertyListCreateData(nullptr, date, kCFPropertyListBinaryFormat_v1_0, 0, &error),
+            nullptr)
+            << time;
+        ASSERT_NE(error, nullptr);
+        CFRelease(error);
+        CFRelease(date);
+    }
+}
+
 TEST(PropertyList, AnyRootTypeComesBackAsItIs) {
     const char *arrayRoot = "<plist version=\"1.0\"><array><integer>1</integer></array></plist>";
     const char *stringRoot = "<plist version=\"1.0\"><string>just text</string></plist>";
