@@ -60,9 +60,9 @@ private:
     CEditText mUserIDEditText;
     CEditText mUserCodeEditText;
     ControlRef mEnableUserCodeCtrl;
-    ControlRef mJobTypeCtrl; /* reserved; kept null */
+    [[maybe_unused]] ControlRef mJobTypeCtrl; /* reserved; kept null */
     ControlRef mUserCodeLabelCtrl;
-    MenuRef mJobTypeMenuCtrl; /* reserved; kept null */
+    [[maybe_unused]] MenuRef mJobTypeMenuCtrl; /* reserved; kept null */
     EventHandlerUPP mCommandHandlerUPP;
 };
 

@@ -138,7 +138,6 @@ protected:
         ASSERT_EQ("", clean.leftOver);
 
         long last = 0;
-        long totalInjected = 0;
         for (long nth = 1; nth < 100000; nth++) {
             RoadResult result;
             long injected = runInjected(scenario, nth, false, result);
@@ -152,7 +151,6 @@ protected:
                 break;
             }
             EXPECT_EQ(1, injected) << scenario.name << ", allocation " << nth;
-            totalInjected += injected;
         }
         ASSERT_GT(last, 1) << scenario.name << ": no run went through without a failure";
         for (long nth = 1; nth < last && !HasFailure(); nth++) {
