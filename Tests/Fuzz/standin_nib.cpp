@@ -1,0 +1,90 @@
+/*
+ * standin_nib.cpp
+ *
+ * libFuzzer target for the toolbox stand-in's nib reader. The input is a
+ * bundle's Fuzz.nib (an XML or binary property list); the window "Window"
+ * is made from it and every control in it is visited, shown the focus and
+ * typed into, before the window and the nib reference are disposed of.
+ *
+ * Checks: the calls fail only with their documented statuses and then
+ * hand out nothing; a control's value lies in its range and its bounds are
+ * not inverted; every window, control, handler, nib reference, CF object
+ * and block is given back.
+ */
+#include "StandInFuzzSupport.h"
+
+#include <Carbon/Carbon.h>
+#include <StandIn/HIStandIn.h>
+
+#include <cstdint>
+
+namespace {
+
+void visit(WindowRef window, ControlRef control, int depth) {
+    if (depth > 64)
+        FuzzFail("controls nested deeper than the nib allows");
+    SInt32 value = GetControl32BitValue(control);
+    SInt32 minimum = GetControl32BitMinimum(control);
+    SInt32 maximum = GetControl32BitMaximum(control);
+    if (minimum <= maximum && (value < minimum || value > maximum))
+        FuzzFail("a control's value %d lies outside %d..%d", (int)value, (int)minimum,
+                 (int)maximum);
+    Rect bounds = {0, 0, 0, 0};
+    GetControlBounds(control, &bounds);
+    if (bounds.bottom < bounds.top || bounds.right < bounds.left)
+        FuzzFail("a control's bounds are inverted");
+    if (HIStandInGetControlKindName(control) == nullptr)
+        FuzzFail("a control of no kind");
+    if (SetKeyboardFocus(window, control, kControlFocusNextPart) == noErr) {
+        HIStandInTypeCharacter('7', 0);
+        HIStandInPressKey(kHIStandInKeyBackspace, 0);
+    }
+    HIStandInClickControl(control);
+    UInt16 count = 0;
+    if (CountSubControls(control, &count) != noErr)
+        return;
+    for (UInt16 index = 1; index <= count; index++) {
+        ControlRef child = nullptr;
+        if (GetIndexedSubControl(control, index, &child) != noErr || child == nullptr)
+            FuzzFail("subcontrol %u of %u cannot be had", index, count);
+        visit(window, child, depth + 1);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    WriteScratchFile("Contents/Resources/Fuzz.nib", data, size);
+    LayerCounts before = LayerCounts::Now();
+    CFBundleRef bundle = CreateScratchBundle();
+    if (bundle == nullptr)
+        FuzzFail("no bundle for the scratch folder");
+
+    IBNibRef nib = nullptr;
+    OSStatus status = CreateNibReferenceWithCFBundle(bundle, CFSTR("Fuzz"), &nib);
+    if (status != noErr) {
+        if (status != kIBCarbonRuntimeObjectNotOfRequestedType &&
+            status != kIBCarbonRuntimeCantFindNibFile)
+            FuzzFail("CreateNibReferenceWithCFBundle: status %d", (int)status);
+    } else {
+        WindowRef window = nullptr;
+        status = CreateWindowFromNib(nib, CFSTR("Window"), &window);
+        if (status == noErr) {
+            ControlRef root = nullptr;
+            if (window == nullptr || GetRootControl(window, &root) != noErr || root == nullptr)
+                FuzzFail("a window from the nib without its root control");
+            visit(window, root, 0);
+            DisposeWindow(window);
+        } else if (status != kIBCarbonRuntimeObjectNotOfRequestedType &&
+                   status != kIBCarbonRuntimeCantFindObject) {
+            FuzzFail("CreateWindowFromNib: status %d", (int)status);
+        } else if (window != nullptr) {
+            FuzzFail("CreateWindowFromNib failed and handed out a window");
+        }
+        DisposeNibReference(nib);
+    }
+    CFRelease(bundle);
+    HIStandInSetClipboardText(nullptr); // a click may have copied
+    ExpectNothingLeft(before, "a window from a nib");
+    return 0;
+}

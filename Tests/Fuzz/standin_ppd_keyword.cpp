@@ -1,0 +1,125 @@
+/*
+ * standin_ppd_keyword.cpp
+ *
+ * libFuzzer target for the compiled-PPD library stand-in. The input's
+ * first line is a main keyword (without "*"), its first byte after the
+ * line break a buffer length; the rest is a PPD file, named by a
+ * printer-info ticket. The PPD is opened from the ticket, the keyword and
+ * "APDialogExtension" are looked up and every value of theirs is read into
+ * buffers of the given length and of 256 bytes, and the PPD is closed.
+ *
+ * Checks: the calls fail only with their documented statuses; a value is
+ * written as a length-prefixed string that keeps within the buffer (the
+ * bytes after it are untouched) and is a prefix of the full value; every
+ * ticket, PPD context, CF object and block is given back.
+ */
+#include "StandInFuzzSupport.h"
+
+#include <ApplicationServices/ApplicationServices.h>
+#include <PPDLib/PPDLib.h>
+#include <StandIn/PMStandIn.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+/* libcups (2.4) keeps only the last of several "*NickName" lines and loses
+   the others' copies, whoever opens the file: a leak of its own, not of the
+   layer, so LeakSanitizer is told to pass over it. */
+extern "C" const char *__lsan_default_suppressions() {
+    return "leak:_ppdOpen\n";
+}
+
+namespace {
+
+const unsigned char kGuard = 0xA5;
+
+/* Reads one value into a buffer of `length` bytes with guard bytes after it. */
+std::string readValue(PPDContext context, SInt16 mainIndex, SInt16 option, SInt16 length,
+                      OSStatus &status) {
+    unsigned char buffer[256 + 16];
+    std::memset(buffer, kGuard, sizeof buffer);
+    status = ppdGetInvocationString(context, mainIndex, option, buffer, length);
+    for (size_t i = static_cast<size_t>(length > 0 ? length : 0); i < sizeof buffer; i++)
+        if (buffer[i] != kGuard)
+            FuzzFail("ppdGetInvocationString wrote beyond its %d bytes", (int)length);
+    if (status != noErr) {
+        if (status != kPMInvalidIndex && status != paramErr)
+            FuzzFail("ppdGetInvocationString: status %d", (int)status);
+        if (buffer[0] != kGuard)
+            FuzzFail("a failed ppdGetInvocationString wrote its buffer");
+        return std::string();
+    }
+    if (length < 1 || buffer[0] > length - 1)
+        FuzzFail("a value of %u bytes in a buffer of %d", buffer[0], (int)length);
+    return std::string(reinterpret_cast<char *>(buffer + 1), buffer[0]);
+}
+
+void readKeyword(PPDContext context, const unsigned char *keyword, SInt16 shortLength) {
+    SInt16 mainIndex = 0;
+    OSStatus status = ppdGetMainIndex(context, keyword, &mainIndex);
+    if (status != noErr) {
+        // paramErr: an empty keyword, one too long for a PPD or holding a zero
+        if (status != kPMKeyNotFound && status != paramErr)
+            FuzzFail("ppdGetMainIndex: status %d", (int)status);
+        if (mainIndex != -1)
+            FuzzFail("a keyword not found has the index %d", (int)mainIndex);
+        return;
+    }
+    SInt16 count = 0;
+    if (ppdGetOptionCount(context, mainIndex, &count) != noErr || count < 1)
+        FuzzFail("a keyword found has no values");
+    for (SInt16 option = 0; option <= count && option < 64; option++) {
+        OSStatus full = noErr, shortened = noErr;
+        std::string value = readValue(context, mainIndex, option, 256, full);
+        std::string prefix = readValue(context, mainIndex, option, shortLength, shortened);
+        if ((full == noErr) != (option < count))
+            FuzzFail("value %d of %d: status %d", (int)option, (int)count, (int)full);
+        if (shortLength >= 1 && full != shortened)
+            FuzzFail("the buffer's length changes the status");
+        if (value.compare(0, prefix.size(), prefix) != 0)
+            FuzzFail("a shortened value is no prefix of the value");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const uint8_t *lineEnd = static_cast<const uint8_t *>(std::memchr(data, '\n', size));
+    if (lineEnd == nullptr || lineEnd + 1 >= data + size)
+        return 0;
+    size_t keywordLength = static_cast<size_t>(lineEnd - data);
+    if (keywordLength > 255)
+        return 0;
+    unsigned char keyword[256];
+    keyword[0] = static_cast<unsigned char>(keywordLength);
+    std::memcpy(keyword + 1, data, keywordLength);
+    SInt16 shortLength = static_cast<SInt16>(lineEnd[1]) - 8; // -8 .. 247
+    const uint8_t *ppd = lineEnd + 2;
+    WriteScratchFile("printer.ppd", ppd, size - static_cast<size_t>(ppd - data));
+    std::string path = ScratchFolder() + "/printer.ppd";
+
+    LayerCounts before = LayerCounts::Now();
+    PMTicketRef ticket = nullptr;
+    if (PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &ticket) != noErr ||
+        PMStandInTicketSetPPDPath(ticket, path.c_str()) != noErr)
+        FuzzFail("no printer-info ticket");
+    FSSpec spec;
+    PPDContext context = nullptr;
+    OSStatus status = ppdOpenCompiledPPDFromTicket(ticket, &spec, &context);
+    if (status != noErr) {
+        if (status != kPMInvalidValue && status != fnfErr)
+            FuzzFail("ppdOpenCompiledPPDFromTicket: status %d", (int)status);
+        if (context != nullptr)
+            FuzzFail("a failed open handed out a context");
+    } else {
+        readKeyword(context, keyword, shortLength);
+        static const unsigned char kDialogExtension[] = "\021APDialogExtension";
+        readKeyword(context, kDialogExtension, shortLength);
+        if (ppdCloseCompiledPPDFromTicket(context, &spec) != noErr)
+            FuzzFail("ppdCloseCompiledPPDFromTicket failed");
+    }
+    PMTicketRelease(ticket);
+    ExpectNothingLeft(before, "reading a PPD");
+    return 0;
+}

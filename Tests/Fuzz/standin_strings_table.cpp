@@ -1,0 +1,78 @@
+/*
+ * standin_strings_table.cpp
+ *
+ * libFuzzer target for the strings-table reader of the CoreFoundation
+ * stand-in's bundles. The input is a bundle's Localizable.strings; the
+ * bundle is made afresh for each input and asked for fixed keys and for
+ * the first quoted text of the input as a key.
+ *
+ * Checks: every lookup gives a string (a missing key gives the value asked
+ * with, or the key itself); a second lookup, from the table the bundle
+ * keeps, gives the same; every object and block of the layer is given back
+ * when the bundle goes.
+ */
+#include "StandInFuzzSupport.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+CFStringRef lookUp(CFBundleRef bundle, CFStringRef key, CFStringRef value) {
+    CFStringRef text = CFBundleCopyLocalizedString(bundle, key, value, nullptr);
+    if (text == nullptr)
+        FuzzFail("a lookup gives no string");
+    if (CFGetTypeID(text) != CFStringGetTypeID())
+        FuzzFail("a lookup gives something other than a string");
+    return text;
+}
+
+void check(CFBundleRef bundle, CFStringRef key) {
+    CFStringRef fallback = CFSTR("-fallback-");
+    CFStringRef first = lookUp(bundle, key, fallback);
+    CFStringRef again = lookUp(bundle, key, fallback);
+    if (!CFEqual(first, again))
+        FuzzFail("two lookups of one key differ");
+    CFStringRef withoutValue = lookUp(bundle, key, nullptr);
+    // Without a value a missing key gives the key itself, a present one its
+    // text as before.
+    if (CFEqual(first, fallback)) {
+        if (!CFEqual(withoutValue, key) && !CFEqual(withoutValue, fallback))
+            FuzzFail("a missing key does not give itself without a value");
+    } else if (!CFEqual(withoutValue, first)) {
+        FuzzFail("a present key gives another text without a value");
+    }
+    CFRelease(withoutValue);
+    CFRelease(again);
+    CFRelease(first);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    WriteScratchFile("Contents/Resources/Localizable.strings", data, size);
+    LayerCounts before = LayerCounts::Now();
+    CFBundleRef bundle = CreateScratchBundle();
+    if (bundle == nullptr)
+        FuzzFail("no bundle for the scratch folder");
+
+    check(bundle, CFSTR("User ID"));
+    check(bundle, CFSTR(""));
+    const void *open = std::memchr(data, '"', size);
+    if (open != nullptr) {
+        const uint8_t *start = static_cast<const uint8_t *>(open) + 1;
+        const void *close = std::memchr(start, '"', size - static_cast<size_t>(start - data));
+        if (close != nullptr) {
+            CFStringRef key =
+                CFStringCreateWithBytes(nullptr, start, static_cast<const uint8_t *>(close) - start,
+                                        kCFStringEncodingUTF8, false);
+            if (key != nullptr) {
+                check(bundle, key);
+                CFRelease(key);
+            }
+        }
+    }
+    CFRelease(bundle);
+    ExpectNothingLeft(before, "a bundle with a strings table");
+    return 0;
+}
