@@ -163,15 +163,15 @@ static void setUpFaults(void) {
         faultTarget[kind] = faultCount[kind] = 0;
     faultPersistent = false;
 
-    const char *spec = getenv("JOBCONTROLFILTER_FAULT");
-    if (!spec)
+    const char *setting = getenv("JOBCONTROLFILTER_FAULT");
+    if (!setting)
         return;
     static const char *const names[kFaultKinds] = {"alloc:", "read:", "write:"};
     for (int kind = 0; kind < kFaultKinds; kind++) {
         size_t length = strlen(names[kind]);
-        if (strncmp(spec, names[kind], length) == 0) {
+        if (strncmp(setting, names[kind], length) == 0) {
             char *rest = nullptr;
-            faultTarget[kind] = strtol(spec + length, &rest, 10);
+            faultTarget[kind] = strtol(setting + length, &rest, 10);
             faultPersistent = rest && strcmp(rest, ":persist") == 0;
         }
     }

@@ -154,21 +154,22 @@ bool formatAppend(UniVec &out, const UniVec &format, va_list args) {
         UniChar conv = format[i++];
 
         // The C format for snprintf: flags, width and precision as given.
-        char spec[64];
+        char conversionText[64];
         auto makeSpec = [&](const char *lengthText, char conversion) {
             char w[24] = "", p[24] = "";
             if (width >= 0)
                 std::snprintf(w, sizeof w, "%ld", width);
             if (precision >= 0)
                 std::snprintf(p, sizeof p, ".%ld", precision);
-            std::snprintf(spec, sizeof spec, "%%%s%s%s%s%c", flags, w, p, lengthText, conversion);
+            std::snprintf(conversionText, sizeof conversionText, "%%%s%s%s%s%c", flags, w, p,
+                          lengthText, conversion);
         };
         auto emit = [&](auto value) {
-            int size = std::snprintf(nullptr, 0, spec, value);
+            int size = std::snprintf(nullptr, 0, conversionText, value);
             if (size < 0)
                 return;
             Vec<char> buf(static_cast<size_t>(size) + 1);
-            std::snprintf(buf.data(), buf.size(), spec, value);
+            std::snprintf(buf.data(), buf.size(), conversionText, value);
             appendNarrow(out, buf.data());
         };
 

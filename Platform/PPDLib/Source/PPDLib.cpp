@@ -57,15 +57,15 @@ bool KeywordFromPascal(ConstStr255Param keyword, KeywordName name) {
     return strlen(name) == keyword[0]; /* no embedded NUL */
 }
 
-void FillFileSpec(FSSpec *spec, const char *path) {
-    memset(spec, 0, sizeof(*spec));
+void FillFileSpec(FSSpec *fileRecord, const char *path) {
+    memset(fileRecord, 0, sizeof(*fileRecord));
     const char *base = strrchr(path, '/');
     base = base != nullptr ? base + 1 : path;
     size_t length = strlen(base);
     if (length > 63)
         length = 63;
-    spec->name[0] = (unsigned char)length;
-    memcpy(spec->name + 1, base, length);
+    fileRecord->name[0] = (unsigned char)length;
+    memcpy(fileRecord->name + 1, base, length);
 }
 
 } // namespace

@@ -162,10 +162,10 @@ TEST_F(Arguments, CreationUnderAllocationFailureLeavesNothingBehind) {
         OSStatus fieldStatus =
             CreateEditUnicodeTextControl(mWindow, &r, CFSTR("abc"), false, nullptr, &c);
         EventHandlerRef h = nullptr;
-        EventTypeSpec spec = {1, 1};
+        EventTypeSpec eventType = {1, 1};
         OSStatus handlerStatus = InstallEventHandler(
             GetApplicationEventTarget(),
-            [](EventHandlerCallRef, EventRef, void *) -> OSStatus { return noErr; }, 1, &spec,
+            [](EventHandlerCallRef, EventRef, void *) -> OSStatus { return noErr; }, 1, &eventType,
             nullptr, &h);
         CFStandInSetAllocationFailure(0, false);
         EXPECT_TRUE(status == memFullErr || status == noErr);

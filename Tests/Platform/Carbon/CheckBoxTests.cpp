@@ -35,9 +35,9 @@ protected:
         ASSERT_EQ(noErr, CreateCheckBoxControl(mWindow, &r, CFSTR("Use"), 0, true, &mBox));
         ASSERT_EQ(noErr, EmbedControl(mBox, mPane));
         ASSERT_EQ(noErr, SetControlCommandID(mBox, FourCC("jlcb")));
-        EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
-        ASSERT_EQ(noErr,
-                  InstallControlEventHandler(mPane, PaneHandler, 1, &spec, &mReceived, nullptr));
+        EventTypeSpec eventType = {kEventClassCommand, kEventCommandProcess};
+        ASSERT_EQ(noErr, InstallControlEventHandler(mPane, PaneHandler, 1, &eventType, &mReceived,
+                                                    nullptr));
     }
     void TearDown() override {
         DisposeWindow(mWindow);

@@ -67,13 +67,13 @@ TEST_F(ControlTree, EmbeddingInAnotherWindowMovesTheSubtreeWithItsHandlers) {
     ASSERT_EQ(noErr, EmbedControl(field, group));
     static int calls;
     calls = 0;
-    EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
+    EventTypeSpec eventType = {kEventClassCommand, kEventCommandProcess};
     auto counter = [](EventHandlerCallRef, EventRef, void *) -> OSStatus {
         calls++;
         return noErr;
     };
-    ASSERT_EQ(noErr, InstallEventHandler(GetControlEventTarget(field), counter, 1, &spec, nullptr,
-                                         nullptr));
+    ASSERT_EQ(noErr, InstallEventHandler(GetControlEventTarget(field), counter, 1, &eventType,
+                                         nullptr, nullptr));
     ControlRef pane = NewPane(mWindow, {10, 20, 310, 420});
 
     EXPECT_EQ(noErr, EmbedControl(group, pane));
@@ -184,9 +184,9 @@ TEST_F(ControlTree, DisposingAControlDisposesItsSubtreeAndTheirHandlers) {
     ControlRef field = NewEditText(mWindow);
     ControlRef keep = NewEditText(mWindow);
     ASSERT_EQ(noErr, EmbedControl(field, pane));
-    EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
+    EventTypeSpec eventType = {kEventClassCommand, kEventCommandProcess};
     auto handler = [](EventHandlerCallRef, EventRef, void *) -> OSStatus { return noErr; };
-    ASSERT_EQ(noErr, InstallControlEventHandler(field, handler, 1, &spec, nullptr, nullptr));
+    ASSERT_EQ(noErr, InstallControlEventHandler(field, handler, 1, &eventType, nullptr, nullptr));
     CFIndex controls = HIStandInGetLiveControlCount();
     CFIndex handlers = HIStandInGetLiveHandlerCount();
 

@@ -141,9 +141,9 @@ TEST_F(EditText, PasteInsertsTheClipboardTextAtTheSelection) {
 TEST_F(EditText, AHandlerOnTheControlDecidesWhetherThePasteHappens) {
     static bool swallow;
     swallow = true;
-    EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
-    ASSERT_EQ(noErr, InstallControlEventHandler(mField, NewEventHandlerUPP(PasteGate), 1, &spec,
-                                                &swallow, nullptr));
+    EventTypeSpec eventType = {kEventClassCommand, kEventCommandProcess};
+    ASSERT_EQ(noErr, InstallControlEventHandler(mField, NewEventHandlerUPP(PasteGate), 1,
+                                                &eventType, &swallow, nullptr));
     HIStandInSetClipboardText(CFSTR("99"));
     EXPECT_EQ(noErr, HIStandInPaste());
     EXPECT_EQ("12", TextOf(mField));
@@ -176,8 +176,9 @@ TEST_F(EditText, DroppedTextBypassesFilterAndHandlers) {
     static bool swallow;
     swallow = true;
     SetFilter(DigitsFilter);
-    EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
-    ASSERT_EQ(noErr, InstallControlEventHandler(mField, PasteGate, 1, &spec, &swallow, nullptr));
+    EventTypeSpec eventType = {kEventClassCommand, kEventCommandProcess};
+    ASSERT_EQ(noErr,
+              InstallControlEventHandler(mField, PasteGate, 1, &eventType, &swallow, nullptr));
     Select(mField, 1, 1);
     EXPECT_EQ(noErr, HIStandInDropText(CFSTR("a-b")));
     EXPECT_EQ("1a-b2", TextOf(mField));

@@ -2,7 +2,7 @@
  * CarbonCore.h
  *
  * Umbrella header of the core services used by the toolbox: result codes,
- * pointer memory, file specifications and the alert sound.
+ * pointer memory, file references (FSSpec) and the alert sound.
  */
 #ifndef __CARBONCORE__
 #define __CARBONCORE__

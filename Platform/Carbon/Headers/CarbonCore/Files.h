@@ -1,7 +1,7 @@
 /*
  * Files.h
  *
- * The classic file-specification record, as the compiled-PPD library hands
+ * The classic FSSpec file record, as the compiled-PPD library hands
  * it to its callers.
  */
 #ifndef __FILES__
