@@ -81,6 +81,15 @@ OSStatus Lookup(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringR
     return *outItem != nullptr ? (OSStatus)noErr : (OSStatus)kPMKeyNotFound;
 }
 
+/* Lookup for the typed getters: the item's value must also be of the type. */
+OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
+                      const void *out, CFTypeID type, Item **outItem) {
+    OSStatus status = Lookup(ref, nodeIndex1, nodeIndex2, key, out, outItem);
+    if (status == noErr && CFGetTypeID((*outItem)->value) != type)
+        return kPMInvalidType;
+    return status;
+}
+
 } // namespace
 
 CFTypeID PMTicketGetTypeID(void) {
@@ -229,11 +238,10 @@ OSStatus PMTicketGetItem(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex
 OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                              CFStringRef key, CFStringRef *value) {
     Item *item = nullptr;
-    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    OSStatus status =
+        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFStringGetTypeID(), &item);
     if (status != noErr)
         return status;
-    if (CFGetTypeID(item->value) != CFStringGetTypeID())
-        return kPMInvalidType;
     *value = (CFStringRef)item->value;
     return noErr;
 }
@@ -241,11 +249,10 @@ OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeI
 OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                             CFStringRef key, Boolean *value) {
     Item *item = nullptr;
-    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    OSStatus status =
+        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFBooleanGetTypeID(), &item);
     if (status != noErr)
         return status;
-    if (CFGetTypeID(item->value) != CFBooleanGetTypeID())
-        return kPMInvalidType;
     *value = CFBooleanGetValue((CFBooleanRef)item->value);
     return noErr;
 }
@@ -253,11 +260,10 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
 OSStatus PMTicketGetSInt32(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                            CFStringRef key, SInt32 *value) {
     Item *item = nullptr;
-    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    OSStatus status =
+        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFNumberGetTypeID(), &item);
     if (status != noErr)
         return status;
-    if (CFGetTypeID(item->value) != CFNumberGetTypeID())
-        return kPMInvalidType;
     SInt32 n = 0;
     if (!CFNumberGetValue((CFNumberRef)item->value, kCFNumberSInt32Type, &n))
         return kPMInvalidValue; /* not representable in 32 bits */
@@ -268,11 +274,10 @@ OSStatus PMTicketGetSInt32(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeInd
 OSStatus PMTicketGetCFData(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                            CFStringRef key, CFDataRef *value) {
     Item *item = nullptr;
-    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
+    OSStatus status =
+        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFDataGetTypeID(), &item);
     if (status != noErr)
         return status;
-    if (CFGetTypeID(item->value) != CFDataGetTypeID())
-        return kPMInvalidType;
     *value = (CFDataRef)item->value;
     return noErr;
 }
