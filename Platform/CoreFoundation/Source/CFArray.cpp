@@ -7,7 +7,7 @@
  */
 #include "CFInternal.h"
 
-namespace {
+namespace cf {
 
 const void *retainType(CFAllocatorRef, const void *value) {
     return CFRetain(value);
@@ -18,6 +18,28 @@ void releaseType(CFAllocatorRef, const void *value) {
 Boolean equalType(const void *a, const void *b) {
     return CFEqual(a, b);
 }
+CFHashCode hashType(const void *value) {
+    return CFHash(value);
+}
+
+void appendValueDescription(CFMutableStringRef text, CFStringRef (*copyDescription)(const void *),
+                            const void *value) {
+    CFStringRef description = copyDescription != nullptr ? copyDescription(value) : nullptr;
+    if (description != nullptr) {
+        CFStringAppend(text, description);
+        CFRelease(description);
+    } else {
+        CFStringAppendFormat(text, nullptr, CFSTR("%p"), value);
+    }
+}
+
+} // namespace cf
+
+namespace {
+
+using cf::equalType;
+using cf::releaseType;
+using cf::retainType;
 
 void retainValue(const __CFArray *a, const void *value) {
     if (a->callBacks.retain != nullptr)
@@ -67,15 +89,7 @@ CFStringRef describeArray(CFTypeRef cf) {
     for (size_t i = 0; i < a->values.size(); ++i) {
         if (i > 0)
             CFStringAppend(text, CFSTR(", "));
-        if (a->callBacks.copyDescription != nullptr) {
-            CFStringRef d = a->callBacks.copyDescription(a->values[i]);
-            if (d != nullptr) {
-                CFStringAppend(text, d);
-                CFRelease(d);
-            }
-        } else {
-            CFStringAppendFormat(text, nullptr, CFSTR("%p"), a->values[i]);
-        }
+        cf::appendValueDescription(text, a->callBacks.copyDescription, a->values[i]);
     }
     CFStringAppend(text, CFSTR("}"));
     return text;

@@ -47,18 +47,11 @@ struct __CFDictionary : cf::Base {
 
 namespace {
 
-const void *retainType(CFAllocatorRef, const void *value) {
-    return CFRetain(value);
-}
-void releaseType(CFAllocatorRef, const void *value) {
-    CFRelease(value);
-}
-Boolean equalType(const void *a, const void *b) {
-    return CFEqual(a, b);
-}
-CFHashCode hashType(const void *value) {
-    return CFHash(value);
-}
+using cf::equalType;
+using cf::hashType;
+using cf::releaseType;
+using cf::retainType;
+
 const void *copyStringKey(CFAllocatorRef, const void *value) {
     return CFStringCreateCopy(nullptr, static_cast<CFStringRef>(value));
 }
@@ -113,13 +106,7 @@ CFStringRef describeDictionary(CFTypeRef cf) {
             const void *item = part == 0 ? entry.first : entry.second;
             auto describe =
                 part == 0 ? d->keyCallBacks.copyDescription : d->valueCallBacks.copyDescription;
-            CFStringRef desc = describe != nullptr ? describe(item) : nullptr;
-            if (desc != nullptr) {
-                CFStringAppend(text, desc);
-                CFRelease(desc);
-            } else {
-                CFStringAppendFormat(text, nullptr, CFSTR("%p"), item);
-            }
+            cf::appendValueDescription(text, describe, item);
             CFStringAppend(text, part == 0 ? CFSTR(" = ") : CFSTR("; "));
         }
     }

@@ -252,6 +252,17 @@ bool readFile(const char *path, Vec<UInt8> &out);
 
 // ---- Collections -----------------------------------------------------------
 
+// The callbacks of the CF-type callback sets: values are CF objects, retained,
+// released, compared and hashed as such.
+const void *retainType(CFAllocatorRef, const void *value);
+void releaseType(CFAllocatorRef, const void *value);
+Boolean equalType(const void *a, const void *b);
+CFHashCode hashType(const void *value);
+// Appends a value's description as its collection's callback makes it, or
+// its address when there is no callback or it gives nothing.
+void appendValueDescription(CFMutableStringRef text, CFStringRef (*copyDescription)(const void *),
+                            const void *value);
+
 CFMutableDictionaryRef makeTypeDictionary(bool isMutable);
 // Marks a collection made mutable as immutable (or back), for builders.
 void setDictionaryMutable(CFTypeRef dict, bool isMutable);
