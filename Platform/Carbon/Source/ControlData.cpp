@@ -116,18 +116,29 @@ OSErr GetFixed(const void *datum, Size size, Size inBufferSize, void *inBuffer,
     return noErr;
 }
 
-} // namespace
-
-OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName, Size inSize,
-                     const void *inData) {
+/* The checks every control-data call starts with: a live control, the
+ * failure a test set for the call (none for kHIFailingCallCount), a part the
+ * control has and a tag it keeps. */
+OSErr CheckDataRequest(ControlRef inControl, HIFailingCall call, ControlPartCode inPart,
+                       ResType inTagName) {
     if (!HIIsControl(inControl))
         return errUnknownControl;
-    if (inControl->failure[kHIFailSetControlData] != noErr)
-        return (OSErr)inControl->failure[kHIFailSetControlData];
+    if (call != kHIFailingCallCount && inControl->failure[call] != noErr)
+        return (OSErr)inControl->failure[call];
     if (!PartIsValid(inControl, inPart))
         return errInvalidPartCode;
     if (!TextTagApplies(inControl, inTagName))
         return errDataNotSupported;
+    return noErr;
+}
+
+} // namespace
+
+OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName, Size inSize,
+                     const void *inData) {
+    OSErr err = CheckDataRequest(inControl, kHIFailSetControlData, inPart, inTagName);
+    if (err != noErr)
+        return err;
     if (inData == nullptr || inSize < 0)
         return paramErr;
     switch (inTagName) {
@@ -147,7 +158,7 @@ OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
                                                      inSize, kCFStringEncodingMacRoman, false);
         if (string == nullptr)
             return memFullErr;
-        OSErr err = SetText(inControl, string);
+        err = SetText(inControl, string);
         CFRelease(string);
         return err;
     }
@@ -204,14 +215,9 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
                      Size inBufferSize, void *inBuffer, Size *outActualSize) {
     if (outActualSize != nullptr)
         *outActualSize = 0;
-    if (!HIIsControl(inControl))
-        return errUnknownControl;
-    if (inControl->failure[kHIFailGetControlData] != noErr)
-        return (OSErr)inControl->failure[kHIFailGetControlData];
-    if (!PartIsValid(inControl, inPart))
-        return errInvalidPartCode;
-    if (!TextTagApplies(inControl, inTagName))
-        return errDataNotSupported;
+    OSErr err = CheckDataRequest(inControl, kHIFailGetControlData, inPart, inTagName);
+    if (err != noErr)
+        return err;
     switch (inTagName) {
     case kControlEditTextCFStringTag:
     case kControlEditTextPasswordCFStringTag: {
@@ -232,8 +238,7 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
     case kControlEditTextPasswordTag: {
         UInt8 *bytes = nullptr;
         CFIndex length = 0;
-        OSErr err =
-            CopyTextBytes(inControl, inTagName == kControlEditTextPasswordTag, &bytes, &length);
+        err = CopyTextBytes(inControl, inTagName == kControlEditTextPasswordTag, &bytes, &length);
         if (err != noErr)
             return err;
         if (inBuffer != nullptr && inBufferSize > 0)
@@ -273,12 +278,9 @@ OSErr GetControlDataSize(ControlRef inControl, ControlPartCode inPart, ResType i
     if (outMaxSize == nullptr)
         return paramErr;
     *outMaxSize = 0;
-    if (!HIIsControl(inControl))
-        return errUnknownControl;
-    if (!PartIsValid(inControl, inPart))
-        return errInvalidPartCode;
-    if (!TextTagApplies(inControl, inTagName))
-        return errDataNotSupported;
+    OSErr err = CheckDataRequest(inControl, kHIFailingCallCount, inPart, inTagName);
+    if (err != noErr)
+        return err;
     switch (inTagName) {
     case kControlEditTextCFStringTag:
     case kControlEditTextPasswordCFStringTag:
