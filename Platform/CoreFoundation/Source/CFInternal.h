@@ -249,6 +249,8 @@ CFURLRef makeFileURL(const String8 &path, bool isDirectory);
 const String8 *fileURLPath(CFURLRef url, const char *call);
 // Reads a whole file; false with errno set when it cannot be read. Throws bad_alloc.
 bool readFile(const char *path, Vec<UInt8> &out);
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int hexDigitValue(UniChar c);
 
 // ---- Collections -----------------------------------------------------------
 

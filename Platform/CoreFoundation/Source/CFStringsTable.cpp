@@ -80,16 +80,6 @@ private:
                c == '_' || c == '$' || c == '+' || c == '/' || c == ':' || c == '.' || c == '-';
     }
 
-    static int hexDigit(UniChar c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
     bool readQuoted(cf::UniVec &out) {
         advance(); // opening quote
         while (!atEnd()) {
@@ -131,8 +121,8 @@ private:
             case 'u': {
                 unsigned value = 0;
                 int digits = 0;
-                while (digits < 4 && !atEnd() && hexDigit(peek()) >= 0) {
-                    value = value * 16 + static_cast<unsigned>(hexDigit(peek()));
+                while (digits < 4 && !atEnd() && cf::hexDigitValue(peek()) >= 0) {
+                    value = value * 16 + static_cast<unsigned>(cf::hexDigitValue(peek()));
                     advance();
                     ++digits;
                 }

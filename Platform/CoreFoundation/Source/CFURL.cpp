@@ -51,16 +51,6 @@ bool keepUnescaped(unsigned char c) {
            std::strchr("-._~/!$&'()*+,;=:@", c) != nullptr;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Collapses repeated slashes and drops a trailing one (but keeps "/").
 cf::String8 normalizePath(const cf::String8 &path) {
     cf::String8 out;
@@ -135,6 +125,16 @@ cf::String8 lastComponent(const cf::String8 &path) {
 } // namespace
 
 namespace cf {
+
+int hexDigitValue(UniChar c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 const CFStandInClass kURLClass = {"CFURL", finalizeURL, equalURLs, hashURL, describeURL};
 
@@ -211,8 +211,8 @@ CFURLRef CFURLCreateWithString(CFAllocatorRef, CFStringRef URLString, CFURLRef b
                 if (rest[i] == '?' || rest[i] == '#')
                     break;
                 if (rest[i] == '%') {
-                    int hi = i + 2 < rest.size() ? hexValue(rest[i + 1]) : -1;
-                    int lo = i + 2 < rest.size() ? hexValue(rest[i + 2]) : -1;
+                    int hi = i + 2 < rest.size() ? cf::hexDigitValue(rest[i + 1]) : -1;
+                    int lo = i + 2 < rest.size() ? cf::hexDigitValue(rest[i + 2]) : -1;
                     if (hi < 0 || lo < 0)
                         return nullptr;
                     path.push_back(static_cast<char>(hi * 16 + lo));
