@@ -87,6 +87,15 @@ void EventWriter::TicketOther(std::string_view key, std::string_view typeName) {
     line("ticket " + std::string(key) + " " + std::string(typeName));
 }
 
+void EventWriter::Ticket(const TicketItem &item) {
+    if (item.kind == TicketItem::Kind::String)
+        TicketString(item.key, item.text);
+    else if (item.kind == TicketItem::Kind::Boolean)
+        TicketBoolean(item.key, item.boolean);
+    else
+        TicketOther(item.key, "other");
+}
+
 void EventWriter::Options(std::string_view options) {
     line(options.empty() ? std::string("options") : "options " + std::string(options));
 }

@@ -25,6 +25,8 @@
 #include <string>
 #include <string_view>
 
+#include "TicketOptions.h"
+
 /* `text` in double quotes, '"' and '\' escaped by a backslash. */
 std::string QuoteEventText(std::string_view text);
 
@@ -63,6 +65,8 @@ public:
     void TicketString(std::string_view key, std::string_view value);
     void TicketBoolean(std::string_view key, bool value);
     void TicketOther(std::string_view key, std::string_view typeName);
+    /* The line of one item as the host reads it: string, boolean or other. */
+    void Ticket(const TicketItem &item);
     void Options(std::string_view options);
     void Job(int jobID);
     void Output();

@@ -127,14 +127,8 @@ void runInteractively(DialogSession &dialog, bool &printed) {
    the job options made from them, and the submission. */
 int printJob(const HostOptions &options, const PrintTickets &tickets, EventWriter &events) {
     std::vector<TicketItem> items = ReadTicketItems(tickets.printSettings);
-    for (const TicketItem &item : items) {
-        if (item.kind == TicketItem::Kind::String)
-            events.TicketString(item.key, item.text);
-        else if (item.kind == TicketItem::Kind::Boolean)
-            events.TicketBoolean(item.key, item.boolean);
-        else
-            events.TicketOther(item.key, "other");
-    }
+    for (const TicketItem &item : items)
+        events.Ticket(item);
     std::vector<std::string> skipped;
     std::string jobOptions = TicketItemsToOptions(items, &skipped);
     for (const std::string &key : skipped)
