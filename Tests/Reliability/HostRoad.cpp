@@ -118,14 +118,8 @@ RoadResult RunRoad(const RoadSetup &setup, const std::vector<Action> &actions) {
         if (result.printed) {
             std::vector<TicketItem> items = ReadTicketItems(tickets.printSettings);
             EventWriter &events = capture.Writer();
-            for (const TicketItem &item : items) {
-                if (item.kind == TicketItem::Kind::String)
-                    events.TicketString(item.key, item.text);
-                else if (item.kind == TicketItem::Kind::Boolean)
-                    events.TicketBoolean(item.key, item.boolean);
-                else
-                    events.TicketOther(item.key, "other");
-            }
+            for (const TicketItem &item : items)
+                events.Ticket(item);
             events.Options(TicketItemsToOptions(items));
         }
         ReleasePrintTickets(tickets);
