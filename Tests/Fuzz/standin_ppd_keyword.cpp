@@ -104,9 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &ticket) != noErr ||
         PMStandInTicketSetPPDPath(ticket, path.c_str()) != noErr)
         FuzzFail("no printer-info ticket");
-    FSSpec spec;
+    FSSpec fileRecord;
     PPDContext context = nullptr;
-    OSStatus status = ppdOpenCompiledPPDFromTicket(ticket, &spec, &context);
+    OSStatus status = ppdOpenCompiledPPDFromTicket(ticket, &fileRecord, &context);
     if (status != noErr) {
         if (status != kPMInvalidValue && status != fnfErr)
             FuzzFail("ppdOpenCompiledPPDFromTicket: status %d", (int)status);
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         readKeyword(context, keyword, shortLength);
         static const unsigned char kDialogExtension[] = "\021APDialogExtension";
         readKeyword(context, kDialogExtension, shortLength);
-        if (ppdCloseCompiledPPDFromTicket(context, &spec) != noErr)
+        if (ppdCloseCompiledPPDFromTicket(context, &fileRecord) != noErr)
             FuzzFail("ppdCloseCompiledPPDFromTicket failed");
     }
     PMTicketRelease(ticket);
