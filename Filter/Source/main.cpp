@@ -18,9 +18,10 @@
  * fall. Chunks are always filled completely (short reads from a pipe are
  * made up for), so the output depends only on the input and the options.
  * Underneath, the job is read with read(2) into one 128 KiB window in which
- * the chunks are scanned where they lie, and scanned bytes are written out
- * of the window with write(2) in large stretches, so that the filter runs
- * at nearly the speed of a plain copy in constant memory.
+ * the chunks are scanned where they lie, and the bytes scanned so far are
+ * written out of the window with write(2) before each further read, as a
+ * plain copy would, so that the filter runs at nearly the speed of a plain
+ * copy in constant memory and the next stage is never kept waiting.
  *
  * Failures are recorded in the sticky error code err_no (the first one
  * wins) and reported with exit status 1 and one "ERROR: " line on standard
@@ -99,7 +100,7 @@ struct InsertBuffer {
 /*
  * The job window: the input is read in large pieces into one buffer, and
  * each 4096-byte chunk is scanned where it lies in that buffer. Bytes that
- * have been scanned are written out from the buffer in large stretches.
+ * have been scanned are written out from the buffer before each read.
  */
 struct Window {
     int fd;
@@ -641,6 +642,14 @@ static IOResult fillWindow(Window *window, size_t want) {
             BlockMove(window->buffer + window->start, window->buffer, window->end - window->start);
             window->end -= window->start;
             window->start = window->written = 0;
+        }
+        /* Pass on what was scanned before waiting for more input, so that
+           the next stage of the pipeline is not kept waiting for a whole
+           window. */
+        if (window->start > window->written) {
+            IOResult result = writeScanned(window, window->start);
+            if (result != kIOOk)
+                return result;
         }
         if (jobCanceled)
             return kIOCanceled;
