@@ -23,16 +23,20 @@
  * plain copy would, so that the filter runs at nearly the speed of a plain
  * copy in constant memory and the next stage is never kept waiting.
  *
- * Failures are recorded in the sticky error code err_no (the first one
- * wins) and reported with exit status 1 and one "ERROR: " line on standard
- * error, preceded by one "DEBUG: " line that names the cause. SIGTERM (a
- * canceled job) stops the filter at the next chunk boundary without an
- * error line and with exit status 0, as CUPS's own filters do; SIGPIPE is
- * ignored so that a closed pipe is reported as a write failure.
+ * Failures are recorded in one failure record: the sticky error code err_no
+ * (the first one wins), the failure that ended the run and the error number
+ * that describes it. They are reported with exit status 1 and one "ERROR: "
+ * line on standard error whose system text is that failure's own (the
+ * failed open's, read's or write's errno, ENOMEM when memory ran out, EINVAL
+ * for an absent option that the job type needs), preceded by one "DEBUG: "
+ * line that names the cause. SIGTERM (a canceled job) stops the filter at
+ * the next chunk boundary without an error line and with exit status 0, as
+ * CUPS's own filters do; once it has arrived, a failed read or write is the
+ * cancel too (the next stage goes away with the job). SIGPIPE is ignored so
+ * that a closed pipe is reported as a write failure.
  *
- * Built with JOBCONTROLFILTER_FAULTS defined (a test-only build), the
- * filter's allocations, reads and writes can be made to fail on demand, see
- * setUpFaults().
+ * Allocation, read(2) and write(2) go through three hooks, which a test
+ * build of the filter points at a fault injector.
  */
 
 #include <cerrno>
@@ -84,6 +88,11 @@ static const char kSearchString[] = "%%BeginProlog";
 static const char kMemoryErrorMessage[] = "ERROR: memory error in CUPS Filter - ";
 static const char kGeneralErrorMessage[] = "ERROR: error in CUPS Filter - ";
 
+/* The error number whose text the error line shows when a job option that
+   the job type needs is absent: no system call failed, the job's arguments
+   are what is wrong ("Invalid argument"). */
+static const int kMissingOptionError = EINVAL;
+
 /* The job's parsed options. */
 struct JobInfo {
     const char *jobID;      /* argument 1, borrowed */
@@ -114,109 +123,58 @@ struct Window {
 /* How a read or write call ended. */
 enum IOResult { kIOOk, kIOFailed, kIOCanceled };
 
-static int err_no = kNoError;      /* sticky error code */
-static int failureCode = kNoError; /* the failure that ended the run */
-static int failureErrno = 0;       /* errno when the run failed */
-static char failureCause[256];     /* what failed, for the DEBUG line */
-static const char *absentOption;   /* the last option looked up in vain */
+/*
+ * What went wrong in this run: the sticky error code err_no (the first code
+ * recorded wins; an option looked up in vain records one even on runs that
+ * succeed) and the failure that ended the run, with the system's error
+ * number that describes it and its cause for the DEBUG line.
+ */
+struct FailureRecord {
+    int err_no;               /* sticky error code */
+    int code;                 /* the failure that ended the run, or kNoError */
+    int systemError;          /* the error number printed on the error line */
+    const char *absentOption; /* the last option looked up in vain */
+    char cause[256];          /* what failed */
+};
+
+static FailureRecord failure;
 static volatile sig_atomic_t jobCanceled = 0;
 
 /*
  * 'recordError()' - Record an error code unless one is recorded already.
  */
 static void recordError(int code) {
-    if (err_no == kNoError)
-        err_no = code;
+    if (failure.err_no == kNoError)
+        failure.err_no = code;
 }
 
 /*
- * 'recordFailure()' - Record the code of a failure that ends the run, and
- * (the first time) its cause and the system's error number at that moment.
+ * 'recordFailure()' - Record the failure that ends the run: its code, the
+ * error number that describes it (the failed call's errno, or a fitting
+ * value for failures without a system error) and, the first time, its cause.
  */
-__attribute__((format(printf, 2, 3))) static void recordFailure(int code, const char *format, ...) {
+__attribute__((format(printf, 3, 4))) static void recordFailure(int code, int systemError,
+                                                                const char *format, ...) {
     recordError(code);
-    if (failureCause[0])
+    if (failure.cause[0])
         return;
-    failureCode = code;
-    failureErrno = errno;
+    failure.code = code;
+    failure.systemError = systemError;
     va_list ap;
     va_start(ap, format);
-    vsnprintf(failureCause, sizeof(failureCause), format, ap);
+    vsnprintf(failure.cause, sizeof(failure.cause), format, ap);
     va_end(ap);
 }
 
 /*
- * Fault injection (test builds only). The environment variable
- * JOBCONTROLFILTER_FAULT reads "KIND:N" or "KIND:N:persist" where KIND is
- * alloc, read or write: the Nth call of that kind fails (and with persist
- * every later one too). Allocations fail with ENOMEM, reads with EIO and
- * writes with ENOSPC.
+ * The filter's one allocator and its read(2) and write(2), called through
+ * these hooks. The product leaves them at the C library's functions; a test
+ * build links a fault injector that points them at its own.
  */
-#ifdef JOBCONTROLFILTER_FAULTS
-enum FaultKind { kFaultAlloc, kFaultRead, kFaultWrite, kFaultKinds };
-
-static long faultTarget[kFaultKinds];
-static long faultCount[kFaultKinds];
-static bool faultPersistent;
-
-static void setUpFaults(void) {
-    for (int kind = 0; kind < kFaultKinds; kind++)
-        faultTarget[kind] = faultCount[kind] = 0;
-    faultPersistent = false;
-
-    const char *setting = getenv("JOBCONTROLFILTER_FAULT");
-    if (!setting)
-        return;
-    static const char *const names[kFaultKinds] = {"alloc:", "read:", "write:"};
-    for (int kind = 0; kind < kFaultKinds; kind++) {
-        size_t length = strlen(names[kind]);
-        if (strncmp(setting, names[kind], length) == 0) {
-            char *rest = nullptr;
-            faultTarget[kind] = strtol(setting + length, &rest, 10);
-            faultPersistent = rest && strcmp(rest, ":persist") == 0;
-        }
-    }
-}
-
-static bool faultFires(FaultKind kind) {
-    long n = ++faultCount[kind];
-    if (faultTarget[kind] <= 0)
-        return false;
-    return n == faultTarget[kind] || (faultPersistent && n > faultTarget[kind]);
-}
-#else
-static void setUpFaults(void) {}
-#endif
-
-/* The filter's one allocator and its I/O calls, where test builds inject faults. */
-static void *allocateMemory(size_t size) {
-#ifdef JOBCONTROLFILTER_FAULTS
-    if (faultFires(kFaultAlloc)) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-#endif
-    return malloc(size);
-}
-
-static ssize_t readSome(int fd, void *buffer, size_t size) {
-#ifdef JOBCONTROLFILTER_FAULTS
-    if (faultFires(kFaultRead)) {
-        errno = EIO;
-        return -1;
-    }
-#endif
-    return read(fd, buffer, size);
-}
-
-static ssize_t writeSome(int fd, const void *buffer, size_t size) {
-#ifdef JOBCONTROLFILTER_FAULTS
-    if (faultFires(kFaultWrite)) {
-        errno = ENOSPC;
-        return -1;
-    }
-#endif
-    return write(fd, buffer, size);
+extern "C" {
+void *(*jobcontrolfilter_allocate)(size_t size) = malloc;
+ssize_t (*jobcontrolfilter_read)(int fd, void *buffer, size_t size) = read;
+ssize_t (*jobcontrolfilter_write)(int fd, const void *buffer, size_t size) = write;
 }
 
 /*
@@ -241,9 +199,9 @@ static void cancelJob(int) {
  * 'CreateJobInfo()' - Make the job record from arguments 1 and 5.
  */
 static JobInfo *CreateJobInfo(int argc, char *argv[]) {
-    JobInfo *info = static_cast<JobInfo *>(allocateMemory(sizeof(JobInfo)));
+    JobInfo *info = static_cast<JobInfo *>(jobcontrolfilter_allocate(sizeof(JobInfo)));
     if (!info) {
-        recordFailure(kMemoryError, "cannot allocate the job record");
+        recordFailure(kMemoryError, ENOMEM, "cannot allocate the job record");
         return nullptr;
     }
     info->jobID = argc > 1 ? argv[1] : nullptr;
@@ -269,7 +227,7 @@ static const char *getCupsOption(const JobInfo *info, const char *name) {
     const char *value = cupsGetOption(name, info->numOptions, info->options);
     if (!value) {
         recordError(kOptionError);
-        absentOption = name;
+        failure.absentOption = name;
     }
     return value;
 }
@@ -426,10 +384,10 @@ static int fillTemplate(InsertBuffer *out, const char *tmpl, const char *lineBre
     }
 
     if (needed > out->capacity) {
-        char *grown = static_cast<char *>(allocateMemory(needed));
+        char *grown = static_cast<char *>(jobcontrolfilter_allocate(needed));
         if (!grown) {
-            recordFailure(kMemoryError, "cannot allocate %zu bytes for the job-control block",
-                          needed);
+            recordFailure(kMemoryError, ENOMEM,
+                          "cannot allocate %zu bytes for the job-control block", needed);
             return 1;
         }
         free(out->text);
@@ -586,8 +544,9 @@ static int getInsertString(const JobInfo *info, InsertBuffer *out, const unsigne
         const char *typeName =
             type == kNormalPrint ? kQuarnJobTypeNormal
                                  : cupsGetOption(kQuarnJobTypeKey, info->numOptions, info->options);
-        recordFailure(kGeneralError, "job type %s needs the job option %s, which is absent",
-                      typeName, absentOption ? absentOption : "(none)");
+        recordFailure(kGeneralError, kMissingOptionError,
+                      "job type %s needs the job option %s, which is absent", typeName,
+                      failure.absentOption ? failure.absentOption : "(none)");
         return 1;
     }
     return 0;
@@ -604,11 +563,13 @@ static IOResult writeFully(int fd, const unsigned char *data, size_t size) {
     while (size > 0) {
         if (jobCanceled)
             return kIOCanceled;
-        ssize_t n = writeSome(fd, data, size);
+        ssize_t n = jobcontrolfilter_write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            recordFailure(kWriteError, "write to standard output failed");
+            if (jobCanceled) /* the next stage went away with the canceled job */
+                return kIOCanceled;
+            recordFailure(kWriteError, errno, "write to standard output failed");
             return kIOFailed;
         }
         data += n;
@@ -653,13 +614,16 @@ static IOResult fillWindow(Window *window, size_t want) {
         }
         if (jobCanceled)
             return kIOCanceled;
-        ssize_t n = readSome(window->fd, window->buffer + window->end, kWindowSize - window->end);
+        ssize_t n = jobcontrolfilter_read(window->fd, window->buffer + window->end,
+                                          kWindowSize - window->end);
         if (n > 0) {
             window->end += static_cast<size_t>(n);
         } else if (n == 0) {
             window->atEnd = true;
+        } else if (jobCanceled) {
+            return kIOCanceled;
         } else if (errno != EINTR) {
-            recordFailure(kReadError, "read from the job failed");
+            recordFailure(kReadError, errno, "read from the job failed");
             return kIOFailed;
         }
     }
@@ -817,13 +781,8 @@ static IOResult copyRest(Window *window) {
  * 'main()' - Filter one job.
  */
 int main(int argc, char *argv[]) {
-    err_no = kNoError;
-    failureCode = kNoError;
-    failureErrno = 0;
-    failureCause[0] = '\0';
-    absentOption = nullptr;
+    memset(&failure, 0, sizeof(failure));
     jobCanceled = 0;
-    setUpFaults();
 
     struct sigaction action;
     memset(&action, 0, sizeof(action));
@@ -841,33 +800,33 @@ int main(int argc, char *argv[]) {
     if (argc > 6) {
         window.fd = open(argv[6], O_RDONLY | O_CLOEXEC);
         if (window.fd < 0) {
-            recordFailure(kOpenError, "cannot open the job file \"%s\"", argv[6]);
+            recordFailure(kOpenError, errno, "cannot open the job file \"%s\"", argv[6]);
             goto report;
         }
         inputOpened = true;
     }
 
     if (!(info = CreateJobInfo(argc, argv))) {
-        recordFailure(kGeneralError, "cannot make the job record");
+        recordFailure(kGeneralError, ENOMEM, "cannot make the job record");
         goto cleanup;
     }
 
-    if (!(insert.text = static_cast<char *>(allocateMemory(kInsertSize)))) {
-        recordFailure(kMemoryError, "cannot allocate the insertion buffer");
+    if (!(insert.text = static_cast<char *>(jobcontrolfilter_allocate(kInsertSize)))) {
+        recordFailure(kMemoryError, ENOMEM, "cannot allocate the insertion buffer");
         goto cleanup;
     }
     insert.capacity = kInsertSize;
 
     if (const char *zone = getClientTimeZone(info)) {
         if (setenv("TZ", zone, 1) != 0) {
-            recordFailure(kMemoryError, "cannot set TZ to the client's time zone");
+            recordFailure(kMemoryError, errno, "cannot set TZ to the client's time zone");
             goto cleanup;
         }
         tzset();
     }
 
-    if (!(window.buffer = static_cast<unsigned char *>(allocateMemory(kWindowSize)))) {
-        recordFailure(kMemoryError, "cannot allocate the job window");
+    if (!(window.buffer = static_cast<unsigned char *>(jobcontrolfilter_allocate(kWindowSize)))) {
+        recordFailure(kMemoryError, ENOMEM, "cannot allocate the job window");
         goto cleanup;
     }
 
@@ -876,7 +835,7 @@ int main(int argc, char *argv[]) {
         IOResult result = copyRest(&window);
         if (result != kIOOk)
             scan = result == kIOCanceled ? kScanCanceled : kScanFailed;
-    } else if (scan == kScanFailed && failureCode == kReadError) {
+    } else if (scan == kScanFailed && failure.code == kReadError) {
         /* The chunks scanned before the failed read stay written. */
         writeScanned(&window, window.start);
     }
@@ -896,12 +855,13 @@ cleanup:
     }
 
 report:
-    if (err_no == kMemoryError || err_no == kGeneralError || err_no == kOpenError ||
-        err_no == kReadError || err_no == kWriteError || err_no == kOptionError) {
-        fprintf(stderr, "DEBUG: jobcontrolfilter: %s\n", failureCause);
-        errno = failureErrno;
+    int code = failure.err_no;
+    if (code == kMemoryError || code == kGeneralError || code == kOpenError || code == kReadError ||
+        code == kWriteError || code == kOptionError) {
+        fprintf(stderr, "DEBUG: jobcontrolfilter: %s\n", failure.cause);
+        errno = failure.systemError;
         writeError(__FILE__, __LINE__,
-                   err_no == kMemoryError ? kMemoryErrorMessage : kGeneralErrorMessage);
+                   code == kMemoryError ? kMemoryErrorMessage : kGeneralErrorMessage);
     }
     return 1;
 }

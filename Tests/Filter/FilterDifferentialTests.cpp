@@ -21,14 +21,15 @@ const oracle::Options kOptions = {{kQuarnUserIDKey, "diff01"},
                                   {kQuarnJobTypeKey, kQuarnJobTypeTrialPrint},
                                   {kQuarnTimeZoneKey, "JST-9"}};
 
-void check(const std::string &job, std::vector<size_t> pieces = {}) {
+void check(const std::string &job, std::vector<size_t> pieces = {},
+           const oracle::Options &options = kOptions) {
     FilterRun run;
     run.input = job;
-    run.options = oracle::optionString(kOptions);
+    run.options = oracle::optionString(options);
     run.pinClock = true;
     run.pieces = std::move(pieces);
     FilterResult result = runFilter(run);
-    oracle::Expectation expected = oracle::expect(job, kOptions, kPinnedStampJST);
+    oracle::Expectation expected = oracle::expect(job, options, kPinnedStampJST);
     ASSERT_EQ(result.exitStatus, expected.exitStatus) << result.err;
     if (result.out != expected.output) {
         size_t at = 0;
@@ -107,6 +108,24 @@ TEST(FilterDifferential, RandomJobsRichInBreaksAndFragments) {
         SCOPED_TRACE(n);
         check(job, pieces);
     }
+}
+
+TEST(FilterDifferential, BlocksOfEveryLengthAroundTheInsertionBufferSize) {
+    /* The insertion buffer starts at 1024 bytes and grows for longer blocks:
+       every block length from 1000 to 1050 bytes, escaped values included. */
+    const std::string job = "%!PS\n%%BeginProlog\nshowpage\n";
+    int lengths = 0;
+    for (size_t n = 400; n < 520; n++) {
+        oracle::Options options = kOptions;
+        options[kQuarnUserIDKey] = std::string(n, 'u') + ")";
+        size_t length = oracle::block(options, "\n", kPinnedStampJST)->size();
+        if (length < 1000 || length > 1050)
+            continue;
+        SCOPED_TRACE(length);
+        check(job, {}, options);
+        lengths++;
+    }
+    EXPECT_GE(lengths, 25);
 }
 
 TEST(FilterDifferential, OracleSeesTheMovedChunkAfterAPartialMatch) {

@@ -6,8 +6,9 @@
  * small job and on multi-chunk jobs with and without a match straddling a
  * chunk boundary, until a run gets through untouched; each failing run must
  * exit 1 with exactly one error line of the right kind and leave a prefix
- * of the correct output. Then SIGTERM while a job streams, and the next
- * filter closing its end of the pipe.
+ * of the correct output. Then SIGTERM while a job streams, SIGTERM followed
+ * by a failing write or read (the cancel, not a failure), and the next
+ * filter closing its end of the pipe without a cancel (a failure).
  */
 #include <gtest/gtest.h>
 
@@ -196,6 +197,35 @@ TEST(FilterSignals, TerminateWhileAJobStreamsStopsWithoutAnErrorLine) {
         EXPECT_EQ(WEXITSTATUS(status), 0);
         EXPECT_EQ(err.find("ERROR:"), std::string::npos) << err;
     }
+}
+
+TEST(FilterSignals, CancelEndsQuietlyWhateverTheNextReadOrWriteMeets) {
+    /* SIGTERM arrives, and then the next write meets the closed pipe of
+       the next stage (or the next read fails): that is the cancel, not a
+       failure. Every write and read of the run, in the scan and the copy. */
+    std::string lines;
+    while (lines.size() < 400000)
+        lines += "(" + std::to_string(lines.size()) + ") show\n";
+    const std::string jobs[] = {"%!PS\n%%BeginProlog\n" + lines, lines};
+    int runs = 0;
+    for (const std::string &job : jobs) {
+        for (const char *kind : {"write:", "read:"}) {
+            for (int n = 1; n <= 4; n++) {
+                std::string fault = kind + std::to_string(n) + ":canceled";
+                SCOPED_TRACE(fault);
+                FilterRun run;
+                run.program = faultFilterPath();
+                run.input = job;
+                run.options = oracle::optionString(kOptions);
+                run.environment = {"JOBCONTROLFILTER_FAULT=" + fault};
+                FilterResult result = runFilter(run);
+                EXPECT_EQ(result.exitStatus, 0) << result.err;
+                EXPECT_EQ(result.err, "DEBUG: jobcontrolfilter: job canceled\n");
+                runs++;
+            }
+        }
+    }
+    EXPECT_EQ(runs, 16);
 }
 
 TEST(FilterSignals, NextFilterClosingThePipeIsAWriteFailure) {
