@@ -49,6 +49,7 @@
 
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cups/cups.h>
@@ -109,15 +110,25 @@ struct InsertBuffer {
 /*
  * The job window: the input is read in large pieces into one buffer, and
  * each 4096-byte chunk is scanned where it lies in that buffer. Bytes that
- * have been scanned are written out from the buffer before each read.
+ * have been scanned are passed on before each further read.
+ *
+ * Where the input is a pipe, the window looks at it without taking the
+ * bytes: tee(2) duplicates them into a pipe of the filter's own, from which
+ * they are read and scanned, and once scanned they are moved from the input
+ * to the output in the kernel with splice(2). Bytes from `taken` to `end`
+ * are such a look: still in the input pipe. Bytes before `taken` were taken
+ * from the input (read) and are written from the buffer.
  */
 struct Window {
     int fd;
     unsigned char *buffer; /* kWindowSize bytes */
-    size_t written;        /* bytes before this offset have been written out */
+    size_t written;        /* bytes before this offset have been passed on */
+    size_t taken;          /* bytes before this offset have been taken from the input */
     size_t start;          /* the next byte to scan */
-    size_t end;            /* one past the last byte read */
+    size_t end;            /* one past the last byte read or looked at */
     bool atEnd;            /* the input has ended */
+    int look[2];           /* the pipe the input is teed into, or -1 when not looking */
+    bool splicing;         /* splice(2) may be tried: a pipe on one side, not refused */
 };
 
 /* How a read or write call ended. */
@@ -167,14 +178,18 @@ __attribute__((format(printf, 3, 4))) static void recordFailure(int code, int sy
 }
 
 /*
- * The filter's one allocator and its read(2) and write(2), called through
- * these hooks. The product leaves them at the C library's functions; a test
- * build links a fault injector that points them at its own.
+ * The filter's one allocator and its reading (read(2), tee(2)) and writing
+ * (write(2), splice(2)) calls, made through these hooks. The product leaves
+ * them at the C library's functions; a test build links a fault injector
+ * that points them at its own.
  */
 extern "C" {
 void *(*jobcontrolfilter_allocate)(size_t size) = malloc;
 ssize_t (*jobcontrolfilter_read)(int fd, void *buffer, size_t size) = read;
 ssize_t (*jobcontrolfilter_write)(int fd, const void *buffer, size_t size) = write;
+ssize_t (*jobcontrolfilter_tee)(int in, int out, size_t size, unsigned int flags) = tee;
+ssize_t (*jobcontrolfilter_splice)(int in, loff_t *inOffset, int out, loff_t *outOffset,
+                                   size_t size, unsigned int flags) = splice;
 }
 
 /*
@@ -579,43 +594,210 @@ static IOResult writeFully(int fd, const unsigned char *data, size_t size) {
 }
 
 /*
- * 'writeScanned()' - Write the window's bytes that are not written yet, up
- * to `upTo`. An empty stretch writes nothing.
+ * 'isPipe()' - Whether a file descriptor is a pipe.
  */
-static IOResult writeScanned(Window *window, size_t upTo) {
-    size_t from = window->written;
-    window->written = upTo;
-    return writeFully(STDOUT_FILENO, window->buffer + from, upTo - from);
+static bool isPipe(int fd) {
+    struct stat info;
+    return fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);
+}
+
+/*
+ * 'stopLooking()' - Go back to reading the input: close the filter's own
+ * pipe. Nothing looked at is lost; it is taken when it is passed on.
+ */
+static void stopLooking(Window *window) {
+    if (window->look[0] >= 0) {
+        close(window->look[0]);
+        close(window->look[1]);
+        window->look[0] = window->look[1] = -1;
+    }
+}
+
+/*
+ * 'kernelRefuses()' - Whether a failed tee or splice means only that the
+ * kernel cannot move data between these two files.
+ */
+static bool kernelRefuses(int error) {
+    return error == EINVAL || error == ENOSYS;
+}
+
+/*
+ * 'moveFailed()' - Record a failed splice: reading a pipe cannot fail, so
+ * with a pipe as input, or with an error that only an output gives, it is
+ * a write failure, else a read failure. After SIGTERM it is the cancel.
+ */
+static IOResult moveFailed(const Window *window, int error) {
+    if (jobCanceled)
+        return kIOCanceled;
+    if (isPipe(window->fd) || error == EPIPE || error == ENOSPC || error == EDQUOT ||
+        error == EFBIG)
+        recordFailure(kWriteError, error, "write to standard output failed");
+    else
+        recordFailure(kReadError, error, "read from the job failed");
+    return kIOFailed;
+}
+
+/*
+ * 'spliceToOutput()' - Move `size` bytes of the input (with `size` 0: all
+ * the rest of it) to standard output in the kernel, adding to `*moved`
+ * what went. When the kernel refuses, splicing is off for the rest of the
+ * run and the caller passes the rest on by reading and writing.
+ */
+static IOResult spliceToOutput(Window *window, size_t size, size_t *moved) {
+    while (window->splicing && (size == 0 || *moved < size)) {
+        if (jobCanceled)
+            return kIOCanceled;
+        ssize_t n = jobcontrolfilter_splice(window->fd, nullptr, STDOUT_FILENO, nullptr,
+                                            size ? size - *moved : kWindowSize, SPLICE_F_MOVE);
+        if (n > 0) {
+            *moved += static_cast<size_t>(n);
+        } else if (n == 0) {
+            window->atEnd = true;
+            break;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (kernelRefuses(errno) && !jobCanceled) {
+            window->splicing = false;
+            stopLooking(window); /* looking pays only when the bytes are moved */
+        } else {
+            return moveFailed(window, errno);
+        }
+    }
+    return kIOOk;
+}
+
+/*
+ * 'readFully()' - Read exactly `size` bytes that the input is known to
+ * hold (they were looked at) into the buffer at `at`.
+ */
+static IOResult readFully(int fd, unsigned char *at, size_t size) {
+    while (size > 0) {
+        if (jobCanceled)
+            return kIOCanceled;
+        ssize_t n = jobcontrolfilter_read(fd, at, size);
+        if (n > 0) {
+            at += n;
+            size -= static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (jobCanceled) {
+            return kIOCanceled;
+        } else {
+            recordFailure(kReadError, n == 0 ? EIO : errno, "read from the job failed");
+            return kIOFailed;
+        }
+    }
+    return kIOOk;
+}
+
+/*
+ * 'takeInput()' - Take the looked-at bytes up to `upTo` from the input:
+ * the same bytes, read over their copies in the buffer.
+ */
+static IOResult takeInput(Window *window, size_t upTo) {
+    IOResult result = kIOOk;
+    if (upTo > window->taken)
+        result = readFully(window->fd, window->buffer + window->taken, upTo - window->taken);
+    window->taken = upTo;
+    return result;
+}
+
+/*
+ * 'passOn()' - Pass on the window's bytes that are not passed on yet, up
+ * to `upTo`: those taken from the input are written, those only looked at
+ * are moved from the input in the kernel (or taken and written when the
+ * kernel refuses). An empty stretch passes on nothing.
+ */
+static IOResult passOn(Window *window, size_t upTo) {
+    size_t taken = window->taken < upTo ? window->taken : upTo;
+    if (taken > window->written) {
+        size_t from = window->written;
+        window->written = taken;
+        IOResult result = writeFully(STDOUT_FILENO, window->buffer + from, taken - from);
+        if (result != kIOOk)
+            return result;
+    }
+    if (upTo > window->written) {
+        size_t moved = 0;
+        IOResult result = spliceToOutput(window, upTo - window->written, &moved);
+        window->written += moved;
+        window->taken = window->written;
+        if (result == kIOOk && upTo > window->written) {
+            size_t from = window->written;
+            window->written = upTo;
+            if ((result = takeInput(window, upTo)) == kIOOk)
+                result = writeFully(STDOUT_FILENO, window->buffer + from, upTo - from);
+        }
+        if (result != kIOOk)
+            return result;
+    }
+    return kIOOk;
+}
+
+/*
+ * 'lookAtInput()' - Look at the bytes the input pipe holds behind the
+ * window's end, without taking them: tee them into the filter's own pipe
+ * and read them from there into the buffer. `*n` is the number of bytes
+ * added, 0 at the end of the input, or -1 with errno set. When the kernel
+ * refuses the tee, the window goes back to reading the input.
+ */
+static IOResult lookAtInput(Window *window, ssize_t *n) {
+    /* The bytes looked at so far are all scanned or waiting for more
+       input: take them, so that the next look shows new bytes only. */
+    IOResult result = takeInput(window, window->end);
+    if (result != kIOOk)
+        return result;
+    *n = jobcontrolfilter_tee(window->fd, window->look[1], kWindowSize - window->end, 0);
+    if (*n > 0)
+        return readFully(window->look[0], window->buffer + window->end, static_cast<size_t>(*n));
+    if (*n < 0 && kernelRefuses(errno) && !jobCanceled) {
+        stopLooking(window);
+        *n = jobcontrolfilter_read(window->fd, window->buffer + window->end,
+                                   kWindowSize - window->end);
+        if (*n > 0)
+            window->taken = window->end + static_cast<size_t>(*n);
+    }
+    return kIOOk;
 }
 
 /*
  * 'fillWindow()' - Make `want` bytes from the scan position available, or
  * as many as remain when the input ends first. When the buffer has no room
- * behind the scan position, the scanned bytes are written out and the rest
+ * behind the scan position, the scanned bytes are passed on and the rest
  * is moved to the front.
  */
 static IOResult fillWindow(Window *window, size_t want) {
     while (window->end - window->start < want && !window->atEnd) {
         if (kWindowSize - window->start < want) {
-            IOResult result = writeScanned(window, window->start);
+            IOResult result = passOn(window, window->start);
             if (result != kIOOk)
                 return result;
             BlockMove(window->buffer + window->start, window->buffer, window->end - window->start);
             window->end -= window->start;
+            window->taken -= window->start;
             window->start = window->written = 0;
         }
         /* Pass on what was scanned before waiting for more input, so that
            the next stage of the pipeline is not kept waiting for a whole
            window. */
         if (window->start > window->written) {
-            IOResult result = writeScanned(window, window->start);
+            IOResult result = passOn(window, window->start);
             if (result != kIOOk)
                 return result;
         }
         if (jobCanceled)
             return kIOCanceled;
-        ssize_t n = jobcontrolfilter_read(window->fd, window->buffer + window->end,
-                                          kWindowSize - window->end);
+        ssize_t n;
+        if (window->look[0] >= 0) {
+            IOResult result = lookAtInput(window, &n);
+            if (result != kIOOk)
+                return result;
+        } else {
+            n = jobcontrolfilter_read(window->fd, window->buffer + window->end,
+                                      kWindowSize - window->end);
+            if (n > 0)
+                window->taken = window->end + static_cast<size_t>(n);
+        }
         if (n > 0) {
             window->end += static_cast<size_t>(n);
         } else if (n == 0) {
@@ -713,7 +895,7 @@ static ScanResult scanJob(const JobInfo *info, Window *window, InsertBuffer *ins
         if (count > kChunkSize)
             count = kChunkSize;
         if (count == 0) {
-            result = writeScanned(window, window->start);
+            result = passOn(window, window->start);
             return result == kIOOk ? kScanNoMatch : ioFailure(result);
         }
 
@@ -726,7 +908,7 @@ static ScanResult scanJob(const JobInfo *info, Window *window, InsertBuffer *ins
             int match = compareWithSearchString(pos, last, kSearchString);
             if (match == 1) {
                 size_t at = static_cast<size_t>(pos - window->buffer);
-                if ((result = writeScanned(window, at)) != kIOOk)
+                if ((result = passOn(window, at)) != kIOOk)
                     return ioFailure(result);
                 if (getInsertString(info, insert, chunk, count) != 0)
                     return kScanFailed;
@@ -746,7 +928,7 @@ static ScanResult scanJob(const JobInfo *info, Window *window, InsertBuffer *ins
                     return ioFailure(result);
                 if (window->end - window->start <= n) {
                     /* The input ended: the incomplete match is no match. */
-                    result = writeScanned(window, window->end);
+                    result = passOn(window, window->end);
                     return result == kIOOk ? kScanNoMatch : ioFailure(result);
                 }
                 partial = true;
@@ -764,17 +946,21 @@ static ScanResult scanJob(const JobInfo *info, Window *window, InsertBuffer *ins
 }
 
 /*
- * 'copyRest()' - Pass the rest of the job through, a window at a time.
+ * 'copyRest()' - Pass the rest of the job through: moved in the kernel
+ * where splice(2) can, else a window at a time.
  */
 static IOResult copyRest(Window *window) {
-    for (;;) {
-        IOResult result = writeScanned(window, window->end);
-        if (result != kIOOk || window->atEnd)
-            return result;
-        window->start = window->end = window->written = 0;
-        if ((result = fillWindow(window, 1)) != kIOOk)
-            return result;
+    IOResult result = passOn(window, window->end);
+    stopLooking(window);
+    while (result == kIOOk && !window->atEnd) {
+        size_t moved = 0;
+        if ((result = spliceToOutput(window, 0, &moved)) != kIOOk || window->atEnd)
+            break;
+        window->start = window->end = window->written = window->taken = 0;
+        if ((result = fillWindow(window, 1)) == kIOOk)
+            result = passOn(window, window->end);
     }
+    return result;
 }
 
 /*
@@ -791,7 +977,7 @@ int main(int argc, char *argv[]) {
     sigaction(SIGTERM, &action, nullptr); /* no SA_RESTART: a blocked read returns */
     signal(SIGPIPE, SIG_IGN);
 
-    Window window = {STDIN_FILENO, nullptr, 0, 0, 0, false};
+    Window window = {STDIN_FILENO, nullptr, 0, 0, 0, 0, false, {-1, -1}, false};
     JobInfo *info = nullptr;
     InsertBuffer insert = {nullptr, 0};
     ScanResult scan = kScanFailed;
@@ -830,6 +1016,13 @@ int main(int argc, char *argv[]) {
         goto cleanup;
     }
 
+    /* Pipes let the kernel move the job: look at a pipe input through a
+       pipe of the filter's own (reading it plainly if that cannot be made)
+       and splice what is passed on. */
+    window.splicing = isPipe(window.fd) || isPipe(STDOUT_FILENO);
+    if (isPipe(window.fd) && pipe2(window.look, O_CLOEXEC) != 0)
+        window.look[0] = window.look[1] = -1;
+
     scan = scanJob(info, &window, &insert);
     if (scan == kScanInserted) {
         IOResult result = copyRest(&window);
@@ -837,10 +1030,11 @@ int main(int argc, char *argv[]) {
             scan = result == kIOCanceled ? kScanCanceled : kScanFailed;
     } else if (scan == kScanFailed && failure.code == kReadError) {
         /* The chunks scanned before the failed read stay written. */
-        writeScanned(&window, window.start);
+        passOn(&window, window.start);
     }
 
 cleanup:
+    stopLooking(&window);
     free(window.buffer);
     free(insert.text);
     if (inputOpened)

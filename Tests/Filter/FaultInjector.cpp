@@ -2,10 +2,11 @@
  * FaultInjector.cpp
  *
  * Linked into the test build of the filter (jobcontrolfilter_faults): points
- * the filter's allocation, read and write hooks at wrappers that fail on
- * demand. The environment variable JOBCONTROLFILTER_FAULT reads
- * "KIND:N[:MODE]", KIND one of alloc, read, write, counting the filter's
- * calls of that kind from 1:
+ * the filter's allocation, reading and writing hooks at wrappers that fail
+ * on demand. The environment variable JOBCONTROLFILTER_FAULT holds settings
+ * separated by commas. "KIND:N[:MODE]", KIND one of alloc, read (read(2)
+ * and tee(2)) and write (write(2) and splice(2)), counts the filter's calls
+ * of that kind from 1:
  *
  *   KIND:N            the Nth call fails (allocations with ENOMEM, reads
  *                     with EIO, writes with ENOSPC)
@@ -13,14 +14,19 @@
  *   write:N:short     from the Nth write on, every write passes on only
  *                     half of its bytes (at least one), as a pipe may
  *   KIND:N:canceled   SIGTERM arrives just before the Nth call; a write then
- *                     meets a closed output pipe (the real write, on a pipe
+ *                     meets a closed output pipe (the real call, on a pipe
  *                     whose reader is gone), a read fails with EIO
+ *
+ * "refuse" makes the kernel refuse every tee and splice (EINVAL), as it
+ * does for files it cannot move data between: the filter falls back to
+ * reading and writing.
  */
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -28,6 +34,9 @@ extern "C" {
 extern void *(*jobcontrolfilter_allocate)(size_t size);
 extern ssize_t (*jobcontrolfilter_read)(int fd, void *buffer, size_t size);
 extern ssize_t (*jobcontrolfilter_write)(int fd, const void *buffer, size_t size);
+extern ssize_t (*jobcontrolfilter_tee)(int in, int out, size_t size, unsigned int flags);
+extern ssize_t (*jobcontrolfilter_splice)(int in, loff_t *inOffset, int out, loff_t *outOffset,
+                                          size_t size, unsigned int flags);
 }
 
 namespace {
@@ -38,6 +47,7 @@ enum Mode { kOnce, kPersist, kShort, kCanceled };
 long target[kKinds];
 long calls[kKinds];
 Mode mode = kOnce;
+bool refuse = false;
 
 /* Whether this call of `kind` is hit: the Nth, or every later one for the
    modes that last. */
@@ -66,6 +76,20 @@ ssize_t failingRead(int fd, void *buffer, size_t size) {
     return read(fd, buffer, size);
 }
 
+ssize_t failingTee(int in, int out, size_t size, unsigned int flags) {
+    if (refuse) {
+        errno = EINVAL;
+        return -1;
+    }
+    if (hit(kRead)) {
+        if (mode == kCanceled)
+            kill(getpid(), SIGTERM);
+        errno = EIO;
+        return -1;
+    }
+    return tee(in, out, size, flags);
+}
+
 /* Replaces standard output by a pipe whose reading end is closed. */
 void closeTheOutputPipe() {
     int ends[2];
@@ -76,44 +100,66 @@ void closeTheOutputPipe() {
     close(ends[1]);
 }
 
-ssize_t failingWrite(int fd, const void *buffer, size_t size) {
+/* A write (write(2) or splice(2), given as `call`) of up to `size` bytes. */
+template <typename Call> ssize_t failingWriteCall(size_t size, Call call) {
     if (hit(kWrite)) {
         switch (mode) {
         case kShort:
-            return write(fd, buffer, size > 1 ? size / 2 : size);
+            return call(size > 1 ? size / 2 : size);
         case kCanceled:
             kill(getpid(), SIGTERM);
             closeTheOutputPipe();
-            return write(fd, buffer, size);
+            return call(size);
         default:
             errno = ENOSPC;
             return -1;
         }
     }
-    return write(fd, buffer, size);
+    return call(size);
+}
+
+ssize_t failingWrite(int fd, const void *buffer, size_t size) {
+    return failingWriteCall(size, [&](size_t n) { return write(fd, buffer, n); });
+}
+
+ssize_t failingSplice(int in, loff_t *inOffset, int out, loff_t *outOffset, size_t size,
+                      unsigned int flags) {
+    if (refuse) {
+        errno = EINVAL;
+        return -1;
+    }
+    return failingWriteCall(
+        size, [&](size_t n) { return splice(in, inOffset, out, outOffset, n, flags); });
 }
 
 __attribute__((constructor)) void installFaults() {
-    const char *setting = getenv("JOBCONTROLFILTER_FAULT");
-    if (!setting)
+    const char *settings = getenv("JOBCONTROLFILTER_FAULT");
+    if (!settings)
         return;
     static const char *const kinds[kKinds] = {"alloc:", "read:", "write:"};
-    for (int kind = 0; kind < kKinds; kind++) {
-        size_t length = strlen(kinds[kind]);
-        if (strncmp(setting, kinds[kind], length) != 0)
-            continue;
-        char *rest = nullptr;
-        target[kind] = strtol(setting + length, &rest, 10);
-        if (strcmp(rest, ":persist") == 0)
-            mode = kPersist;
-        else if (strcmp(rest, ":short") == 0)
-            mode = kShort;
-        else if (strcmp(rest, ":canceled") == 0)
-            mode = kCanceled;
+    static const char *const modes[] = {"", ":persist", ":short", ":canceled"};
+    for (const char *setting = settings; *setting;) {
+        size_t length = strcspn(setting, ",");
+        if (strncmp(setting, "refuse", length) == 0 && length == strlen("refuse"))
+            refuse = true;
+        for (int kind = 0; kind < kKinds; kind++) {
+            size_t kindLength = strlen(kinds[kind]);
+            if (strncmp(setting, kinds[kind], kindLength) != 0)
+                continue;
+            char *rest = nullptr;
+            target[kind] = strtol(setting + kindLength, &rest, 10);
+            size_t restLength = length - static_cast<size_t>(rest - setting);
+            for (int m = kOnce; m <= kCanceled; m++)
+                if (strlen(modes[m]) == restLength && strncmp(rest, modes[m], restLength) == 0)
+                    mode = static_cast<Mode>(m);
+        }
+        setting += length + (setting[length] == ',');
     }
     jobcontrolfilter_allocate = failingAllocate;
     jobcontrolfilter_read = failingRead;
     jobcontrolfilter_write = failingWrite;
+    jobcontrolfilter_tee = failingTee;
+    jobcontrolfilter_splice = failingSplice;
 }
 
 } // namespace

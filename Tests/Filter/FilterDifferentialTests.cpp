@@ -1,8 +1,9 @@
 /*
  * FilterDifferentialTests.cpp
  *
- * Many generated jobs through the real filter, each compared with the
- * whole-buffer oracle: random bytes rich in line breaks and prolog
+ * Many generated jobs through the real filter, each along every path (pipes
+ * and files on either side, and the kernel's moves refused) and compared
+ * with the whole-buffer oracle: random bytes rich in line breaks and prolog
  * fragments, the three line-break styles with "%%BeginProlog" at and
  * around every position near the chunk boundaries 4096 and 8192, and jobs
  * cut short at every length inside the prolog line.
@@ -21,23 +22,27 @@ const oracle::Options kOptions = {{kQuarnUserIDKey, "diff01"},
                                   {kQuarnJobTypeKey, kQuarnJobTypeTrialPrint},
                                   {kQuarnTimeZoneKey, "JST-9"}};
 
+/* The job along every path through the filter, against the oracle. */
 void check(const std::string &job, std::vector<size_t> pieces = {},
            const oracle::Options &options = kOptions) {
-    FilterRun run;
-    run.input = job;
-    run.options = oracle::optionString(options);
-    run.pinClock = true;
-    run.pieces = std::move(pieces);
-    FilterResult result = runFilter(run);
     oracle::Expectation expected = oracle::expect(job, options, kPinnedStampJST);
-    ASSERT_EQ(result.exitStatus, expected.exitStatus) << result.err;
-    if (result.out != expected.output) {
-        size_t at = 0;
-        while (at < result.out.size() && at < expected.output.size() &&
-               result.out[at] == expected.output[at])
-            at++;
-        FAIL() << "output differs at byte " << at << " of " << expected.output.size() << " (job of "
-               << job.size() << " bytes)";
+    for (Path path : kEveryPath) {
+        FilterRun run;
+        run.path = path;
+        run.input = job;
+        run.options = oracle::optionString(options);
+        run.pinClock = true;
+        run.pieces = pieces;
+        FilterResult result = runFilter(run);
+        ASSERT_EQ(result.exitStatus, expected.exitStatus) << pathName(path) << ": " << result.err;
+        if (result.out != expected.output) {
+            size_t at = 0;
+            while (at < result.out.size() && at < expected.output.size() &&
+                   result.out[at] == expected.output[at])
+                at++;
+            FAIL() << pathName(path) << ": output differs at byte " << at << " of "
+                   << expected.output.size() << " (job of " << job.size() << " bytes)";
+        }
     }
 }
 

@@ -127,8 +127,9 @@ TEST(FilterFailures, FailedBuildAfterAPartialMatchWritesOnlyWhatPrecedes) {
 /* ---- Injected faults (test build) ------------------------------------- */
 
 FilterResult runWithFault(const std::string &fault, const std::string &job,
-                          const oracle::Options &options = {}) {
+                          const oracle::Options &options = {}, Path path = Path::kPipeToPipe) {
     FilterRun run;
+    run.path = path;
     run.program = faultFilterPath();
     run.input = job;
     run.options = oracle::optionString(options);
@@ -161,20 +162,25 @@ TEST(FilterFaults, GrowingTheInsertionBufferFails) {
 }
 
 TEST(FilterFaults, ReadAndWriteFailures) {
-    std::string big = kJob + std::string(1 << 20, 'w');
-    FilterResult result = runWithFault("read:1", big);
-    expectReported(result, kGeneralLine + "Input/output error", "read");
-    EXPECT_TRUE(sameBytes(result.out, ""));
-
-    result = runWithFault("read:3", big);
-    expectReported(result, kGeneralLine + "Input/output error", "read");
+    /* The prolog comes after a megabyte, so that the job is read (or
+       looked at) many times on every path before the block goes in. */
+    std::string big = kHeader + std::string(1 << 20, 'w') + "\n" + kJob;
     std::string expected = oracle::expect(big, {}, kPinnedStampUTC).output;
-    EXPECT_LT(result.out.size(), expected.size());
-    EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0);
+    for (Path path : kEveryPath) {
+        SCOPED_TRACE(pathName(path));
+        FilterResult result = runWithFault("read:1", big, {}, path);
+        expectReported(result, kGeneralLine + "Input/output error", "read");
+        EXPECT_TRUE(sameBytes(result.out, ""));
 
-    result = runWithFault("write:2:persist", big);
-    expectReported(result, kGeneralLine + "No space left on device", "write");
-    EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0);
+        result = runWithFault("read:2:persist", big, {}, path);
+        expectReported(result, kGeneralLine + "Input/output error", "read");
+        EXPECT_LT(result.out.size(), expected.size());
+        EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0);
+
+        result = runWithFault("write:2:persist", big, {}, path);
+        expectReported(result, kGeneralLine + "No space left on device", "write");
+        EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0);
+    }
 }
 
 TEST(FilterFaults, ShortWritesLoseNothing) {
@@ -186,11 +192,13 @@ TEST(FilterFaults, ShortWritesLoseNothing) {
     oracle::Options options = {{kQuarnUserIDKey, std::string(2000, 'l')}};
     for (const std::string &job : {kJob, kHeader + lines + "%%BeginProlog\n" + lines, lines}) {
         std::string expected = oracle::expect(job, options, kPinnedStampUTC).output;
-        for (const char *fault : {"write:1:short", "write:2:short", "write:3:short"}) {
-            SCOPED_TRACE(fault);
-            FilterResult result = runWithFault(fault, job, options);
-            EXPECT_EQ(result.exitStatus, 0) << result.err;
-            EXPECT_TRUE(sameBytes(result.out, expected));
+        for (Path path : kEveryPath) {
+            for (const char *fault : {"write:1:short", "write:2:short", "write:3:short"}) {
+                SCOPED_TRACE(std::string(pathName(path)) + ", " + fault);
+                FilterResult result = runWithFault(fault, job, options, path);
+                EXPECT_EQ(result.exitStatus, 0) << result.err;
+                EXPECT_TRUE(sameBytes(result.out, expected));
+            }
         }
     }
 }

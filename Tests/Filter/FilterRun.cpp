@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -22,6 +23,71 @@ extern char **environ;
 
 const char kPinnedStampJST[] = "202603010930";
 const char kPinnedStampUTC[] = "202603010030";
+
+const Path kEveryPath[5] = {Path::kPipeToPipe, Path::kPipeToFile, Path::kFileToPipe,
+                            Path::kFileToFile, Path::kFallback};
+
+const char *pathName(Path path) {
+    static const char *const names[] = {"pipe to pipe", "pipe to file", "file to pipe",
+                                        "file to file", "kernel moves refused"};
+    return names[static_cast<int>(path)];
+}
+
+static FilterResult runOnPipes(const FilterRun &run);
+
+/* A temporary file, removed when it goes out of scope. */
+struct TemporaryFile {
+    std::string path;
+    explicit TemporaryFile(const std::string &contents) {
+        char name[] = "/tmp/filterrunXXXXXX";
+        int fd = mkstemp(name);
+        if (fd < 0 ||
+            write(fd, contents.data(), contents.size()) != static_cast<ssize_t>(contents.size()))
+            throw std::runtime_error("cannot write a temporary file");
+        close(fd);
+        path = name;
+    }
+    ~TemporaryFile() { unlink(path.c_str()); }
+    std::string contents() const {
+        std::string text;
+        int fd = open(path.c_str(), O_RDONLY);
+        char buffer[65536];
+        ssize_t n;
+        while (fd >= 0 && (n = read(fd, buffer, sizeof(buffer))) > 0)
+            text.append(buffer, static_cast<size_t>(n));
+        if (fd >= 0)
+            close(fd);
+        return text;
+    }
+};
+
+FilterResult runFilter(const FilterRun &given) {
+    FilterRun run = given;
+    std::unique_ptr<TemporaryFile> input, output;
+    if (run.path == Path::kFileToPipe || run.path == Path::kFileToFile) {
+        input = std::make_unique<TemporaryFile>(run.input);
+        run.extraArgs.insert(run.extraArgs.begin(), input->path);
+        run.input.clear();
+    }
+    if ((run.path == Path::kPipeToFile || run.path == Path::kFileToFile) &&
+        run.stdoutPath.empty()) {
+        output = std::make_unique<TemporaryFile>("");
+        run.stdoutPath = output->path;
+    }
+    if (run.path == Path::kFallback) {
+        run.program = faultFilterPath();
+        bool found = false;
+        for (std::string &e : run.environment)
+            if (e.rfind("JOBCONTROLFILTER_FAULT=", 0) == 0)
+                e += ",refuse", found = true;
+        if (!found)
+            run.environment.push_back("JOBCONTROLFILTER_FAULT=refuse");
+    }
+    FilterResult result = runOnPipes(run);
+    if (output)
+        result.out = output->contents();
+    return result;
+}
 
 const char *filterPath() {
     return JOBCONTROLFILTER_PATH;
@@ -70,7 +136,7 @@ static void drain(int &fd, std::string &into) {
     }
 }
 
-FilterResult runFilter(const FilterRun &run) {
+static FilterResult runOnPipes(const FilterRun &run) {
     int in[2], out[2], err[2];
     if (pipe(in) || pipe(out) || pipe(err))
         throw std::runtime_error("pipe failed");

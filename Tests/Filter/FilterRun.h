@@ -4,7 +4,8 @@
  * Runs a filter binary as a child process the way the spooler does: the
  * CUPS filter arguments, the job on standard input (optionally delivered in
  * pieces of given sizes) or as a named file, standard output and standard
- * error captured, or standard output sent to a given file such as /dev/full.
+ * error captured, or standard output sent to a given file such as /dev/full,
+ * along each of the paths a job can take through the filter.
  */
 #ifndef FILTER_RUN_H
 #define FILTER_RUN_H
@@ -14,7 +15,16 @@
 
 #include <gtest/gtest.h>
 
+/* How the job reaches the filter and leaves it: the kernel moves it
+   between pipes (and between a pipe and a file) in its own ways, and falls
+   back to reading and writing where it cannot; every way must give the
+   same bytes. */
+enum class Path { kPipeToPipe, kPipeToFile, kFileToPipe, kFileToFile, kFallback };
+extern const Path kEveryPath[5];
+const char *pathName(Path path);
+
 struct FilterRun {
+    Path path = Path::kPipeToPipe;        /* kFallback runs the fault-injection build */
     std::string program;                  /* defaults to the built jobcontrolfilter */
     std::string options;                  /* argument 5 */
     std::string input;                    /* written to standard input */
