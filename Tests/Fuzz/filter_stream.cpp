@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int savedIn = dup(0), savedOut = dup(1), savedErr = dup(2);
     bool pipeIn = path == kPipeToFile || path == kPipeToPipe || path == kRefused;
     bool pipeOut = path == kFileToPipe || path == kPipeToPipe || path == kRefused;
-    int in[2] = {-1, -1}, out[2] = {-1, -1};
+    int in[2] = {-1, -1}, outPipe[2] = {-1, -1};
     if (pipeIn) {
         makeBigPipe(in);
         if (!job.empty() &&
@@ -164,9 +164,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         close(in[0]);
     }
     if (pipeOut) {
-        makeBigPipe(out);
-        dup2(out[1], 1);
-        close(out[1]);
+        makeBigPipe(outPipe);
+        dup2(outPipe[1], 1);
+        close(outPipe[1]);
     } else {
         dup2(outFd, 1);
     }
@@ -202,10 +202,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (pipeOut) {
         char buffer[65536];
         ssize_t n;
-        fcntl(out[0], F_SETFL, O_NONBLOCK);
-        while ((n = read(out[0], buffer, sizeof(buffer))) > 0)
+        fcntl(outPipe[0], F_SETFL, O_NONBLOCK);
+        while ((n = read(outPipe[0], buffer, sizeof(buffer))) > 0)
             result.append(buffer, static_cast<size_t>(n));
-        close(out[0]);
+        close(outPipe[0]);
     } else {
         result = contents(outFd);
     }
