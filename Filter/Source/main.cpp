@@ -17,11 +17,18 @@
  * job or the byte after a carriage return or line feed, wherever the chunks
  * fall. Chunks are always filled completely (short reads from a pipe are
  * made up for), so the output depends only on the input and the options.
- * Underneath, the job is read with read(2) into one 128 KiB window in which
- * the chunks are scanned where they lie, and the bytes scanned so far are
- * written out of the window with write(2) before each further read, as a
- * plain copy would, so that the filter runs at nearly the speed of a plain
- * copy in constant memory and the next stage is never kept waiting.
+ * Underneath, the job comes into one 128 KiB window in which the chunks are
+ * scanned where they lie, and the bytes scanned so far are passed on before
+ * each further read, so that the next stage is never kept waiting. Where
+ * the input is a pipe (as it is between CUPS filters), the window only
+ * looks at it: tee(2) duplicates the bytes into a pipe of the filter's own,
+ * from which they are read and scanned, and splice(2) then moves exactly
+ * the scanned bytes from the input to the output in the kernel, so that
+ * each byte is copied once instead of twice. After the block, the rest of
+ * the job is spliced through wherever one side is a pipe. Where the kernel
+ * refuses (a file on both sides, or files it cannot splice), the filter
+ * reads with read(2) and writes with write(2) for the rest of the run. The
+ * output is the same byte for byte on every path.
  *
  * Failures are recorded in one failure record: the sticky error code err_no
  * (the first one wins), the failure that ended the run and the error number
