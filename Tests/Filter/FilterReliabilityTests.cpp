@@ -1,14 +1,10 @@
 /*
  * FilterReliabilityTests.cpp
  *
- * The filter under faults and signals. Every allocation, read and write of
- * the test build is made to fail in turn (once, and from then on) on a
- * small job and on multi-chunk jobs with and without a match straddling a
- * chunk boundary, until a run gets through untouched; each failing run must
- * exit 1 with exactly one error line of the right kind and leave a prefix
- * of the correct output. Then SIGTERM while a job streams, SIGTERM followed
- * by a failing write or read (the cancel, not a failure), and the next
- * filter closing its end of the pipe without a cancel (a failure).
+ * The filter under signals: SIGTERM while a job streams (the filter blocked
+ * in its calls, the job still coming), SIGTERM followed by a failing write
+ * or read (the cancel, not a failure) on every path, and the next filter
+ * closing its end of the pipe without a cancel (a failure).
  */
 #include <gtest/gtest.h>
 
@@ -25,79 +21,7 @@
 
 namespace {
 
-const oracle::Options kOptions = {
-    {kQuarnUserIDKey, "fault01"}, {kQuarnEnableUserCodeOption, "True"},
-    {kQuarnUserCodeKey, "777"},   {kQuarnJobTypeKey, kQuarnJobTypeKeptPrint},
-    {kQuarnPasswordKey, "p(w)"},  {kQuarnFileNameKey, "job.ps"}};
-
-struct Job {
-    const char *name;
-    std::string bytes;
-};
-
-std::vector<Job> faultJobs() {
-    std::string small = "%!PS\n%%Creator: t\n%%BeginProlog\n/a 1 def\n%%EndProlog\nshowpage\n";
-    std::string lines;
-    for (int i = 0; lines.size() < 300000; i++)
-        lines += "(" + std::to_string(i) + ") show\n";
-    /* The prolog line starts 5 bytes before the end of the first chunk. */
-    std::string straddle = std::string(4096 - 5 - 1, 's') + "\n%%BeginProlog\n" + lines;
-    std::string late = lines.substr(0, 200000) + "%%BeginProlog\n" + lines;
-    return {
-        {"small", small}, {"straddling", straddle}, {"late prolog", late}, {"no prolog", lines}};
-}
-
-TEST(FilterFaultLoop, EveryAllocationReadAndWriteFailing) {
-    int injected = 0;
-    for (const Job &job : faultJobs()) {
-        for (Path path : kEveryPath) {
-            std::string expected = oracle::expect(job.bytes, kOptions, kPinnedStampJST).output;
-            for (const char *kind : {"alloc", "read", "write"}) {
-                for (const char *mode : {"", ":persist"}) {
-                    bool completed = false;
-                    for (int n = 1; n < 200 && !completed; n++) {
-                        std::string fault = std::string(kind) + ":" + std::to_string(n) + mode;
-                        SCOPED_TRACE(std::string(job.name) + " job, " + pathName(path) +
-                                     ", fault " + fault);
-                        oracle::Options options = kOptions;
-                        options[kQuarnTimeZoneKey] = "JST-9";
-                        FilterRun run;
-                        run.path = path;
-                        run.program = faultFilterPath();
-                        run.options = oracle::optionString(options);
-                        run.input = job.bytes;
-                        run.environment = {"JOBCONTROLFILTER_FAULT=" + fault};
-                        run.pinClock = true;
-                        FilterResult result = runFilter(run);
-                        if (result.exitStatus == 0) {
-                            /* The Nth call was never made: the run is untouched. */
-                            EXPECT_TRUE(sameBytes(result.out, expected));
-                            EXPECT_EQ(result.err, "");
-                            completed = true;
-                            break;
-                        }
-                        injected++;
-                        EXPECT_EQ(result.exitStatus, 1);
-                        std::vector<std::string> errors = linesStartingWith(result.err, "ERROR: ");
-                        ASSERT_EQ(errors.size(), 1u) << result.err;
-                        const char *text = std::string(kind) == "alloc"
-                                               ? "ERROR: ERROR: memory error in CUPS Filter - : "
-                                               : "ERROR: ERROR: error in CUPS Filter - : ";
-                        EXPECT_EQ(errors[0].rfind(text, 0), 0u) << errors[0];
-                        EXPECT_LE(result.out.size(), expected.size());
-                        EXPECT_EQ(expected.compare(0, result.out.size(), result.out), 0)
-                            << "output is not a prefix of the correct output";
-                    }
-                    EXPECT_TRUE(completed) << job.name << " " << kind << mode;
-                }
-            }
-        }
-    }
-    /* Three allocations, at least one read and one write per run. */
-    EXPECT_GE(injected, 4 * 5 * 2 * 5);
-    RecordProperty("InjectedFailures", injected);
-    std::printf("injected failures: %d\n", injected);
-}
+const oracle::Options kOptions = {{kQuarnUserIDKey, "sig01"}};
 
 /* A filter child with its standard input and output on pipes held by the test. */
 struct Child {
