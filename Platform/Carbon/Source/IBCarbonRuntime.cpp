@@ -118,7 +118,7 @@ struct KindName {
 const KindName kKinds[] = {
     {"userpane", HIControlKind::UserPane},     {"edittext", HIControlKind::EditText},
     {"password", HIControlKind::Password},     {"checkbox", HIControlKind::CheckBox},
-    {"statictext", HIControlKind::StaticText}, {"pushbutton", HIControlKind::PushButton},
+    {"statictext", HIControlKind::StaticText},
 };
 
 bool KindFromString(CFStringRef string, HIControlKind *out) {
@@ -143,8 +143,6 @@ const ClassName kClasses[] = {
     {"document", kDocumentWindowClass}, {"plain", kPlainWindowClass},
     {"modal", kModalWindowClass},       {"movablemodal", kMovableModalWindowClass},
     {"alert", kAlertWindowClass},       {"movablealert", kMovableAlertWindowClass},
-    {"floating", kFloatingWindowClass}, {"utility", kUtilityWindowClass},
-    {"sheet", kSheetWindowClass},       {"overlay", kOverlayWindowClass},
 };
 
 bool ClassFromString(CFStringRef string, WindowClass *out) {
@@ -207,22 +205,18 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window, ControlRef contai
         }
     }
 
-    SInt64 value = 0, minimum = 0, maximum = 0, features = kControlSupportsEmbedding;
+    SInt64 value = 0, features = kControlSupportsEmbedding;
     Entry hasValue = GetInteger(dict, CFSTR("Value"), INT32_MIN, INT32_MAX, &value);
-    Entry hasMinimum = GetInteger(dict, CFSTR("Minimum"), INT32_MIN, INT32_MAX, &minimum);
-    Entry hasMaximum = GetInteger(dict, CFSTR("Maximum"), INT32_MIN, INT32_MAX, &maximum);
     Entry hasFeatures = GetInteger(dict, CFSTR("Features"), 0, UINT32_MAX, &features);
-    bool enabled = true, visible = true, autoToggle = true;
+    bool enabled = true, visible = true;
     Entry hasEnabled = GetBoolean(dict, CFSTR("Enabled"), &enabled);
     Entry hasVisible = GetBoolean(dict, CFSTR("Visible"), &visible);
-    Entry hasAutoToggle = GetBoolean(dict, CFSTR("AutoToggle"), &autoToggle);
     CFStringRef title = nullptr, text = nullptr;
     Entry hasTitle = GetString(dict, CFSTR("Title"), &title);
     Entry hasText = GetString(dict, CFSTR("Text"), &text);
     CFTypeRef children = CFDictionaryGetValue(dict, CFSTR("Controls"));
-    if (hasValue == Entry::Bad || hasMinimum == Entry::Bad || hasMaximum == Entry::Bad ||
-        hasFeatures == Entry::Bad || hasEnabled == Entry::Bad || hasVisible == Entry::Bad ||
-        hasAutoToggle == Entry::Bad || hasTitle == Entry::Bad || hasText == Entry::Bad)
+    if (hasValue == Entry::Bad || hasFeatures == Entry::Bad || hasEnabled == Entry::Bad ||
+        hasVisible == Entry::Bad || hasTitle == Entry::Bad || hasText == Entry::Bad)
         return kMalformed;
     if (children != nullptr && kind != HIControlKind::UserPane)
         return kMalformed;
@@ -233,33 +227,20 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window, ControlRef contai
     ControlRef control = HIControlCreate(kind, window, &bounds, &status);
     if (control == nullptr)
         return status;
-    if (control->parent != container) {
-        /* HIControlCreate put it in the window's root; nested controls go deeper */
-        if (EmbedControl(control, container) != noErr) {
-            HIControlDestroy(control);
-            return kMalformed; /* the container does not embed */
-        }
-    }
+    /* HIControlCreate put it in the window's root; nested controls go deeper.
+     * On failure the caller disposes of the window with this control. */
+    if (control->parent != container && EmbedControl(control, container) != noErr)
+        return kMalformed; /* the container does not embed */
     control->id = id;
     control->commandID = command;
     control->features = (UInt32)features;
-    control->autoToggle = autoToggle;
-    if (kind == HIControlKind::CheckBox)
-        control->maximum = kControlCheckBoxMixedValue;
-    if (hasMinimum == Entry::Ok)
-        control->minimum = (SInt32)minimum;
-    if (hasMaximum == Entry::Ok)
-        control->maximum = (SInt32)maximum;
-    if (control->maximum < control->minimum)
-        return kMalformed; /* the window (and this control) is disposed of by the caller */
-    if (hasValue == Entry::Ok)
-        SetControl32BitValue(control, (SInt32)value);
-    if (title != nullptr && kind != HIControlKind::StaticText) {
-        status = SetControlTitleWithCFString(control, title);
-        if (status != noErr)
-            return status;
+    control->value = value < 0 ? 0 : (value > control->maximum ? control->maximum : (SInt32)value);
+    if (title != nullptr && kind == HIControlKind::CheckBox) {
+        control->title = CFStringCreateCopy(kCFAllocatorDefault, title);
+        if (control->title == nullptr)
+            return memFullErr;
     }
-    if (text != nullptr && HIControlHasText(control)) {
+    if (text != nullptr && (HIControlIsEditText(control) || kind == HIControlKind::StaticText)) {
         if (!HITextSetString(&control->text, text))
             return memFullErr;
         control->selStart = control->selEnd = (SInt16)control->text.length;
@@ -289,24 +270,17 @@ OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
     if (GetRect(description, CFSTR("Bounds"), &bounds) != Entry::Ok)
         return kMalformed;
     WindowClass windowClass = kDocumentWindowClass;
-    CFStringRef className = nullptr, title = nullptr;
+    CFStringRef className = nullptr;
     Entry hasClass = GetString(description, CFSTR("Class"), &className);
     if (hasClass == Entry::Bad ||
         (hasClass == Entry::Ok && !ClassFromString(className, &windowClass)))
         return kMalformed;
-    SInt64 attributes = 0;
-    if (GetInteger(description, CFSTR("Attributes"), 0, UINT32_MAX, &attributes) == Entry::Bad ||
-        GetString(description, CFSTR("Title"), &title) == Entry::Bad)
-        return kMalformed;
-
     WindowRef window = nullptr;
-    OSStatus status = CreateNewWindow(windowClass, (WindowAttributes)attributes, &bounds, &window);
+    OSStatus status = CreateNewWindow(windowClass, kWindowNoAttributes, &bounds, &window);
     if (status != noErr)
         return status;
-    if (title != nullptr)
-        status = SetWindowTitleWithCFString(window, title);
     CFTypeRef controls = CFDictionaryGetValue(description, CFSTR("Controls"));
-    if (status == noErr && controls != nullptr)
+    if (controls != nullptr)
         status = BuildControls(controls, window, window->root, 0);
     if (status != noErr) {
         DisposeWindow(window);
@@ -362,16 +336,6 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     gNibs = nib;
     *outNibRef = nib;
     return noErr;
-}
-
-OSStatus CreateNibReference(CFStringRef inNibName, IBNibRef *outNibRef) {
-    if (outNibRef == nullptr)
-        return paramErr;
-    *outNibRef = nullptr;
-    CFBundleRef mainBundle = CFBundleGetMainBundle();
-    if (mainBundle == nullptr)
-        return kIBCarbonRuntimeCantFindNibFile;
-    return CreateNibReferenceWithCFBundle(mainBundle, inNibName, outNibRef);
 }
 
 void DisposeNibReference(IBNibRef inNibRef) {
