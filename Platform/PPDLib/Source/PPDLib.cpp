@@ -138,24 +138,6 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
     return noErr;
 }
 
-OSStatus ppdGetOptionCount(PPDContext context, SInt16 mainIndex, SInt16 *optionCount) {
-    if (optionCount == nullptr)
-        return paramErr;
-    *optionCount = 0;
-    if (!IsContext(context))
-        return paramErr;
-    ppd_file_t *ppd = context->ppd;
-    const char *name = KeywordAt(context, mainIndex);
-    if (name == nullptr)
-        return kPMInvalidIndex;
-    SInt16 count = 0;
-    for (ppd_attr_t *a = ppdFindAttr(ppd, name, nullptr); a != nullptr && count < 32767;
-         a = ppdFindNextAttr(ppd, name, nullptr))
-        count++;
-    *optionCount = count;
-    return noErr;
-}
-
 OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 optionIndex,
                                 StringPtr invocation, SInt16 maxLength) {
     if (!IsContext(context) || invocation == nullptr || maxLength < 1)
