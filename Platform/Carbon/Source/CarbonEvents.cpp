@@ -15,21 +15,10 @@ namespace {
 
 OpaqueEventHandlerCallRef *gCalls = nullptr; /* the running handlers, innermost first */
 
-void FreeParams(EventRef event) {
-    HIEventParam *p = event->params;
-    while (p != nullptr) {
-        HIEventParam *next = p->next;
-        CFStandInDeallocate(p->data);
-        CFStandInDeallocate(p);
-        p = next;
-    }
-    event->params = nullptr;
-}
-
 HIEventParam *FindParam(EventRef event, EventParamName name) {
-    for (HIEventParam *p = event->params; p != nullptr; p = p->next)
-        if (p->name == name)
-            return p;
+    for (ItemCount i = 0; i < event->paramCount; i++)
+        if (event->params[i].name == name)
+            return &event->params[i];
     return nullptr;
 }
 
@@ -157,38 +146,23 @@ OSStatus CreateEvent(CFAllocatorRef, UInt32 inClassID, UInt32 inKind, EventTime,
 void ReleaseEvent(EventRef inEvent) {
     if (!HIIsEvent(inEvent) || --inEvent->retainCount > 0)
         return;
-    FreeParams(inEvent);
     HIEventListAdd(inEvent, false);
     CFStandInDeallocate(inEvent);
 }
 
-OSStatus SetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inType,
-                           ByteCount inSize, const void *inDataPtr) {
-    if (!HIIsEvent(inEvent) || (inSize > 0 && inDataPtr == nullptr))
+OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
+                             ByteCount size, const void *data) {
+    if (size > sizeof(HIEventParam::data))
+        return paramErr; /* the toolbox's own parameters are smaller */
+    HIEventParam *param = FindParam(event, name);
+    if (param == nullptr && event->paramCount < kHIMaxEventParams)
+        param = &event->params[event->paramCount++];
+    if (param == nullptr)
         return paramErr;
-    UInt8 *data = nullptr;
-    if (inSize > 0) {
-        data = static_cast<UInt8 *>(CFStandInAllocate(inSize));
-        if (data == nullptr)
-            return memFullErr;
-        memcpy(data, inDataPtr, inSize);
-    }
-    HIEventParam *param = FindParam(inEvent, inName);
-    if (param == nullptr) {
-        param = HIAllocate<HIEventParam>();
-        if (param == nullptr) {
-            CFStandInDeallocate(data);
-            return memFullErr;
-        }
-        param->name = inName;
-        param->next = inEvent->params;
-        inEvent->params = param;
-    } else {
-        CFStandInDeallocate(param->data);
-    }
-    param->type = inType;
-    param->size = inSize;
-    param->data = data;
+    param->name = name;
+    param->type = type;
+    param->size = size;
+    memcpy(param->data, data, size);
     return noErr;
 }
 
@@ -299,8 +273,8 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     command.attributes = attributes;
     command.commandID = commandID;
     command.source.control = sourceControl;
-    status =
-        SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command), &command);
+    status = HISetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command),
+                                 &command);
     if (status == noErr)
         status = SendEventToEventTarget(event, target);
     ReleaseEvent(event);

@@ -34,12 +34,15 @@ struct OpaqueEventHandlerRef {
     ItemCount numTypes;
 };
 
+/* Parameters are kept in the event: the toolbox's own events carry at most
+ * four, the largest an HICommandExtended. */
+const ItemCount kHIMaxEventParams = 4;
+
 struct HIEventParam {
-    HIEventParam *next;
     EventParamName name;
     EventParamType type;
     ByteCount size;
-    UInt8 *data;
+    UInt8 data[32];
 };
 
 struct OpaqueEventRef {
@@ -47,7 +50,8 @@ struct OpaqueEventRef {
     UInt32 eventClass;
     UInt32 kind;
     ItemCount retainCount;
-    HIEventParam *params;
+    ItemCount paramCount;
+    HIEventParam params[kHIMaxEventParams];
 };
 
 /* One running handler: the position in the chain from which
@@ -124,6 +128,9 @@ ControlRef HIFindTopLevelControl(WindowRef window);
 extern OpaqueEventTargetRef gHIApplicationTarget;
 void HITargetInit(OpaqueEventTargetRef *target, HITargetKind kind, void *owner);
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
+/* Sets an event's parameter (SetEventParameter within the toolbox). */
+OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
+                             ByteCount size, const void *data);
 /* Sends a command-process event with an HICommandExtended to target. */
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,
                        ControlRef sourceControl);

@@ -26,12 +26,12 @@ OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers 
     if (status != noErr)
         return status;
     UInt32 modifiers32 = modifiers;
-    if ((status = SetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
-                                    &ch)) == noErr &&
-        (status = SetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
-                                    &keyCode)) == noErr &&
-        (status = SetEventParameter(event, kEventParamKeyModifiers, typeUInt32, sizeof(modifiers32),
-                                    &modifiers32)) == noErr)
+    if ((status = HISetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
+                                      &ch)) == noErr &&
+        (status = HISetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
+                                      &keyCode)) == noErr &&
+        (status = HISetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
+                                      sizeof(modifiers32), &modifiers32)) == noErr)
         status = SendEventToEventTarget(event, &control->target);
     ReleaseEvent(event);
     return status;

@@ -13,6 +13,7 @@
 #include <StandIn/PPDStandIn.h>
 
 #include <string.h>
+#include <strings.h>
 
 /* The PPD reader is deprecated in favour of the IPP destination API, which
  * has no access to a PPD's own keywords. */
@@ -114,7 +115,7 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
     if (ppdFindAttr(context->ppd, name, nullptr) == nullptr)
         return kPMKeyNotFound;
     for (SInt16 i = 0; i < context->keywordCount; i++) {
-        if (strcmp(context->keywords[i], name) == 0) {
+        if (strcasecmp(context->keywords[i], name) == 0) {
             *mainIndex = i;
             return noErr;
         }

@@ -3,9 +3,8 @@
  *
  * The toolbox at its own level: the order in which an event reaches
  * handlers, standard handlers and containing targets; references checked
- * by every call; the edit text's keys, filter, clipboard and focus; a
- * check box's command; alerts; and calls failing cleanly wherever memory
- * runs out.
+ * by every call; and a dialog's worth of calls failing cleanly wherever
+ * memory runs out.
  */
 #include "ToolboxTest.h"
 
@@ -13,14 +12,8 @@
 
 namespace {
 
-struct Trace {
-    std::vector<std::string> calls;
-    OSStatus result = eventNotHandledErr;
-    bool callNext = false;
-};
-
 struct Recorder {
-    Trace *trace;
+    std::vector<std::string> *trace;
     std::string name;
     OSStatus result;
     bool callNext;
@@ -28,119 +21,105 @@ struct Recorder {
 
 OSStatus Record(EventHandlerCallRef call, EventRef event, void *userData) {
     Recorder *r = static_cast<Recorder *>(userData);
-    r->trace->calls.push_back(r->name);
-    if (r->callNext) {
-        OSStatus next = CallNextEventHandler(call, event);
-        r->trace->calls.push_back(r->name + " after next " + std::to_string(next));
-    }
+    r->trace->push_back(r->name);
+    if (r->callNext)
+        r->trace->push_back(r->name + " next " + std::to_string(CallNextEventHandler(call, event)));
     return r->result;
 }
 
-const EventTypeSpec kCommandEvent = {kEventClassCommand, kEventCommandProcess};
-
-OSStatus SendCommand(EventTargetRef target, UInt32 commandID) {
-    EventRef event = nullptr;
-    EXPECT_EQ(noErr, CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0,
-                                 kEventAttributeNone, &event));
-    HICommand command = {0, commandID, {nullptr, 0}};
-    EXPECT_EQ(noErr, SetEventParameter(event, kEventParamDirectObject, typeHICommand,
-                                       sizeof(command), &command));
-    OSStatus status = SendEventToEventTarget(event, target);
-    ReleaseEvent(event);
-    return status;
-}
-
 TEST_F(ToolboxTest, EventsRunNewestHandlerFirstThenGoUpToTheEmbedders) {
-    WindowRef window = NewWindow();
-    Rect bounds = {0, 0, 100, 100};
-    ControlRef pane = nullptr;
+    Rect bounds = {10, 10, 100, 100};
+    WindowRef window = nullptr;
+    ControlRef pane = nullptr, field = nullptr;
+    ASSERT_EQ(noErr, CreateNewWindow(kDocumentWindowClass, 0, &bounds, &window));
     ASSERT_EQ(noErr, CreateUserPaneControl(window, &bounds, kControlSupportsEmbedding, &pane));
-    ControlRef field = NewField(window, CFSTR(""));
+    ASSERT_EQ(noErr,
+              CreateEditUnicodeTextControl(window, &bounds, nullptr, false, nullptr, &field));
     ASSERT_EQ(noErr, EmbedControl(field, pane));
-    Trace trace;
-    Recorder older = {&trace, "field older", eventNotHandledErr, false};
-    Recorder newer = {&trace, "field newer", noErr, true};
+    ASSERT_EQ(noErr, SetKeyboardFocus(window, field, kControlEditTextPart));
+    std::vector<std::string> trace;
+    Recorder older = {&trace, "older", eventNotHandledErr, false};
+    Recorder newer = {&trace, "newer", noErr, true};
     Recorder onPane = {&trace, "pane", noErr, false};
-    EventHandlerUPP upp = NewEventHandlerUPP(Record);
-    ASSERT_EQ(noErr, InstallEventHandler(GetControlEventTarget(pane), upp, 1, &kCommandEvent,
-                                         &onPane, nullptr));
-    ASSERT_EQ(noErr, InstallEventHandler(GetControlEventTarget(field), upp, 1, &kCommandEvent,
-                                         &older, nullptr));
-    ASSERT_EQ(noErr, InstallEventHandler(GetControlEventTarget(field), upp, 1, &kCommandEvent,
-                                         &newer, nullptr));
-    EXPECT_EQ(noErr, SendCommand(GetControlEventTarget(field), 'zzzz'));
-    std::vector<std::string> expected = {"field newer", "field older", "pane",
-                                         "field newer after next 0"};
-    EXPECT_EQ(expected, trace.calls);
-
-    /* unhandled everywhere: the sender gets eventNotHandledErr */
+    const EventTypeSpec key = {kEventClassKeyboard, kEventRawKeyDown};
+    for (auto [control, recorder] : {std::pair{pane, &onPane}, {field, &older}, {field, &newer}})
+        ASSERT_EQ(noErr, InstallEventHandler(GetControlEventTarget(control), Record, 1, &key,
+                                             recorder, nullptr));
+    /* Return is not the field's: it goes on to the pane */
+    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyReturn, 0));
+    EXPECT_EQ((std::vector<std::string>{"newer", "older", "pane", "newer next 0"}), trace);
+    /* handled nowhere: the caller gets eventNotHandledErr, whatever ran after */
     onPane.result = newer.result = eventNotHandledErr;
-    trace.calls.clear();
-    EXPECT_EQ(eventNotHandledErr, SendCommand(GetControlEventTarget(field), 'zzzz'));
-    EXPECT_EQ("field newer after next -9874", trace.calls.back());
+    trace.clear();
+    EXPECT_EQ(eventNotHandledErr, HIStandInPressKey(kHIStandInKeyReturn, 0));
+    EXPECT_EQ("newer next -9874", trace.back());
+    /* a character the field's standard handler takes stops there */
+    trace.clear();
+    EXPECT_EQ(eventNotHandledErr, HIStandInTypeCharacter('a', 0)) << "what newer returned";
+    EXPECT_EQ((std::vector<std::string>{"newer", "older", "newer next 0"}), trace);
     EXPECT_EQ(paramErr, CallNextEventHandler(nullptr, nullptr)) << "outside any handler";
-
-    /* handlers go with their control */
     CFIndex handlers = HIStandInGetLiveHandlerCount();
     DisposeWindow(window);
-    EXPECT_EQ(handlers - 3, HIStandInGetLiveHandlerCount());
-    DisposeEventHandlerUPP(upp);
+    EXPECT_EQ(handlers - 3, HIStandInGetLiveHandlerCount()) << "handlers go with the controls";
 }
 
 TEST_F(ToolboxTest, EveryCallChecksItsReferences) {
-    WindowRef window = NewWindow();
-    ControlRef field = NewField(window, CFSTR("x"));
-    WindowRef goneWindow = NewWindow();
-    DisposeWindow(goneWindow);
-    ControlRef wrong = reinterpret_cast<ControlRef>(window); /* a window passed as a control */
-    for (ControlRef bad : {static_cast<ControlRef>(nullptr), wrong}) {
-        Rect r = {1, 2, 3, 4};
+    Rect r = {0, 0, 40, 40};
+    WindowRef window = nullptr, gone = nullptr;
+    ControlRef field = nullptr;
+    ASSERT_EQ(noErr, CreateNewWindow(kDocumentWindowClass, 0, &r, &window));
+    ASSERT_EQ(noErr, CreateNewWindow(kDocumentWindowClass, 0, &r, &gone));
+    ASSERT_EQ(noErr, CreateStaticTextControl(window, &r, CFSTR("text"), nullptr, &field));
+    DisposeWindow(gone);
+    CFStringRef text = nullptr;
+    ControlEditTextSelectionRec selection = {0, 0};
+    for (ControlRef bad :
+         {static_cast<ControlRef>(nullptr), reinterpret_cast<ControlRef>(window)}) {
         ControlRef out = field;
         ControlID id = {'jlog', 1};
         UInt16 count = 7;
-        CFStringRef text = nullptr;
         EXPECT_EQ(errUnknownControl, EmbedControl(bad, field));
         EXPECT_EQ(errUnknownControl, GetSuperControl(bad, &out));
-        EXPECT_EQ(nullptr, out);
         EXPECT_EQ(errUnknownControl, CountSubControls(bad, &count));
-        EXPECT_EQ(0, count);
+        EXPECT_TRUE(out == nullptr && count == 0) << "out-parameters are cleared";
         EXPECT_EQ(errUnknownControl, SetControlID(bad, &id));
         EXPECT_EQ(errUnknownControl, SetControlVisibility(bad, false, false));
-        EXPECT_EQ(errUnknownControl, EnableControl(bad));
+        EXPECT_EQ(errUnknownControl, DisableControl(bad));
         EXPECT_EQ(errUnknownControl, CopyControlTitleAsCFString(bad, &text));
-        EXPECT_EQ(errUnknownControl,
-                  SetControlData(bad, 0, kControlEditTextCFStringTag, sizeof(text), &text));
+        EXPECT_EQ(errUnknownControl, GetControlData(bad, 0, kControlEditTextCFStringTag,
+                                                    sizeof(text), &text, nullptr));
         EXPECT_EQ(nullptr, GetControlEventTarget(bad));
         EXPECT_EQ(nullptr, GetControlOwner(bad));
-        EXPECT_FALSE(IsControlVisible(bad));
-        EXPECT_EQ(0, GetControlValue(bad));
-        GetControlBounds(bad, &r);
-        EXPECT_EQ(0, r.bottom);
+        EXPECT_FALSE(IsControlEnabled(bad));
         SetControlValue(bad, 1);
-        SetControlBounds(bad, &r);
+        EXPECT_EQ(0, GetControlValue(bad));
+        EXPECT_EQ(0, GetControlBounds(bad, &r)->bottom);
         Draw1Control(bad);
     }
-    for (WindowRef bad : {static_cast<WindowRef>(nullptr), goneWindow}) {
+    for (WindowRef bad : {static_cast<WindowRef>(nullptr), gone}) {
         ControlRef out = field;
-        ControlID id = {'jlog', 1};
-        Rect r;
         EXPECT_EQ(errInvalidWindowRef, GetRootControl(bad, &out));
-        EXPECT_EQ(errInvalidWindowRef, GetControlByID(bad, &id, &out));
         EXPECT_EQ(nullptr, out);
         EXPECT_EQ(errInvalidWindowRef, GetWindowBounds(bad, kWindowContentRgn, &r));
         EXPECT_EQ(errInvalidWindowRef, SetKeyboardFocus(bad, field, kControlEditTextPart));
         EXPECT_EQ(errInvalidWindowRef, CreateUserPaneControl(bad, &r, 0, &out));
         DisposeWindow(bad);
     }
-    EventRef goneEvent = nullptr;
-    ASSERT_EQ(noErr, CreateEvent(nullptr, kEventClassCommand, 1, 0, 0, &goneEvent));
-    ReleaseEvent(goneEvent);
-    UInt32 datum = 0;
-    EXPECT_EQ(paramErr, SetEventParameter(goneEvent, 'abcd', typeUInt32, 4, &datum));
-    EXPECT_EQ(paramErr,
-              GetEventParameter(goneEvent, 'abcd', typeUInt32, nullptr, 4, nullptr, &datum));
-    EXPECT_EQ(paramErr, SendEventToEventTarget(goneEvent, GetControlEventTarget(field)));
-    ReleaseEvent(goneEvent);
+    /* the data calls check part, tag and size in that order */
+    EXPECT_EQ(errInvalidPartCode, GetControlData(field, kControlEditTextPart,
+                                                 kControlEditTextCFStringTag, 8, &text, nullptr));
+    EXPECT_EQ(errDataNotSupported, SetControlData(field, 0, kControlEditTextSelectionTag,
+                                                  sizeof(selection), &selection));
+    EXPECT_EQ(errDataSizeMismatch,
+              SetControlData(field, 0, kControlEditTextCFStringTag, 4, &selection));
+    EXPECT_EQ(errControlDoesntSupportFocus, SetKeyboardFocus(window, field, kControlLabelPart));
+    EventRef event = nullptr;
+    ASSERT_EQ(noErr, CreateEvent(nullptr, kEventClassCommand, 1, 0, 0, &event));
+    ReleaseEvent(event);
+    EXPECT_EQ(paramErr, GetEventParameter(event, kEventParamDirectObject, typeWildCard, nullptr, 0,
+                                          nullptr, nullptr));
+    EXPECT_EQ(paramErr, SendEventToEventTarget(event, GetControlEventTarget(field)));
+    ReleaseEvent(event);
     EXPECT_EQ(paramErr, RunStandardAlert(nullptr, nullptr, nullptr));
     DisposePtr(nullptr);
     DisposeWindow(window);
@@ -148,148 +127,25 @@ TEST_F(ToolboxTest, EveryCallChecksItsReferences) {
 
 TEST(ToolboxDeathTest, DisposingAPointerThatIsNotABlockAborts) {
     Ptr block = NewPtrClear(8);
-    ASSERT_NE(nullptr, block);
-    EXPECT_EQ(0, block[7]);
+    ASSERT_TRUE(block != nullptr && block[7] == 0);
     EXPECT_DEATH(DisposePtr(block + 1), "DisposePtr: misuse");
     DisposePtr(block);
     EXPECT_DEATH(DisposePtr(block), "DisposePtr: misuse");
 }
 
-TEST_F(ToolboxTest, ControlDataChecksPartTagAndSize) {
-    WindowRef window = NewWindow();
-    ControlRef field = NewField(window, CFSTR("abc"));
-    ControlRef secret = NewField(window, CFSTR("pw"), true);
-    ControlEditTextSelectionRec selection = {5, -1};
-    EXPECT_EQ(errInvalidPartCode, SetControlData(field, kControlCheckBoxPart,
-                                                 kControlEditTextSelectionTag, 4, &selection));
-    EXPECT_EQ(errDataNotSupported,
-              SetControlData(field, kControlEditTextPart, 'zzzz', 4, &selection));
-    EXPECT_EQ(errDataNotSupported,
-              GetControlData(field, kControlEditTextPart, kControlEditTextPasswordCFStringTag, 8,
-                             &selection, nullptr));
-    EXPECT_EQ(errDataSizeMismatch, SetControlData(field, kControlEditTextPart,
-                                                  kControlEditTextSelectionTag, 3, &selection));
-    EXPECT_EQ(paramErr, GetControlData(field, kControlEditTextPart, kControlEditTextSelectionTag, 4,
-                                       nullptr, nullptr));
-    /* a selection out of range is clamped and put in order */
-    ASSERT_EQ(noErr, SetControlData(field, kControlEditTextPart, kControlEditTextSelectionTag, 4,
-                                    &selection));
-    ASSERT_EQ(noErr, GetControlData(field, kControlEditTextPart, kControlEditTextSelectionTag, 4,
-                                    &selection, nullptr));
-    EXPECT_EQ(3, selection.selStart);
-    EXPECT_EQ(3, selection.selEnd);
-    /* a password reads as bullets, its clear text through 'pwcf' */
-    EXPECT_EQ("\u2022\u2022", TextOf(secret));
-    EXPECT_EQ("pw", TextOf(secret, kControlEditTextPasswordCFStringTag));
-    DisposeWindow(window);
+OSStatus TakeCommand(EventHandlerCallRef, EventRef event, void *userData) {
+    return GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr,
+                             sizeof(HICommandExtended), nullptr, userData);
 }
 
-ControlKeyFilterResult NoDigits(ControlRef, SInt16 *, SInt16 *charCode, EventModifiers *) {
-    return *charCode >= '0' && *charCode <= '9' ? kControlKeyFilterBlockKey
-                                                : kControlKeyFilterPassKey;
-}
-
-TEST_F(ToolboxTest, TypingEditsAtTheSelectionThroughTheKeyFilter) {
-    WindowRef window = NewWindow();
-    ControlRef field = NewField(window, CFSTR("ab"));
-    ControlRef other = NewField(window, CFSTR("xyz"));
-    EXPECT_EQ(errUnknownControl, HIStandInTypeText(CFSTR("q"))) << "no focus yet";
-    ASSERT_EQ(noErr, SetKeyboardFocus(window, field, kControlEditTextPart));
-    ControlKeyFilterUPP filter = NewControlKeyFilterUPP(NoDigits);
-    ASSERT_EQ(noErr, SetControlData(field, kControlEditTextPart, kControlEditTextKeyFilterTag,
-                                    sizeof(filter), &filter));
-    EXPECT_EQ(noErr, HIStandInTypeText(CFSTR("c1d")));
-    EXPECT_EQ("abcd", TextOf(field));
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyLeft, 0));
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyBackspace, 0));
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyHome, 0));
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyDelete, 0));
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyEnd, 0));
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyBackspace, 0));
-    EXPECT_EQ("b", TextOf(field));
-    EXPECT_EQ(eventNotHandledErr, HIStandInPressKey(kHIStandInKeyReturn, 0));
-
-    /* Command-A, -X and -V through the clipboard */
-    EXPECT_EQ(noErr, HIStandInTypeCharacter(0x00E9, 0));
-    EXPECT_EQ(noErr, HIStandInTypeCharacter('a', cmdKey));
-    EXPECT_EQ(noErr, HIStandInTypeCharacter('x', cmdKey));
-    EXPECT_EQ("", TextOf(field));
-    ScrapRef scrap = nullptr;
-    Size size = 0;
-    ASSERT_EQ(noErr, GetCurrentScrap(&scrap));
-    ASSERT_EQ(noErr, GetScrapFlavorSize(scrap, kScrapFlavorTypeText, &size));
-    char bytes[8] = "";
-    ASSERT_EQ(2, size);
-    ASSERT_EQ(noErr, GetScrapFlavorData(scrap, kScrapFlavorTypeText, &size, bytes));
-    EXPECT_EQ(std::string("b\x8E", 2), std::string(bytes, 2)) << "MacRoman";
-    EXPECT_EQ(noErr, HIStandInTypeCharacter('v', cmdKey));
-    EXPECT_EQ(noErr, HIStandInPaste());
-    EXPECT_EQ("bébé", TextOf(field));
-
-    /* Tab goes to the next field and selects its text; a hidden one loses the focus */
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyTab, 0));
-    EXPECT_EQ(other, HIStandInGetFocusedControl());
-    EXPECT_EQ(noErr, HIStandInTypeText(CFSTR("w")));
-    EXPECT_EQ("w", TextOf(other));
-    EXPECT_EQ(noErr, HIStandInPressKey(kHIStandInKeyTab, shiftKey));
-    EXPECT_EQ(field, HIStandInGetFocusedControl());
-    HideControl(field);
-    EXPECT_EQ(nullptr, HIStandInGetFocusedControl());
-    EXPECT_EQ(errControlHiddenOrDisabled, SetKeyboardFocus(window, field, kControlEditTextPart));
-    EXPECT_EQ(errControlHiddenOrDisabled, HIStandInClickControl(field));
-    DisposeWindow(window);
-    EXPECT_EQ(nullptr, HIStandInGetFocusedControl());
-}
-
-struct Alerts {
-    std::vector<std::string> seen;
-    int beeps = 0;
-};
-
-DialogItemIndex Answer(void *refcon, AlertType type, CFStringRef message, CFStringRef) {
-    char text[64] = "";
-    CFStringGetCString(message, text, sizeof(text), kCFStringEncodingUTF8);
-    static_cast<Alerts *>(refcon)->seen.push_back(std::to_string(type) + " " + text);
+DialogItemIndex Answer(void *, AlertType, CFStringRef, CFStringRef) {
     return kAlertStdAlertCancelButton;
 }
 
-TEST_F(ToolboxTest, AlertsAreAnsweredByTheObserverAndDisposedOfByRunning) {
-    Alerts alerts;
-    HIStandInObserver observer = {
-        &alerts, [](void *r, short) { static_cast<Alerts *>(r)->beeps++; }, Answer};
-    DialogRef alert = nullptr;
-    ASSERT_EQ(noErr,
-              CreateStandardAlert(kAlertCautionAlert, CFSTR("one"), nullptr, nullptr, &alert));
-    DialogItemIndex item = 0;
-    ASSERT_EQ(noErr, RunStandardAlert(alert, nullptr, &item));
-    EXPECT_EQ(kAlertStdAlertOKButton, item) << "without an observer the default button answers";
-    HIStandInSetObserver(&observer);
-    ASSERT_EQ(noErr,
-              CreateStandardAlert(kAlertNoteAlert, CFSTR("two"), CFSTR("why"), nullptr, &alert));
-    EXPECT_EQ(mLive + 1, Live()) << "the alert counts until it has run";
-    ASSERT_EQ(noErr, RunStandardAlert(alert, nullptr, &item));
-    EXPECT_EQ(kAlertStdAlertCancelButton, item);
-    EXPECT_EQ(paramErr, RunStandardAlert(alert, nullptr, &item)) << "already disposed of";
-    SysBeep(1);
-    EXPECT_EQ(std::vector<std::string>{"1 two"}, alerts.seen);
-    EXPECT_EQ(1, alerts.beeps);
-    EXPECT_EQ(paramErr, CreateStandardAlert(kAlertNoteAlert, nullptr, nullptr, nullptr, &alert));
-    EXPECT_EQ(nullptr, alert);
-}
-
-OSStatus TakeCommand(EventHandlerCallRef, EventRef event, void *userData) {
-    HICommandExtended command;
-    OSStatus status = GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr,
-                                        sizeof(command), nullptr, &command);
-    if (status == noErr)
-        *static_cast<HICommandExtended *>(userData) = command;
-    return status;
-}
-
-/* A window from a nib, typed into, clicked and pasted into, and an alert,
- * with each allocation in turn failing: every call fails with a status and
- * nothing is left behind. */
-OSStatus Scenario(CFBundleRef bundle) {
+/* What the pane does with the toolbox, checked as it goes: a window from
+ * its nib with its tree, typing, a paste read back through the clipboard's
+ * flavours, a check box click and its command, a password field, an alert. */
+OSStatus Dialog(CFBundleRef bundle) {
     IBNibRef nib = nullptr;
     OSStatus status = CreateNibReferenceWithCFBundle(bundle, CFSTR("Test"), &nib);
     if (status != noErr)
@@ -299,46 +155,84 @@ OSStatus Scenario(CFBundleRef bundle) {
     DisposeNibReference(nib);
     if (status != noErr)
         return status;
-    ControlRef root = nullptr, box = nullptr, field = nullptr;
+    ControlRef root = nullptr, box = nullptr, field = nullptr, secret = nullptr, pane = nullptr;
+    ControlRef label = nullptr, super = nullptr;
+    ControlID labelID = {'jlog', 5};
     GetRootControl(window, &root);
     GetIndexedSubControl(root, 1, &field);
     GetIndexedSubControl(root, 2, &box);
+    GetIndexedSubControl(root, 3, &pane);
+    GetControlByID(window, &labelID, &label);
+    GetSuperControl(label, &super);
+    SetControlValue(box, 7);
+    if (super != pane || IsControlEnabled(label) || GetControlValue(box) != 2 /* 0..2 */ ||
+        EmbedControl(pane, box) != errControlIsNotEmbedder ||
+        EmbedControl(pane, label) != errCantEmbedIntoSelf ||
+        EmbedControl(root, pane) != errCantEmbedRoot)
+        status = -1;
     HICommandExtended command = {0, 0, {nullptr}};
-    if ((status = InstallEventHandler(GetControlEventTarget(root), TakeCommand, 1, &kCommandEvent,
+    const EventTypeSpec commands = {kEventClassCommand, kEventCommandProcess};
+    Rect bounds = {0, 0, 20, 20};
+    CFStringRef text = nullptr;
+    char bytes[16] = "";
+    Size size = sizeof(bytes);
+    ScrapRef scrap = nullptr;
+    if (status == noErr &&
+        (status = InstallEventHandler(GetControlEventTarget(root), TakeCommand, 1, &commands,
                                       &command, nullptr)) == noErr &&
         (status = SetKeyboardFocus(window, field, kControlEditTextPart)) == noErr &&
-        (status = HIStandInTypeText(CFSTR("typed"))) == noErr &&
-        (status = HIStandInSetClipboardText(CFSTR("pasted"))) == noErr &&
-        (status = HIStandInPaste()) == noErr)
-        status = HIStandInClickControl(box);
-    if (status == noErr && (command.commandID != 'ucod' || command.source.control != box ||
-                            command.attributes != kHICommandFromControl ||
-                            GetControlValue(box) != 0 || TextOf(field) != "typedpasted"))
-        status = -1;
+        (status = HIStandInTypeText(CFSTR("ab"))) == noErr &&
+        (status = HIStandInPressKey(kHIStandInKeyLeft, 0)) == noErr &&
+        (status = HIStandInSetClipboardText(CFSTR("\xC3\xA9"))) == noErr &&
+        (status = HIStandInTypeCharacter('v', cmdKey)) == noErr &&
+        (status = GetCurrentScrap(&scrap)) == noErr &&
+        (status = GetScrapFlavorData(scrap, kScrapFlavorTypeText, &size, bytes)) == noErr &&
+        (status = HIStandInClickControl(box)) == noErr &&
+        (status = CreateEditUnicodeTextControl(window, &bounds, CFSTR("pw"), true, nullptr,
+                                               &secret)) == noErr &&
+        (status = GetControlData(secret, 0, kControlEditTextCFStringTag, sizeof(text), &text,
+                                 nullptr)) == noErr) {
+        if (command.commandID != 'ucod' || command.source.control != box ||
+            command.attributes != kHICommandFromControl || GetControlValue(box) != 0 || size != 1 ||
+            bytes[0] != '\x8E' /* MacRoman */ ||
+            CFStringCompare(text, CFSTR("\xE2\x80\xA2\xE2\x80\xA2"), 0) != kCFCompareEqualTo)
+            status = -1;
+        CFRelease(text);
+        if (status == noErr && (status = GetControlData(field, 0, kControlEditTextCFStringTag,
+                                                        sizeof(text), &text, nullptr)) == noErr) {
+            status = CFStringCompare(text,
+                                     CFSTR("a\xC3\xA9"
+                                           "b"),
+                                     0) == kCFCompareEqualTo
+                         ? 0
+                         : -1;
+            CFRelease(text);
+        }
+    }
     DisposeWindow(window);
     DialogRef alert = nullptr;
-    if (status == noErr && (status = CreateStandardAlert(kAlertStopAlert, CFSTR("m"), CFSTR("e"),
-                                                         nullptr, &alert)) == noErr)
-        status = RunStandardAlert(alert, nullptr, nullptr);
+    DialogItemIndex item = 0;
+    HIStandInObserver observer = {nullptr, nullptr, Answer};
+    HIStandInSetObserver(&observer);
+    if (status == noErr &&
+        (status = CreateStandardAlert(kAlertStopAlert, CFSTR("m"), nullptr, nullptr, &alert)) ==
+            noErr &&
+        (status = RunStandardAlert(alert, nullptr, &item)) == noErr)
+        status = item == kAlertStdAlertCancelButton ? noErr : -1;
+    HIStandInSetObserver(nullptr);
     HIStandInSetClipboardText(nullptr);
     return status;
 }
 
-} // namespace
-
-CFBundleRef MakeNibBundle(const std::string &nib); /* NibTests.cpp */
-extern const char *const kTestNib;
-
 TEST_F(ToolboxTest, EveryAllocationFailureFailsCleanly) {
-    CFBundleRef bundle = MakeNibBundle(kTestNib);
-    ASSERT_NE(nullptr, bundle);
-    ASSERT_EQ(noErr, Scenario(bundle));
+    CFBundleRef bundle = MakeNibBundle(TestNib());
+    ASSERT_EQ(noErr, Dialog(bundle));
     long baseline = Live();
     int failures = 0;
     for (long n = 1;; n++) {
         long failed = CFStandInGetFailedAllocationCount();
         CFStandInSetAllocationFailure(n, false);
-        OSStatus status = Scenario(bundle);
+        OSStatus status = Dialog(bundle);
         bool injected = CFStandInGetFailedAllocationCount() > failed;
         CFStandInSetAllocationFailure(0, false);
         ASSERT_EQ(baseline, Live()) << "allocation " << n;
@@ -352,3 +246,5 @@ TEST_F(ToolboxTest, EveryAllocationFailureFailsCleanly) {
     EXPECT_GT(failures, 20);
     CFRelease(bundle);
 }
+
+} // namespace

@@ -107,8 +107,6 @@ void DisposeEventHandlerUPP(EventHandlerUPP userUPP);
 OSStatus CreateEvent(CFAllocatorRef inAllocator, UInt32 inClassID, UInt32 inKind, EventTime inWhen,
                      EventAttributes inAttributes, EventRef *outEvent);
 void ReleaseEvent(EventRef inEvent);
-OSStatus SetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inType,
-                           ByteCount inSize, const void *inDataPtr);
 /* Copies at most inBufferSize bytes; no coercion (typeWildCard takes any type). */
 OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inDesiredType,
                            EventParamType *outActualType, ByteCount inBufferSize,
