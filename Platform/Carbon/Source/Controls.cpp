@@ -44,6 +44,14 @@ bool IsEmbedder(ControlRef control) {
             (control->features & kControlSupportsEmbedding) != 0);
 }
 
+/* True when the control and all its embedders have the flag set */
+bool Latent(ControlRef control, Boolean OpaqueControlRef::*flag) {
+    for (ControlRef c = control; c != nullptr; c = c->parent)
+        if (!(c->*flag))
+            return false;
+    return true;
+}
+
 bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
     for (ControlRef c = control; c != nullptr; c = c->parent)
         if (c == subtreeRoot)
@@ -117,10 +125,8 @@ void HIControlDestroy(ControlRef control) {
 }
 
 bool HIControlIsUsable(ControlRef control) {
-    for (ControlRef c = control; c != nullptr; c = c->parent)
-        if (!c->visible || !c->enabled)
-            return false;
-    return true;
+    return Latent(control, &OpaqueControlRef::visible) &&
+           Latent(control, &OpaqueControlRef::enabled);
 }
 
 ControlRef HIControlNextInTree(ControlRef control, ControlRef top) {
@@ -320,12 +326,7 @@ void HideControl(ControlRef theControl) {
 }
 
 Boolean IsControlVisible(ControlRef inControl) {
-    if (!HIIsControl(inControl))
-        return false;
-    for (ControlRef c = inControl; c != nullptr; c = c->parent)
-        if (!c->visible)
-            return false;
-    return true;
+    return HIIsControl(inControl) && Latent(inControl, &OpaqueControlRef::visible);
 }
 
 OSStatus EnableControl(ControlRef inControl) {
@@ -344,12 +345,7 @@ OSStatus DisableControl(ControlRef inControl) {
 }
 
 Boolean IsControlEnabled(ControlRef inControl) {
-    if (!HIIsControl(inControl))
-        return false;
-    for (ControlRef c = inControl; c != nullptr; c = c->parent)
-        if (!c->enabled)
-            return false;
-    return true;
+    return HIIsControl(inControl) && Latent(inControl, &OpaqueControlRef::enabled);
 }
 
 void Draw1Control(ControlRef) {}

@@ -16,23 +16,6 @@ namespace {
 
 const CFIndex kMaxTextLength = 32767; /* selections are SInt16 */
 
-void NormalizeSelection(ControlRef control) {
-    SInt16 length = (SInt16)control->text.length;
-    if (control->selStart < 0)
-        control->selStart = 0;
-    if (control->selEnd < 0)
-        control->selEnd = 0;
-    if (control->selStart > length)
-        control->selStart = length;
-    if (control->selEnd > length)
-        control->selEnd = length;
-    if (control->selStart > control->selEnd) {
-        SInt16 t = control->selStart;
-        control->selStart = control->selEnd;
-        control->selEnd = t;
-    }
-}
-
 bool TextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars, CFIndex count) {
     CFIndex newLength = text->length - (end - start) + count;
     if (newLength > text->capacity) {
@@ -57,7 +40,6 @@ bool TextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars,
 
 /* Replaces the selection with chars; the caret ends after them. */
 OSStatus ReplaceSelection(ControlRef control, const UniChar *chars, CFIndex count) {
-    NormalizeSelection(control);
     CFIndex newLength = control->text.length - (control->selEnd - control->selStart) + count;
     if (newLength > kMaxTextLength)
         return paramErr;
@@ -68,7 +50,6 @@ OSStatus ReplaceSelection(ControlRef control, const UniChar *chars, CFIndex coun
 }
 
 OSStatus CopySelection(ControlRef control) {
-    NormalizeSelection(control);
     if (control->kind == HIControlKind::Password || control->selStart == control->selEnd)
         return noErr;
     CFStringRef s =
@@ -125,7 +106,6 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
         }
         return HISendCommand(&control->target, command, kHICommandFromMenu, nullptr);
     }
-    NormalizeSelection(control);
     switch (ch) {
     case kBackspaceCharCode:
         if (control->selStart == control->selEnd && control->selStart > 0)
@@ -165,7 +145,6 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
     if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof(command),
                           nullptr, &command) != noErr)
         return eventNotHandledErr;
-    NormalizeSelection(control);
     switch (command.commandID) {
     case kHICommandPaste: {
         CFStringRef text = HIScrapCopyText();
@@ -227,18 +206,11 @@ bool HIControlIsEditText(ControlRef control) {
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
     if (!HIIsString(string))
         return paramErr;
-    CFIndex count = CFStringGetLength(string);
-    if (count > kMaxTextLength)
-        return paramErr;
-    UniChar *chars = nullptr;
-    if (count > 0) {
-        chars = static_cast<UniChar *>(CFStandInAllocate(count * sizeof(UniChar)));
-        if (chars == nullptr)
-            return memFullErr;
-        CFStringGetCharacters(string, CFRangeMake(0, count), chars);
-    }
-    OSStatus status = ReplaceSelection(control, chars, count);
-    CFStandInDeallocate(chars);
+    HIText insert = {nullptr, 0, 0};
+    OSStatus status = HITextSetString(&insert, string)
+                          ? ReplaceSelection(control, insert.chars, insert.length)
+                          : (OSStatus)memFullErr;
+    HITextFree(&insert);
     return status;
 }
 

@@ -31,23 +31,7 @@ struct ControlID {
 };
 typedef struct ControlID ControlID;
 
-struct RGBColor {
-    unsigned short red;
-    unsigned short green;
-    unsigned short blue;
-};
-typedef struct RGBColor RGBColor;
-
-struct ControlFontStyleRec {
-    SInt16 flags;
-    SInt16 font;
-    SInt16 size;
-    SInt16 style;
-    SInt16 mode;
-    SInt16 just;
-    RGBColor foreColor;
-    RGBColor backColor;
-};
+/* Font styles are not applied; creation calls take NULL. */
 typedef struct ControlFontStyleRec ControlFontStyleRec;
 
 enum { kControlEntireControl = 0 };
