@@ -66,15 +66,16 @@ void readKeyword(PPDContext context, const unsigned char *keyword, SInt16 shortL
             FuzzFail("a keyword not found has the index %d", (int)mainIndex);
         return;
     }
-    SInt16 count = 0;
-    if (ppdGetOptionCount(context, mainIndex, &count) != noErr || count < 1)
-        FuzzFail("a keyword found has no values");
-    for (SInt16 option = 0; option <= count && option < 64; option++) {
+    bool ended = false; /* the values run out once and for all */
+    for (SInt16 option = 0; option < 64; option++) {
         OSStatus full = noErr, shortened = noErr;
         std::string value = readValue(context, mainIndex, option, 256, full);
         std::string prefix = readValue(context, mainIndex, option, shortLength, shortened);
-        if ((full == noErr) != (option < count))
-            FuzzFail("value %d of %d: status %d", (int)option, (int)count, (int)full);
+        if (full != noErr && option == 0)
+            FuzzFail("a keyword found has no value");
+        if (full == noErr && ended)
+            FuzzFail("value %d follows a missing one", (int)option);
+        ended = full != noErr;
         if (shortLength >= 1 && full != shortened)
             FuzzFail("the buffer's length changes the status");
         if (value.compare(0, prefix.size(), prefix) != 0)

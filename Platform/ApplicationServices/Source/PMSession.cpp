@@ -2,8 +2,7 @@
  * PMSession.cpp
  *
  * Print sessions: reference-counted objects that carry named data for the
- * print dialog and its extensions (the dialog keeps its tickets there), and
- * the session's last error.
+ * print dialog and its extensions (the dialog keeps its tickets there).
  */
 #include "PMInternal.h"
 
@@ -11,7 +10,6 @@ namespace {
 
 struct Session {
     CFMutableDictionaryRef data;
-    OSStatus error;
 };
 
 void FinalizeSession(CFTypeRef cf) {
@@ -26,12 +24,6 @@ Session *GetSession(PMPrintSession printSession) {
     if (!PMIsObjectOfType(printSession, PMSessionGetTypeID()))
         return nullptr;
     return static_cast<Session *>(CFStandInGetInstanceData(printSession));
-}
-
-OSStatus Fail(Session *session, OSStatus status) {
-    if (session != nullptr)
-        session->error = status;
-    return status;
 }
 
 } // namespace
@@ -62,14 +54,6 @@ OSStatus PMCreateSession(PMPrintSession *printSession) {
     return noErr;
 }
 
-OSStatus PMRetain(PMObject object) {
-    if (!PMIsObjectOfType(object, PMSessionGetTypeID()) &&
-        !PMIsObjectOfType(object, PMTicketGetTypeID()))
-        return kPMInvalidParameter;
-    CFRetain(object);
-    return noErr;
-}
-
 OSStatus PMRelease(PMObject object) {
     if (!PMIsObjectOfType(object, PMSessionGetTypeID()) &&
         !PMIsObjectOfType(object, PMTicketGetTypeID()))
@@ -84,10 +68,10 @@ OSStatus PMSessionGetDataFromSession(PMPrintSession printSession, CFStringRef ke
     if (session == nullptr)
         return kPMInvalidPrintSession;
     if (data == nullptr || !PMIsString(key))
-        return Fail(session, kPMInvalidParameter);
+        return kPMInvalidParameter;
     *data = CFDictionaryGetValue(session->data, key);
     if (*data == nullptr)
-        return Fail(session, kPMKeyNotFound);
+        return kPMKeyNotFound;
     return noErr;
 }
 
@@ -96,7 +80,7 @@ OSStatus PMSessionSetDataInSession(PMPrintSession printSession, CFStringRef key,
     if (session == nullptr)
         return kPMInvalidPrintSession;
     if (!PMIsString(key) || (data != nullptr && !CFStandInIsValidObject(data)))
-        return Fail(session, kPMInvalidParameter);
+        return kPMInvalidParameter;
     if (data == nullptr) {
         CFDictionaryRemoveValue(session->data, key);
         return noErr;
@@ -105,20 +89,7 @@ OSStatus PMSessionSetDataInSession(PMPrintSession printSession, CFStringRef key,
     bool existed = CFDictionaryContainsKey(session->data, key);
     CFDictionarySetValue(session->data, key, data);
     if (!existed && CFDictionaryGetCount(session->data) == before)
-        return Fail(session, kPMAllocationFailure); /* the dictionary could not grow */
-    return noErr;
-}
-
-OSStatus PMSessionError(PMPrintSession printSession) {
-    Session *session = GetSession(printSession);
-    return session != nullptr ? session->error : kPMInvalidPrintSession;
-}
-
-OSStatus PMSessionSetError(PMPrintSession printSession, OSStatus printError) {
-    Session *session = GetSession(printSession);
-    if (session == nullptr)
-        return kPMInvalidPrintSession;
-    session->error = printError;
+        return kPMAllocationFailure; /* the dictionary could not grow */
     return noErr;
 }
 

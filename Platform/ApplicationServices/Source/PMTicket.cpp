@@ -22,7 +22,6 @@ struct Item {
 };
 
 struct Ticket {
-    CFStringRef type;
     Item *first;
     Item *last;
     CFIndex count;
@@ -45,8 +44,6 @@ void FinalizeTicket(CFTypeRef cf) {
         FreeItem(item);
         item = next;
     }
-    if (ticket->type != nullptr)
-        CFRelease(ticket->type);
     CFStandInDeallocate(ticket->ppdPath);
 }
 
@@ -65,9 +62,9 @@ Item *FindItem(Ticket *ticket, CFStringRef key) {
     return nullptr;
 }
 
-/* The item for a typed get: checks the ticket, node indices and key. */
-OSStatus Lookup(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
-                const void *out, Item **outItem) {
+/* The item for a typed get: checks the ticket, node indices, key and type. */
+OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
+                      const void *out, CFTypeID type, Item **outItem) {
     Ticket *ticket = GetTicket(ref);
     if (ticket == nullptr)
         return kPMInvalidTicket;
@@ -78,16 +75,9 @@ OSStatus Lookup(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringR
     if (!PMIsString(key))
         return kPMInvalidKey;
     *outItem = FindItem(ticket, key);
-    return *outItem != nullptr ? (OSStatus)noErr : (OSStatus)kPMKeyNotFound;
-}
-
-/* Lookup for the typed getters: the item's value must also be of the type. */
-OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
-                      const void *out, CFTypeID type, Item **outItem) {
-    OSStatus status = Lookup(ref, nodeIndex1, nodeIndex2, key, out, outItem);
-    if (status == noErr && CFGetTypeID((*outItem)->value) != type)
-        return kPMInvalidType;
-    return status;
+    if (*outItem == nullptr)
+        return kPMKeyNotFound;
+    return CFGetTypeID((*outItem)->value) == type ? (OSStatus)noErr : (OSStatus)kPMInvalidType;
 }
 
 } // namespace
@@ -109,16 +99,7 @@ OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef *new
         CFStandInCreateInstance(kCFAllocatorDefault, PMTicketGetTypeID(), sizeof(Ticket));
     if (object == nullptr)
         return kPMAllocationFailure;
-    Ticket *ticket = static_cast<Ticket *>(CFStandInGetInstanceData(object));
-    ticket->type = (CFStringRef)CFRetain(ticketType);
     *newTicket = (PMTicketRef)object;
-    return noErr;
-}
-
-OSStatus PMTicketRetain(PMTicketRef ticket) {
-    if (GetTicket(ticket) == nullptr)
-        return kPMInvalidTicket;
-    CFRetain(ticket);
     return noErr;
 }
 
@@ -129,27 +110,8 @@ OSStatus PMTicketRelease(PMTicketRef ticket) {
     return noErr;
 }
 
-OSStatus PMTicketGetType(PMTicketRef ref, CFStringRef *ticketType) {
-    Ticket *ticket = GetTicket(ref);
-    if (ticket == nullptr)
-        return kPMInvalidTicket;
-    if (ticketType == nullptr)
-        return kPMInvalidParameter;
-    *ticketType = ticket->type;
-    return noErr;
-}
-
-OSStatus PMTicketGetRetainCount(PMTicketRef ticket, CFIndex *retainCount) {
-    if (GetTicket(ticket) == nullptr)
-        return kPMInvalidTicket;
-    if (retainCount == nullptr)
-        return kPMInvalidParameter;
-    *retainCount = CFGetRetainCount(ticket);
-    return noErr;
-}
-
-OSStatus PMTicketSetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, CFTypeRef value,
-                         Boolean locked) {
+static OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, CFTypeRef value,
+                        Boolean locked) {
     Ticket *ticket = GetTicket(ref);
     if (ticket == nullptr)
         return kPMInvalidTicket;
@@ -197,12 +159,12 @@ OSStatus PMTicketSetCFString(PMTicketRef ticket, CFStringRef clientID, CFStringR
         return kPMInvalidTicket;
     if (!PMIsString(value))
         return kPMInvalidValue;
-    return PMTicketSetItem(ticket, clientID, key, value, locked);
+    return SetItem(ticket, clientID, key, value, locked);
 }
 
 OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
                             Boolean value, Boolean locked) {
-    return PMTicketSetItem(ticket, clientID, key, value ? kCFBooleanTrue : kCFBooleanFalse, locked);
+    return SetItem(ticket, clientID, key, value ? kCFBooleanTrue : kCFBooleanFalse, locked);
 }
 
 OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef key, SInt32 value,
@@ -212,26 +174,8 @@ OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef
     CFNumberRef number = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &value);
     if (number == nullptr)
         return kPMAllocationFailure;
-    OSStatus status = PMTicketSetItem(ticket, clientID, key, number, locked);
+    OSStatus status = SetItem(ticket, clientID, key, number, locked);
     CFRelease(number);
-    return status;
-}
-
-OSStatus PMTicketSetCFData(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
-                           CFDataRef value, Boolean locked) {
-    if (GetTicket(ticket) == nullptr)
-        return kPMInvalidTicket;
-    if (!PMIsObjectOfType(value, CFDataGetTypeID()))
-        return kPMInvalidValue;
-    return PMTicketSetItem(ticket, clientID, key, value, locked);
-}
-
-OSStatus PMTicketGetItem(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
-                         CFTypeRef *value) {
-    Item *item = nullptr;
-    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, value, &item);
-    if (status == noErr)
-        *value = item->value;
     return status;
 }
 
@@ -255,40 +199,6 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
         return status;
     *value = CFBooleanGetValue((CFBooleanRef)item->value);
     return noErr;
-}
-
-OSStatus PMTicketGetSInt32(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
-                           CFStringRef key, SInt32 *value) {
-    Item *item = nullptr;
-    OSStatus status =
-        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFNumberGetTypeID(), &item);
-    if (status != noErr)
-        return status;
-    SInt32 n = 0;
-    if (!CFNumberGetValue((CFNumberRef)item->value, kCFNumberSInt32Type, &n))
-        return kPMInvalidValue; /* not representable in 32 bits */
-    *value = n;
-    return noErr;
-}
-
-OSStatus PMTicketGetCFData(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
-                           CFStringRef key, CFDataRef *value) {
-    Item *item = nullptr;
-    OSStatus status =
-        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFDataGetTypeID(), &item);
-    if (status != noErr)
-        return status;
-    *value = (CFDataRef)item->value;
-    return noErr;
-}
-
-OSStatus PMTicketGetLockedState(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
-                                CFStringRef key, Boolean *lockedState) {
-    Item *item = nullptr;
-    OSStatus status = Lookup(ticket, nodeIndex1, nodeIndex2, key, lockedState, &item);
-    if (status == noErr)
-        *lockedState = item->locked;
-    return status;
 }
 
 OSStatus PMTicketDeleteItem(PMTicketRef ref, CFStringRef key) {

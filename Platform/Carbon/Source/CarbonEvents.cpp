@@ -4,35 +4,21 @@
  * The Carbon Event Manager: events and their typed parameters, handler
  * routines, the handler stack of each target, and dispatch. A target's
  * handlers run newest first; after them runs the target's standard handler
- * (the built-in behaviour of a control or window); an event that is still
+ * (the built-in behaviour of an edit text or window); an event that is still
  * not handled (eventNotHandledErr) passes from a control to its embedder, up
  * to the window and then the application. CallNextEventHandler runs the rest
  * of that chain from inside a handler.
  */
 #include "HIInternal.h"
 
-#include <time.h>
-
 namespace {
 
-OpaqueEventTargetRef gApplicationTarget = {HITargetKind::Application, nullptr, nullptr};
 OpaqueEventHandlerCallRef *gCalls = nullptr; /* the running handlers, innermost first */
 
-void FreeParams(EventRef event) {
-    HIEventParam *p = event->params;
-    while (p != nullptr) {
-        HIEventParam *next = p->next;
-        CFStandInDeallocate(p->data);
-        CFStandInDeallocate(p);
-        p = next;
-    }
-    event->params = nullptr;
-}
-
 HIEventParam *FindParam(EventRef event, EventParamName name) {
-    for (HIEventParam *p = event->params; p != nullptr; p = p->next)
-        if (p->name == name)
-            return p;
+    for (ItemCount i = 0; i < event->paramCount; i++)
+        if (event->params[i].name == name)
+            return &event->params[i];
     return nullptr;
 }
 
@@ -48,10 +34,30 @@ bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
     return HIIsHandler(handler) && handler->target == target;
 }
 
+EventTargetRef ParentTarget(EventTargetRef target) {
+    switch (target->kind) {
+    case HITargetKind::Control: {
+        ControlRef control = static_cast<ControlRef>(target->owner);
+        if (control->parent != nullptr)
+            return &control->parent->target;
+        if (control->owner != nullptr)
+            return &control->owner->target;
+        return &gHIApplicationTarget;
+    }
+    case HITargetKind::Window:
+        return &gHIApplicationTarget;
+    case HITargetKind::Application:
+        break;
+    }
+    return nullptr;
+}
+
 OSStatus StandardHandler(EventTargetRef target, EventRef event) {
     switch (target->kind) {
     case HITargetKind::Control:
-        return HIControlStandardHandler(static_cast<ControlRef>(target->owner), event);
+        if (HIControlIsEditText(static_cast<ControlRef>(target->owner)))
+            return HIEditTextStandardHandler(static_cast<ControlRef>(target->owner), event);
+        break;
     case HITargetKind::Window:
         return HIWindowStandardHandler(static_cast<WindowRef>(target->owner), event);
     case HITargetKind::Application:
@@ -90,7 +96,7 @@ OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after, 
         OSStatus status = StandardHandler(target, event);
         if (status != eventNotHandledErr || !HIIsTarget(target))
             return status;
-        target = HIParentTarget(target);
+        target = ParentTarget(target);
     }
     return eventNotHandledErr;
 }
@@ -103,12 +109,14 @@ void FreeHandler(EventHandlerRef handler) {
         target->first = handler->next;
     if (handler->next != nullptr)
         handler->next->prev = handler->prev;
-    HIHandlerListRemove(handler);
+    HIHandlerListAdd(handler, false);
     CFStandInDeallocate(handler->types);
     CFStandInDeallocate(handler);
 }
 
 } // namespace
+
+OpaqueEventTargetRef gHIApplicationTarget = {HITargetKind::Application, nullptr, nullptr};
 
 /* ---- Routine references (on Mach-O the routine itself) ------------------ */
 
@@ -116,23 +124,11 @@ EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
     return userRoutine;
 }
 void DisposeEventHandlerUPP(EventHandlerUPP) {}
-OSStatus InvokeEventHandlerUPP(EventHandlerCallRef inHandlerCallRef, EventRef inEvent,
-                               void *inUserData, EventHandlerUPP userUPP) {
-    if (userUPP == nullptr)
-        return paramErr;
-    return userUPP(inHandlerCallRef, inEvent, inUserData);
-}
 
 /* ---- Events --------------------------------------------------------------- */
 
-EventTime GetCurrentEventTime(void) {
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (EventTime)now.tv_sec + (EventTime)now.tv_nsec / 1e9;
-}
-
-OSStatus CreateEvent(CFAllocatorRef, UInt32 inClassID, UInt32 inKind, EventTime inWhen,
-                     EventAttributes inAttributes, EventRef *outEvent) {
+OSStatus CreateEvent(CFAllocatorRef, UInt32 inClassID, UInt32 inKind, EventTime, EventAttributes,
+                     EventRef *outEvent) {
     if (outEvent == nullptr)
         return paramErr;
     *outEvent = nullptr;
@@ -141,88 +137,32 @@ OSStatus CreateEvent(CFAllocatorRef, UInt32 inClassID, UInt32 inKind, EventTime 
         return memFullErr;
     event->eventClass = inClassID;
     event->kind = inKind;
-    event->when = inWhen != 0 ? inWhen : GetCurrentEventTime();
-    event->attributes = inAttributes;
     event->retainCount = 1;
-    HIEventListAdd(event);
+    HIEventListAdd(event, true);
     *outEvent = event;
     return noErr;
 }
 
-EventRef CopyEvent(EventRef inOther) {
-    if (!HIIsEvent(inOther))
-        return nullptr;
-    EventRef copy = nullptr;
-    if (CreateEvent(nullptr, inOther->eventClass, inOther->kind, inOther->when, inOther->attributes,
-                    &copy) != noErr)
-        return nullptr;
-    for (HIEventParam *p = inOther->params; p != nullptr; p = p->next) {
-        if (SetEventParameter(copy, p->name, p->type, p->size, p->data) != noErr) {
-            ReleaseEvent(copy);
-            return nullptr;
-        }
-    }
-    return copy;
-}
-
-EventRef RetainEvent(EventRef inEvent) {
-    if (!HIIsEvent(inEvent))
-        return nullptr;
-    inEvent->retainCount++;
-    return inEvent;
-}
-
-ItemCount GetEventRetainCount(EventRef inEvent) {
-    return HIIsEvent(inEvent) ? inEvent->retainCount : 0;
-}
-
 void ReleaseEvent(EventRef inEvent) {
-    if (!HIIsEvent(inEvent))
+    if (!HIIsEvent(inEvent) || --inEvent->retainCount > 0)
         return;
-    if (--inEvent->retainCount > 0)
-        return;
-    FreeParams(inEvent);
-    HIEventListRemove(inEvent);
+    HIEventListAdd(inEvent, false);
     CFStandInDeallocate(inEvent);
 }
 
-UInt32 GetEventClass(EventRef inEvent) {
-    return HIIsEvent(inEvent) ? inEvent->eventClass : 0;
-}
-UInt32 GetEventKind(EventRef inEvent) {
-    return HIIsEvent(inEvent) ? inEvent->kind : 0;
-}
-EventTime GetEventTime(EventRef inEvent) {
-    return HIIsEvent(inEvent) ? inEvent->when : 0;
-}
-
-OSStatus SetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inType,
-                           ByteCount inSize, const void *inDataPtr) {
-    if (!HIIsEvent(inEvent) || (inSize > 0 && inDataPtr == nullptr))
+OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
+                             ByteCount size, const void *data) {
+    if (size > sizeof(HIEventParam::data))
+        return paramErr; /* the toolbox's own parameters are smaller */
+    HIEventParam *param = FindParam(event, name);
+    if (param == nullptr && event->paramCount < kHIMaxEventParams)
+        param = &event->params[event->paramCount++];
+    if (param == nullptr)
         return paramErr;
-    UInt8 *data = nullptr;
-    if (inSize > 0) {
-        data = static_cast<UInt8 *>(CFStandInAllocate(inSize));
-        if (data == nullptr)
-            return memFullErr;
-        memcpy(data, inDataPtr, inSize);
-    }
-    HIEventParam *param = FindParam(inEvent, inName);
-    if (param == nullptr) {
-        param = HIAllocate<HIEventParam>();
-        if (param == nullptr) {
-            CFStandInDeallocate(data);
-            return memFullErr;
-        }
-        param->name = inName;
-        param->next = inEvent->params;
-        inEvent->params = param;
-    } else {
-        CFStandInDeallocate(param->data);
-    }
-    param->type = inType;
-    param->size = inSize;
-    param->data = data;
+    param->name = name;
+    param->type = type;
+    param->size = size;
+    memcpy(param->data, data, size);
     return noErr;
 }
 
@@ -258,43 +198,8 @@ void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target) {
         FreeHandler(target->first);
 }
 
-EventTargetRef HIParentTarget(EventTargetRef target) {
-    switch (target->kind) {
-    case HITargetKind::Control: {
-        ControlRef control = static_cast<ControlRef>(target->owner);
-        if (control->parent != nullptr)
-            return &control->parent->target;
-        if (control->owner != nullptr)
-            return &control->owner->target;
-        return &gApplicationTarget;
-    }
-    case HITargetKind::Window:
-        return &gApplicationTarget;
-    case HITargetKind::Application:
-        break;
-    }
-    return nullptr;
-}
-
-EventTargetRef GetApplicationEventTarget(void) {
-    return &gApplicationTarget;
-}
-
-EventTargetRef GetWindowEventTarget(WindowRef inWindow) {
-    return HIIsWindow(inWindow) ? &inWindow->target : nullptr;
-}
-
 EventTargetRef GetControlEventTarget(ControlRef inControl) {
     return HIIsControl(inControl) ? &inControl->target : nullptr;
-}
-
-EventTargetRef GetUserFocusEventTarget(void) {
-    WindowRef window = HIActiveWindow();
-    if (window == nullptr)
-        return &gApplicationTarget;
-    if (window->focus != nullptr)
-        return &window->focus->target;
-    return &window->target;
 }
 
 OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
@@ -324,53 +229,9 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
     if (inTarget->first != nullptr)
         inTarget->first->prev = handler;
     inTarget->first = handler;
-    HIHandlerListAdd(handler);
+    HIHandlerListAdd(handler, true);
     if (outRef != nullptr)
         *outRef = handler;
-    return noErr;
-}
-
-OSStatus RemoveEventHandler(EventHandlerRef inHandlerRef) {
-    if (!HIIsHandler(inHandlerRef))
-        return paramErr;
-    FreeHandler(inHandlerRef);
-    return noErr;
-}
-
-OSStatus AddEventTypesToHandler(EventHandlerRef inHandlerRef, ItemCount inNumTypes,
-                                const EventTypeSpec *inList) {
-    if (!HIIsHandler(inHandlerRef) || (inNumTypes > 0 && inList == nullptr))
-        return paramErr;
-    if (inNumTypes == 0)
-        return noErr;
-    ItemCount total = inHandlerRef->numTypes + inNumTypes;
-    EventTypeSpec *types =
-        static_cast<EventTypeSpec *>(CFStandInAllocate(total * sizeof(EventTypeSpec)));
-    if (types == nullptr)
-        return memFullErr;
-    if (inHandlerRef->numTypes > 0)
-        memcpy(types, inHandlerRef->types, inHandlerRef->numTypes * sizeof(EventTypeSpec));
-    memcpy(types + inHandlerRef->numTypes, inList, inNumTypes * sizeof(EventTypeSpec));
-    CFStandInDeallocate(inHandlerRef->types);
-    inHandlerRef->types = types;
-    inHandlerRef->numTypes = total;
-    return noErr;
-}
-
-OSStatus RemoveEventTypesFromHandler(EventHandlerRef inHandlerRef, ItemCount inNumTypes,
-                                     const EventTypeSpec *inList) {
-    if (!HIIsHandler(inHandlerRef) || (inNumTypes > 0 && inList == nullptr))
-        return paramErr;
-    ItemCount kept = 0;
-    for (ItemCount i = 0; i < inHandlerRef->numTypes; i++) {
-        bool removed = false;
-        for (ItemCount j = 0; j < inNumTypes && !removed; j++)
-            removed = inHandlerRef->types[i].eventClass == inList[j].eventClass &&
-                      inHandlerRef->types[i].eventKind == inList[j].eventKind;
-        if (!removed)
-            inHandlerRef->types[kept++] = inHandlerRef->types[i];
-    }
-    inHandlerRef->numTypes = kept;
     return noErr;
 }
 
@@ -379,7 +240,7 @@ OSStatus RemoveEventTypesFromHandler(EventHandlerRef inHandlerRef, ItemCount inN
 OSStatus SendEventToEventTarget(EventRef inEvent, EventTargetRef inTarget) {
     if (!HIIsEvent(inEvent) || !HIIsTarget(inTarget))
         return paramErr;
-    RetainEvent(inEvent); /* a handler may release the caller's reference */
+    inEvent->retainCount++; /* a handler may release the caller's reference */
     OSStatus status = Dispatch(inEvent, inTarget, nullptr, false);
     ReleaseEvent(inEvent);
     return status;
@@ -412,25 +273,10 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     command.attributes = attributes;
     command.commandID = commandID;
     command.source.control = sourceControl;
-    status =
-        SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command), &command);
+    status = HISetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command),
+                                 &command);
     if (status == noErr)
         status = SendEventToEventTarget(event, target);
-    ReleaseEvent(event);
-    return status;
-}
-
-OSStatus ProcessHICommand(const HICommand *inCommand) {
-    if (inCommand == nullptr)
-        return paramErr;
-    EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
-    if (status != noErr)
-        return status;
-    status = SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(HICommand),
-                               inCommand);
-    if (status == noErr)
-        status = SendEventToEventTarget(event, GetUserFocusEventTarget());
     ReleaseEvent(event);
     return status;
 }

@@ -1,15 +1,18 @@
 /*
  * Dialogs.cpp
  *
- * Standard alerts: default parameters, creation (an alert window with its
- * texts) and modal running. Running an alert reports it to the observer,
- * which answers it with a button; the alert is then disposed of.
+ * What the user would hear and see: the system beep and standard alerts.
+ * Running an alert reports it to the observer that the host or a test
+ * installs (HIStandInSetObserver), which answers it with a button; the
+ * alert is then disposed of. Beeps are counted.
  */
 #include "HIInternal.h"
 
+#include <initializer_list>
+#include <stdint.h>
+
 struct OpaqueDialogPtr {
     OpaqueDialogPtr *next;
-    WindowRef window;
     AlertType type;
     CFStringRef message;
     CFStringRef explanation;
@@ -19,55 +22,58 @@ struct OpaqueDialogPtr {
 namespace {
 
 OpaqueDialogPtr *gDialogs = nullptr;
-
-bool IsDialog(DialogRef dialog) {
-    for (OpaqueDialogPtr *d = gDialogs; d != nullptr; d = d->next)
-        if (d == dialog && dialog != nullptr)
-            return true;
-    return false;
-}
+HIStandInObserver gObserver = {nullptr, nullptr, nullptr};
+CFIndex gBeepCount = 0;
 
 /* Button texts may be the (CFStringRef)kAlertDefault...Text markers. */
 bool IsRealText(CFStringRef text) {
     return text != nullptr && text != (CFStringRef)(intptr_t)kAlertDefaultOKText;
 }
 
-void RetainButtonText(CFStringRef text) {
-    if (IsRealText(text))
-        CFRetain(text);
-}
-
-void ReleaseButtonText(CFStringRef text) {
-    if (IsRealText(text))
-        CFRelease(text);
-}
-
-bool ButtonTextIsValid(CFStringRef text) {
-    return !IsRealText(text) || HIIsString(text);
+void RetainButtonTexts(const AlertStdCFStringAlertParamRec &params, bool retain) {
+    for (CFStringRef text : {params.defaultText, params.cancelText, params.otherText}) {
+        if (IsRealText(text) && retain)
+            CFRetain(text);
+        else if (IsRealText(text))
+            CFRelease(text);
+    }
 }
 
 } // namespace
 
-ModalFilterUPP NewModalFilterUPP(ModalFilterProcPtr userRoutine) {
-    return userRoutine;
+void SysBeep(short duration) {
+    gBeepCount++;
+    if (gObserver.beep != nullptr)
+        gObserver.beep(gObserver.refcon, duration);
 }
-void DisposeModalFilterUPP(ModalFilterUPP) {}
+
+void HIStandInSetObserver(const HIStandInObserver *observer) {
+    gObserver = observer != nullptr ? *observer : HIStandInObserver{nullptr, nullptr, nullptr};
+}
+
+CFIndex HIStandInGetBeepCount(void) {
+    return gBeepCount;
+}
+
+void HIStandInResetCounts(void) {
+    gBeepCount = 0;
+}
+
+CFIndex HIAlertCount(void) {
+    CFIndex count = 0;
+    for (OpaqueDialogPtr *d = gDialogs; d != nullptr; d = d->next)
+        count++;
+    return count;
+}
 
 OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamPtr param, UInt32 version) {
-    if (param == nullptr ||
-        (version != kStdCFStringAlertVersionOne && version != kStdCFStringAlertVersionTwo))
+    if (param == nullptr || version != kStdCFStringAlertVersionOne)
         return paramErr;
     memset(param, 0, sizeof(*param));
     param->version = version;
-    param->movable = false;
-    param->helpButton = false;
     param->defaultText = (CFStringRef)(intptr_t)kAlertDefaultOKText;
-    param->cancelText = nullptr;
-    param->otherText = nullptr;
     param->defaultButton = kAlertStdAlertOKButton;
-    param->cancelButton = 0;
     param->position = kWindowDefaultPosition;
-    param->flags = 0;
     return noErr;
 }
 
@@ -80,70 +86,46 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
         (explanation != nullptr && !HIIsString(explanation)))
         return paramErr;
     AlertStdCFStringAlertParamRec params;
-    if (param == nullptr) {
+    if (param == nullptr)
         GetStandardAlertDefaultParams(&params, kStdCFStringAlertVersionOne);
-    } else {
-        if (param->version != kStdCFStringAlertVersionOne &&
-            param->version != kStdCFStringAlertVersionTwo)
-            return paramErr;
-        if (!ButtonTextIsValid(param->defaultText) || !ButtonTextIsValid(param->cancelText) ||
-            !ButtonTextIsValid(param->otherText))
-            return paramErr;
+    else
         params = *param;
-    }
+    if (params.version != kStdCFStringAlertVersionOne)
+        return paramErr;
+    for (CFStringRef text : {params.defaultText, params.cancelText, params.otherText})
+        if (IsRealText(text) && !HIIsString(text))
+            return paramErr;
     DialogRef dialog = HIAllocate<OpaqueDialogPtr>();
     if (dialog == nullptr)
         return memFullErr;
-    Rect bounds = {0, 0, 120, 420};
-    OSStatus status = CreateNewWindow(params.movable ? kMovableAlertWindowClass : kAlertWindowClass,
-                                      0, &bounds, &dialog->window);
-    if (status != noErr) {
-        CFStandInDeallocate(dialog);
-        return status;
-    }
     dialog->type = alertType;
     dialog->message = (CFStringRef)CFRetain(error);
     dialog->explanation = explanation != nullptr ? (CFStringRef)CFRetain(explanation) : nullptr;
     dialog->params = params;
-    RetainButtonText(params.defaultText);
-    RetainButtonText(params.cancelText);
-    RetainButtonText(params.otherText);
+    RetainButtonTexts(params, true);
     dialog->next = gDialogs;
     gDialogs = dialog;
     *outAlert = dialog;
     return noErr;
 }
 
-void DisposeDialog(DialogRef theDialog) {
-    if (!IsDialog(theDialog))
-        return;
-    for (OpaqueDialogPtr **link = &gDialogs; *link != nullptr; link = &(*link)->next) {
-        if (*link == theDialog) {
-            *link = theDialog->next;
-            break;
-        }
-    }
-    DisposeWindow(theDialog->window);
-    CFRelease(theDialog->message);
-    if (theDialog->explanation != nullptr)
-        CFRelease(theDialog->explanation);
-    ReleaseButtonText(theDialog->params.defaultText);
-    ReleaseButtonText(theDialog->params.cancelText);
-    ReleaseButtonText(theDialog->params.otherText);
-    CFStandInDeallocate(theDialog);
-}
-
-WindowRef GetDialogWindow(DialogRef dialog) {
-    return IsDialog(dialog) ? dialog->window : nullptr;
-}
-
 OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *outItemHit) {
-    if (!IsDialog(inAlert))
+    OpaqueDialogPtr **link = &gDialogs;
+    while (*link != nullptr && *link != inAlert)
+        link = &(*link)->next;
+    if (inAlert == nullptr || *link == nullptr)
         return paramErr;
-    DialogItemIndex item = HIObserverAlert(inAlert->type, inAlert->message, inAlert->explanation,
-                                           inAlert->params.defaultButton);
+    *link = inAlert->next;
+    DialogItemIndex item = inAlert->params.defaultButton;
+    if (gObserver.alert != nullptr)
+        item = gObserver.alert(gObserver.refcon, inAlert->type, inAlert->message,
+                               inAlert->explanation);
     if (outItemHit != nullptr)
         *outItemHit = item;
-    DisposeDialog(inAlert);
+    CFRelease(inAlert->message);
+    if (inAlert->explanation != nullptr)
+        CFRelease(inAlert->explanation);
+    RetainButtonTexts(inAlert->params, false);
+    CFStandInDeallocate(inAlert);
     return noErr;
 }

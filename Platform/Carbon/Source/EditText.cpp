@@ -6,9 +6,9 @@
  * control data) is consulted first; a key it passes edits the text at the
  * selection (insert, backspace, forward delete) or moves the caret (left,
  * right, home, end). Tab, return, escape and other control characters are
- * not inserted and pass on to the embedders and the window. Command-key
- * combinations become the edit commands; the paste command inserts the
- * clipboard's text at the selection.
+ * not inserted and pass on to the embedders and the window. Command-V, -C,
+ * -X and -A become the paste, copy, cut and select-all commands; the paste
+ * command inserts the clipboard's text at the selection.
  */
 #include "HIInternal.h"
 
@@ -16,56 +16,40 @@ namespace {
 
 const CFIndex kMaxTextLength = 32767; /* selections are SInt16 */
 
-void NormalizeSelection(ControlRef control) {
-    SInt16 length = (SInt16)control->text.length;
-    if (control->selStart < 0)
-        control->selStart = 0;
-    if (control->selEnd < 0)
-        control->selEnd = 0;
-    if (control->selStart > length)
-        control->selStart = length;
-    if (control->selEnd > length)
-        control->selEnd = length;
-    if (control->selStart > control->selEnd) {
-        SInt16 t = control->selStart;
-        control->selStart = control->selEnd;
-        control->selEnd = t;
+bool TextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars, CFIndex count) {
+    CFIndex newLength = text->length - (end - start) + count;
+    if (newLength > text->capacity) {
+        CFIndex capacity = newLength < 16 ? 16 : newLength * 2;
+        UniChar *grown = static_cast<UniChar *>(CFStandInAllocate(capacity * sizeof(UniChar)));
+        if (grown == nullptr)
+            return false;
+        if (text->length > 0)
+            memcpy(grown, text->chars, text->length * sizeof(UniChar));
+        CFStandInDeallocate(text->chars);
+        text->chars = grown;
+        text->capacity = capacity;
     }
+    if (text->length > end)
+        memmove(text->chars + start + count, text->chars + end,
+                (text->length - end) * sizeof(UniChar));
+    if (count > 0)
+        memcpy(text->chars + start, chars, count * sizeof(UniChar));
+    text->length = newLength;
+    return true;
 }
 
 /* Replaces the selection with chars; the caret ends after them. */
 OSStatus ReplaceSelection(ControlRef control, const UniChar *chars, CFIndex count) {
-    NormalizeSelection(control);
     CFIndex newLength = control->text.length - (control->selEnd - control->selStart) + count;
     if (newLength > kMaxTextLength)
         return paramErr;
-    if (!HITextReplace(&control->text, control->selStart, control->selEnd, chars, count))
+    if (!TextReplace(&control->text, control->selStart, control->selEnd, chars, count))
         return memFullErr;
     control->selStart = control->selEnd = (SInt16)(control->selStart + count);
     return noErr;
 }
 
-bool ReadCharacter(EventRef event, UniChar *ch) {
-    if (GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(*ch),
-                          nullptr, ch) == noErr)
-        return true;
-    char macRoman = 0;
-    if (GetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, nullptr, 1, nullptr,
-                          &macRoman) != noErr)
-        return false;
-    CFStringRef s = CFStringCreateWithBytes(kCFAllocatorDefault, (const UInt8 *)&macRoman, 1,
-                                            kCFStringEncodingMacRoman, false);
-    if (s == nullptr)
-        return false;
-    bool ok = CFStringGetLength(s) == 1;
-    if (ok)
-        *ch = CFStringGetCharacterAtIndex(s, 0);
-    CFRelease(s);
-    return ok;
-}
-
 OSStatus CopySelection(ControlRef control) {
-    NormalizeSelection(control);
     if (control->kind == HIControlKind::Password || control->selStart == control->selEnd)
         return noErr;
     CFStringRef s =
@@ -80,7 +64,8 @@ OSStatus CopySelection(ControlRef control) {
 
 OSStatus HandleKey(ControlRef control, EventRef event) {
     UniChar ch = 0;
-    if (!ReadCharacter(event, &ch))
+    if (GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
+                          nullptr, &ch) != noErr)
         return eventNotHandledErr;
     UInt32 keyCode = 0, modifiers = 0;
     GetEventParameter(event, kEventParamKeyCode, typeUInt32, nullptr, sizeof(keyCode), nullptr,
@@ -121,17 +106,12 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
         }
         return HISendCommand(&control->target, command, kHICommandFromMenu, nullptr);
     }
-    NormalizeSelection(control);
     switch (ch) {
     case kBackspaceCharCode:
-        if (control->locked)
-            return noErr;
         if (control->selStart == control->selEnd && control->selStart > 0)
             control->selStart--;
         return ReplaceSelection(control, nullptr, 0);
     case kDeleteCharCode:
-        if (control->locked)
-            return noErr;
         if (control->selStart == control->selEnd && control->selEnd < control->text.length)
             control->selEnd++;
         return ReplaceSelection(control, nullptr, 0);
@@ -156,8 +136,6 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
     }
     if (ch < 0x20 || ch == 0x7F)
         return eventNotHandledErr; /* tab, return, escape...: for the embedders and the window */
-    if (control->locked)
-        return noErr;
     return ReplaceSelection(control, &ch, 1);
 }
 
@@ -167,11 +145,8 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
     if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof(command),
                           nullptr, &command) != noErr)
         return eventNotHandledErr;
-    NormalizeSelection(control);
     switch (command.commandID) {
     case kHICommandPaste: {
-        if (control->locked)
-            return noErr;
         CFStringRef text = HIScrapCopyText();
         if (text == nullptr)
             return noErr; /* nothing to paste */
@@ -182,15 +157,11 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
     case kHICommandCopy:
         return CopySelection(control);
     case kHICommandCut: {
-        if (control->locked || control->kind == HIControlKind::Password)
+        if (control->kind == HIControlKind::Password)
             return noErr;
         OSStatus status = CopySelection(control);
         return status != noErr ? status : ReplaceSelection(control, nullptr, 0);
     }
-    case kHICommandClear:
-        if (control->locked)
-            return noErr;
-        return ReplaceSelection(control, nullptr, 0);
     case kHICommandSelectAll:
         control->selStart = 0;
         control->selEnd = (SInt16)control->text.length;
@@ -202,37 +173,10 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
 
 } // namespace
 
-bool HIIsString(CFTypeRef value) {
-    return value != nullptr && CFStandInIsValidObject(value) &&
-           CFGetTypeID(value) == CFStringGetTypeID();
-}
-
 void HITextFree(HIText *text) {
     CFStandInDeallocate(text->chars);
     text->chars = nullptr;
     text->length = text->capacity = 0;
-}
-
-bool HITextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars, CFIndex count) {
-    CFIndex newLength = text->length - (end - start) + count;
-    if (newLength > text->capacity) {
-        CFIndex capacity = newLength < 16 ? 16 : newLength * 2;
-        UniChar *grown = static_cast<UniChar *>(CFStandInAllocate(capacity * sizeof(UniChar)));
-        if (grown == nullptr)
-            return false;
-        if (text->length > 0)
-            memcpy(grown, text->chars, text->length * sizeof(UniChar));
-        CFStandInDeallocate(text->chars);
-        text->chars = grown;
-        text->capacity = capacity;
-    }
-    if (text->length > end)
-        memmove(text->chars + start + count, text->chars + end,
-                (text->length - end) * sizeof(UniChar));
-    if (count > 0)
-        memcpy(text->chars + start, chars, count * sizeof(UniChar));
-    text->length = newLength;
-    return true;
 }
 
 bool HITextSetString(HIText *text, CFStringRef string) {
@@ -246,18 +190,13 @@ bool HITextSetString(HIText *text, CFStringRef string) {
             return false;
         CFStringGetCharacters(string, CFRangeMake(0, count), chars);
     }
-    bool ok = HITextReplace(text, 0, text->length, chars, count);
+    bool ok = TextReplace(text, 0, text->length, chars, count);
     CFStandInDeallocate(chars);
     return ok;
 }
 
 CFStringRef HITextCopyString(const HIText *text) {
     return CFStringCreateWithCharacters(kCFAllocatorDefault, text->chars, text->length);
-}
-
-bool HIControlHasText(ControlRef control) {
-    return control->kind == HIControlKind::EditText || control->kind == HIControlKind::Password ||
-           control->kind == HIControlKind::StaticText;
 }
 
 bool HIControlIsEditText(ControlRef control) {
@@ -267,28 +206,18 @@ bool HIControlIsEditText(ControlRef control) {
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
     if (!HIIsString(string))
         return paramErr;
-    CFIndex count = CFStringGetLength(string);
-    if (count > kMaxTextLength)
-        return paramErr;
-    UniChar *chars = nullptr;
-    if (count > 0) {
-        chars = static_cast<UniChar *>(CFStandInAllocate(count * sizeof(UniChar)));
-        if (chars == nullptr)
-            return memFullErr;
-        CFStringGetCharacters(string, CFRangeMake(0, count), chars);
-    }
-    OSStatus status = ReplaceSelection(control, chars, count);
-    CFStandInDeallocate(chars);
+    HIText insert = {nullptr, 0, 0};
+    OSStatus status = HITextSetString(&insert, string)
+                          ? ReplaceSelection(control, insert.chars, insert.length)
+                          : (OSStatus)memFullErr;
+    HITextFree(&insert);
     return status;
 }
 
 OSStatus HIEditTextStandardHandler(ControlRef control, EventRef event) {
-    UInt32 eventClass = GetEventClass(event);
-    UInt32 kind = GetEventKind(event);
-    if (eventClass == kEventClassKeyboard &&
-        (kind == kEventRawKeyDown || kind == kEventRawKeyRepeat))
+    if (event->eventClass == kEventClassKeyboard && event->kind == kEventRawKeyDown)
         return HandleKey(control, event);
-    if (eventClass == kEventClassCommand && kind == kEventCommandProcess)
+    if (event->eventClass == kEventClassCommand && event->kind == kEventCommandProcess)
         return HandleCommand(control, event);
     return eventNotHandledErr;
 }

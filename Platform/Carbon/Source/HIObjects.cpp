@@ -1,8 +1,9 @@
 /*
  * HIObjects.cpp
  *
- * The lists of live toolbox records (windows, controls, events, handlers)
- * and the lookups that check a caller's reference against them.
+ * The lists of live toolbox records (windows, controls, events, handlers),
+ * the lookups that check a caller's reference against them, and their
+ * counts for leak checks.
  */
 #include "HIInternal.h"
 
@@ -13,28 +14,26 @@ template <class T> struct LiveList {
     T *head = nullptr;
     CFIndex count = 0;
 
-    void add(T *item) {
-        item->allPrev = nullptr;
-        item->allNext = head;
-        if (head != nullptr)
-            head->allPrev = item;
-        head = item;
-        count++;
-    }
-    void remove(T *item) {
+    void add(T *item, bool add) {
+        if (add) {
+            item->allPrev = nullptr;
+            item->allNext = head;
+            if (head != nullptr)
+                head->allPrev = item;
+            head = item;
+            count++;
+            return;
+        }
         if (item->allPrev != nullptr)
             item->allPrev->allNext = item->allNext;
         else
             head = item->allNext;
         if (item->allNext != nullptr)
             item->allNext->allPrev = item->allPrev;
-        item->allNext = item->allPrev = nullptr;
         count--;
     }
     bool contains(const void *item) const {
-        if (item == nullptr)
-            return false;
-        for (T *p = head; p != nullptr; p = p->allNext)
+        for (T *p = head; p != nullptr && item != nullptr; p = p->allNext)
             if (p == item)
                 return true;
         return false;
@@ -62,9 +61,7 @@ bool HIIsHandler(EventHandlerRef handler) {
 }
 
 bool HIIsTarget(EventTargetRef target) {
-    if (target == nullptr)
-        return false;
-    if (target == GetApplicationEventTarget())
+    if (target == &gHIApplicationTarget)
         return true;
     for (OpaqueWindowPtr *w = gWindows.head; w != nullptr; w = w->allNext)
         if (&w->target == target)
@@ -75,29 +72,22 @@ bool HIIsTarget(EventTargetRef target) {
     return false;
 }
 
-void HIWindowListAdd(WindowRef window) {
-    gWindows.add(window);
+bool HIIsString(CFTypeRef value) {
+    return value != nullptr && CFStandInIsValidObject(value) &&
+           CFGetTypeID(value) == CFStringGetTypeID();
 }
-void HIWindowListRemove(WindowRef window) {
-    gWindows.remove(window);
+
+void HIWindowListAdd(WindowRef window, bool add) {
+    gWindows.add(window, add);
 }
-void HIControlListAdd(ControlRef control) {
-    gControls.add(control);
+void HIControlListAdd(ControlRef control, bool add) {
+    gControls.add(control, add);
 }
-void HIControlListRemove(ControlRef control) {
-    gControls.remove(control);
+void HIEventListAdd(EventRef event, bool add) {
+    gEvents.add(event, add);
 }
-void HIEventListAdd(EventRef event) {
-    gEvents.add(event);
-}
-void HIEventListRemove(EventRef event) {
-    gEvents.remove(event);
-}
-void HIHandlerListAdd(EventHandlerRef handler) {
-    gHandlers.add(handler);
-}
-void HIHandlerListRemove(EventHandlerRef handler) {
-    gHandlers.remove(handler);
+void HIHandlerListAdd(EventHandlerRef handler, bool add) {
+    gHandlers.add(handler, add);
 }
 
 ControlRef HIFindTopLevelControl(WindowRef window) {
@@ -107,15 +97,15 @@ ControlRef HIFindTopLevelControl(WindowRef window) {
     return nullptr;
 }
 
-CFIndex HIWindowCount(void) {
-    return gWindows.count;
+CFIndex HIStandInGetLiveWindowCount(void) {
+    return gWindows.count + HIAlertCount();
 }
-CFIndex HIControlCount(void) {
+CFIndex HIStandInGetLiveControlCount(void) {
     return gControls.count;
 }
-CFIndex HIEventCount(void) {
+CFIndex HIStandInGetLiveEventCount(void) {
     return gEvents.count;
 }
-CFIndex HIHandlerCount(void) {
+CFIndex HIStandInGetLiveHandlerCount(void) {
     return gHandlers.count;
 }

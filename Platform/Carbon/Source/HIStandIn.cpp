@@ -25,31 +25,16 @@ OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers 
     OSStatus status = CreateEvent(nullptr, kEventClassKeyboard, kEventRawKeyDown, 0, 0, &event);
     if (status != noErr)
         return status;
-    char macRoman = '?';
-    CFStringRef s = CFStringCreateWithCharacters(kCFAllocatorDefault, &ch, 1);
-    if (s != nullptr) {
-        CFIndex used = 0;
-        CFStringGetBytes(s, CFRangeMake(0, 1), kCFStringEncodingMacRoman, '?', false,
-                         (UInt8 *)&macRoman, 1, &used);
-        CFRelease(s);
-    }
     UInt32 modifiers32 = modifiers;
-    if ((status = SetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
-                                    &ch)) == noErr &&
-        (status = SetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, 1, &macRoman)) ==
-            noErr &&
-        (status = SetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
-                                    &keyCode)) == noErr &&
-        (status = SetEventParameter(event, kEventParamKeyModifiers, typeUInt32, sizeof(modifiers32),
-                                    &modifiers32)) == noErr)
+    if ((status = HISetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
+                                      &ch)) == noErr &&
+        (status = HISetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
+                                      &keyCode)) == noErr &&
+        (status = HISetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
+                                      sizeof(modifiers32), &modifiers32)) == noErr)
         status = SendEventToEventTarget(event, &control->target);
     ReleaseEvent(event);
     return status;
-}
-
-bool IsUsable(ControlRef control) {
-    return HIControlLatentlyVisible(control) && HIControlLatentlyEnabled(control) &&
-           HIControlLatentlyActive(control);
 }
 
 } // namespace
@@ -93,18 +78,14 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
 OSStatus HIStandInClickControl(ControlRef control) {
     if (!HIIsControl(control))
         return errUnknownControl;
-    if (!IsUsable(control))
+    if (!HIControlIsUsable(control))
         return errControlHiddenOrDisabled;
     switch (control->kind) {
     case HIControlKind::EditText:
     case HIControlKind::Password:
-        if (control->owner == nullptr)
-            return errUnknownControl;
         return SetKeyboardFocus(control->owner, control, kControlEditTextPart);
-    case HIControlKind::CheckBox:
-    case HIControlKind::PushButton: {
-        if (control->kind == HIControlKind::CheckBox && control->autoToggle)
-            control->value = control->value != 0 ? 0 : 1;
+    case HIControlKind::CheckBox: {
+        control->value = control->value != 0 ? 0 : 1;
         if (control->commandID == 0)
             return noErr;
         OSStatus status =
@@ -129,30 +110,7 @@ OSStatus HIStandInDropText(CFStringRef text) {
         return errUnknownControl;
     if (!HIControlIsEditText(control))
         return errDataNotSupported;
-    if (control->locked)
-        return noErr;
     return HIEditTextInsert(control, text);
-}
-
-OSStatus HIStandInSetClipboardText(CFStringRef text) {
-    return HIScrapSetText(text);
-}
-
-OSStatus HIStandInSetControlCallFailure(ControlRef control, const char *call, OSStatus status) {
-    static const char *const kNames[kHIFailingCallCount] = {"SetControlVisibility", "EmbedControl",
-                                                            "SetControlData", "GetControlData",
-                                                            "SetKeyboardFocus"};
-    if (call == nullptr)
-        return paramErr;
-    for (int i = 0; i < kHIFailingCallCount; i++) {
-        if (strcmp(call, kNames[i]) == 0) {
-            if (!HIIsControl(control))
-                return errUnknownControl;
-            control->failure[i] = status;
-            return noErr;
-        }
-    }
-    return paramErr;
 }
 
 const char *HIStandInGetControlKindName(ControlRef control) {
@@ -171,21 +129,6 @@ const char *HIStandInGetControlKindName(ControlRef control) {
         return "checkbox";
     case HIControlKind::StaticText:
         return "statictext";
-    case HIControlKind::PushButton:
-        return "pushbutton";
     }
     return nullptr;
-}
-
-CFIndex HIStandInGetLiveWindowCount(void) {
-    return HIWindowCount();
-}
-CFIndex HIStandInGetLiveControlCount(void) {
-    return HIControlCount();
-}
-CFIndex HIStandInGetLiveEventCount(void) {
-    return HIEventCount();
-}
-CFIndex HIStandInGetLiveHandlerCount(void) {
-    return HIHandlerCount();
 }

@@ -21,6 +21,7 @@ struct OpaqueIBNibRef {
 namespace {
 
 const int kMaxNestingDepth = 16;
+const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
 
 OpaqueIBNibRef *gNibs = nullptr;
 
@@ -35,278 +36,165 @@ bool IsOfType(CFTypeRef value, CFTypeID type) {
     return value != nullptr && CFGetTypeID(value) == type;
 }
 
-/* A nib entry: absent, present and well-formed, or present and malformed. */
-enum class Entry { Missing, Ok, Bad };
+/* Reads the entries of one dictionary of the nib. An entry that is present
+ * but malformed, or a required one that is missing, marks the whole
+ * description bad; the readers then return their default. */
+struct Reader {
+    CFDictionaryRef dict;
+    bool bad;
 
-Entry GetInteger(CFDictionaryRef dict, CFStringRef key, SInt64 minimum, SInt64 maximum,
-                 SInt64 *out) {
-    CFTypeRef value = CFDictionaryGetValue(dict, key);
-    if (value == nullptr)
-        return Entry::Missing;
-    if (!IsOfType(value, CFNumberGetTypeID()) || CFNumberIsFloatType((CFNumberRef)value))
-        return Entry::Bad;
-    SInt64 n = 0;
-    if (!CFNumberGetValue((CFNumberRef)value, kCFNumberSInt64Type, &n) || n < minimum ||
-        n > maximum)
-        return Entry::Bad;
-    *out = n;
-    return Entry::Ok;
-}
-
-Entry GetBoolean(CFDictionaryRef dict, CFStringRef key, bool *out) {
-    CFTypeRef value = CFDictionaryGetValue(dict, key);
-    if (value == nullptr)
-        return Entry::Missing;
-    if (!IsOfType(value, CFBooleanGetTypeID()))
-        return Entry::Bad;
-    *out = CFBooleanGetValue((CFBooleanRef)value) != 0;
-    return Entry::Ok;
-}
-
-Entry GetString(CFDictionaryRef dict, CFStringRef key, CFStringRef *out) {
-    CFTypeRef value = CFDictionaryGetValue(dict, key);
-    if (value == nullptr)
-        return Entry::Missing;
-    if (!IsOfType(value, CFStringGetTypeID()))
-        return Entry::Bad;
-    *out = (CFStringRef)value;
-    return Entry::Ok;
-}
-
-/* A four-character code written as a string of exactly four MacRoman characters. */
-bool FourCharCodeFromString(CFStringRef string, UInt32 *out) {
-    if (CFStringGetLength(string) != 4)
-        return false;
-    UInt8 bytes[4];
-    CFIndex used = 0;
-    if (CFStringGetBytes(string, CFRangeMake(0, 4), kCFStringEncodingMacRoman, 0, false, bytes,
-                         sizeof(bytes), &used) != 4 ||
-        used != 4)
-        return false;
-    *out = ((UInt32)bytes[0] << 24) | ((UInt32)bytes[1] << 16) | ((UInt32)bytes[2] << 8) |
-           (UInt32)bytes[3];
-    return true;
-}
-
-/* "Bounds": [top, left, bottom, right], each an SInt16, not inverted. */
-Entry GetRect(CFDictionaryRef dict, CFStringRef key, Rect *out) {
-    CFTypeRef value = CFDictionaryGetValue(dict, key);
-    if (value == nullptr)
-        return Entry::Missing;
-    if (!IsOfType(value, CFArrayGetTypeID()) || CFArrayGetCount((CFArrayRef)value) != 4)
-        return Entry::Bad;
-    SInt16 v[4];
-    for (CFIndex i = 0; i < 4; i++) {
-        CFTypeRef n = CFArrayGetValueAtIndex((CFArrayRef)value, i);
-        SInt64 x = 0;
-        if (!IsOfType(n, CFNumberGetTypeID()) || CFNumberIsFloatType((CFNumberRef)n) ||
-            !CFNumberGetValue((CFNumberRef)n, kCFNumberSInt64Type, &x) || x < -32768 || x > 32767)
-            return Entry::Bad;
-        v[i] = (SInt16)x;
+    /* The entry under key if it has the type, else NULL */
+    CFTypeRef Get(CFStringRef key, CFTypeID type, bool required = false) {
+        CFTypeRef value = CFDictionaryGetValue(dict, key);
+        bad = bad || (value == nullptr && required) || (value != nullptr && !IsOfType(value, type));
+        return IsOfType(value, type) ? value : nullptr;
     }
-    if (v[2] < v[0] || v[3] < v[1])
-        return Entry::Bad;
-    *out = Rect{v[0], v[1], v[2], v[3]};
-    return Entry::Ok;
-}
-
-struct KindName {
-    const char *name;
-    HIControlKind kind;
-};
-
-const KindName kKinds[] = {
-    {"userpane", HIControlKind::UserPane},     {"edittext", HIControlKind::EditText},
-    {"password", HIControlKind::Password},     {"checkbox", HIControlKind::CheckBox},
-    {"statictext", HIControlKind::StaticText}, {"pushbutton", HIControlKind::PushButton},
-};
-
-bool KindFromString(CFStringRef string, HIControlKind *out) {
-    char name[32];
-    if (!CFStringGetCString(string, name, sizeof(name), kCFStringEncodingASCII))
-        return false;
-    for (const KindName &k : kKinds) {
-        if (strcmp(k.name, name) == 0) {
-            *out = k.kind;
-            return true;
+    SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum, SInt64 otherwise) {
+        SInt64 n = otherwise;
+        if (number != nullptr && (CFNumberIsFloatType((CFNumberRef)number) ||
+                                  !CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
+                                  n < minimum || n > maximum)) {
+            bad = true;
+            return otherwise;
         }
+        return n;
     }
-    return false;
-}
-
-struct ClassName {
-    const char *name;
-    WindowClass windowClass;
-};
-
-const ClassName kClasses[] = {
-    {"document", kDocumentWindowClass}, {"plain", kPlainWindowClass},
-    {"modal", kModalWindowClass},       {"movablemodal", kMovableModalWindowClass},
-    {"alert", kAlertWindowClass},       {"movablealert", kMovableAlertWindowClass},
-    {"floating", kFloatingWindowClass}, {"utility", kUtilityWindowClass},
-    {"sheet", kSheetWindowClass},       {"overlay", kOverlayWindowClass},
-};
-
-bool ClassFromString(CFStringRef string, WindowClass *out) {
-    char name[32];
-    if (!CFStringGetCString(string, name, sizeof(name), kCFStringEncodingASCII))
-        return false;
-    for (const ClassName &c : kClasses) {
-        if (strcmp(c.name, name) == 0) {
-            *out = c.windowClass;
-            return true;
+    SInt64 Integer(CFStringRef key, SInt64 minimum, SInt64 maximum, SInt64 otherwise,
+                   bool required = false) {
+        return Number(Get(key, CFNumberGetTypeID(), required), minimum, maximum, otherwise);
+    }
+    bool Flag(CFStringRef key) {
+        CFTypeRef value = Get(key, CFBooleanGetTypeID());
+        return value == nullptr || CFBooleanGetValue((CFBooleanRef)value);
+    }
+    CFStringRef String(CFStringRef key) { return (CFStringRef)Get(key, CFStringGetTypeID()); }
+    /* A four-character code: a string of exactly four MacRoman characters */
+    UInt32 Code(CFTypeRef string) {
+        UInt8 bytes[4] = {0, 0, 0, 0};
+        CFIndex used = 0;
+        bad = bad || !IsOfType(string, CFStringGetTypeID()) ||
+              CFStringGetLength((CFStringRef)string) != 4 ||
+              CFStringGetBytes((CFStringRef)string, CFRangeMake(0, 4), kCFStringEncodingMacRoman, 0,
+                               false, bytes, 4, &used) != 4;
+        return ((UInt32)bytes[0] << 24) | ((UInt32)bytes[1] << 16) | ((UInt32)bytes[2] << 8) |
+               bytes[3];
+    }
+    /* The index of the string under key among names; otherwise when absent */
+    int Choice(CFStringRef key, const char *const *names, int count, int otherwise) {
+        CFStringRef string = String(key);
+        char name[16] = "";
+        if (string == nullptr ||
+            !CFStringGetCString(string, name, sizeof(name), kCFStringEncodingASCII))
+            return (bad = bad || string != nullptr), otherwise;
+        for (int i = 0; i < count; i++)
+            if (strcmp(names[i], name) == 0)
+                return i;
+        bad = true;
+        return otherwise;
+    }
+    /* "Bounds" (required): [top, left, bottom, right], each an SInt16, not inverted */
+    Rect Bounds() {
+        CFArrayRef array = (CFArrayRef)Get(CFSTR("Bounds"), CFArrayGetTypeID(), true);
+        SInt16 v[4] = {0, 0, 0, 0};
+        bad = bad || array == nullptr || CFArrayGetCount(array) != 4;
+        for (CFIndex i = 0; !bad && i < 4; i++) {
+            CFTypeRef n = CFArrayGetValueAtIndex(array, i);
+            bad = !IsOfType(n, CFNumberGetTypeID());
+            v[i] = (SInt16)Number(bad ? nullptr : n, -32768, 32767, 0);
         }
+        bad = bad || v[2] < v[0] || v[3] < v[1];
+        return Rect{v[0], v[1], v[2], v[3]};
     }
-    return false;
-}
+};
 
-const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
+const char *const kKindNames[] = {"userpane", "edittext", "password", "checkbox", "statictext"};
+const HIControlKind kKinds[] = {HIControlKind::UserPane, HIControlKind::EditText,
+                                HIControlKind::Password, HIControlKind::CheckBox,
+                                HIControlKind::StaticText};
+const char *const kClassNames[] = {"document",     "plain", "modal",
+                                   "movablemodal", "alert", "movablealert"};
+const WindowClass kClasses[] = {kDocumentWindowClass, kPlainWindowClass,
+                                kModalWindowClass,    kMovableModalWindowClass,
+                                kAlertWindowClass,    kMovableAlertWindowClass};
 
 OSStatus BuildControls(CFTypeRef list, WindowRef window, ControlRef container, int depth);
 
-/* One control description; the control is created inside container. */
+/* One control description; the control is created inside container. On
+ * failure the caller disposes of the window with what was built. */
 OSStatus BuildControl(CFTypeRef description, WindowRef window, ControlRef container, int depth) {
     if (!IsOfType(description, CFDictionaryGetTypeID()))
         return kMalformed;
-    CFDictionaryRef dict = (CFDictionaryRef)description;
-
-    CFStringRef kindName = nullptr;
-    HIControlKind kind;
-    if (GetString(dict, CFSTR("Kind"), &kindName) != Entry::Ok || !KindFromString(kindName, &kind))
-        return kMalformed;
-    Rect bounds;
-    if (GetRect(dict, CFSTR("Bounds"), &bounds) != Entry::Ok)
-        return kMalformed;
-
+    Reader r = {(CFDictionaryRef)description, false};
+    int kind = r.Choice(CFSTR("Kind"), kKindNames, 5, -1);
+    Rect bounds = r.Bounds();
     ControlID id = {0, 0};
-    CFTypeRef idEntry = CFDictionaryGetValue(dict, CFSTR("ID"));
-    if (idEntry != nullptr) {
-        if (!IsOfType(idEntry, CFDictionaryGetTypeID()))
-            return kMalformed;
-        CFStringRef signature = nullptr;
-        SInt64 number = 0;
-        if (GetString((CFDictionaryRef)idEntry, CFSTR("Signature"), &signature) != Entry::Ok ||
-            !FourCharCodeFromString(signature, &id.signature) ||
-            GetInteger((CFDictionaryRef)idEntry, CFSTR("ID"), INT32_MIN, INT32_MAX, &number) !=
-                Entry::Ok)
-            return kMalformed;
-        id.id = (SInt32)number;
+    if (CFTypeRef idEntry = r.Get(CFSTR("ID"), CFDictionaryGetTypeID())) {
+        Reader idReader = {(CFDictionaryRef)idEntry, false};
+        id.signature = idReader.Code(idReader.Get(CFSTR("Signature"), CFStringGetTypeID(), true));
+        id.id = (SInt32)idReader.Integer(CFSTR("ID"), INT32_MIN, INT32_MAX, 0, true);
+        r.bad = r.bad || idReader.bad;
     }
-
-    UInt32 command = 0;
-    CFTypeRef commandEntry = CFDictionaryGetValue(dict, CFSTR("Command"));
-    if (commandEntry != nullptr) {
-        SInt64 number = 0;
-        if (IsOfType(commandEntry, CFStringGetTypeID())) {
-            if (!FourCharCodeFromString((CFStringRef)commandEntry, &command))
-                return kMalformed;
-        } else if (GetInteger(dict, CFSTR("Command"), 0, UINT32_MAX, &number) == Entry::Ok) {
-            command = (UInt32)number;
-        } else {
-            return kMalformed;
-        }
-    }
-
-    SInt64 value = 0, minimum = 0, maximum = 0, features = kControlSupportsEmbedding;
-    Entry hasValue = GetInteger(dict, CFSTR("Value"), INT32_MIN, INT32_MAX, &value);
-    Entry hasMinimum = GetInteger(dict, CFSTR("Minimum"), INT32_MIN, INT32_MAX, &minimum);
-    Entry hasMaximum = GetInteger(dict, CFSTR("Maximum"), INT32_MIN, INT32_MAX, &maximum);
-    Entry hasFeatures = GetInteger(dict, CFSTR("Features"), 0, UINT32_MAX, &features);
-    bool enabled = true, visible = true, autoToggle = true;
-    Entry hasEnabled = GetBoolean(dict, CFSTR("Enabled"), &enabled);
-    Entry hasVisible = GetBoolean(dict, CFSTR("Visible"), &visible);
-    Entry hasAutoToggle = GetBoolean(dict, CFSTR("AutoToggle"), &autoToggle);
-    CFStringRef title = nullptr, text = nullptr;
-    Entry hasTitle = GetString(dict, CFSTR("Title"), &title);
-    Entry hasText = GetString(dict, CFSTR("Text"), &text);
-    CFTypeRef children = CFDictionaryGetValue(dict, CFSTR("Controls"));
-    if (hasValue == Entry::Bad || hasMinimum == Entry::Bad || hasMaximum == Entry::Bad ||
-        hasFeatures == Entry::Bad || hasEnabled == Entry::Bad || hasVisible == Entry::Bad ||
-        hasAutoToggle == Entry::Bad || hasTitle == Entry::Bad || hasText == Entry::Bad)
+    CFTypeRef command = CFDictionaryGetValue(r.dict, CFSTR("Command"));
+    UInt32 commandID = IsOfType(command, CFStringGetTypeID())
+                           ? r.Code(command)
+                           : (UInt32)r.Integer(CFSTR("Command"), 0, UINT32_MAX, 0);
+    SInt64 value = r.Integer(CFSTR("Value"), INT32_MIN, INT32_MAX, 0);
+    SInt64 features = r.Integer(CFSTR("Features"), 0, UINT32_MAX, kControlSupportsEmbedding);
+    bool enabled = r.Flag(CFSTR("Enabled")), visible = r.Flag(CFSTR("Visible"));
+    CFStringRef title = r.String(CFSTR("Title")), text = r.String(CFSTR("Text"));
+    CFTypeRef children = CFDictionaryGetValue(r.dict, CFSTR("Controls"));
+    if (r.bad || kind < 0 || (children != nullptr && kKinds[kind] != HIControlKind::UserPane))
         return kMalformed;
-    if (children != nullptr && kind != HIControlKind::UserPane)
-        return kMalformed;
-    if (kind == HIControlKind::StaticText && text == nullptr)
-        text = title;
 
     OSStatus status = noErr;
-    ControlRef control = HIControlCreate(kind, window, &bounds, &status);
+    ControlRef control = HIControlCreate(kKinds[kind], window, &bounds, &status);
     if (control == nullptr)
         return status;
-    if (control->parent != container) {
-        /* HIControlCreate put it in the window's root; nested controls go deeper */
-        if (EmbedControl(control, container) != noErr) {
-            HIControlDestroy(control);
-            return kMalformed; /* the container does not embed */
-        }
-    }
+    /* HIControlCreate put it in the window's root; nested controls go deeper */
+    if (control->parent != container && EmbedControl(control, container) != noErr)
+        return kMalformed; /* the container does not embed */
     control->id = id;
-    control->commandID = command;
+    control->commandID = commandID;
     control->features = (UInt32)features;
-    control->autoToggle = autoToggle;
-    if (kind == HIControlKind::CheckBox)
-        control->maximum = kControlCheckBoxMixedValue;
-    if (hasMinimum == Entry::Ok)
-        control->minimum = (SInt32)minimum;
-    if (hasMaximum == Entry::Ok)
-        control->maximum = (SInt32)maximum;
-    if (control->maximum < control->minimum)
-        return kMalformed; /* the window (and this control) is disposed of by the caller */
-    if (hasValue == Entry::Ok)
-        SetControl32BitValue(control, (SInt32)value);
-    if (title != nullptr && kind != HIControlKind::StaticText) {
-        status = SetControlTitleWithCFString(control, title);
-        if (status != noErr)
-            return status;
-    }
-    if (text != nullptr && HIControlHasText(control)) {
+    control->value = value < 0 ? 0 : (value > control->maximum ? control->maximum : (SInt32)value);
+    control->enabled = enabled;
+    control->visible = visible;
+    if (control->kind == HIControlKind::CheckBox && title != nullptr &&
+        (control->title = CFStringCreateCopy(kCFAllocatorDefault, title)) == nullptr)
+        return memFullErr;
+    if (control->kind == HIControlKind::StaticText && text == nullptr)
+        text = title;
+    if (text != nullptr && control->kind != HIControlKind::UserPane &&
+        control->kind != HIControlKind::CheckBox) {
         if (!HITextSetString(&control->text, text))
             return memFullErr;
         control->selStart = control->selEnd = (SInt16)control->text.length;
     }
-    control->enabled = enabled;
-    control->visible = visible;
-    if (children != nullptr)
-        return BuildControls(children, window, control, depth + 1);
-    return noErr;
+    return children != nullptr ? BuildControls(children, window, control, depth + 1) : noErr;
 }
 
 OSStatus BuildControls(CFTypeRef list, WindowRef window, ControlRef container, int depth) {
     if (depth > kMaxNestingDepth || !IsOfType(list, CFArrayGetTypeID()))
         return kMalformed;
-    CFIndex count = CFArrayGetCount((CFArrayRef)list);
-    for (CFIndex i = 0; i < count; i++) {
-        OSStatus status =
+    OSStatus status = noErr;
+    for (CFIndex i = 0; status == noErr && i < CFArrayGetCount((CFArrayRef)list); i++)
+        status =
             BuildControl(CFArrayGetValueAtIndex((CFArrayRef)list, i), window, container, depth);
-        if (status != noErr)
-            return status;
-    }
-    return noErr;
+    return status;
 }
 
 OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
-    Rect bounds;
-    if (GetRect(description, CFSTR("Bounds"), &bounds) != Entry::Ok)
+    Reader r = {description, false};
+    Rect bounds = r.Bounds();
+    int windowClass = r.Choice(CFSTR("Class"), kClassNames, 6, 0);
+    if (r.bad)
         return kMalformed;
-    WindowClass windowClass = kDocumentWindowClass;
-    CFStringRef className = nullptr, title = nullptr;
-    Entry hasClass = GetString(description, CFSTR("Class"), &className);
-    if (hasClass == Entry::Bad ||
-        (hasClass == Entry::Ok && !ClassFromString(className, &windowClass)))
-        return kMalformed;
-    SInt64 attributes = 0;
-    if (GetInteger(description, CFSTR("Attributes"), 0, UINT32_MAX, &attributes) == Entry::Bad ||
-        GetString(description, CFSTR("Title"), &title) == Entry::Bad)
-        return kMalformed;
-
     WindowRef window = nullptr;
-    OSStatus status = CreateNewWindow(windowClass, (WindowAttributes)attributes, &bounds, &window);
+    OSStatus status = CreateNewWindow(kClasses[windowClass], kWindowNoAttributes, &bounds, &window);
     if (status != noErr)
         return status;
-    if (title != nullptr)
-        status = SetWindowTitleWithCFString(window, title);
     CFTypeRef controls = CFDictionaryGetValue(description, CFSTR("Controls"));
-    if (status == noErr && controls != nullptr)
+    if (controls != nullptr)
         status = BuildControls(controls, window, window->root, 0);
     if (status != noErr) {
         DisposeWindow(window);
@@ -362,16 +250,6 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     gNibs = nib;
     *outNibRef = nib;
     return noErr;
-}
-
-OSStatus CreateNibReference(CFStringRef inNibName, IBNibRef *outNibRef) {
-    if (outNibRef == nullptr)
-        return paramErr;
-    *outNibRef = nullptr;
-    CFBundleRef mainBundle = CFBundleGetMainBundle();
-    if (mainBundle == nullptr)
-        return kIBCarbonRuntimeCantFindNibFile;
-    return CreateNibReferenceWithCFBundle(mainBundle, inNibName, outNibRef);
 }
 
 void DisposeNibReference(IBNibRef inNibRef) {

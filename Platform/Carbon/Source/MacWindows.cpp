@@ -2,16 +2,57 @@
  * MacWindows.cpp
  *
  * Windows: creation with a root control, disposal of the window with all
- * its controls and handlers, bounds by region, visibility, title and the
- * active window (the one that receives the user's keystrokes).
+ * its controls and handlers, and the content bounds. Keyboard focus: one
+ * control per window; edit texts can take it, but only while they are
+ * visible and enabled, and a control that stops being so loses it. The
+ * window's standard handler moves the focus on Tab (backwards with Shift).
+ * The active window, whose focused control receives the user's keystrokes,
+ * is the one that last received the focus.
  */
 #include "HIInternal.h"
 
 namespace {
 
-const SInt16 kTitleBarHeight = 22;
-
 WindowRef gActiveWindow = nullptr;
+
+bool CanTakeFocus(ControlRef control) {
+    return HIControlIsEditText(control) && HIControlIsUsable(control);
+}
+
+/* The focusable controls of the window in tree order, stepping from the
+ * current focus forwards or backwards and wrapping around. */
+OSStatus MoveFocus(WindowRef window, bool forward) {
+    ControlRef root = window->root;
+    ControlRef after = nullptr, before = nullptr; /* first after / last before the focus */
+    ControlRef first = nullptr, last = nullptr;
+    bool passedFocus = false;
+    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root)) {
+        if (c == window->focus) {
+            passedFocus = true;
+            continue;
+        }
+        if (!CanTakeFocus(c))
+            continue;
+        if (first == nullptr)
+            first = c;
+        last = c;
+        if (passedFocus && after == nullptr)
+            after = c;
+        if (!passedFocus)
+            before = c;
+    }
+    ControlRef next;
+    if (forward)
+        next = after != nullptr ? after : first;
+    else
+        next = before != nullptr ? before : last;
+    if (next == nullptr)
+        return noErr; /* nothing can take the focus; keep it where it is */
+    window->focus = next;
+    next->selStart = 0; /* tabbing into a field selects its text */
+    next->selEnd = (SInt16)next->text.length;
+    return noErr;
+}
 
 } // namespace
 
@@ -19,17 +60,29 @@ WindowRef HIActiveWindow(void) {
     return HIIsWindow(gActiveWindow) ? gActiveWindow : nullptr;
 }
 
-void HISetActiveWindow(WindowRef window) {
-    gActiveWindow = window;
+void HIFocusRevalidate(WindowRef window) {
+    if (!HIIsWindow(window) || window->focus == nullptr)
+        return;
+    ControlRef focus = window->focus;
+    if (!HIIsControl(focus) || focus->owner != window || !HIControlIsUsable(focus))
+        window->focus = nullptr;
 }
 
-void HIWindowForget(WindowRef window) {
-    if (gActiveWindow == window)
-        gActiveWindow = nullptr;
+OSStatus HIWindowStandardHandler(WindowRef window, EventRef event) {
+    UniChar ch = 0;
+    UInt32 modifiers = 0;
+    if (event->eventClass != kEventClassKeyboard || event->kind != kEventRawKeyDown ||
+        GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
+                          nullptr, &ch) != noErr ||
+        ch != kTabCharCode)
+        return eventNotHandledErr;
+    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(modifiers),
+                      nullptr, &modifiers);
+    return MoveFocus(window, (modifiers & shiftKey) == 0);
 }
 
-OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes,
-                         const Rect *contentBounds, WindowRef *outWindow) {
+OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *contentBounds,
+                         WindowRef *outWindow) {
     if (outWindow == nullptr)
         return paramErr;
     *outWindow = nullptr;
@@ -38,15 +91,16 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes,
     WindowRef window = HIAllocate<OpaqueWindowPtr>();
     if (window == nullptr)
         return memFullErr;
-    window->windowClass = windowClass;
-    window->attributes = attributes;
     window->contentBounds = *contentBounds;
     HITargetInit(&window->target, HITargetKind::Window, window);
-    HIWindowListAdd(window);
-    OSErr err = CreateRootControl(window, nullptr);
-    if (err != noErr) {
+    HIWindowListAdd(window, true);
+    Rect bounds = {0, 0, (SInt16)(contentBounds->bottom - contentBounds->top),
+                   (SInt16)(contentBounds->right - contentBounds->left)};
+    OSStatus status = noErr;
+    window->root = HIControlCreate(HIControlKind::Root, window, &bounds, &status);
+    if (window->root == nullptr) {
         DisposeWindow(window);
-        return err;
+        return status;
     }
     *outWindow = window;
     return noErr;
@@ -55,16 +109,13 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes attributes,
 void DisposeWindow(WindowRef window) {
     if (!HIIsWindow(window))
         return;
-    if (window->root != nullptr)
-        HIControlDestroy(window->root);
-    /* controls left without an embedder (the root was disposed of) still belong to it */
+    /* the root, and controls a handler left without an embedder */
     for (ControlRef c; (c = HIFindTopLevelControl(window)) != nullptr;)
         HIControlDestroy(c);
     HITargetRemoveAllHandlers(&window->target);
-    HIWindowForget(window);
-    HIWindowListRemove(window);
-    if (window->title != nullptr)
-        CFRelease(window->title);
+    if (gActiveWindow == window)
+        gActiveWindow = nullptr;
+    HIWindowListAdd(window, false);
     CFStandInDeallocate(window);
 }
 
@@ -73,126 +124,39 @@ OSStatus GetWindowBounds(WindowRef window, WindowRegionCode regionCode, Rect *gl
         return paramErr;
     if (!HIIsWindow(window))
         return errInvalidWindowRef;
-    Rect content = window->contentBounds;
-    switch (regionCode) {
-    case kWindowContentRgn:
-    case kWindowGlobalPortRgn:
-    case kWindowUpdateRgn:
-    case kWindowOpaqueRgn:
-        *globalBounds = content;
-        return noErr;
-    case kWindowStructureRgn:
-        *globalBounds = content;
-        globalBounds->top = (SInt16)(content.top - kTitleBarHeight);
-        return noErr;
-    case kWindowTitleBarRgn:
-    case kWindowDragRgn:
-        *globalBounds = content;
-        globalBounds->top = (SInt16)(content.top - kTitleBarHeight);
-        globalBounds->bottom = content.top;
-        return noErr;
-    default:
+    if (regionCode != kWindowContentRgn)
         return errWindowRegionCodeInvalid;
-    }
-}
-
-OSStatus SetWindowBounds(WindowRef window, WindowRegionCode regionCode, const Rect *globalBounds) {
-    if (globalBounds == nullptr)
-        return paramErr;
-    if (!HIIsWindow(window))
-        return errInvalidWindowRef;
-    Rect content = *globalBounds;
-    if (regionCode == kWindowStructureRgn)
-        content.top = (SInt16)(content.top + kTitleBarHeight);
-    else if (regionCode != kWindowContentRgn)
-        return errWindowRegionCodeInvalid;
-    window->contentBounds = content;
-    if (window->root != nullptr) {
-        window->root->bounds.bottom = (SInt16)(content.bottom - content.top);
-        window->root->bounds.right = (SInt16)(content.right - content.left);
-    }
+    *globalBounds = window->contentBounds;
     return noErr;
 }
 
-OSStatus GetWindowClass(WindowRef window, WindowClass *outClass) {
-    if (outClass == nullptr)
-        return paramErr;
-    if (!HIIsWindow(window))
-        return errInvalidWindowRef;
-    *outClass = window->windowClass;
-    return noErr;
-}
-
-OSStatus GetWindowAttributes(WindowRef window, WindowAttributes *outAttributes) {
-    if (outAttributes == nullptr)
-        return paramErr;
-    if (!HIIsWindow(window))
-        return errInvalidWindowRef;
-    *outAttributes = window->attributes;
-    return noErr;
-}
-
-void ShowWindow(WindowRef window) {
-    if (!HIIsWindow(window))
-        return;
-    window->visible = true;
-    gActiveWindow = window;
-}
-
-void HideWindow(WindowRef window) {
-    if (!HIIsWindow(window))
-        return;
-    window->visible = false;
-    HIWindowForget(window);
-}
-
-Boolean IsWindowVisible(WindowRef window) {
-    return HIIsWindow(window) && window->visible;
-}
-
-void SelectWindow(WindowRef window) {
-    if (HIIsWindow(window))
-        gActiveWindow = window;
-}
-
-WindowRef ActiveNonFloatingWindow(void) {
-    return HIActiveWindow();
-}
-
-OSStatus SetWindowTitleWithCFString(WindowRef inWindow, CFStringRef inString) {
+OSErr SetKeyboardFocus(WindowRef inWindow, ControlRef inControl, ControlFocusPart inPart) {
     if (!HIIsWindow(inWindow))
         return errInvalidWindowRef;
-    if (!HIIsString(inString))
+    if (inControl == nullptr || inPart == kControlFocusNoPart) {
+        inWindow->focus = nullptr;
+        return noErr;
+    }
+    if (!HIIsControl(inControl))
+        return errUnknownControl;
+    if (inControl->owner != inWindow)
         return paramErr;
-    CFStringRef copy = CFStringCreateCopy(kCFAllocatorDefault, inString);
-    if (copy == nullptr)
-        return memFullErr;
-    if (inWindow->title != nullptr)
-        CFRelease(inWindow->title);
-    inWindow->title = copy;
+    if (!HIControlIsEditText(inControl))
+        return errControlDoesntSupportFocus;
+    if (!HIControlIsUsable(inControl))
+        return errControlHiddenOrDisabled;
+    inWindow->focus = inControl;
+    gActiveWindow = inWindow;
     return noErr;
 }
 
-OSStatus CopyWindowTitleAsCFString(WindowRef inWindow, CFStringRef *outString) {
-    if (outString == nullptr)
+OSErr GetKeyboardFocus(WindowRef inWindow, ControlRef *outControl) {
+    if (outControl == nullptr)
         return paramErr;
-    *outString = nullptr;
+    *outControl = nullptr;
     if (!HIIsWindow(inWindow))
         return errInvalidWindowRef;
-    CFStringRef title = inWindow->title != nullptr
-                            ? CFStringCreateCopy(kCFAllocatorDefault, inWindow->title)
-                            : CFStringCreateWithCharacters(kCFAllocatorDefault, nullptr, 0);
-    if (title == nullptr)
-        return memFullErr;
-    *outString = title;
+    HIFocusRevalidate(inWindow);
+    *outControl = inWindow->focus;
     return noErr;
-}
-
-void SetWRefCon(WindowRef window, long data) {
-    if (HIIsWindow(window))
-        window->refCon = data;
-}
-
-long GetWRefCon(WindowRef window) {
-    return HIIsWindow(window) ? window->refCon : 0;
 }

@@ -1,45 +1,52 @@
 /*
  * Scrap.cpp
  *
- * The clipboard: one current scrap holding typed flavours. Text goes on it
- * as 'TEXT' (MacRoman bytes) and 'utxt' (UTF-16); reading text prefers
- * 'utxt' and falls back to 'TEXT'.
+ * The clipboard: one current scrap that holds a text or nothing (kept as
+ * UTF-16, not as a CF object). Its text reads as the flavours 'TEXT' (MacRoman bytes, '?' for
+ * characters without a MacRoman form) and 'utxt' (UTF-16).
  */
 #include "HIInternal.h"
 
-struct HIScrapFlavor {
-    HIScrapFlavor *next;
-    ScrapFlavorType type;
-    ScrapFlavorFlags flags;
-    Size size;
-    UInt8 *data;
-};
-
 struct OpaqueScrapRef {
-    HIScrapFlavor *flavors;
+    bool full;
+    HIText text;
 };
 
 namespace {
 
-OpaqueScrapRef gScrap = {nullptr};
+OpaqueScrapRef gScrap = {false, {nullptr, 0, 0}};
 
-HIScrapFlavor *Find(ScrapFlavorType type) {
-    for (HIScrapFlavor *f = gScrap.flavors; f != nullptr; f = f->next)
-        if (f->type == type)
-            return f;
-    return nullptr;
-}
-
-void Remove(ScrapFlavorType type) {
-    for (HIScrapFlavor **link = &gScrap.flavors; *link != nullptr; link = &(*link)->next) {
-        if ((*link)->type == type) {
-            HIScrapFlavor *gone = *link;
-            *link = gone->next;
-            CFStandInDeallocate(gone->data);
-            CFStandInDeallocate(gone);
-            return;
-        }
+/* The flavour's bytes in a new block (NULL for no bytes), or noTypeErr / memFullErr. */
+OSStatus CopyFlavor(ScrapRef scrap, ScrapFlavorType type, UInt8 **outBytes, Size *outSize) {
+    *outBytes = nullptr;
+    *outSize = 0;
+    if (scrap != &gScrap)
+        return paramErr;
+    if (!gScrap.full || (type != kScrapFlavorTypeText && type != kScrapFlavorTypeUnicode))
+        return noTypeErr;
+    CFIndex length = gScrap.text.length;
+    CFIndex size = length * (CFIndex)sizeof(UniChar);
+    CFStringRef text = nullptr;
+    if (type == kScrapFlavorTypeText) {
+        text = HITextCopyString(&gScrap.text);
+        if (text == nullptr)
+            return memFullErr;
+        CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingMacRoman, '?', false,
+                         nullptr, 0, &size);
     }
+    UInt8 *bytes = size > 0 ? static_cast<UInt8 *>(CFStandInAllocate(size)) : nullptr;
+    if (bytes != nullptr && text != nullptr)
+        CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingMacRoman, '?', false, bytes,
+                         size, &size);
+    else if (bytes != nullptr)
+        memcpy(bytes, gScrap.text.chars, size);
+    if (text != nullptr)
+        CFRelease(text);
+    if (size > 0 && bytes == nullptr)
+        return memFullErr;
+    *outBytes = bytes;
+    *outSize = size;
+    return noErr;
 }
 
 } // namespace
@@ -51,121 +58,44 @@ OSStatus GetCurrentScrap(ScrapRef *scrap) {
     return noErr;
 }
 
-OSStatus ClearCurrentScrap(void) {
-    while (gScrap.flavors != nullptr)
-        Remove(gScrap.flavors->type);
-    return noErr;
-}
-
-OSStatus GetScrapFlavorFlags(ScrapRef scrap, ScrapFlavorType flavorType,
-                             ScrapFlavorFlags *flavorFlags) {
-    if (scrap != &gScrap || flavorFlags == nullptr)
-        return paramErr;
-    HIScrapFlavor *flavor = Find(flavorType);
-    if (flavor == nullptr)
-        return noTypeErr;
-    *flavorFlags = flavor->flags;
-    return noErr;
-}
-
 OSStatus GetScrapFlavorSize(ScrapRef scrap, ScrapFlavorType flavorType, Size *byteCount) {
-    if (scrap != &gScrap || byteCount == nullptr)
+    if (byteCount == nullptr)
         return paramErr;
-    HIScrapFlavor *flavor = Find(flavorType);
-    if (flavor == nullptr)
-        return noTypeErr;
-    *byteCount = flavor->size;
-    return noErr;
+    UInt8 *bytes = nullptr;
+    OSStatus status = CopyFlavor(scrap, flavorType, &bytes, byteCount);
+    CFStandInDeallocate(bytes);
+    return status;
 }
 
 OSStatus GetScrapFlavorData(ScrapRef scrap, ScrapFlavorType flavorType, Size *byteCount,
                             void *destination) {
-    if (scrap != &gScrap || byteCount == nullptr || *byteCount < 0 ||
-        (destination == nullptr && *byteCount > 0))
+    if (byteCount == nullptr || *byteCount < 0 || (destination == nullptr && *byteCount > 0))
         return paramErr;
-    HIScrapFlavor *flavor = Find(flavorType);
-    if (flavor == nullptr)
-        return noTypeErr;
-    Size n = *byteCount < flavor->size ? *byteCount : flavor->size;
-    if (n > 0)
-        memcpy(destination, flavor->data, n);
-    *byteCount = n;
-    return noErr;
-}
-
-OSStatus PutScrapFlavor(ScrapRef scrap, ScrapFlavorType flavorType, ScrapFlavorFlags flavorFlags,
-                        Size flavorSize, const void *flavorData) {
-    if (scrap != &gScrap || flavorSize < 0 || (flavorData == nullptr && flavorSize > 0))
-        return paramErr;
-    HIScrapFlavor *flavor = HIAllocate<HIScrapFlavor>();
-    if (flavor == nullptr)
-        return memFullErr;
-    if (flavorSize > 0) {
-        flavor->data = static_cast<UInt8 *>(CFStandInAllocate(flavorSize));
-        if (flavor->data == nullptr) {
-            CFStandInDeallocate(flavor);
-            return memFullErr;
-        }
-        memcpy(flavor->data, flavorData, flavorSize);
+    UInt8 *bytes = nullptr;
+    Size size = 0;
+    OSStatus status = CopyFlavor(scrap, flavorType, &bytes, &size);
+    if (status == noErr) {
+        *byteCount = *byteCount < size ? *byteCount : size;
+        if (*byteCount > 0)
+            memcpy(destination, bytes, *byteCount);
     }
-    Remove(flavorType); /* a flavour put again replaces the old data */
-    flavor->type = flavorType;
-    flavor->flags = flavorFlags;
-    flavor->size = flavorSize;
-    flavor->next = gScrap.flavors;
-    gScrap.flavors = flavor;
-    return noErr;
-}
-
-OSStatus GetScrapFlavorCount(ScrapRef scrap, UInt32 *infoCount) {
-    if (scrap != &gScrap || infoCount == nullptr)
-        return paramErr;
-    UInt32 count = 0;
-    for (HIScrapFlavor *f = gScrap.flavors; f != nullptr; f = f->next)
-        count++;
-    *infoCount = count;
-    return noErr;
+    CFStandInDeallocate(bytes);
+    return status;
 }
 
 CFStringRef HIScrapCopyText(void) {
-    HIScrapFlavor *flavor = Find(kScrapFlavorTypeUnicode);
-    if (flavor != nullptr)
-        return CFStringCreateWithCharacters(kCFAllocatorDefault, (const UniChar *)flavor->data,
-                                            flavor->size / (Size)sizeof(UniChar));
-    flavor = Find(kScrapFlavorTypeText);
-    if (flavor != nullptr)
-        return CFStringCreateWithBytes(kCFAllocatorDefault, flavor->data, flavor->size,
-                                       kCFStringEncodingMacRoman, false);
-    return nullptr;
+    return gScrap.full ? HITextCopyString(&gScrap.text) : nullptr;
 }
 
 OSStatus HIScrapSetText(CFStringRef text) {
-    ClearCurrentScrap();
-    if (text == nullptr)
-        return noErr;
-    if (!HIIsString(text))
+    if (text != nullptr && !HIIsString(text))
         return paramErr;
-    CFIndex length = CFStringGetLength(text);
-    CFIndex macRomanSize = 0;
-    CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingMacRoman, '?', false, nullptr,
-                     0, &macRomanSize);
-    Size utf16Size = length * (Size)sizeof(UniChar);
-    UInt8 *macRoman = static_cast<UInt8 *>(CFStandInAllocate(macRomanSize + 1));
-    UniChar *utf16 = static_cast<UniChar *>(CFStandInAllocate(utf16Size + sizeof(UniChar)));
-    OSStatus status = memFullErr;
-    if (macRoman != nullptr && utf16 != nullptr) {
-        CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingMacRoman, '?', false,
-                         macRoman, macRomanSize, &macRomanSize);
-        CFStringGetCharacters(text, CFRangeMake(0, length), utf16);
-        status = PutScrapFlavor(&gScrap, kScrapFlavorTypeText, kScrapFlavorMaskNone, macRomanSize,
-                                macRoman);
-        if (status == noErr)
-            status = PutScrapFlavor(&gScrap, kScrapFlavorTypeUnicode, kScrapFlavorMaskNone,
-                                    utf16Size, utf16);
-        if (status != noErr)
-            ClearCurrentScrap();
-    }
-    CFStandInDeallocate(macRoman);
-    CFStandInDeallocate(utf16);
-    return status;
+    gScrap.full = text != nullptr && HITextSetString(&gScrap.text, text);
+    if (!gScrap.full)
+        HITextFree(&gScrap.text);
+    return text != nullptr && !gScrap.full ? (OSStatus)memFullErr : (OSStatus)noErr;
+}
+
+OSStatus HIStandInSetClipboardText(CFStringRef text) {
+    return HIScrapSetText(text);
 }

@@ -13,6 +13,7 @@
 #include <StandIn/PPDStandIn.h>
 
 #include <string.h>
+#include <strings.h>
 
 /* The PPD reader is deprecated in favour of the IPP destination API, which
  * has no access to a PPD's own keywords. */
@@ -114,7 +115,7 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
     if (ppdFindAttr(context->ppd, name, nullptr) == nullptr)
         return kPMKeyNotFound;
     for (SInt16 i = 0; i < context->keywordCount; i++) {
-        if (strcmp(context->keywords[i], name) == 0) {
+        if (strcasecmp(context->keywords[i], name) == 0) {
             *mainIndex = i;
             return noErr;
         }
@@ -135,24 +136,6 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
     }
     memcpy(context->keywords[context->keywordCount], name, sizeof(KeywordName));
     *mainIndex = context->keywordCount++;
-    return noErr;
-}
-
-OSStatus ppdGetOptionCount(PPDContext context, SInt16 mainIndex, SInt16 *optionCount) {
-    if (optionCount == nullptr)
-        return paramErr;
-    *optionCount = 0;
-    if (!IsContext(context))
-        return paramErr;
-    ppd_file_t *ppd = context->ppd;
-    const char *name = KeywordAt(context, mainIndex);
-    if (name == nullptr)
-        return kPMInvalidIndex;
-    SInt16 count = 0;
-    for (ppd_attr_t *a = ppdFindAttr(ppd, name, nullptr); a != nullptr && count < 32767;
-         a = ppdFindNextAttr(ppd, name, nullptr))
-        count++;
-    *optionCount = count;
     return noErr;
 }
 

@@ -8,7 +8,6 @@
 
 #include <PrintCore/PMDefinitions.h>
 #include <PrintCore/PMErrors.h>
-#include <PrintCore/PMTypes.h>
 #include <PrintCore/PMCore.h>
 #include <PrintCore/PMTicket.h>
 #include <PrintCore/PMPluginHeader.h>

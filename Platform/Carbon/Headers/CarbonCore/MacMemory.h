@@ -1,8 +1,8 @@
 /*
  * MacMemory.h
  *
- * Pointer-based memory of the Memory Manager: NewPtr, NewPtrClear,
- * DisposePtr, GetPtrSize, MemError and the block moves.
+ * Pointer-based memory of the Memory Manager: NewPtr, NewPtrClear and
+ * DisposePtr.
  */
 #ifndef __MACMEMORY__
 #define __MACMEMORY__
@@ -14,21 +14,13 @@
 extern "C" {
 #endif
 
-/* A nonrelocatable block of byteCount bytes, or NULL with MemError() memFullErr. */
+/* A nonrelocatable block of byteCount bytes, or NULL when memory runs out. */
 Ptr NewPtr(Size byteCount);
 /* As NewPtr, with the block zero-filled. */
 Ptr NewPtrClear(Size byteCount);
-/* Frees a block from NewPtr/NewPtrClear; NULL is ignored (MemError() nilHandleErr). */
+/* Frees a block from NewPtr/NewPtrClear; NULL is ignored. Any other pointer
+ * is a misuse (the layer stops). */
 void DisposePtr(Ptr p);
-/* Logical size of a block from NewPtr, or 0 with MemError() memWZErr for other pointers. */
-Size GetPtrSize(Ptr p);
-/* Result of the most recent Memory Manager call. */
-OSErr MemError(void);
-
-/* Copy byteCount bytes; source and destination may overlap. */
-void BlockMove(const void *srcPtr, void *destPtr, Size byteCount);
-void BlockMoveData(const void *srcPtr, void *destPtr, Size byteCount);
-void BlockZero(void *destPtr, Size byteCount);
 
 #ifdef __cplusplus
 }

@@ -17,31 +17,14 @@ extern "C" {
 #endif
 
 typedef struct OpaqueDialogPtr *DialogRef;
-typedef DialogRef DialogPtr;
 typedef SInt16 DialogItemIndex;
 typedef SInt16 AlertType;
 
 enum { kAlertStopAlert = 0, kAlertNoteAlert = 1, kAlertCautionAlert = 2, kAlertPlainAlert = 3 };
-
-enum {
-    kAlertStdAlertOKButton = 1,
-    kAlertStdAlertCancelButton = 2,
-    kAlertStdAlertOtherButton = 3,
-    kAlertStdAlertHelpButton = 4
-};
-
+enum { kAlertStdAlertOKButton = 1, kAlertStdAlertCancelButton = 2, kAlertStdAlertOtherButton = 3 };
 /* Pass (CFStringRef)kAlertDefaultOKText etc. for the standard button texts. */
 enum { kAlertDefaultOKText = -1, kAlertDefaultCancelText = -1, kAlertDefaultOtherText = -1 };
-
-enum { kStdCFStringAlertVersionOne = 1, kStdCFStringAlertVersionTwo = 2 };
-
-enum {
-    kStdAlertDoNotDisposeSheet = 1 << 0,
-    kStdAlertDoNotAnimateOnDefault = 1 << 2,
-    kStdAlertDoNotAnimateOnCancel = 1 << 3,
-    kStdAlertDoNotAnimateOnOther = 1 << 4,
-    kStdAlertDoNotCloseOnHelp = 1 << 5
-};
+enum { kStdCFStringAlertVersionOne = 1 };
 
 struct AlertStdCFStringAlertParamRec {
     UInt32 version;
@@ -62,20 +45,16 @@ typedef Boolean (*ModalFilterProcPtr)(DialogRef theDialog, EventRecord *theEvent
                                       DialogItemIndex *itemHit);
 typedef ModalFilterProcPtr ModalFilterUPP;
 
-ModalFilterUPP NewModalFilterUPP(ModalFilterProcPtr userRoutine);
-void DisposeModalFilterUPP(ModalFilterUPP userUPP);
-
 /* Fills param with the defaults: not movable, no help button, the standard
  * OK text, no cancel or other button, OK as default button, default position. */
 OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamPtr param, UInt32 version);
 /* A new alert; param NULL means the defaults. The texts are retained. */
 OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef explanation,
                              const AlertStdCFStringAlertParamRec *param, DialogRef *outAlert);
-/* Shows the alert modally until a button answers it, then disposes of it. */
+/* Shows the alert modally until a button answers it, then disposes of it.
+ * The filter routine is not called. */
 OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP filterProc,
                           DialogItemIndex *outItemHit);
-void DisposeDialog(DialogRef theDialog);
-WindowRef GetDialogWindow(DialogRef dialog);
 
 #ifdef __cplusplus
 }

@@ -18,8 +18,6 @@ extern "C" {
 
 typedef struct OpaqueIBNibRef *IBNibRef;
 
-/* The nib inNibName in the main bundle. */
-OSStatus CreateNibReference(CFStringRef inNibName, IBNibRef *outNibRef);
 /* The nib inNibName in inBundle's resources. kIBCarbonRuntimeCantFindNibFile
  * when there is none; kIBCarbonRuntimeObjectNotOfRequestedType when the file
  * is not a nib. */

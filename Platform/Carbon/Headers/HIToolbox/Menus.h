@@ -14,10 +14,7 @@ extern "C" {
 #endif
 
 typedef struct OpaqueMenuRef *MenuRef;
-typedef MenuRef MenuHandle;
 typedef UInt16 MenuItemIndex;
-typedef SInt16 MenuID;
-typedef UInt32 MenuCommand;
 
 #ifdef __cplusplus
 }

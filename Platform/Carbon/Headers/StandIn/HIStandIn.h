@@ -43,11 +43,11 @@ OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers);
 OSStatus HIStandInTypeText(CFStringRef text);
 /* A special key (with its character code, e.g. backspace 8, left arrow 28). */
 OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers);
-/* A click on the control. A disabled, inactive or hidden control ignores it
- * (errControlHiddenOrDisabled). A check box toggles between 0 and 1; a check
- * box or push button with a command ID then sends kEventCommandProcess with
- * that command to its own event target, from where it propagates to the
- * embedders, the window and the application. An edit text takes the focus. */
+/* A click on the control. A disabled or hidden control ignores it
+ * (errControlHiddenOrDisabled). A check box toggles between 0 and 1 and,
+ * if it has a command ID, then sends kEventCommandProcess with that command
+ * to its own event target, from where it propagates to the embedders, the
+ * window and the application. An edit text takes the focus. */
 OSStatus HIStandInClickControl(ControlRef control);
 /* The paste command (kHICommandPaste) to the focused control, as Command-V sends it. */
 OSStatus HIStandInPaste(void);
@@ -58,20 +58,11 @@ OSStatus HIStandInDropText(CFStringRef text);
  * without a MacRoman form) and 'utxt' (UTF-16); NULL empties the clipboard. */
 OSStatus HIStandInSetClipboardText(CFStringRef text);
 
-/* Fault injection: from now on the call named `call` fails with `status` when
- * it is made for `control` (as target, or as the control being embedded),
- * until the failure is removed with status noErr. Calls that can be made to
- * fail: "SetControlVisibility", "EmbedControl", "SetControlData",
- * "GetControlData", "SetKeyboardFocus". paramErr for another name,
- * errUnknownControl for a control that is not live. The failure goes with
- * the control when it is disposed of. */
-OSStatus HIStandInSetControlCallFailure(ControlRef control, const char *call, OSStatus status);
-
 /* The focused control of the active window (the window that last received
  * the focus or was selected), or NULL. */
 ControlRef HIStandInGetFocusedControl(void);
-/* "userpane", "edittext", "password", "checkbox", "statictext",
- * "pushbutton", "root"; NULL for anything that is not a live control. */
+/* "userpane", "edittext", "password", "checkbox", "statictext", "root"; NULL for anything that is
+ * not a live control. */
 const char *HIStandInGetControlKindName(ControlRef control);
 
 typedef struct HIStandInObserver {
@@ -85,17 +76,16 @@ typedef struct HIStandInObserver {
                              CFStringRef explanation);
 } HIStandInObserver;
 
-/* Installs an observer (copied); NULL restores the default, under which beeps
- * and alerts are only counted and alerts are answered with their default
- * button. Beeps and alerts are counted in either case. */
+/* Installs an observer (copied); NULL restores the default, under which
+ * beeps are only counted and alerts are answered with their default button.
+ * Beeps are counted in either case. */
 void HIStandInSetObserver(const HIStandInObserver *observer);
 CFIndex HIStandInGetBeepCount(void);
-CFIndex HIStandInGetAlertCount(void);
-/* Sets both counts back to 0. */
+/* Sets the beep count back to 0. */
 void HIStandInResetCounts(void);
 
-/* Live toolbox objects, for leak checks. Alerts count as windows while they
- * exist; events and handlers are counted separately. */
+/* Live toolbox objects, for leak checks. Alerts count as windows until they
+ * have run. */
 CFIndex HIStandInGetLiveWindowCount(void);
 CFIndex HIStandInGetLiveControlCount(void);
 CFIndex HIStandInGetLiveEventCount(void);

@@ -39,8 +39,6 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
  * untouched); paramErr when maxLength < 1 or invocation is NULL. */
 OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 optionIndex,
                                 StringPtr invocation, SInt16 maxLength);
-/* The number of occurrences of the keyword of mainIndex. */
-OSStatus ppdGetOptionCount(PPDContext context, SInt16 mainIndex, SInt16 *optionCount);
 /* Closes the context; fileSpec (may be NULL) is the one the open filled. */
 OSStatus ppdCloseCompiledPPDFromTicket(PPDContext context, FSSpec *fileSpec);
 
