@@ -127,18 +127,6 @@ TEST(FilterFailures, FailedBuildAfterAPartialMatchWritesOnlyWhatPrecedes) {
 
 /* ---- Injected faults (test build) ------------------------------------- */
 
-FilterResult runWithFault(const std::string &fault, const std::string &job,
-                          const oracle::Options &options, Path path) {
-    FilterRun run;
-    run.path = path;
-    run.program = faultFilterPath();
-    run.input = job;
-    run.options = oracle::optionString(options);
-    run.environment = {"JOBCONTROLFILTER_FAULT=" + fault};
-    run.pinClock = true;
-    return runFilter(run);
-}
-
 TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
     /* Each allocation (the insertion buffer grows for the long file name),
        read and write fails in turn, once and from then on, on a small job,
@@ -168,7 +156,8 @@ TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
                     for (; n < 200; n++) {
                         std::string fault = kind + (":" + std::to_string(n)) + mode;
                         SCOPED_TRACE(std::string(pathName(path)) + ", fault " + fault);
-                        FilterResult result = runWithFault(fault, job, options, path);
+                        FilterResult result =
+                            runWithFault(fault, job, oracle::optionString(options), path);
                         if (result.exitStatus == 0) { /* the Nth call was never made */
                             EXPECT_TRUE(sameBytes(result.out, expected));
                             break;
@@ -198,7 +187,7 @@ TEST(FilterFaults, ShortWritesLoseNothing) {
         for (Path path : kEveryPath) {
             for (const char *fault : {"write:1:short", "write:2:short", "write:3:short"}) {
                 SCOPED_TRACE(std::string(pathName(path)) + ", " + fault);
-                FilterResult result = runWithFault(fault, job, options, path);
+                FilterResult result = runWithFault(fault, job, oracle::optionString(options), path);
                 EXPECT_EQ(result.exitStatus, 0) << result.err;
                 EXPECT_TRUE(sameBytes(result.out, expected));
             }

@@ -131,13 +131,8 @@ TEST(FilterSignals, CancelEndsQuietlyWhateverTheNextReadOrWriteMeets) {
                 for (int n = 1; n < 100; n++) {
                     std::string fault = kind + std::to_string(n) + ":canceled";
                     SCOPED_TRACE(std::string(pathName(path)) + ", " + fault);
-                    FilterRun run;
-                    run.path = path;
-                    run.program = faultFilterPath();
-                    run.input = job;
-                    run.options = oracle::optionString(kOptions);
-                    run.environment = {"JOBCONTROLFILTER_FAULT=" + fault};
-                    FilterResult result = runFilter(run);
+                    FilterResult result =
+                        runWithFault(fault, job, oracle::optionString(kOptions), path);
                     EXPECT_EQ(result.exitStatus, 0) << result.err;
                     if (result.err.empty())
                         break; /* the Nth call was never made */

@@ -89,6 +89,18 @@ FilterResult runFilter(const FilterRun &given) {
     return result;
 }
 
+FilterResult runWithFault(const std::string &fault, const std::string &job,
+                          const std::string &options, Path path) {
+    FilterRun run;
+    run.path = path;
+    run.program = faultFilterPath();
+    run.input = job;
+    run.options = options;
+    run.environment = {"JOBCONTROLFILTER_FAULT=" + fault};
+    run.pinClock = true;
+    return runFilter(run);
+}
+
 const char *filterPath() {
     return JOBCONTROLFILTER_PATH;
 }

@@ -45,6 +45,11 @@ struct FilterResult {
 
 FilterResult runFilter(const FilterRun &run);
 
+/* The fault-injection build along `path`, the clock pinned, with
+   JOBCONTROLFILTER_FAULT set to `fault`. */
+FilterResult runWithFault(const std::string &fault, const std::string &job,
+                          const std::string &options, Path path);
+
 /* Lines of standard error that begin with `prefix`. */
 std::vector<std::string> linesStartingWith(const std::string &text, const std::string &prefix);
 
