@@ -72,8 +72,10 @@ bool addFactories(CFMutableArrayRef factories, CFBundleRef bundle, CFUUIDRef typ
                 CFUUIDRef factory = CFUUIDCreateFromString(nullptr, static_cast<CFStringRef>(text));
                 if (factory == nullptr)
                     continue;
-                if (!CFArrayContainsValue(factories, CFRangeMake(0, CFArrayGetCount(factories)),
-                                          factory))
+                bool listed = false; // UUIDs are unique per byte pattern
+                for (CFIndex k = 0; k < CFArrayGetCount(factories); ++k)
+                    listed = listed || CFArrayGetValueAtIndex(factories, k) == factory;
+                if (!listed)
                     CFArrayAppendValue(factories, factory);
                 CFRelease(factory);
             }
@@ -88,34 +90,11 @@ bool addFactories(CFMutableArrayRef factories, CFBundleRef bundle, CFUUIDRef typ
 
 extern "C" {
 
-const CFStringRef kCFPlugInDynamicRegistrationKey = CFSTR("CFPlugInDynamicRegistration");
-const CFStringRef kCFPlugInDynamicRegisterFunctionKey = CFSTR("CFPlugInDynamicRegisterFunction");
-const CFStringRef kCFPlugInUnloadFunctionKey = CFSTR("CFPlugInUnloadFunction");
 const CFStringRef kCFPlugInFactoriesKey = CFSTR("CFPlugInFactories");
 const CFStringRef kCFPlugInTypesKey = CFSTR("CFPlugInTypes");
 
-CFTypeID CFPlugInGetTypeID(void) {
-    return CFBundleGetTypeID();
-}
-
 CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL) {
     return CFBundleCreate(allocator, plugInURL);
-}
-
-CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn) {
-    cf::checkType(plugIn, cf::kBundleTypeID, "CFPlugInGetBundle");
-    return plugIn;
-}
-
-CFArrayRef CFPlugInFindFactoriesForPlugInTypeInPlugIn(CFUUIDRef typeUUID, CFPlugInRef plugIn) {
-    cf::checkType(typeUUID, cf::kUUIDTypeID, "CFPlugInFindFactoriesForPlugInTypeInPlugIn");
-    cf::checkType(plugIn, cf::kBundleTypeID, "CFPlugInFindFactoriesForPlugInTypeInPlugIn");
-    CFMutableArrayRef factories = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-    if (factories != nullptr && !addFactories(factories, plugIn, typeUUID)) {
-        CFRelease(factories);
-        return nullptr;
-    }
-    return factories;
 }
 
 CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID) {
@@ -171,8 +150,8 @@ void CFPlugInRemoveInstanceForFactory(CFUUIDRef factoryID) {
     Key k = keyOf(factoryID, "CFPlugInRemoveInstanceForFactory");
     auto found = instances().find(k);
     if (found == instances().end() || found->second <= 0)
-        cf::misuse("CFPlugInRemoveInstanceForFactory",
-                   "more instances removed than were added for this factory");
+        CFStandInMisuse("CFPlugInRemoveInstanceForFactory",
+                        "more instances removed than were added for this factory");
     if (--found->second == 0)
         instances().erase(found);
 }

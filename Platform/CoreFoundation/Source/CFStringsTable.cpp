@@ -8,8 +8,8 @@
  *     "key";                   (the key is its own value)
  *     unquoted_key = "value";
  *
- * in UTF-16 (with a byte-order mark) or UTF-8, optionally wrapped in braces,
- * or a property list (XML or binary) holding a dictionary. Quoted strings
+ * in UTF-8 (with or without a byte-order mark), optionally wrapped in
+ * braces. Quoted strings
  * take the escapes \" \' \\ \n \t \r \a \b \f \v, \ooo (octal) and \Uxxxx
  * (hexadecimal UTF-16 unit). Anything malformed rejects the whole table, as
  * a table that fails to parse yields no entries at all. No text input can
@@ -17,9 +17,18 @@
  */
 #include "CFInternal.h"
 
-#include <cstring>
-
 namespace {
+
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int hexDigitValue(UniChar c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 class Tokenizer {
 public:
@@ -121,8 +130,8 @@ private:
             case 'u': {
                 unsigned value = 0;
                 int digits = 0;
-                while (digits < 4 && !atEnd() && cf::hexDigitValue(peek()) >= 0) {
-                    value = value * 16 + static_cast<unsigned>(cf::hexDigitValue(peek()));
+                while (digits < 4 && !atEnd() && hexDigitValue(peek()) >= 0) {
+                    value = value * 16 + static_cast<unsigned>(hexDigitValue(peek()));
                     advance();
                     ++digits;
                 }
@@ -152,34 +161,6 @@ private:
     const cf::UniVec &mText;
     size_t mPos = 0;
 };
-
-bool looksLikePropertyList(const UInt8 *bytes, size_t count) {
-    if (count >= 6 && std::memcmp(bytes, "bplist", 6) == 0)
-        return true;
-    size_t i = 0;
-    if (count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
-        i = 3;
-    while (i < count &&
-           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
-        ++i;
-    return count - i >= 5 &&
-           (std::memcmp(bytes + i, "<?xml", 5) == 0 || std::memcmp(bytes + i, "<!DOC", 5) == 0 ||
-            std::memcmp(bytes + i, "<plis", 5) == 0);
-}
-
-CFDictionaryRef fromPropertyList(const UInt8 *bytes, size_t count) {
-    CFDataRef data = CFDataCreate(nullptr, bytes, static_cast<CFIndex>(count));
-    if (data == nullptr)
-        return nullptr;
-    CFPropertyListRef plist =
-        CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
-    CFRelease(data);
-    if (plist != nullptr && CFGetTypeID(plist) != CFDictionaryGetTypeID()) {
-        CFRelease(plist);
-        return nullptr;
-    }
-    return static_cast<CFDictionaryRef>(plist);
-}
 
 // Parses the text form; false when it is malformed. Throws bad_alloc.
 bool parseText(const cf::UniVec &text, CFMutableDictionaryRef table) {
@@ -248,15 +229,10 @@ bool parseText(const cf::UniVec &text, CFMutableDictionaryRef table) {
 namespace cf {
 
 CFDictionaryRef parseStringsTable(const UInt8 *bytes, size_t count) {
-    if (looksLikePropertyList(bytes, count))
-        return fromPropertyList(bytes, count);
     CFMutableDictionaryRef table = nullptr;
     try {
         UniVec text;
-        bool utf16 = count >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
-                                    (bytes[0] == 0xFE && bytes[1] == 0xFF));
-        if (!decode(bytes, count, utf16 ? kCFStringEncodingUTF16 : kCFStringEncodingUTF8, true,
-                    text))
+        if (!decode(bytes, count, kCFStringEncodingUTF8, true, text))
             return nullptr;
         table = makeTypeDictionary(true);
         if (table == nullptr)

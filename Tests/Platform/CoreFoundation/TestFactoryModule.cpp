@@ -1,18 +1,14 @@
 /*
  * TestFactoryModule.cpp
  *
- * A minimal plug-in executable for the bundle and plug-in tests: one
- * factory that answers one plug-in type and keeps the instance count, and
- * one data symbol.
+ * A minimal plug-in executable for the plug-in tests: one factory that
+ * answers one plug-in type and keeps the instance count.
  */
 #include <CoreFoundation/CoreFoundation.h>
 
 #include <cstdlib>
 
 extern "C" {
-
-__attribute__((visibility("default"))) extern const int cfTestModuleMagic;
-const int cfTestModuleMagic = 4711;
 
 struct TestInstance {
     CFUUIDRef factoryID;
