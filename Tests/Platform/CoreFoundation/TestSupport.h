@@ -2,8 +2,8 @@
  * TestSupport.h
  *
  * Helpers for the CoreFoundation stand-in's tests: a temporary folder that
- * removes itself, file writing, a language setting that restores the old
- * environment, and the text of a string for assertions.
+ * removes itself, file writing, the user's languages, and the text of a
+ * string for assertions.
  */
 #ifndef CF_TEST_SUPPORT_H
 #define CF_TEST_SUPPORT_H
@@ -33,28 +33,15 @@ struct TempDir {
     }
 };
 
-// Sets LANGUAGE (and clears the other language variables) while it lives.
-struct Language {
-    std::string saved[4];
-    bool had[4];
-    static constexpr const char *kNames[4] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-    explicit Language(const char *language, const char *lang = nullptr) {
-        for (int i = 0; i < 4; i++) {
-            const char *old = std::getenv(kNames[i]);
-            had[i] = old != nullptr;
-            saved[i] = old != nullptr ? old : "";
-            unsetenv(kNames[i]);
-        }
-        if (language != nullptr)
-            setenv("LANGUAGE", language, 1);
-        if (lang != nullptr)
-            setenv("LANG", lang, 1);
-    }
-    ~Language() {
-        for (int i = 0; i < 4; i++)
-            had[i] ? setenv(kNames[i], saved[i].c_str(), 1) : unsetenv(kNames[i]);
-    }
-};
+// Chooses the user's languages (each test runs in a process of its own).
+inline void setLanguage(const char *language, const char *lang = nullptr) {
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        unsetenv(name);
+    if (language != nullptr)
+        setenv("LANGUAGE", language, 1);
+    if (lang != nullptr)
+        setenv("LANG", lang, 1);
+}
 
 // The text of an owned string as UTF-8 (released), "<null>" for NULL.
 inline std::string consume(CFStringRef s) {

@@ -41,11 +41,6 @@ CF_EXPORT CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resou
 CF_EXPORT CFStringRef CFBundleCopyLocalizedString(CFBundleRef bundle, CFStringRef key,
                                                   CFStringRef value, CFStringRef tableName);
 
-#define CFCopyLocalizedStringFromTableInBundle(key, tbl, bundle, comment)                          \
-    CFBundleCopyLocalizedString((bundle), (key), (key), (tbl))
-#define CFCopyLocalizedStringWithDefaultValue(key, tbl, bundle, value, comment)                    \
-    CFBundleCopyLocalizedString((bundle), (key), (value), (tbl))
-
 /* Code loading (dlopen); loaded code stays loaded */
 CF_EXPORT Boolean CFBundleLoadExecutable(CFBundleRef bundle);
 CF_EXPORT void *CFBundleGetFunctionPointerForName(CFBundleRef bundle, CFStringRef functionName);
