@@ -96,8 +96,7 @@ CFDictionaryRef loadInfo(const cf::String8 &support) {
             return static_cast<CFDictionaryRef>(plist.release());
     }
     // No usable Info.plist: the bundle has an empty information dictionary.
-    CFMutableDictionaryRef empty = cf::makeTypeDictionary(false);
-    return empty;
+    return cf::makeTypeDictionary(false);
 }
 
 CFStringRef infoString(const __CFBundle *b, CFStringRef key) {

@@ -9,13 +9,14 @@
  *     unquoted_key = "value";
  *
  * in UTF-8 (with or without a byte-order mark), optionally wrapped in
- * braces. Quoted strings
- * take the escapes \" \' \\ \n \t \r \a \b \f \v, \ooo (octal) and \Uxxxx
+ * braces. Quoted strings take the escapes \" \' \\ \n \t \r \a \b \f \v, \ooo (octal) and \Uxxxx
  * (hexadecimal UTF-16 unit). Anything malformed rejects the whole table, as
  * a table that fails to parse yields no entries at all. No text input can
  * make the reader go past the end of its buffer: every step checks it.
  */
 #include "CFInternal.h"
+
+#include <cstring>
 
 namespace {
 
@@ -104,55 +105,27 @@ private:
                 return false;
             UniChar e = peek();
             advance();
-            switch (e) {
-            case 'n':
-                out.push_back('\n');
-                break;
-            case 't':
-                out.push_back('\t');
-                break;
-            case 'r':
-                out.push_back('\r');
-                break;
-            case 'a':
-                out.push_back(7);
-                break;
-            case 'b':
-                out.push_back(8);
-                break;
-            case 'f':
-                out.push_back(12);
-                break;
-            case 'v':
-                out.push_back(11);
-                break;
-            case 'U':
-            case 'u': {
-                unsigned value = 0;
-                int digits = 0;
-                while (digits < 4 && !atEnd() && hexDigitValue(peek()) >= 0) {
-                    value = value * 16 + static_cast<unsigned>(hexDigitValue(peek()));
+            static const char kNamed[] = "n\nt\tr\ra\ab\bf\fv\v";
+            const char *named = e < 0x80 ? std::strchr(kNamed, static_cast<char>(e)) : nullptr;
+            if (named != nullptr && e != 0 && (named - kNamed) % 2 == 0) {
+                out.push_back(static_cast<UniChar>(named[1]));
+            } else if (e == 'U' || e == 'u' || (e >= '0' && e <= '7')) {
+                // \Uxxxx: up to four hex digits; \ooo: up to three octal digits (a byte)
+                const unsigned base = e >= '0' && e <= '7' ? 8 : 16;
+                unsigned value = base == 8 ? e - '0' : 0;
+                int digits = base == 8 ? 1 : 0;
+                for (; digits < (base == 8 ? 3 : 4) && !atEnd(); ++digits) {
+                    int d = hexDigitValue(peek());
+                    if (d < 0 || d >= static_cast<int>(base))
+                        break;
+                    value = value * base + static_cast<unsigned>(d);
                     advance();
-                    ++digits;
                 }
                 if (digits == 0)
                     return false;
-                out.push_back(static_cast<UniChar>(value));
-                break;
-            }
-            default:
-                if (e >= '0' && e <= '7') {
-                    unsigned value = e - '0';
-                    for (int digits = 1; digits < 3 && !atEnd() && peek() >= '0' && peek() <= '7';
-                         ++digits) {
-                        value = value * 8 + (peek() - '0');
-                        advance();
-                    }
-                    out.push_back(static_cast<UniChar>(value & 0xFF));
-                } else {
-                    out.push_back(e); // \" \' \\ and any other character stand for themselves
-                }
-                break;
+                out.push_back(static_cast<UniChar>(base == 8 ? value & 0xFF : value));
+            } else {
+                out.push_back(e); // \" \' \\ and any other character stand for themselves
             }
         }
         return false; // no closing quote
