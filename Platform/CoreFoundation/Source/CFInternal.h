@@ -125,7 +125,6 @@ Base *checkAny(CFTypeRef cf, const char *call);
 // As checkAny, and misuse unless the object is of typeID.
 Base *checkType(CFTypeRef cf, CFTypeID typeID, const char *call);
 bool isObject(CFTypeRef cf);
-const char *typeName(CFTypeID typeID);
 
 template <class T> T *check(CFTypeRef cf, CFTypeID typeID, const char *call) {
     return static_cast<T *>(checkType(cf, typeID, call));
@@ -267,9 +266,6 @@ const std::vector<__CFBundle *> &registeredBundles();
 
 // ---- Localization ----------------------------------------------------------
 
-// The user's preferred languages from LANGUAGE, LC_ALL, LC_MESSAGES and LANG,
-// most preferred first ("de_DE" followed by "de"). Throws bad_alloc.
-Vec<String8> preferredLanguages();
 // The localization of `available` that best serves the preferred languages,
 // else the development region (if available), else "en"/"English", else the
 // first available; empty when nothing is available.

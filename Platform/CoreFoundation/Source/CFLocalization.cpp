@@ -81,7 +81,9 @@ const char *legacyLanguageName(const String8 &code) {
     return nullptr;
 }
 
-Vec<String8> preferredLanguages() {
+// The user's preferred languages, most preferred first ("de_DE" followed by
+// "de"). Throws bad_alloc.
+static Vec<String8> preferredLanguages() {
     Vec<String8> out;
     const char *list = std::getenv("LANGUAGE");
     if (list != nullptr) {

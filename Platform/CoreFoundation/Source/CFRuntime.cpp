@@ -113,7 +113,7 @@ bool isObject(CFTypeRef cf) {
     return r.live.count(cf) != 0 || r.immortal.count(cf) != 0;
 }
 
-const char *typeName(CFTypeID typeID) {
+static const char *typeName(CFTypeID typeID) {
     if (typeID < kMaxTypeID && gClasses[typeID] != nullptr)
         return gClasses[typeID]->className;
     return "unknown type";

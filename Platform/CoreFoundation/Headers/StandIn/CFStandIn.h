@@ -66,7 +66,7 @@ typedef struct CFStandInClass {
     void (*finalize)(CFTypeRef cf);                 /* may be NULL */
     Boolean (*equal)(CFTypeRef cf1, CFTypeRef cf2); /* NULL: identity */
     CFHashCode (*hash)(CFTypeRef cf);               /* NULL: address */
-    CFStringRef (*copyDescription)(CFTypeRef cf);   /* NULL: "<className 0x...>" */
+    CFStringRef (*copyDescription)(CFTypeRef cf);   /* not called: no descriptions are made */
 } CFStandInClass;
 
 /* Registers a class (the record must stay valid) and returns its type id,
