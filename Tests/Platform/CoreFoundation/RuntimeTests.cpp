@@ -109,17 +109,6 @@ TEST(Runtime, EveryCallFailsCleanlyWhenMemoryRunsOut) {
     sweep([] {
         return (CFTypeRef)CFStringCreateWithCString(nullptr, "caf\xC3\xA9", kCFStringEncodingUTF8);
     });
-    sweep([] {
-        CFMutableArrayRef a = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-        for (int i = 0; a != nullptr && i < 20; ++i) {
-            CFNumberRef n = number(i);
-            if (n != nullptr) {
-                CFArrayAppendValue(a, n);
-                CFRelease(n);
-            }
-        }
-        return (CFTypeRef)a;
-    });
     const char *xml = "<plist><dict><key>a</key><array><integer>1</integer><string>s</string>"
                       "<date>2001-01-01T00:00:00Z</date><data>AAE=</data></array></dict></plist>";
     CFDataRef data = CFDataCreate(nullptr, (const UInt8 *)xml, (CFIndex)strlen(xml));
