@@ -9,7 +9,7 @@
  * search pattern: the non-localized Resources/ folder first, then the
  * .lproj folder of the localization chosen for the user's preferred
  * languages (region-specific, e.g. de_DE.lproj, then the language alone,
- * de.lproj or German.lproj), then the development region's .lproj.
+ * de.lproj), then the development region's .lproj.
  * Localized strings come from the first <table>.strings found that way; a
  * missing key gives the value argument, or the key itself when the value
  * is NULL or empty.
@@ -175,33 +175,15 @@ cf::Vec<cf::String8> searchFolders(const __CFBundle *b) {
     cf::Vec<cf::String8> available = localizations(b);
     if (available.empty())
         return folders;
-    cf::Vec<cf::String8> chosen;
-    auto add = [&chosen](const cf::String8 &name) {
-        if (!name.empty() && std::find(chosen.begin(), chosen.end(), name) == chosen.end())
-            chosen.push_back(name);
-    };
+    // The chosen localization (de_AT), its language alone (de), the development region.
     cf::String8 dev = developmentRegion(b);
     cf::String8 best = cf::chooseLocalization(available, dev);
-    add(best);
-    // The language alone after a region-specific choice: de_DE, then de or German.
-    size_t sep = best.find_first_of("_-");
-    if (sep != cf::String8::npos) {
-        cf::String8 language = best.substr(0, sep);
-        const char *legacy = cf::legacyLanguageName(language);
+    cf::Vec<cf::String8> chosen;
+    for (const cf::String8 &name : {best, best.substr(0, best.find_first_of("_-")), dev})
         for (const cf::String8 &have : available)
-            if (strcasecmp(have.c_str(), language.c_str()) == 0 ||
-                (legacy != nullptr && strcasecmp(have.c_str(), legacy) == 0))
-                add(have);
-    }
-    if (!dev.empty()) {
-        const char *legacy = cf::legacyLanguageName(dev);
-        for (const cf::String8 &have : available)
-            if (strcasecmp(have.c_str(), dev.c_str()) == 0)
-                add(have);
-        for (const cf::String8 &have : available)
-            if (legacy != nullptr && strcasecmp(have.c_str(), legacy) == 0)
-                add(have);
-    }
+            if (strcasecmp(have.c_str(), name.c_str()) == 0 &&
+                std::find(chosen.begin(), chosen.end(), have) == chosen.end())
+                chosen.push_back(have);
     for (const cf::String8 &name : chosen)
         folders.push_back(join(b->resources, name + ".lproj"));
     return folders;

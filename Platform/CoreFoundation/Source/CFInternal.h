@@ -267,11 +267,9 @@ const std::vector<__CFBundle *> &registeredBundles();
 // ---- Localization ----------------------------------------------------------
 
 // The localization of `available` that best serves the preferred languages,
-// else the development region (if available), else "en"/"English", else the
-// first available; empty when nothing is available.
+// else the development region (if available), else "en", else the first
+// available; empty when nothing is available.
 String8 chooseLocalization(const Vec<String8> &available, const String8 &developmentRegion);
-// Legacy .lproj name for a language code ("de" -> "German"), or nullptr.
-const char *legacyLanguageName(const String8 &code);
 
 } // namespace cf
 

@@ -40,13 +40,13 @@ const char *kInfo = "<plist><dict><key>CFBundleIdentifier</key><string>org.examp
 
 TEST_F(Bundle, LocalizedStringsFollowTheUsersLanguages) {
     dir.write("Contents/Info.plist", kInfo);
-    dir.write("Contents/Resources/German.lproj/Localizable.strings", "\"Hello\" = \"Hallo\";");
+    dir.write("Contents/Resources/de.lproj/Localizable.strings", "\"Hello\" = \"Hallo\";");
     dir.write("Contents/Resources/de_AT.lproj/Localizable.strings", "\"Hello\" = \"Servus\";");
     dir.write("Contents/Resources/fr.lproj/Localizable.strings", "\"Hello\" = \"Bonjour\";");
     dir.write("Contents/Resources/fr.lproj/Other.strings", "\"Hello\" = \"Salut\";");
     ASSERT_NE(nullptr, open());
     cftest::setLanguage("de");
-    EXPECT_EQ("Hallo", localized("Hello")) << "the legacy name German.lproj";
+    EXPECT_EQ("Hallo", localized("Hello"));
     cftest::setLanguage(nullptr, "de_AT.UTF-8@euro");
     EXPECT_EQ("Servus", localized("Hello")) << "the region first";
     cftest::setLanguage("ja:it");
