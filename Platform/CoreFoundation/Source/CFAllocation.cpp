@@ -11,7 +11,6 @@
 
 namespace {
 
-long gRequests = 0;    // allocation requests made, successful or not
 long gFailed = 0;      // requests refused by injection
 long gOutstanding = 0; // blocks handed out and not yet returned
 long gCountdown = 0;   // requests until the injected failure; 0: none armed
@@ -45,7 +44,6 @@ InjectionPause::~InjectionPause() {
 extern "C" void *CFStandInAllocate(size_t size) {
     if (gPaused > 0)
         return std::malloc(size == 0 ? 1 : size);
-    ++gRequests;
     if (injectFailure()) {
         ++gFailed;
         return nullptr;
@@ -68,10 +66,6 @@ extern "C" void CFStandInSetAllocationFailure(long nth, Boolean persistent) {
     gCountdown = nth > 0 ? nth : 0;
     gPersistent = persistent != 0;
     gFailing = false;
-}
-
-extern "C" long CFStandInGetAllocationCount(void) {
-    return gRequests;
 }
 
 extern "C" long CFStandInGetFailedAllocationCount(void) {

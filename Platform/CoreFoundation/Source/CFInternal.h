@@ -27,8 +27,7 @@ constexpr CFIndex kImmortalRetainCount = 0x0FFFFFFFFFFFFFFF;
 // Type ids of the built-in classes; registered classes follow.
 enum : CFTypeID {
     kNotATypeID = 0,
-    kNullTypeID = 1,
-    kAllocatorTypeID,
+    kAllocatorTypeID = 2,
     kStringTypeID,
     kNumberTypeID,
     kBooleanTypeID,
@@ -126,14 +125,10 @@ Base *checkAny(CFTypeRef cf, const char *call);
 // As checkAny, and misuse unless the object is of typeID.
 Base *checkType(CFTypeRef cf, CFTypeID typeID, const char *call);
 bool isObject(CFTypeRef cf);
-const char *typeName(CFTypeID typeID);
 
 template <class T> T *check(CFTypeRef cf, CFTypeID typeID, const char *call) {
     return static_cast<T *>(checkType(cf, typeID, call));
 }
-
-[[noreturn]] void misuse(const char *call, const char *fmt, ...)
-    __attribute__((format(printf, 2, 3)));
 
 // Range check shared by the collection and string calls.
 void checkRange(const char *call, CFRange range, CFIndex length);
@@ -164,12 +159,10 @@ private:
 struct __CFString : cf::Base {
     cf::UniVec chars;
     bool isMutable = false;
-    CFIndex maxLength = 0;                 // mutable strings: 0 is unlimited
-    const char *constantCString = nullptr; // CFSTR of ASCII text: the literal
+    CFIndex maxLength = 0; // mutable strings: 0 is unlimited
 };
 
 struct __CFNumber : cf::Base {
-    CFNumberType type = kCFNumberSInt32Type; // canonical type
     bool isFloat = false;
     int64_t i = 0;
     double d = 0.0;
@@ -181,8 +174,6 @@ struct __CFBoolean : cf::Base {
 
 struct __CFData : cf::Base {
     cf::Vec<UInt8> bytes;
-    bool isMutable = false;
-    CFIndex capacity = 0;
 };
 
 struct __CFArray : cf::Base {
@@ -197,9 +188,7 @@ struct __CFDate : cf::Base {
 };
 
 struct __CFError : cf::Base {
-    CFStringRef domain = nullptr;
     CFIndex code = 0;
-    CFDictionaryRef userInfo = nullptr;
 };
 
 struct __CFUUID : cf::Base {
@@ -215,44 +204,33 @@ CFStringRef makeString(const UniChar *chars, size_t count);
 CFMutableStringRef makeMutableString(const UniChar *chars, size_t count, CFIndex maxLength);
 // New string from UTF-8 bytes; nullptr on invalid UTF-8 or no memory.
 CFStringRef makeStringFromUTF8(const char *bytes, size_t count);
-// Appends the string as UTF-8 (unpaired surrogates become U+FFFD). Throws bad_alloc.
-void appendUTF8(String8 &out, CFStringRef str);
+// The string as UTF-8 (unpaired surrogates become '?'). Throws bad_alloc.
 String8 toUTF8(CFStringRef str);
-void appendUTF8(UniVec &out, const char *text); // ASCII/UTF-8 text into UTF-16
 const __CFString *checkString(CFTypeRef cf, const char *call);
 
-// ---- Encodings (through iconv) ----------------------------------------------
+// ---- Encodings: MacRoman, ASCII and UTF-8 (through iconv) -------------------
 
-// Decodes bytes into UTF-16. False for bytes invalid in the encoding or an
-// unsupported encoding. Throws bad_alloc.
+// Decodes bytes into UTF-16 (external: a UTF-8 byte-order mark is skipped).
+// False for bytes invalid in the encoding or an unsupported encoding.
+// Throws bad_alloc.
 bool decode(const UInt8 *bytes, size_t count, CFStringEncoding encoding, bool external,
             UniVec &out);
 // Encodes chars as CFStringGetBytes does: as many characters as fit, stopping
 // at one that cannot be encoded unless lossByte is given. Returns the number
 // of UTF-16 units converted; *used gets the bytes written (or needed).
 CFIndex encode(const UniChar *chars, CFIndex count, CFStringEncoding encoding, UInt8 lossByte,
-               bool external, UInt8 *buffer, CFIndex maxBufLen, CFIndex *used);
-bool encodingSupported(CFStringEncoding encoding);
+               UInt8 *buffer, CFIndex maxBufLen, CFIndex *used);
 
-// ---- Formatting ------------------------------------------------------------
-
-// Appends the formatted text; false on an unusable format. Throws bad_alloc.
-bool formatAppend(UniVec &out, const UniVec &format, va_list args);
-// The text of an object as %@ shows it, owned by the caller (or nullptr).
-CFStringRef copyFormattingDescription(CFTypeRef cf);
-
-// ---- URLs ------------------------------------------------------------------
+// ---- URLs and files ----------------------------------------------------------
 
 // A file URL for a POSIX path (UTF-8); nullptr for an empty path or no memory.
 CFURLRef makeFileURL(const String8 &path, bool isDirectory);
-// The POSIX path of a file URL, or nullptr for other URLs; misuse unless url is a URL.
-const String8 *fileURLPath(CFURLRef url, const char *call);
+// The POSIX path of a file URL; misuse unless url is a URL.
+const String8 &fileURLPath(CFURLRef url, const char *call);
 // Reads a whole file; false with errno set when it cannot be read. Throws bad_alloc.
 bool readFile(const char *path, Vec<UInt8> &out);
-// The value of a hexadecimal digit (either case), or -1 for any other character.
-int hexDigitValue(UniChar c);
 
-// ---- Collections -----------------------------------------------------------
+// ---- Values and collections --------------------------------------------------
 
 // The callbacks of the CF-type callback sets: values are CF objects, retained,
 // released, compared and hashed as such.
@@ -260,15 +238,14 @@ const void *retainType(CFAllocatorRef, const void *value);
 void releaseType(CFAllocatorRef, const void *value);
 Boolean equalType(const void *a, const void *b);
 CFHashCode hashType(const void *value);
-// Appends a value's description as its collection's callback makes it, or
-// its address when there is no callback or it gives nothing.
-void appendValueDescription(CFMutableStringRef text, CFStringRef (*copyDescription)(const void *),
-                            const void *value);
 
 CFMutableDictionaryRef makeTypeDictionary(bool isMutable);
 // Marks a collection made mutable as immutable (or back), for builders.
 void setDictionaryMutable(CFTypeRef dict, bool isMutable);
 void setArrayMutable(CFTypeRef array, bool isMutable);
+// New dates and errors; nullptr when memory runs out.
+CFDateRef makeDate(CFAbsoluteTime time);
+CFErrorRef makeError(CFIndex code);
 
 // ---- Property lists and strings tables --------------------------------------
 
@@ -277,9 +254,8 @@ void setArrayMutable(CFTypeRef array, bool isMutable);
 CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, CFOptionFlags options,
                                      CFPropertyListFormat *format, bool *outOfMemory);
 
-// Parses a strings table ("key" = "value"; pairs, or a property list holding a
-// dictionary of strings). Returns a new dictionary, or nullptr when the data
-// is no strings table or memory runs out.
+// Parses a strings table ("key" = "value"; pairs in UTF-8). Returns a new
+// dictionary, or nullptr when the data is no strings table or memory runs out.
 CFDictionaryRef parseStringsTable(const UInt8 *bytes, size_t count);
 
 // ---- Bundles ----------------------------------------------------------------
@@ -290,15 +266,10 @@ const std::vector<__CFBundle *> &registeredBundles();
 
 // ---- Localization ----------------------------------------------------------
 
-// The user's preferred languages from LANGUAGE, LC_ALL, LC_MESSAGES and LANG,
-// most preferred first ("de_DE" followed by "de"). Throws bad_alloc.
-Vec<String8> preferredLanguages();
 // The localization of `available` that best serves the preferred languages,
-// else the development region (if available), else "en"/"English", else the
-// first available; empty when nothing is available.
+// else the development region (if available), else "en", else the first
+// available; empty when nothing is available.
 String8 chooseLocalization(const Vec<String8> &available, const String8 &developmentRegion);
-// Legacy .lproj name for a language code ("de" -> "German"), or nullptr.
-const char *legacyLanguageName(const String8 &code);
 
 } // namespace cf
 

@@ -6,29 +6,16 @@
  * list first, then the first set one of LC_ALL, LC_MESSAGES and LANG
  * ("C" and "POSIX" name no language). "de_DE.UTF-8@euro" counts as "de_DE"
  * followed by "de". A bundle's localization is chosen by matching these in
- * order against its .lproj folders, where "de", "de_DE", "de-DE" and the
- * legacy name "German" are all understood.
+ * order against its .lproj folders, letter case and "de-DE" or "de_DE"
+ * alike.
  */
 #include "CFInternal.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 namespace {
-
-struct LegacyName {
-    const char *code;
-    const char *name;
-};
-
-const LegacyName kLegacyNames[] = {
-    {"en", "English"},    {"de", "German"},   {"fr", "French"},    {"it", "Italian"},
-    {"es", "Spanish"},    {"ja", "Japanese"}, {"nl", "Dutch"},     {"sv", "Swedish"},
-    {"da", "Danish"},     {"fi", "Finnish"},  {"no", "Norwegian"}, {"nb", "Norwegian"},
-    {"pt", "Portuguese"}, {"ko", "Korean"},   {"ru", "Russian"},   {"pl", "Polish"},
-};
 
 // Lower case, '-' as '_': "pt-BR" and "pt_br" compare equal.
 cf::String8 normalized(const cf::String8 &name) {
@@ -36,15 +23,6 @@ cf::String8 normalized(const cf::String8 &name) {
     for (char &c : out)
         c = c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
-}
-
-// The language code a localization name stands for ("German" -> "de",
-// "de_DE" -> "de_de"), normalized.
-cf::String8 codeOf(const cf::String8 &name) {
-    for (const LegacyName &l : kLegacyNames)
-        if (strcasecmp(name.c_str(), l.name) == 0)
-            return l.code;
-    return normalized(name);
 }
 
 void addLanguage(cf::Vec<cf::String8> &out, const char *begin, size_t length) {
@@ -70,18 +48,9 @@ void addLanguage(cf::Vec<cf::String8> &out, const char *begin, size_t length) {
 
 namespace cf {
 
-const char *legacyLanguageName(const String8 &code) {
-    String8 lang = normalized(code);
-    size_t sep = lang.find('_');
-    if (sep != String8::npos)
-        lang.resize(sep);
-    for (const LegacyName &l : kLegacyNames)
-        if (lang == l.code)
-            return l.name;
-    return nullptr;
-}
-
-Vec<String8> preferredLanguages() {
+// The user's preferred languages, most preferred first ("de_DE" followed by
+// "de"). Throws bad_alloc.
+static Vec<String8> preferredLanguages() {
     Vec<String8> out;
     const char *list = std::getenv("LANGUAGE");
     if (list != nullptr) {
@@ -107,12 +76,8 @@ Vec<String8> preferredLanguages() {
 
 String8 chooseLocalization(const Vec<String8> &available, const String8 &developmentRegion) {
     auto find = [&available](const String8 &wanted) -> const String8 * {
-        String8 code = codeOf(wanted);
-        for (const String8 &have : available) // exact name first
+        for (const String8 &have : available)
             if (normalized(have) == normalized(wanted))
-                return &have;
-        for (const String8 &have : available) // then the same language by another name
-            if (codeOf(have) == code)
                 return &have;
         return nullptr;
     };

@@ -2,10 +2,9 @@
  * CFNumber.cpp
  *
  * Numbers and booleans. A number keeps its value as a 64-bit integer or a
- * double together with its canonical type (kCFNumberIntType is kept as
- * kCFNumberSInt32Type, kCFNumberLongType as kCFNumberSInt64Type, ...).
- * CFNumberGetValue converts to the type asked for and reports whether the
- * conversion lost anything; the converted value is stored either way.
+ * double. CFNumberGetValue converts to the type asked for and reports
+ * whether the conversion lost anything; the converted value is stored
+ * either way.
  */
 #include "CFInternal.h"
 
@@ -15,46 +14,50 @@
 
 namespace {
 
-struct TypeInfo {
-    CFNumberType canonical;
-    bool isFloat;
-    int size;
-};
-
 bool validType(CFNumberType type) {
     return type >= kCFNumberSInt8Type && type <= kCFNumberMaxType;
 }
 
-TypeInfo info(CFNumberType type) {
+// The C type a number type stands for: kCFNumberIntType is kCFNumberSInt32Type, ...
+CFNumberType canonical(CFNumberType type) {
     switch (type) {
     case kCFNumberSInt8Type:
     case kCFNumberCharType:
-        return {kCFNumberSInt8Type, false, 1};
+        return kCFNumberSInt8Type;
     case kCFNumberSInt16Type:
     case kCFNumberShortType:
-        return {kCFNumberSInt16Type, false, 2};
+        return kCFNumberSInt16Type;
     case kCFNumberSInt32Type:
     case kCFNumberIntType:
-        return {kCFNumberSInt32Type, false, 4};
+        return kCFNumberSInt32Type;
     case kCFNumberFloat32Type:
     case kCFNumberFloatType:
-        return {kCFNumberFloat32Type, true, 4};
+        return kCFNumberFloat32Type;
     case kCFNumberFloat64Type:
     case kCFNumberDoubleType:
     case kCFNumberCGFloatType:
-        return {kCFNumberFloat64Type, true, 8};
+        return kCFNumberFloat64Type;
     default: // SInt64, Long, LongLong, CFIndex, NSInteger
-        return {kCFNumberSInt64Type, false, 8};
+        return kCFNumberSInt64Type;
     }
+}
+
+template <class T> T load(const void *valuePtr) {
+    T v;
+    std::memcpy(&v, valuePtr, sizeof v);
+    return v;
 }
 
 double asDouble(const __CFNumber *n) {
     return n->isFloat ? n->d : static_cast<double>(n->i);
 }
 
-Boolean equalNumbers(CFTypeRef a, CFTypeRef b) {
-    return CFNumberCompare(static_cast<CFNumberRef>(a), static_cast<CFNumberRef>(b), nullptr) ==
-           kCFCompareEqualTo;
+Boolean equalNumbers(CFTypeRef x, CFTypeRef y) {
+    const auto *a = static_cast<const __CFNumber *>(x);
+    const auto *b = static_cast<const __CFNumber *>(y);
+    if (!a->isFloat && !b->isFloat)
+        return a->i == b->i;
+    return asDouble(a) == asDouble(b);
 }
 
 CFHashCode hashNumber(CFTypeRef cf) {
@@ -68,20 +71,8 @@ CFHashCode hashNumber(CFTypeRef cf) {
     return static_cast<CFHashCode>(bits);
 }
 
-CFStringRef describeNumber(CFTypeRef cf) {
-    const auto *n = static_cast<const __CFNumber *>(cf);
-    if (n->isFloat)
-        return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%g"), n->d);
-    return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%lld"), static_cast<long long>(n->i));
-}
-
 void finalizeNumber(CFTypeRef cf) {
     cf::destroyObject<__CFNumber>(cf);
-}
-
-CFStringRef describeBoolean(CFTypeRef cf) {
-    return static_cast<CFStringRef>(
-        CFRetain(static_cast<const __CFBoolean *>(cf)->value ? CFSTR("true") : CFSTR("false")));
 }
 
 template <class T> bool storeInteger(const __CFNumber *n, void *valuePtr) {
@@ -113,31 +104,14 @@ template <class T> bool storeInteger(const __CFNumber *n, void *valuePtr) {
 namespace cf {
 __CFBoolean gBooleanTrue = {{kMagic, true, kBooleanTypeID, kImmortalRetainCount}, true};
 __CFBoolean gBooleanFalse = {{kMagic, true, kBooleanTypeID, kImmortalRetainCount}, false};
-
-const CFStandInClass kNumberClass = {"CFNumber", finalizeNumber, equalNumbers, hashNumber,
-                                     describeNumber};
-const CFStandInClass kBooleanClass = {"CFBoolean", nullptr, nullptr, nullptr, describeBoolean};
+const CFStandInClass kNumberClass = {"CFNumber", finalizeNumber, equalNumbers, hashNumber, nullptr};
+const CFStandInClass kBooleanClass = {"CFBoolean", nullptr, nullptr, nullptr, nullptr};
 } // namespace cf
-
-namespace {
-__CFNumber *makeConstantNumber(double value) {
-    cf::InjectionPause pause;
-    auto *n = new __CFNumber();
-    n->type = kCFNumberFloat64Type;
-    n->isFloat = true;
-    n->d = value;
-    cf::registerImmortal(n, cf::kNumberTypeID);
-    return n;
-}
-} // namespace
 
 extern "C" {
 
 const CFBooleanRef kCFBooleanTrue = &cf::gBooleanTrue;
 const CFBooleanRef kCFBooleanFalse = &cf::gBooleanFalse;
-const CFNumberRef kCFNumberPositiveInfinity = makeConstantNumber(HUGE_VAL);
-const CFNumberRef kCFNumberNegativeInfinity = makeConstantNumber(-HUGE_VAL);
-const CFNumberRef kCFNumberNaN = makeConstantNumber(NAN);
 
 CFTypeID CFBooleanGetTypeID(void) {
     return cf::kBooleanTypeID;
@@ -153,62 +127,35 @@ CFTypeID CFNumberGetTypeID(void) {
 
 CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void *valuePtr) {
     if (!validType(theType))
-        cf::misuse("CFNumberCreate", "invalid number type %d", static_cast<int>(theType));
+        CFStandInMisuse("CFNumberCreate", "invalid number type %d", static_cast<int>(theType));
     if (valuePtr == nullptr)
-        cf::misuse("CFNumberCreate", "NULL value pointer");
+        CFStandInMisuse("CFNumberCreate", "NULL value pointer");
     __CFNumber *n = cf::newObject<__CFNumber>(cf::kNumberTypeID);
     if (n == nullptr)
         return nullptr;
-    TypeInfo ti = info(theType);
-    n->type = ti.canonical;
-    n->isFloat = ti.isFloat;
-    switch (ti.canonical) {
-    case kCFNumberSInt8Type: {
-        int8_t v;
-        std::memcpy(&v, valuePtr, 1);
-        n->i = v;
+    switch (canonical(theType)) {
+    case kCFNumberSInt8Type:
+        n->i = load<int8_t>(valuePtr);
         break;
-    }
-    case kCFNumberSInt16Type: {
-        int16_t v;
-        std::memcpy(&v, valuePtr, 2);
-        n->i = v;
+    case kCFNumberSInt16Type:
+        n->i = load<int16_t>(valuePtr);
         break;
-    }
-    case kCFNumberSInt32Type: {
-        int32_t v;
-        std::memcpy(&v, valuePtr, 4);
-        n->i = v;
+    case kCFNumberSInt32Type:
+        n->i = load<int32_t>(valuePtr);
         break;
-    }
-    case kCFNumberFloat32Type: {
-        float v;
-        std::memcpy(&v, valuePtr, 4);
-        n->d = v;
+    case kCFNumberFloat32Type:
+        n->isFloat = true;
+        n->d = load<float>(valuePtr);
         break;
-    }
-    case kCFNumberFloat64Type: {
-        double v;
-        std::memcpy(&v, valuePtr, 8);
-        n->d = v;
+    case kCFNumberFloat64Type:
+        n->isFloat = true;
+        n->d = load<double>(valuePtr);
         break;
-    }
-    default: {
-        int64_t v;
-        std::memcpy(&v, valuePtr, 8);
-        n->i = v;
+    default:
+        n->i = load<int64_t>(valuePtr);
         break;
-    }
     }
     return n;
-}
-
-CFNumberType CFNumberGetType(CFNumberRef number) {
-    return cf::check<__CFNumber>(number, cf::kNumberTypeID, "CFNumberGetType")->type;
-}
-
-CFIndex CFNumberGetByteSize(CFNumberRef number) {
-    return info(cf::check<__CFNumber>(number, cf::kNumberTypeID, "CFNumberGetByteSize")->type).size;
 }
 
 Boolean CFNumberIsFloatType(CFNumberRef number) {
@@ -218,10 +165,10 @@ Boolean CFNumberIsFloatType(CFNumberRef number) {
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePtr) {
     const __CFNumber *n = cf::check<__CFNumber>(number, cf::kNumberTypeID, "CFNumberGetValue");
     if (!validType(theType))
-        cf::misuse("CFNumberGetValue", "invalid number type %d", static_cast<int>(theType));
+        CFStandInMisuse("CFNumberGetValue", "invalid number type %d", static_cast<int>(theType));
     if (valuePtr == nullptr)
-        cf::misuse("CFNumberGetValue", "NULL value pointer");
-    switch (info(theType).canonical) {
+        CFStandInMisuse("CFNumberGetValue", "NULL value pointer");
+    switch (canonical(theType)) {
     case kCFNumberSInt8Type:
         return storeInteger<int8_t>(n, valuePtr);
     case kCFNumberSInt16Type:
@@ -245,21 +192,6 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePt
         return std::fabs(out) < 9.2e18 && static_cast<int64_t>(out) == n->i;
     }
     }
-}
-
-CFComparisonResult CFNumberCompare(CFNumberRef number, CFNumberRef otherNumber, void *) {
-    const __CFNumber *a = cf::check<__CFNumber>(number, cf::kNumberTypeID, "CFNumberCompare");
-    const __CFNumber *b = cf::check<__CFNumber>(otherNumber, cf::kNumberTypeID, "CFNumberCompare");
-    if (!a->isFloat && !b->isFloat)
-        return a->i < b->i   ? kCFCompareLessThan
-               : a->i > b->i ? kCFCompareGreaterThan
-                             : kCFCompareEqualTo;
-    double x = asDouble(a), y = asDouble(b);
-    if (std::isnan(x) || std::isnan(y)) // NaN sorts below every number, equal to itself
-        return std::isnan(x) && std::isnan(y) ? kCFCompareEqualTo
-               : std::isnan(x)                ? kCFCompareLessThan
-                                              : kCFCompareGreaterThan;
-    return x < y ? kCFCompareLessThan : x > y ? kCFCompareGreaterThan : kCFCompareEqualTo;
 }
 
 } // extern "C"

@@ -33,89 +33,41 @@ Key keyOf(CFUUIDRef uuid, const char *call) {
     return k;
 }
 
-// True when a UUID string (from an Info.plist) names the same UUID.
-bool sameUUID(CFTypeRef text, CFUUIDRef uuid) {
-    if (!cf::isObject(text) || CFGetTypeID(text) != CFStringGetTypeID())
-        return false;
-    CFUUIDRef parsed = CFUUIDCreateFromString(nullptr, static_cast<CFStringRef>(text));
-    if (parsed == nullptr)
-        return false;
-    bool same = parsed == uuid; // UUIDs are unique per byte pattern
-    CFRelease(parsed);
-    return same;
+// A UUID for a string of an Info.plist, or nullptr.
+CFUUIDRef parseUUID(CFTypeRef text) {
+    if (CFGetTypeID(text) != CFStringGetTypeID())
+        return nullptr;
+    return CFUUIDCreateFromString(nullptr, static_cast<CFStringRef>(text));
 }
 
-CFDictionaryRef infoDictionary(CFBundleRef bundle, CFStringRef key) {
-    CFTypeRef value = CFDictionaryGetValue(CFBundleGetInfoDictionary(bundle), key);
-    return value != nullptr && CFGetTypeID(value) == CFDictionaryGetTypeID()
-               ? static_cast<CFDictionaryRef>(value)
-               : nullptr;
-}
-
-// Appends to factories the factory UUIDs that bundle lists for typeUUID.
-bool addFactories(CFMutableArrayRef factories, CFBundleRef bundle, CFUUIDRef typeUUID) {
-    CFDictionaryRef types = infoDictionary(bundle, kCFPlugInTypesKey);
-    if (types == nullptr)
-        return true;
-    CFIndex count = CFDictionaryGetCount(types);
-    try {
-        cf::Vec<const void *> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
-        CFDictionaryGetKeysAndValues(types, keys.data(), values.data());
-        for (CFIndex i = 0; i < count; ++i) {
-            if (!sameUUID(keys[i], typeUUID) || CFGetTypeID(values[i]) != CFArrayGetTypeID())
-                continue;
-            CFArrayRef ids = static_cast<CFArrayRef>(values[i]);
-            for (CFIndex j = 0; j < CFArrayGetCount(ids); ++j) {
-                CFTypeRef text = CFArrayGetValueAtIndex(ids, j);
-                if (CFGetTypeID(text) != CFStringGetTypeID())
-                    continue;
-                CFUUIDRef factory = CFUUIDCreateFromString(nullptr, static_cast<CFStringRef>(text));
-                if (factory == nullptr)
-                    continue;
-                if (!CFArrayContainsValue(factories, CFRangeMake(0, CFArrayGetCount(factories)),
-                                          factory))
-                    CFArrayAppendValue(factories, factory);
-                CFRelease(factory);
-            }
-        }
-    } catch (const std::bad_alloc &) {
-        return false;
+// The value that the dictionary `key` of a bundle's Info.plist holds under a
+// UUID string naming uuid (in either letter case), of the given type.
+CFTypeRef valueForUUID(CFBundleRef bundle, CFStringRef key, CFUUIDRef uuid, CFTypeID type) {
+    CFTypeRef dict = CFDictionaryGetValue(CFBundleGetInfoDictionary(bundle), key);
+    if (dict == nullptr || CFGetTypeID(dict) != CFDictionaryGetTypeID())
+        return nullptr;
+    CFIndex count = CFDictionaryGetCount(static_cast<CFDictionaryRef>(dict));
+    cf::Vec<const void *> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
+    CFDictionaryGetKeysAndValues(static_cast<CFDictionaryRef>(dict), keys.data(), values.data());
+    for (CFIndex i = 0; i < count; ++i) {
+        CFUUIDRef parsed = parseUUID(keys[i]);
+        if (parsed != nullptr)
+            CFRelease(parsed);
+        if (parsed == uuid && CFGetTypeID(values[i]) == type) // one object per byte pattern
+            return values[i];
     }
-    return true;
+    return nullptr;
 }
 
 } // namespace
 
 extern "C" {
 
-const CFStringRef kCFPlugInDynamicRegistrationKey = CFSTR("CFPlugInDynamicRegistration");
-const CFStringRef kCFPlugInDynamicRegisterFunctionKey = CFSTR("CFPlugInDynamicRegisterFunction");
-const CFStringRef kCFPlugInUnloadFunctionKey = CFSTR("CFPlugInUnloadFunction");
 const CFStringRef kCFPlugInFactoriesKey = CFSTR("CFPlugInFactories");
 const CFStringRef kCFPlugInTypesKey = CFSTR("CFPlugInTypes");
 
-CFTypeID CFPlugInGetTypeID(void) {
-    return CFBundleGetTypeID();
-}
-
 CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL) {
     return CFBundleCreate(allocator, plugInURL);
-}
-
-CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn) {
-    cf::checkType(plugIn, cf::kBundleTypeID, "CFPlugInGetBundle");
-    return plugIn;
-}
-
-CFArrayRef CFPlugInFindFactoriesForPlugInTypeInPlugIn(CFUUIDRef typeUUID, CFPlugInRef plugIn) {
-    cf::checkType(typeUUID, cf::kUUIDTypeID, "CFPlugInFindFactoriesForPlugInTypeInPlugIn");
-    cf::checkType(plugIn, cf::kBundleTypeID, "CFPlugInFindFactoriesForPlugInTypeInPlugIn");
-    CFMutableArrayRef factories = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
-    if (factories != nullptr && !addFactories(factories, plugIn, typeUUID)) {
-        CFRelease(factories);
-        return nullptr;
-    }
-    return factories;
 }
 
 CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID) {
@@ -123,12 +75,28 @@ CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID) {
     CFMutableArrayRef factories = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
     if (factories == nullptr)
         return nullptr;
-    std::vector<CFBundleRef> bundles = cf::registeredBundles();
-    for (CFBundleRef bundle : bundles) {
-        if (!addFactories(factories, bundle, typeUUID)) {
-            CFRelease(factories);
-            return nullptr;
+    try {
+        for (CFBundleRef bundle : cf::registeredBundles()) {
+            auto ids = static_cast<CFArrayRef>(
+                valueForUUID(bundle, kCFPlugInTypesKey, typeUUID, CFArrayGetTypeID()));
+            for (CFIndex j = 0; ids != nullptr && j < CFArrayGetCount(ids); ++j) {
+                CFUUIDRef factory = parseUUID(CFArrayGetValueAtIndex(ids, j));
+                if (factory == nullptr)
+                    continue;
+                bool listed = false;
+                for (CFIndex k = 0; k < CFArrayGetCount(factories); ++k)
+                    listed = listed || CFArrayGetValueAtIndex(factories, k) == factory;
+                CFIndex before = CFArrayGetCount(factories);
+                if (!listed)
+                    CFArrayAppendValue(factories, factory);
+                CFRelease(factory);
+                if (!listed && CFArrayGetCount(factories) == before)
+                    throw std::bad_alloc();
+            }
         }
+    } catch (const std::bad_alloc &) {
+        CFRelease(factories);
+        return nullptr;
     }
     return factories;
 }
@@ -139,22 +107,14 @@ void *CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
     // A copy: the factory may create or release bundles.
     std::vector<CFBundleRef> bundles = cf::registeredBundles();
     for (CFBundleRef bundle : bundles) {
-        CFDictionaryRef factories = infoDictionary(bundle, kCFPlugInFactoriesKey);
-        if (factories == nullptr)
-            continue;
-        CFIndex count = CFDictionaryGetCount(factories);
         try {
-            cf::Vec<const void *> keys(static_cast<size_t>(count)),
-                values(static_cast<size_t>(count));
-            CFDictionaryGetKeysAndValues(factories, keys.data(), values.data());
-            for (CFIndex k = 0; k < count; ++k) {
-                if (!sameUUID(keys[k], factoryUUID) ||
-                    CFGetTypeID(values[k]) != CFStringGetTypeID())
-                    continue;
-                auto function = reinterpret_cast<CFPlugInFactoryFunction>(
-                    CFBundleGetFunctionPointerForName(bundle, static_cast<CFStringRef>(values[k])));
-                return function != nullptr ? function(allocator, typeUUID) : nullptr;
-            }
+            auto name = static_cast<CFStringRef>(
+                valueForUUID(bundle, kCFPlugInFactoriesKey, factoryUUID, CFStringGetTypeID()));
+            if (name == nullptr)
+                continue;
+            auto function = reinterpret_cast<CFPlugInFactoryFunction>(
+                CFBundleGetFunctionPointerForName(bundle, name));
+            return function != nullptr ? function(allocator, typeUUID) : nullptr;
         } catch (const std::bad_alloc &) {
             return nullptr;
         }
@@ -171,8 +131,8 @@ void CFPlugInRemoveInstanceForFactory(CFUUIDRef factoryID) {
     Key k = keyOf(factoryID, "CFPlugInRemoveInstanceForFactory");
     auto found = instances().find(k);
     if (found == instances().end() || found->second <= 0)
-        cf::misuse("CFPlugInRemoveInstanceForFactory",
-                   "more instances removed than were added for this factory");
+        CFStandInMisuse("CFPlugInRemoveInstanceForFactory",
+                        "more instances removed than were added for this factory");
     if (--found->second == 0)
         instances().erase(found);
 }

@@ -188,7 +188,7 @@ CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
         return need(CFNumberCreate(nullptr, kCFNumberFloat64Type, &value));
     }
     case PLIST_DATE:
-        return need(CFDateCreate(nullptr, dateFromPlist(node)));
+        return need(cf::makeDate(dateFromPlist(node)));
     case PLIST_DATA: {
         char *bytes = nullptr;
         uint64_t length = 0;
@@ -196,12 +196,7 @@ CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
         CFTypeRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8 *>(bytes),
                                       static_cast<CFIndex>(length));
         std::free(bytes);
-        need(data);
-        if (mutableLeaves) {
-            cf::Owned<CFDataRef> frozen(static_cast<CFDataRef>(data));
-            return need(CFDataCreateMutableCopy(nullptr, 0, frozen.get()));
-        }
-        return data;
+        return need(data); // no call edits data, so mutable leaves need no mutable data
     }
     default:
         return nullptr; // UIDs and anything else are no property-list types here
@@ -294,30 +289,12 @@ plist_t toPlist(CFTypeRef obj) {
     return nullptr;
 }
 
-CFErrorRef makeError(CFIndex code, CFStringRef description) {
-    const void *keys[] = {kCFErrorDebugDescriptionKey};
-    const void *values[] = {description};
-    CFDictionaryRef info = CFDictionaryCreate(
-        nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-    CFErrorRef error = CFErrorCreate(nullptr, kCFErrorDomainCocoa, code, info);
-    if (info != nullptr)
-        CFRelease(info);
-    return error;
-}
-
-// Parses data; on failure returns nullptr and a static description.
+// Parses data; nullptr on failure, with *outOfMemory set when memory ran out.
 CFPropertyListRef parse(CFDataRef data, CFOptionFlags options, CFPropertyListFormat *format,
-                        CFStringRef *why) {
-    bool outOfMemory = false;
-    CFPropertyListRef result =
-        cf::createPropertyList(CFDataGetBytePtr(data), static_cast<size_t>(CFDataGetLength(data)),
-                               options, format, &outOfMemory);
-    if (result == nullptr)
-        *why = outOfMemory ? CFSTR("Out of memory while reading the property list")
-               : CFDataGetLength(data) == 0
-                   ? CFSTR("Cannot parse a NULL or zero-length data")
-                   : CFSTR("Cannot parse the data as an XML or binary property list");
-    return result;
+                        bool *outOfMemory) {
+    return cf::createPropertyList(CFDataGetBytePtr(data),
+                                  static_cast<size_t>(CFDataGetLength(data)), options, format,
+                                  outOfMemory);
 }
 
 CFDataRef serialize(CFPropertyListRef plist, CFPropertyListFormat format) {
@@ -345,39 +322,6 @@ CFDataRef serialize(CFPropertyListRef plist, CFPropertyListFormat format) {
     else
         plist_to_bin_free(out);
     return data;
-}
-
-bool isValid(CFTypeRef obj, int depth) {
-    if (!cf::isObject(obj) || depth > 512)
-        return false;
-    CFTypeID type = CFGetTypeID(obj);
-    if (type == cf::kStringTypeID || type == cf::kNumberTypeID || type == cf::kBooleanTypeID ||
-        type == cf::kDateTypeID || type == cf::kDataTypeID)
-        return true;
-    if (type == cf::kArrayTypeID) {
-        CFArrayRef a = static_cast<CFArrayRef>(obj);
-        for (CFIndex i = 0; i < CFArrayGetCount(a); ++i)
-            if (!isValid(CFArrayGetValueAtIndex(a, i), depth + 1))
-                return false;
-        return true;
-    }
-    if (type == cf::kDictionaryTypeID) {
-        CFDictionaryRef d = static_cast<CFDictionaryRef>(obj);
-        CFIndex count = CFDictionaryGetCount(d);
-        try {
-            cf::Vec<const void *> keys(static_cast<size_t>(count)),
-                values(static_cast<size_t>(count));
-            CFDictionaryGetKeysAndValues(d, keys.data(), values.data());
-            for (CFIndex i = 0; i < count; ++i)
-                if (!cf::isObject(keys[i]) || CFGetTypeID(keys[i]) != cf::kStringTypeID ||
-                    !isValid(values[i], depth + 1))
-                    return false;
-        } catch (const std::bad_alloc &) {
-            return false;
-        }
-        return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -417,12 +361,12 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlD
                                                   CFOptionFlags mutabilityOption,
                                                   CFStringRef *errorString) {
     cf::checkType(xmlData, cf::kDataTypeID, "CFPropertyListCreateFromXMLData");
-    if (errorString != nullptr)
-        *errorString = nullptr;
-    CFStringRef why = nullptr;
-    CFPropertyListRef result = parse(xmlData, mutabilityOption, nullptr, &why);
-    if (result == nullptr && errorString != nullptr)
-        *errorString = CFStringCreateCopy(nullptr, why); // the caller releases it
+    bool outOfMemory = false;
+    CFPropertyListRef result = parse(xmlData, mutabilityOption, nullptr, &outOfMemory);
+    if (errorString != nullptr) // the caller releases the description
+        *errorString = result != nullptr ? nullptr
+                       : outOfMemory     ? CFSTR("Out of memory while reading the property list")
+                                         : CFSTR("The data is no XML or binary property list");
     return result;
 }
 
@@ -430,54 +374,20 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data,
                                                CFOptionFlags options, CFPropertyListFormat *format,
                                                CFErrorRef *error) {
     cf::checkType(data, cf::kDataTypeID, "CFPropertyListCreateWithData");
+    bool outOfMemory = false;
+    CFPropertyListRef result = parse(data, options, format, &outOfMemory);
     if (error != nullptr)
-        *error = nullptr;
-    CFStringRef why = nullptr;
-    CFPropertyListRef result = parse(data, options, format, &why);
-    if (result == nullptr && error != nullptr)
-        *error = makeError(kCFPropertyListReadCorruptError, why);
+        *error = result == nullptr ? cf::makeError(kCFPropertyListReadCorruptError) : nullptr;
     return result;
-}
-
-CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef, CFPropertyListRef propertyList) {
-    cf::checkAny(propertyList, "CFPropertyListCreateXMLData");
-    return serialize(propertyList, kCFPropertyListXMLFormat_v1_0);
 }
 
 CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList,
                                    CFPropertyListFormat format, CFOptionFlags, CFErrorRef *error) {
     cf::checkAny(propertyList, "CFPropertyListCreateData");
-    if (error != nullptr)
-        *error = nullptr;
     CFDataRef data = serialize(propertyList, format);
-    if (data == nullptr && error != nullptr)
-        *error = makeError(kCFPropertyListWriteStreamError,
-                           CFSTR("The object is no property list, the format cannot be written, "
-                                 "or memory ran out"));
+    if (error != nullptr)
+        *error = data == nullptr ? cf::makeError(kCFPropertyListWriteStreamError) : nullptr;
     return data;
-}
-
-CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef, CFPropertyListRef propertyList,
-                                               CFOptionFlags mutabilityOption) {
-    cf::checkAny(propertyList, "CFPropertyListCreateDeepCopy");
-    PlistHolder holder;
-    try {
-        holder.node = toPlist(propertyList);
-        if (holder.node == nullptr)
-            return nullptr;
-        if (mutabilityOption > kCFPropertyListMutableContainersAndLeaves)
-            mutabilityOption = kCFPropertyListMutableContainersAndLeaves;
-        return fromPlist(holder.node, mutabilityOption);
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
-}
-
-Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format) {
-    if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0 &&
-        format != kCFPropertyListOpenStepFormat)
-        return false;
-    return isValid(plist, 0);
 }
 
 } // extern "C"

@@ -2,8 +2,8 @@
  * CFRuntime.cpp
  *
  * The object runtime: class table, live-object registry, retain and release,
- * the polymorphic calls (type, equality, hash, description), allocators,
- * the null object, and misuse reporting.
+ * the polymorphic calls (type, equality, hash), the allocator constants and
+ * misuse reporting.
  *
  * Every object is known to the registry from its creation until it is freed,
  * so a typed call can tell a live object of the right type from NULL, a
@@ -13,32 +13,24 @@
  */
 #include "CFInternal.h"
 
-#include <algorithm>
-#include <cinttypes>
-#include <cstring>
-#include <malloc.h>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unordered_set>
-#include <vector>
 
-struct __CFNull : cf::Base {};
 namespace cf {
 extern __CFBoolean gBooleanTrue, gBooleanFalse; // CFNumber.cpp
 }
-struct __CFAllocator : cf::Base {
-    const char *name;
-};
+struct __CFAllocator : cf::Base {};
 
 namespace {
 
-const CFStandInClass kNullClass = {"CFNull", nullptr, nullptr, nullptr, nullptr};
 const CFStandInClass kAllocatorClass = {"CFAllocator", nullptr, nullptr, nullptr, nullptr};
 
 // The class table; registered classes are appended after the built-in ones.
 const CFStandInClass *gClasses[cf::kMaxTypeID] = {
-    nullptr,           &kNullClass,       &kAllocatorClass,
+    nullptr,           nullptr,           &kAllocatorClass,
     &cf::kStringClass, &cf::kNumberClass, &cf::kBooleanClass,
     &cf::kDataClass,   &cf::kArrayClass,  &cf::kDictionaryClass,
     &cf::kURLClass,    &cf::kUUIDClass,   &cf::kBundleClass,
@@ -46,17 +38,7 @@ const CFStandInClass *gClasses[cf::kMaxTypeID] = {
 };
 CFTypeID gNextTypeID = cf::kFirstRegisteredTypeID;
 
-__CFNull gNull = {{cf::kMagic, true, cf::kNullTypeID, cf::kImmortalRetainCount}};
-__CFAllocator gSystemDefault = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount},
-                                "kCFAllocatorSystemDefault"};
-__CFAllocator gMalloc = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount},
-                         "kCFAllocatorMalloc"};
-__CFAllocator gMallocZone = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount},
-                             "kCFAllocatorMallocZone"};
-__CFAllocator gNullAllocator = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount},
-                                "kCFAllocatorNull"};
-__CFAllocator gUseContext = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount},
-                             "kCFAllocatorUseContext"};
+__CFAllocator gSystemDefault = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount}};
 
 // The registry. It is bookkeeping of the checker, not object storage, so it
 // allocates from the ordinary heap and is not subject to fault injection.
@@ -65,10 +47,7 @@ struct Registry {
     std::unordered_set<const void *> immortal;
     Registry() {
         for (cf::Base *b :
-             {static_cast<cf::Base *>(&gNull), static_cast<cf::Base *>(&gSystemDefault),
-              static_cast<cf::Base *>(&gMalloc), static_cast<cf::Base *>(&gMallocZone),
-              static_cast<cf::Base *>(&gNullAllocator), static_cast<cf::Base *>(&gUseContext),
-              static_cast<cf::Base *>(&cf::gBooleanTrue),
+             {static_cast<cf::Base *>(&gSystemDefault), static_cast<cf::Base *>(&cf::gBooleanTrue),
               static_cast<cf::Base *>(&cf::gBooleanFalse)})
             immortal.insert(b);
     }
@@ -96,27 +75,11 @@ void freeObject(cf::Base *obj) {
 } // namespace
 
 extern "C" {
-const CFNullRef kCFNull = &gNull;
 const CFAllocatorRef kCFAllocatorDefault = nullptr;
 const CFAllocatorRef kCFAllocatorSystemDefault = &gSystemDefault;
-const CFAllocatorRef kCFAllocatorMalloc = &gMalloc;
-const CFAllocatorRef kCFAllocatorMallocZone = &gMallocZone;
-const CFAllocatorRef kCFAllocatorNull = &gNullAllocator;
-const CFAllocatorRef kCFAllocatorUseContext = &gUseContext;
 }
 
 namespace cf {
-
-void misuse(const char *call, const char *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    std::fprintf(stderr, "%s: misuse: ", call);
-    std::vfprintf(stderr, fmt, args);
-    std::fputc('\n', stderr);
-    va_end(args);
-    std::fflush(stderr);
-    std::abort();
-}
 
 void registerObject(Base *obj, CFTypeID typeID) {
     obj->magic = kMagic;
@@ -150,7 +113,7 @@ bool isObject(CFTypeRef cf) {
     return r.live.count(cf) != 0 || r.immortal.count(cf) != 0;
 }
 
-const char *typeName(CFTypeID typeID) {
+static const char *typeName(CFTypeID typeID) {
     if (typeID < kMaxTypeID && gClasses[typeID] != nullptr)
         return gClasses[typeID]->className;
     return "unknown type";
@@ -158,31 +121,40 @@ const char *typeName(CFTypeID typeID) {
 
 Base *checkAny(CFTypeRef cf, const char *call) {
     if (cf == nullptr)
-        misuse(call, "NULL object reference");
+        CFStandInMisuse(call, "NULL object reference");
     if (!isObject(cf))
-        misuse(call, "%p is not a live object (already released, or never an object)", cf);
+        CFStandInMisuse(call, "%p is not a live object (already released, or never an object)", cf);
     return const_cast<Base *>(static_cast<const Base *>(cf));
 }
 
 Base *checkType(CFTypeRef cf, CFTypeID typeID, const char *call) {
     if (cf == nullptr)
-        misuse(call, "NULL %sRef", typeName(typeID));
+        CFStandInMisuse(call, "NULL %sRef", typeName(typeID));
     Base *obj = checkAny(cf, call);
     if (obj->typeID != typeID)
-        misuse(call, "%s passed where a %s is expected", typeName(obj->typeID), typeName(typeID));
+        CFStandInMisuse(call, "%s passed where a %s is expected", typeName(obj->typeID),
+                        typeName(typeID));
     return obj;
 }
 
 void checkRange(const char *call, CFRange range, CFIndex length) {
     if (range.location < 0 || range.length < 0 || range.location > length ||
         range.length > length - range.location)
-        misuse(call, "range {%ld, %ld} out of bounds (length %ld)", range.location, range.length,
-               length);
+        CFStandInMisuse(call, "range {%ld, %ld} out of bounds (length %ld)", range.location,
+                        range.length, length);
+}
+
+CFHashCode hashType(const void *value) {
+    Base *obj = checkAny(value, "CFHash");
+    const CFStandInClass *cls = gClasses[obj->typeID];
+    if (cls != nullptr && cls->hash != nullptr)
+        return cls->hash(value);
+    return static_cast<CFHashCode>(reinterpret_cast<uintptr_t>(value) >> 4);
 }
 
 void checkIndex(const char *call, CFIndex idx, CFIndex limit) {
     if (idx < 0 || idx >= limit)
-        misuse(call, "index %ld out of bounds (count %ld)", idx, limit);
+        CFStandInMisuse(call, "index %ld out of bounds (count %ld)", idx, limit);
 }
 
 } // namespace cf
@@ -200,59 +172,8 @@ void CFStandInMisuse(const char *call, const char *fmt, ...) {
     std::abort();
 }
 
-CFRange __CFRangeMake(CFIndex loc, CFIndex len) {
-    return CFRangeMake(loc, len);
-}
-
-CFTypeID CFNullGetTypeID(void) {
-    return cf::kNullTypeID;
-}
-CFTypeID CFAllocatorGetTypeID(void) {
-    return cf::kAllocatorTypeID;
-}
-CFAllocatorRef CFAllocatorGetDefault(void) {
-    return kCFAllocatorSystemDefault;
-}
-
-void *CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags) {
-    if (allocator == kCFAllocatorNull || size <= 0)
-        return nullptr;
-    return CFStandInAllocate(static_cast<size_t>(size));
-}
-
-void *CFAllocatorReallocate(CFAllocatorRef allocator, void *ptr, CFIndex newsize, CFOptionFlags) {
-    if (allocator == kCFAllocatorNull)
-        return nullptr;
-    if (ptr == nullptr)
-        return newsize > 0 ? CFStandInAllocate(static_cast<size_t>(newsize)) : nullptr;
-    if (newsize <= 0) {
-        CFStandInDeallocate(ptr);
-        return nullptr;
-    }
-    // The block's size is not recorded: grow by allocating and copying what
-    // the C library says is usable.
-    void *fresh = CFStandInAllocate(static_cast<size_t>(newsize));
-    if (fresh == nullptr)
-        return nullptr;
-    std::memcpy(fresh, ptr, std::min(static_cast<size_t>(newsize), malloc_usable_size(ptr)));
-    CFStandInDeallocate(ptr);
-    return fresh;
-}
-
-void CFAllocatorDeallocate(CFAllocatorRef allocator, void *ptr) {
-    if (allocator == kCFAllocatorNull)
-        return;
-    CFStandInDeallocate(ptr);
-}
-
 CFTypeID CFGetTypeID(CFTypeRef cf) {
     return cf::checkAny(cf, "CFGetTypeID")->typeID;
-}
-
-CFStringRef CFCopyTypeIDDescription(CFTypeID typeID) {
-    if (typeID >= cf::kMaxTypeID || gClasses[typeID] == nullptr)
-        return nullptr;
-    return CFStringCreateWithCString(nullptr, gClasses[typeID]->className, kCFStringEncodingUTF8);
 }
 
 CFTypeRef CFRetain(CFTypeRef cf) {
@@ -267,7 +188,7 @@ void CFRelease(CFTypeRef cf) {
     if (obj->immortal)
         return;
     if (obj->retainCount <= 0)
-        cf::misuse("CFRelease", "%p released beyond its last reference", cf);
+        CFStandInMisuse("CFRelease", "%p released beyond its last reference", cf);
     if (--obj->retainCount == 0)
         freeObject(obj);
 }
@@ -287,49 +208,6 @@ Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {
     return cls != nullptr && cls->equal != nullptr && cls->equal(cf1, cf2);
 }
 
-CFHashCode CFHash(CFTypeRef cf) {
-    cf::Base *obj = cf::checkAny(cf, "CFHash");
-    const CFStandInClass *cls = gClasses[obj->typeID];
-    if (cls != nullptr && cls->hash != nullptr)
-        return cls->hash(cf);
-    return static_cast<CFHashCode>(reinterpret_cast<uintptr_t>(cf) >> 4);
-}
-
-CFStringRef CFCopyDescription(CFTypeRef cf) {
-    cf::Base *obj = cf::checkAny(cf, "CFCopyDescription");
-    const CFStandInClass *cls = gClasses[obj->typeID];
-    if (cls != nullptr && cls->copyDescription != nullptr)
-        return cls->copyDescription(cf);
-    if (obj->typeID == cf::kAllocatorTypeID)
-        return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("<CFAllocator %p [%s]>"), cf,
-                                        static_cast<const __CFAllocator *>(obj)->name);
-    if (obj->typeID == cf::kNullTypeID)
-        return static_cast<CFStringRef>(CFRetain(CFSTR("<null>")));
-    return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("<%s %p>"), cf::typeName(obj->typeID),
-                                    cf);
-}
-
-CFAllocatorRef CFGetAllocator(CFTypeRef cf) {
-    cf::checkAny(cf, "CFGetAllocator");
-    return kCFAllocatorSystemDefault;
-}
-
-void CFShow(CFTypeRef obj) {
-    if (obj == nullptr) {
-        std::fputs("(null)\n", stderr);
-        return;
-    }
-    CFStringRef desc = CFCopyDescription(obj);
-    if (desc == nullptr)
-        return;
-    try {
-        cf::String8 text = cf::toUTF8(desc);
-        std::fprintf(stderr, "%s\n", text.c_str());
-    } catch (const std::bad_alloc &) {
-    }
-    CFRelease(desc);
-}
-
 CFIndex CFStandInGetLiveObjectCount(void) {
     return static_cast<CFIndex>(registry().live.size());
 }
@@ -342,19 +220,9 @@ CFIndex CFStandInGetLiveObjectCountOfType(CFTypeID typeID) {
     return n;
 }
 
-void CFStandInShowLiveObjects(void) {
-    std::vector<const void *> objects(registry().live.begin(), registry().live.end());
-    for (const void *p : objects) {
-        const auto *obj = static_cast<const cf::Base *>(p);
-        std::fprintf(stderr, "live: %s %p retain count %ld: ", cf::typeName(obj->typeID), p,
-                     obj->retainCount);
-        CFShow(p);
-    }
-}
-
 CFTypeID CFStandInRegisterClass(const CFStandInClass *cls) {
     if (cls == nullptr)
-        cf::misuse("CFStandInRegisterClass", "NULL class");
+        CFStandInMisuse("CFStandInRegisterClass", "NULL class");
     if (gNextTypeID >= cf::kMaxTypeID)
         return cf::kNotATypeID;
     gClasses[gNextTypeID] = cls;
@@ -363,9 +231,9 @@ CFTypeID CFStandInRegisterClass(const CFStandInClass *cls) {
 
 CFTypeRef CFStandInCreateInstance(CFAllocatorRef, CFTypeID typeID, CFIndex extraBytes) {
     if (typeID < cf::kFirstRegisteredTypeID || typeID >= gNextTypeID)
-        cf::misuse("CFStandInCreateInstance", "type id %lu is no registered class", typeID);
+        CFStandInMisuse("CFStandInCreateInstance", "type id %lu is no registered class", typeID);
     if (extraBytes < 0)
-        cf::misuse("CFStandInCreateInstance", "negative size %ld", extraBytes);
+        CFStandInMisuse("CFStandInCreateInstance", "negative size %ld", extraBytes);
     size_t size = kInstanceOffset + static_cast<size_t>(extraBytes);
     void *mem = CFStandInAllocate(size);
     if (mem == nullptr)
@@ -379,17 +247,13 @@ CFTypeRef CFStandInCreateInstance(CFAllocatorRef, CFTypeID typeID, CFIndex extra
 void *CFStandInGetInstanceData(CFTypeRef cf) {
     cf::Base *obj = cf::checkAny(cf, "CFStandInGetInstanceData");
     if (obj->typeID < cf::kFirstRegisteredTypeID)
-        cf::misuse("CFStandInGetInstanceData", "%s has no instance data",
-                   cf::typeName(obj->typeID));
+        CFStandInMisuse("CFStandInGetInstanceData", "%s has no instance data",
+                        cf::typeName(obj->typeID));
     return reinterpret_cast<char *>(obj) + kInstanceOffset;
 }
 
 Boolean CFStandInIsValidObject(CFTypeRef cf) {
     return cf::isObject(cf);
-}
-
-void CFStandInCheckObject(CFTypeRef cf, CFTypeID typeID, const char *call) {
-    cf::checkType(cf, typeID, call != nullptr ? call : "CFStandInCheckObject");
 }
 
 } // extern "C"

@@ -8,9 +8,8 @@
  *     "key";                   (the key is its own value)
  *     unquoted_key = "value";
  *
- * in UTF-16 (with a byte-order mark) or UTF-8, optionally wrapped in braces,
- * or a property list (XML or binary) holding a dictionary. Quoted strings
- * take the escapes \" \' \\ \n \t \r \a \b \f \v, \ooo (octal) and \Uxxxx
+ * in UTF-8 (with or without a byte-order mark), optionally wrapped in
+ * braces. Quoted strings take the escapes \" \' \\ \n \t \r \a \b \f \v, \ooo (octal) and \Uxxxx
  * (hexadecimal UTF-16 unit). Anything malformed rejects the whole table, as
  * a table that fails to parse yields no entries at all. No text input can
  * make the reader go past the end of its buffer: every step checks it.
@@ -20,6 +19,17 @@
 #include <cstring>
 
 namespace {
+
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int hexDigitValue(UniChar c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 class Tokenizer {
 public:
@@ -95,55 +105,27 @@ private:
                 return false;
             UniChar e = peek();
             advance();
-            switch (e) {
-            case 'n':
-                out.push_back('\n');
-                break;
-            case 't':
-                out.push_back('\t');
-                break;
-            case 'r':
-                out.push_back('\r');
-                break;
-            case 'a':
-                out.push_back(7);
-                break;
-            case 'b':
-                out.push_back(8);
-                break;
-            case 'f':
-                out.push_back(12);
-                break;
-            case 'v':
-                out.push_back(11);
-                break;
-            case 'U':
-            case 'u': {
-                unsigned value = 0;
-                int digits = 0;
-                while (digits < 4 && !atEnd() && cf::hexDigitValue(peek()) >= 0) {
-                    value = value * 16 + static_cast<unsigned>(cf::hexDigitValue(peek()));
+            static const char kNamed[] = "n\nt\tr\ra\ab\bf\fv\v";
+            const char *named = e < 0x80 ? std::strchr(kNamed, static_cast<char>(e)) : nullptr;
+            if (named != nullptr && e != 0 && (named - kNamed) % 2 == 0) {
+                out.push_back(static_cast<UniChar>(named[1]));
+            } else if (e == 'U' || e == 'u' || (e >= '0' && e <= '7')) {
+                // \Uxxxx: up to four hex digits; \ooo: up to three octal digits (a byte)
+                const unsigned base = e >= '0' && e <= '7' ? 8 : 16;
+                unsigned value = base == 8 ? e - '0' : 0;
+                int digits = base == 8 ? 1 : 0;
+                for (; digits < (base == 8 ? 3 : 4) && !atEnd(); ++digits) {
+                    int d = hexDigitValue(peek());
+                    if (d < 0 || d >= static_cast<int>(base))
+                        break;
+                    value = value * base + static_cast<unsigned>(d);
                     advance();
-                    ++digits;
                 }
                 if (digits == 0)
                     return false;
-                out.push_back(static_cast<UniChar>(value));
-                break;
-            }
-            default:
-                if (e >= '0' && e <= '7') {
-                    unsigned value = e - '0';
-                    for (int digits = 1; digits < 3 && !atEnd() && peek() >= '0' && peek() <= '7';
-                         ++digits) {
-                        value = value * 8 + (peek() - '0');
-                        advance();
-                    }
-                    out.push_back(static_cast<UniChar>(value & 0xFF));
-                } else {
-                    out.push_back(e); // \" \' \\ and any other character stand for themselves
-                }
-                break;
+                out.push_back(static_cast<UniChar>(base == 8 ? value & 0xFF : value));
+            } else {
+                out.push_back(e); // \" \' \\ and any other character stand for themselves
             }
         }
         return false; // no closing quote
@@ -152,34 +134,6 @@ private:
     const cf::UniVec &mText;
     size_t mPos = 0;
 };
-
-bool looksLikePropertyList(const UInt8 *bytes, size_t count) {
-    if (count >= 6 && std::memcmp(bytes, "bplist", 6) == 0)
-        return true;
-    size_t i = 0;
-    if (count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
-        i = 3;
-    while (i < count &&
-           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
-        ++i;
-    return count - i >= 5 &&
-           (std::memcmp(bytes + i, "<?xml", 5) == 0 || std::memcmp(bytes + i, "<!DOC", 5) == 0 ||
-            std::memcmp(bytes + i, "<plis", 5) == 0);
-}
-
-CFDictionaryRef fromPropertyList(const UInt8 *bytes, size_t count) {
-    CFDataRef data = CFDataCreate(nullptr, bytes, static_cast<CFIndex>(count));
-    if (data == nullptr)
-        return nullptr;
-    CFPropertyListRef plist =
-        CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
-    CFRelease(data);
-    if (plist != nullptr && CFGetTypeID(plist) != CFDictionaryGetTypeID()) {
-        CFRelease(plist);
-        return nullptr;
-    }
-    return static_cast<CFDictionaryRef>(plist);
-}
 
 // Parses the text form; false when it is malformed. Throws bad_alloc.
 bool parseText(const cf::UniVec &text, CFMutableDictionaryRef table) {
@@ -248,15 +202,10 @@ bool parseText(const cf::UniVec &text, CFMutableDictionaryRef table) {
 namespace cf {
 
 CFDictionaryRef parseStringsTable(const UInt8 *bytes, size_t count) {
-    if (looksLikePropertyList(bytes, count))
-        return fromPropertyList(bytes, count);
     CFMutableDictionaryRef table = nullptr;
     try {
         UniVec text;
-        bool utf16 = count >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) ||
-                                    (bytes[0] == 0xFE && bytes[1] == 0xFF));
-        if (!decode(bytes, count, utf16 ? kCFStringEncodingUTF16 : kCFStringEncodingUTF8, true,
-                    text))
+        if (!decode(bytes, count, kCFStringEncodingUTF8, true, text))
             return nullptr;
         table = makeTypeDictionary(true);
         if (table == nullptr)

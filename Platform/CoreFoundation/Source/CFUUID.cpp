@@ -3,8 +3,8 @@
  *
  * UUID objects, uniqued by their 16 bytes: while an object for a byte
  * pattern lives, every create call for the same bytes returns it with its
- * retain count raised. Constant UUIDs are never freed. Text is parsed and
- * written by libuuid.
+ * retain count raised. Constant UUIDs are never freed. Text is parsed by
+ * libuuid.
  */
 #include "CFInternal.h"
 
@@ -35,16 +35,6 @@ void finalizeUUID(CFTypeRef cf) {
     cf::destroyObject<__CFUUID>(cf);
 }
 
-CFStringRef describeUUID(CFTypeRef cf) {
-    CFStringRef text = CFUUIDCreateString(nullptr, static_cast<CFUUIDRef>(cf));
-    if (text == nullptr)
-        return nullptr;
-    CFStringRef desc =
-        CFStringCreateWithFormat(nullptr, nullptr, CFSTR("<CFUUID %p> %@"), cf, text);
-    CFRelease(text);
-    return desc;
-}
-
 // UUIDs are unique per byte pattern, so identity is equality.
 CFHashCode hashUUID(CFTypeRef cf) {
     const auto *u = static_cast<const __CFUUID *>(cf);
@@ -66,39 +56,13 @@ CFUUIDRef uniqued(const CFUUIDBytes &bytes) {
     return u;
 }
 
-CFUUIDBytes bytesOf(UInt8 b0, UInt8 b1, UInt8 b2, UInt8 b3, UInt8 b4, UInt8 b5, UInt8 b6, UInt8 b7,
-                    UInt8 b8, UInt8 b9, UInt8 b10, UInt8 b11, UInt8 b12, UInt8 b13, UInt8 b14,
-                    UInt8 b15) {
-    return CFUUIDBytes{b0, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15};
-}
-
 } // namespace
 
 namespace cf {
-const CFStandInClass kUUIDClass = {"CFUUID", finalizeUUID, nullptr, hashUUID, describeUUID};
+const CFStandInClass kUUIDClass = {"CFUUID", finalizeUUID, nullptr, hashUUID, nullptr};
 }
 
 extern "C" {
-
-CFTypeID CFUUIDGetTypeID(void) {
-    return cf::kUUIDTypeID;
-}
-
-CFUUIDRef CFUUIDCreate(CFAllocatorRef) {
-    uuid_t raw;
-    uuid_generate(raw);
-    CFUUIDBytes bytes;
-    std::memcpy(&bytes, raw, 16);
-    return uniqued(bytes);
-}
-
-CFUUIDRef CFUUIDCreateWithBytes(CFAllocatorRef, UInt8 byte0, UInt8 byte1, UInt8 byte2, UInt8 byte3,
-                                UInt8 byte4, UInt8 byte5, UInt8 byte6, UInt8 byte7, UInt8 byte8,
-                                UInt8 byte9, UInt8 byte10, UInt8 byte11, UInt8 byte12, UInt8 byte13,
-                                UInt8 byte14, UInt8 byte15) {
-    return uniqued(bytesOf(byte0, byte1, byte2, byte3, byte4, byte5, byte6, byte7, byte8, byte9,
-                           byte10, byte11, byte12, byte13, byte14, byte15));
-}
 
 CFUUIDRef CFUUIDCreateFromUUIDBytes(CFAllocatorRef, CFUUIDBytes bytes) {
     return uniqued(bytes);
@@ -123,22 +87,13 @@ CFUUIDRef CFUUIDCreateFromString(CFAllocatorRef, CFStringRef uuidStr) {
     return uniqued(bytes);
 }
 
-CFStringRef CFUUIDCreateString(CFAllocatorRef alloc, CFUUIDRef uuid) {
-    const __CFUUID *u = cf::check<__CFUUID>(uuid, cf::kUUIDTypeID, "CFUUIDCreateString");
-    uuid_t raw;
-    std::memcpy(raw, &u->bytes, 16);
-    char text[37];
-    uuid_unparse_upper(raw, text);
-    return CFStringCreateWithCString(alloc, text, kCFStringEncodingASCII);
-}
-
 CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef, UInt8 byte0, UInt8 byte1, UInt8 byte2,
                                          UInt8 byte3, UInt8 byte4, UInt8 byte5, UInt8 byte6,
                                          UInt8 byte7, UInt8 byte8, UInt8 byte9, UInt8 byte10,
                                          UInt8 byte11, UInt8 byte12, UInt8 byte13, UInt8 byte14,
                                          UInt8 byte15) {
-    CFUUIDBytes bytes = bytesOf(byte0, byte1, byte2, byte3, byte4, byte5, byte6, byte7, byte8,
-                                byte9, byte10, byte11, byte12, byte13, byte14, byte15);
+    CFUUIDBytes bytes = {byte0, byte1, byte2,  byte3,  byte4,  byte5,  byte6,  byte7,
+                         byte8, byte9, byte10, byte11, byte12, byte13, byte14, byte15};
     Key k = keyOf(bytes);
     auto found = table().find(k);
     if (found != table().end()) {

@@ -54,9 +54,6 @@ typedef enum {
     kCFCompareGreaterThan = 1
 } CFComparisonResult;
 
-typedef CFComparisonResult (*CFComparatorFunction)(const void *val1, const void *val2,
-                                                   void *context);
-
 enum { kCFNotFound = -1 };
 
 typedef struct {
@@ -71,44 +68,19 @@ CF_INLINE CFRange CFRangeMake(CFIndex loc, CFIndex len) {
     return range;
 }
 
-CF_EXPORT CFRange __CFRangeMake(CFIndex loc, CFIndex len);
-
-/* The null object */
-typedef const struct __CFNull *CFNullRef;
-CF_EXPORT CFTypeID CFNullGetTypeID(void);
-CF_EXPORT const CFNullRef kCFNull;
-
-/* Allocators. Every allocator of this layer allocates from the same heap;
- * kCFAllocatorNull is accepted where a deallocator is asked for. */
+/* Allocators: every allocation of this layer comes from the one heap of
+ * CFStandInAllocate, whatever allocator is named. */
 typedef const struct __CFAllocator *CFAllocatorRef;
 
 CF_EXPORT const CFAllocatorRef kCFAllocatorDefault; /* NULL */
 CF_EXPORT const CFAllocatorRef kCFAllocatorSystemDefault;
-CF_EXPORT const CFAllocatorRef kCFAllocatorMalloc;
-CF_EXPORT const CFAllocatorRef kCFAllocatorMallocZone;
-CF_EXPORT const CFAllocatorRef kCFAllocatorNull;
-CF_EXPORT const CFAllocatorRef kCFAllocatorUseContext;
-
-CF_EXPORT CFTypeID CFAllocatorGetTypeID(void);
-CF_EXPORT CFAllocatorRef CFAllocatorGetDefault(void);
-CF_EXPORT void *CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint);
-CF_EXPORT void *CFAllocatorReallocate(CFAllocatorRef allocator, void *ptr, CFIndex newsize,
-                                      CFOptionFlags hint);
-CF_EXPORT void CFAllocatorDeallocate(CFAllocatorRef allocator, void *ptr);
 
 /* Polymorphic functions */
 CF_EXPORT CFTypeID CFGetTypeID(CFTypeRef cf);
-CF_EXPORT CFStringRef CFCopyTypeIDDescription(CFTypeID type_id);
 CF_EXPORT CFTypeRef CFRetain(CFTypeRef cf);
 CF_EXPORT void CFRelease(CFTypeRef cf);
 CF_EXPORT CFIndex CFGetRetainCount(CFTypeRef cf);
 CF_EXPORT Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2);
-CF_EXPORT CFHashCode CFHash(CFTypeRef cf);
-CF_EXPORT CFStringRef CFCopyDescription(CFTypeRef cf);
-CF_EXPORT CFAllocatorRef CFGetAllocator(CFTypeRef cf);
-
-/* Writes the description of an object to standard error, for debugging */
-CF_EXPORT void CFShow(CFTypeRef obj);
 
 CF_EXTERN_C_END
 

@@ -36,8 +36,6 @@ typedef struct {
 
 /* Keys are CF objects: retained, released, compared with CFEqual, hashed with CFHash */
 CF_EXPORT const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks;
-/* Keys are strings copied on insertion (CFStringCreateCopy) */
-CF_EXPORT const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks;
 /* Values are CF objects: retained, released, compared with CFEqual */
 CF_EXPORT const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
 
@@ -47,40 +45,20 @@ typedef const struct __CFDictionary *CFDictionaryRef;
 typedef struct __CFDictionary *CFMutableDictionaryRef;
 
 CF_EXPORT CFTypeID CFDictionaryGetTypeID(void);
-CF_EXPORT CFDictionaryRef CFDictionaryCreate(CFAllocatorRef allocator, const void **keys,
-                                             const void **values, CFIndex numValues,
-                                             const CFDictionaryKeyCallBacks *keyCallBacks,
-                                             const CFDictionaryValueCallBacks *valueCallBacks);
-CF_EXPORT CFDictionaryRef CFDictionaryCreateCopy(CFAllocatorRef allocator, CFDictionaryRef theDict);
 /* capacity 0 means no limit */
 CF_EXPORT CFMutableDictionaryRef CFDictionaryCreateMutable(
     CFAllocatorRef allocator, CFIndex capacity, const CFDictionaryKeyCallBacks *keyCallBacks,
     const CFDictionaryValueCallBacks *valueCallBacks);
-CF_EXPORT CFMutableDictionaryRef CFDictionaryCreateMutableCopy(CFAllocatorRef allocator,
-                                                               CFIndex capacity,
-                                                               CFDictionaryRef theDict);
 
 CF_EXPORT CFIndex CFDictionaryGetCount(CFDictionaryRef theDict);
-CF_EXPORT CFIndex CFDictionaryGetCountOfKey(CFDictionaryRef theDict, const void *key);
-CF_EXPORT CFIndex CFDictionaryGetCountOfValue(CFDictionaryRef theDict, const void *value);
 CF_EXPORT Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void *key);
-CF_EXPORT Boolean CFDictionaryContainsValue(CFDictionaryRef theDict, const void *value);
 CF_EXPORT const void *CFDictionaryGetValue(CFDictionaryRef theDict, const void *key);
-CF_EXPORT Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef theDict, const void *key,
-                                                const void **value);
 CF_EXPORT void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void **keys,
                                             const void **values);
-CF_EXPORT void CFDictionaryApplyFunction(CFDictionaryRef theDict,
-                                         CFDictionaryApplierFunction applier, void *context);
 
-CF_EXPORT void CFDictionaryAddValue(CFMutableDictionaryRef theDict, const void *key,
-                                    const void *value);
 CF_EXPORT void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void *key,
                                     const void *value);
-CF_EXPORT void CFDictionaryReplaceValue(CFMutableDictionaryRef theDict, const void *key,
-                                        const void *value);
 CF_EXPORT void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void *key);
-CF_EXPORT void CFDictionaryRemoveAllValues(CFMutableDictionaryRef theDict);
 
 CF_EXTERN_C_END
 

@@ -1,35 +1,20 @@
 /*
  * CFError.h
  *
- * Error objects: a domain, a code and a user-info dictionary.
+ * Error objects, as the property-list calls report failures.
  */
 #ifndef __COREFOUNDATION_CFERROR__
 #define __COREFOUNDATION_CFERROR__
 
 #include <CoreFoundation/CFBase.h>
-#include <CoreFoundation/CFDictionary.h>
 
 CF_EXTERN_C_BEGIN
 
 typedef struct __CFError *CFErrorRef;
-typedef CFStringRef CFErrorDomain;
 
-CF_EXPORT const CFErrorDomain kCFErrorDomainPOSIX;
-CF_EXPORT const CFErrorDomain kCFErrorDomainOSStatus;
-CF_EXPORT const CFErrorDomain kCFErrorDomainMach;
-CF_EXPORT const CFErrorDomain kCFErrorDomainCocoa;
-
-CF_EXPORT const CFStringRef kCFErrorLocalizedDescriptionKey;
-CF_EXPORT const CFStringRef kCFErrorDescriptionKey;
-CF_EXPORT const CFStringRef kCFErrorDebugDescriptionKey;
-
+/* Errors come out of property-list calls; their domain is the Cocoa one */
 CF_EXPORT CFTypeID CFErrorGetTypeID(void);
-CF_EXPORT CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code,
-                                   CFDictionaryRef userInfo);
-CF_EXPORT CFErrorDomain CFErrorGetDomain(CFErrorRef err);
 CF_EXPORT CFIndex CFErrorGetCode(CFErrorRef err);
-CF_EXPORT CFDictionaryRef CFErrorCopyUserInfo(CFErrorRef err);
-CF_EXPORT CFStringRef CFErrorCopyDescription(CFErrorRef err);
 
 CF_EXTERN_C_END
 

@@ -41,21 +41,13 @@ typedef enum {
 
 typedef const struct __CFNumber *CFNumberRef;
 
-CF_EXPORT const CFNumberRef kCFNumberPositiveInfinity;
-CF_EXPORT const CFNumberRef kCFNumberNegativeInfinity;
-CF_EXPORT const CFNumberRef kCFNumberNaN;
-
 CF_EXPORT CFTypeID CFNumberGetTypeID(void);
 CF_EXPORT CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType,
                                      const void *valuePtr);
-CF_EXPORT CFNumberType CFNumberGetType(CFNumberRef number);
-CF_EXPORT CFIndex CFNumberGetByteSize(CFNumberRef number);
 CF_EXPORT Boolean CFNumberIsFloatType(CFNumberRef number);
 /* Returns false when the value cannot be stored in theType without loss;
  * the converted (truncated) value is stored all the same. */
 CF_EXPORT Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePtr);
-CF_EXPORT CFComparisonResult CFNumberCompare(CFNumberRef number, CFNumberRef otherNumber,
-                                             void *context);
 
 CF_EXTERN_C_END
 

@@ -17,22 +17,15 @@
 
 CF_EXTERN_C_BEGIN
 
-CF_EXPORT const CFStringRef kCFPlugInDynamicRegistrationKey;
-CF_EXPORT const CFStringRef kCFPlugInDynamicRegisterFunctionKey;
-CF_EXPORT const CFStringRef kCFPlugInUnloadFunctionKey;
 CF_EXPORT const CFStringRef kCFPlugInFactoriesKey; /* "CFPlugInFactories" */
 CF_EXPORT const CFStringRef kCFPlugInTypesKey;     /* "CFPlugInTypes" */
 
 typedef void *(*CFPlugInFactoryFunction)(CFAllocatorRef allocator, CFUUIDRef typeUUID);
 
-CF_EXPORT CFTypeID CFPlugInGetTypeID(void);
 CF_EXPORT CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL);
-CF_EXPORT CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn);
 
 /* Factories (CFUUIDs) of every registered plug-in bundle that make typeUUID */
 CF_EXPORT CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID);
-CF_EXPORT CFArrayRef CFPlugInFindFactoriesForPlugInTypeInPlugIn(CFUUIDRef typeUUID,
-                                                                CFPlugInRef plugIn);
 /* Loads the factory's bundle and calls its factory function */
 CF_EXPORT void *CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID,
                                        CFUUIDRef typeUUID);

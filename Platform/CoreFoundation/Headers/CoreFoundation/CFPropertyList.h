@@ -2,7 +2,7 @@
  * CFPropertyList.h
  *
  * Property lists: trees of strings, numbers, booleans, dates, data, arrays
- * and dictionaries, read from and written to their XML and binary forms.
+ * and dictionaries, read from their XML and binary forms and written to them.
  */
 #ifndef __COREFOUNDATION_CFPROPERTYLIST__
 #define __COREFOUNDATION_CFPROPERTYLIST__
@@ -21,17 +21,11 @@ typedef enum {
 } CFPropertyListMutabilityOptions;
 
 typedef enum {
-    kCFPropertyListOpenStepFormat = 1,
     kCFPropertyListXMLFormat_v1_0 = 100,
     kCFPropertyListBinaryFormat_v1_0 = 200
 } CFPropertyListFormat;
 
-enum {
-    kCFPropertyListReadCorruptError = 3840,
-    kCFPropertyListReadUnknownVersionError = 3841,
-    kCFPropertyListReadStreamError = 3842,
-    kCFPropertyListWriteStreamError = 3851
-};
+enum { kCFPropertyListReadCorruptError = 3840, kCFPropertyListWriteStreamError = 3851 };
 
 /* Reads XML or binary data; on failure returns NULL and, if errorString is
  * given, a description of the failure that the caller releases. */
@@ -39,12 +33,6 @@ CF_EXPORT CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef alloc
                                                             CFDataRef xmlData,
                                                             CFOptionFlags mutabilityOption,
                                                             CFStringRef *errorString);
-CF_EXPORT CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator,
-                                                CFPropertyListRef propertyList);
-CF_EXPORT CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator,
-                                                         CFPropertyListRef propertyList,
-                                                         CFOptionFlags mutabilityOption);
-CF_EXPORT Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format);
 CF_EXPORT CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataRef data,
                                                          CFOptionFlags options,
                                                          CFPropertyListFormat *format,

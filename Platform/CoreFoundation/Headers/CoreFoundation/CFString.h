@@ -2,17 +2,13 @@
  * CFString.h
  *
  * Unicode strings: immutable and mutable strings held as UTF-16, their
- * creation from and conversion to 8-bit encodings (MacRoman, ASCII, Latin-1,
- * UTF-8, UTF-16, UTF-32), formatting, comparison and editing.
+ * creation from and conversion to MacRoman, ASCII and UTF-8, comparison and
+ * appending.
  */
 #ifndef __COREFOUNDATION_CFSTRING__
 #define __COREFOUNDATION_CFSTRING__
 
 #include <CoreFoundation/CFBase.h>
-#include <CoreFoundation/CFArray.h>
-#include <CoreFoundation/CFData.h>
-#include <CoreFoundation/CFDictionary.h>
-#include <stdarg.h>
 
 CF_EXTERN_C_BEGIN
 
@@ -20,32 +16,14 @@ typedef UInt32 CFStringEncoding;
 
 typedef enum {
     kCFStringEncodingMacRoman = 0,
-    kCFStringEncodingWindowsLatin1 = 0x0500,
-    kCFStringEncodingISOLatin1 = 0x0201,
-    kCFStringEncodingNextStepLatin = 0x0B01,
     kCFStringEncodingASCII = 0x0600,
-    kCFStringEncodingUnicode = 0x0100,
-    kCFStringEncodingUTF8 = 0x08000100,
-    kCFStringEncodingNonLossyASCII = 0x0BFF,
-    kCFStringEncodingUTF16 = 0x0100,
-    kCFStringEncodingUTF16BE = 0x10000100,
-    kCFStringEncodingUTF16LE = 0x14000100,
-    kCFStringEncodingUTF32 = 0x0c000100,
-    kCFStringEncodingUTF32BE = 0x18000100,
-    kCFStringEncodingUTF32LE = 0x1c000100
+    kCFStringEncodingUTF8 = 0x08000100
 } CFStringBuiltInEncodings;
 
 #define kCFStringEncodingInvalidId (0xffffffffU)
 
 typedef CFOptionFlags CFStringCompareFlags;
-enum {
-    kCFCompareCaseInsensitive = 1,
-    kCFCompareBackwards = 4,
-    kCFCompareAnchored = 8,
-    kCFCompareNonliteral = 16,
-    kCFCompareLocalized = 32,
-    kCFCompareNumerically = 64
-};
+enum { kCFCompareCaseInsensitive = 1 }; /* ASCII letters only */
 
 /* Constant strings: one immortal object per distinct text, never released */
 #define CFSTR(cStr) __CFStringMakeConstantString("" cStr "")
@@ -53,9 +31,6 @@ CF_EXPORT CFStringRef __CFStringMakeConstantString(const char *cStr);
 
 CF_EXPORT CFTypeID CFStringGetTypeID(void);
 
-/* Creation */
-CF_EXPORT CFStringRef CFStringCreateWithPascalString(CFAllocatorRef alloc, ConstStr255Param pStr,
-                                                     CFStringEncoding encoding);
 CF_EXPORT CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char *cStr,
                                                 CFStringEncoding encoding);
 CF_EXPORT CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8 *bytes,
@@ -63,30 +38,10 @@ CF_EXPORT CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8 
                                               Boolean isExternalRepresentation);
 CF_EXPORT CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar *chars,
                                                    CFIndex numChars);
-CF_EXPORT CFStringRef CFStringCreateWithCStringNoCopy(CFAllocatorRef alloc, const char *cStr,
-                                                      CFStringEncoding encoding,
-                                                      CFAllocatorRef contentsDeallocator);
-CF_EXPORT CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef alloc, const UniChar *chars,
-                                                         CFIndex numChars,
-                                                         CFAllocatorRef contentsDeallocator);
-CF_EXPORT CFStringRef CFStringCreateWithSubstring(CFAllocatorRef alloc, CFStringRef str,
-                                                  CFRange range);
 CF_EXPORT CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString);
-CF_EXPORT CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
-                                               CFStringRef format, ...);
-CF_EXPORT CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc,
-                                                           CFDictionaryRef formatOptions,
-                                                           CFStringRef format, va_list arguments);
-CF_EXPORT CFDataRef CFStringCreateExternalRepresentation(CFAllocatorRef alloc,
-                                                         CFStringRef theString,
-                                                         CFStringEncoding encoding, UInt8 lossByte);
-CF_EXPORT CFStringRef CFStringCreateFromExternalRepresentation(CFAllocatorRef alloc, CFDataRef data,
-                                                               CFStringEncoding encoding);
 
 /* Mutable strings; maxLength 0 means no limit */
 CF_EXPORT CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
-CF_EXPORT CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
-                                                       CFStringRef theString);
 
 /* Contents */
 CF_EXPORT CFIndex CFStringGetLength(CFStringRef theString);
@@ -96,57 +51,18 @@ CF_EXPORT Boolean CFStringGetPascalString(CFStringRef theString, StringPtr buffe
                                           CFIndex bufferSize, CFStringEncoding encoding);
 CF_EXPORT Boolean CFStringGetCString(CFStringRef theString, char *buffer, CFIndex bufferSize,
                                      CFStringEncoding encoding);
-CF_EXPORT ConstStringPtr CFStringGetPascalStringPtr(CFStringRef theString,
-                                                    CFStringEncoding encoding);
-CF_EXPORT const char *CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encoding);
-CF_EXPORT const UniChar *CFStringGetCharactersPtr(CFStringRef theString);
 CF_EXPORT CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding,
                                    UInt8 lossByte, Boolean isExternalRepresentation, UInt8 *buffer,
                                    CFIndex maxBufLen, CFIndex *usedBufLen);
-CF_EXPORT SInt32 CFStringGetIntValue(CFStringRef str);
-CF_EXPORT double CFStringGetDoubleValue(CFStringRef str);
 
-/* Encodings */
-CF_EXPORT CFStringEncoding CFStringGetSystemEncoding(void);
-CF_EXPORT CFStringEncoding CFStringGetFastestEncoding(CFStringRef theString);
-CF_EXPORT CFStringEncoding CFStringGetSmallestEncoding(CFStringRef theString);
-CF_EXPORT CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding);
-CF_EXPORT Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding);
-CF_EXPORT CFStringRef CFStringGetNameOfEncoding(CFStringEncoding encoding);
-
-/* Comparison and search */
+/* Comparison; appending to a mutable string */
 CF_EXPORT CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
                                              CFStringCompareFlags compareOptions);
-CF_EXPORT CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1,
-                                                        CFStringRef theString2,
-                                                        CFRange rangeToCompare,
-                                                        CFStringCompareFlags compareOptions);
-CF_EXPORT Boolean CFStringFindWithOptions(CFStringRef theString, CFStringRef stringToFind,
-                                          CFRange rangeToSearch, CFStringCompareFlags searchOptions,
-                                          CFRange *result);
-CF_EXPORT CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind,
-                               CFStringCompareFlags compareOptions);
-CF_EXPORT Boolean CFStringHasPrefix(CFStringRef theString, CFStringRef prefix);
-CF_EXPORT Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix);
 
-/* Editing a mutable string */
-CF_EXPORT void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString);
 CF_EXPORT void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar *chars,
                                         CFIndex numChars);
-CF_EXPORT void CFStringAppendPascalString(CFMutableStringRef theString, ConstStr255Param pStr,
-                                          CFStringEncoding encoding);
 CF_EXPORT void CFStringAppendCString(CFMutableStringRef theString, const char *cStr,
                                      CFStringEncoding encoding);
-CF_EXPORT void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions,
-                                    CFStringRef format, ...);
-CF_EXPORT void CFStringAppendFormatAndArguments(CFMutableStringRef theString,
-                                                CFDictionaryRef formatOptions, CFStringRef format,
-                                                va_list arguments);
-CF_EXPORT void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr);
-CF_EXPORT void CFStringDelete(CFMutableStringRef theString, CFRange range);
-CF_EXPORT void CFStringReplace(CFMutableStringRef theString, CFRange range,
-                               CFStringRef replacement);
-CF_EXPORT void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement);
 
 CF_EXTERN_C_END
 

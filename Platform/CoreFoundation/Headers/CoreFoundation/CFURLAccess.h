@@ -1,7 +1,7 @@
 /*
  * CFURLAccess.h
  *
- * Reading and writing the resource that a file URL names.
+ * Reading the resource that a file URL names.
  */
 #ifndef __COREFOUNDATION_CFURLACCESS__
 #define __COREFOUNDATION_CFURLACCESS__
@@ -15,14 +15,6 @@
 
 CF_EXTERN_C_BEGIN
 
-/* Properties that can be asked for; file URLs answer the first three */
-CF_EXPORT const CFStringRef kCFURLFileExists;               /* CFBoolean */
-CF_EXPORT const CFStringRef kCFURLFileDirectoryContents;    /* CFArray of CFURLs */
-CF_EXPORT const CFStringRef kCFURLFileLength;               /* CFNumber */
-CF_EXPORT const CFStringRef kCFURLFileLastModificationTime; /* CFDate */
-CF_EXPORT const CFStringRef kCFURLFilePOSIXMode;            /* CFNumber */
-CF_EXPORT const CFStringRef kCFURLFileOwnerID;              /* CFNumber */
-
 typedef enum {
     kCFURLUnknownError = -10L,
     kCFURLUnknownSchemeError = -11L,
@@ -35,15 +27,13 @@ typedef enum {
     kCFURLTimeoutError = -18L
 } CFURLError;
 
+/* Reads the file's bytes. Properties are not reproduced: asking for them
+ * fails with kCFURLPropertyKeyUnavailableError. */
 CF_EXPORT Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef url,
                                                            CFDataRef *resourceData,
                                                            CFDictionaryRef *properties,
                                                            CFArrayRef desiredProperties,
                                                            SInt32 *errorCode);
-CF_EXPORT Boolean CFURLWriteDataAndPropertiesToResource(CFURLRef url, CFDataRef dataToWrite,
-                                                        CFDictionaryRef propertiesToWrite,
-                                                        SInt32 *errorCode);
-CF_EXPORT Boolean CFURLDestroyResource(CFURLRef url, SInt32 *errorCode);
 
 CF_EXTERN_C_END
 

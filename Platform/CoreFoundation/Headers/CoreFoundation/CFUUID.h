@@ -34,17 +34,8 @@ typedef struct {
     UInt8 byte15;
 } CFUUIDBytes;
 
-CF_EXPORT CFTypeID CFUUIDGetTypeID(void);
-CF_EXPORT CFUUIDRef CFUUIDCreate(CFAllocatorRef alloc);
-CF_EXPORT CFUUIDRef CFUUIDCreateWithBytes(CFAllocatorRef alloc, UInt8 byte0, UInt8 byte1,
-                                          UInt8 byte2, UInt8 byte3, UInt8 byte4, UInt8 byte5,
-                                          UInt8 byte6, UInt8 byte7, UInt8 byte8, UInt8 byte9,
-                                          UInt8 byte10, UInt8 byte11, UInt8 byte12, UInt8 byte13,
-                                          UInt8 byte14, UInt8 byte15);
 /* "68753A44-4D6F-1226-9C60-0050E4C00067"; either letter case */
 CF_EXPORT CFUUIDRef CFUUIDCreateFromString(CFAllocatorRef alloc, CFStringRef uuidStr);
-/* Upper-case hex digits with hyphens */
-CF_EXPORT CFStringRef CFUUIDCreateString(CFAllocatorRef alloc, CFUUIDRef uuid);
 /* A UUID object that is never freed; the caller does not own it */
 CF_EXPORT CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef alloc, UInt8 byte0, UInt8 byte1,
                                                    UInt8 byte2, UInt8 byte3, UInt8 byte4,

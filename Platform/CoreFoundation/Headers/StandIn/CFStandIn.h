@@ -18,15 +18,11 @@ CF_EXTERN_C_BEGIN
 /* ---- Accounting --------------------------------------------------------- */
 
 /* Live (non-immortal) objects of every type. Constant strings (CFSTR), the
- * booleans, kCFNull, the allocators, the main bundle and constant UUIDs
+ * booleans, the allocators, the main bundle and constant UUIDs
  * (CFUUIDGetConstantUUIDWithBytes) are never freed and are not counted. */
 CF_EXPORT CFIndex CFStandInGetLiveObjectCount(void);
 /* Live objects of one type */
 CF_EXPORT CFIndex CFStandInGetLiveObjectCountOfType(CFTypeID typeID);
-
-/* Writes one line per live object (type, address, retain count and
- * description) to standard error: for finding what a test left behind. */
-CF_EXPORT void CFStandInShowLiveObjects(void);
 
 /* Live instances registered with CFPlugInAddInstanceForFactory, minus those
  * removed, for one factory and for all factories. */
@@ -52,8 +48,6 @@ CF_EXPORT void CFStandInDeallocate(void *ptr);
 /* Makes the nth allocation from now on fail (1: the next one); with
  * persistent, every later one fails too. 0 disables injection. */
 CF_EXPORT void CFStandInSetAllocationFailure(long nth, Boolean persistent);
-/* Allocation requests made so far (successful or failed) */
-CF_EXPORT long CFStandInGetAllocationCount(void);
 /* Allocations refused by injection so far */
 CF_EXPORT long CFStandInGetFailedAllocationCount(void);
 /* Blocks allocated and not yet deallocated */
@@ -72,7 +66,7 @@ typedef struct CFStandInClass {
     void (*finalize)(CFTypeRef cf);                 /* may be NULL */
     Boolean (*equal)(CFTypeRef cf1, CFTypeRef cf2); /* NULL: identity */
     CFHashCode (*hash)(CFTypeRef cf);               /* NULL: address */
-    CFStringRef (*copyDescription)(CFTypeRef cf);   /* NULL: "<className 0x...>" */
+    CFStringRef (*copyDescription)(CFTypeRef cf);   /* not called: no descriptions are made */
 } CFStandInClass;
 
 /* Registers a class (the record must stay valid) and returns its type id,
@@ -86,8 +80,6 @@ CF_EXPORT CFTypeRef CFStandInCreateInstance(CFAllocatorRef allocator, CFTypeID t
 CF_EXPORT void *CFStandInGetInstanceData(CFTypeRef cf);
 /* True for a live or immortal object of this runtime */
 CF_EXPORT Boolean CFStandInIsValidObject(CFTypeRef cf);
-/* Misuse (naming call) unless cf is a live object of typeID */
-CF_EXPORT void CFStandInCheckObject(CFTypeRef cf, CFTypeID typeID, const char *call);
 
 CF_EXTERN_C_END
 
