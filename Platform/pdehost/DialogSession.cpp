@@ -53,7 +53,7 @@ DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
     return kAlertStdAlertOKButton; // the default button answers
 }
 
-const PMPlugInHeader &header(DialogExtensionInterface *interface) {
+const PMPlugInHeader &header(PlugInIntf *interface) {
     return interface->vtable->plugInHeader;
 }
 
@@ -120,42 +120,25 @@ void DialogSession::note(const std::string &text) {
     std::fprintf(stderr, "pdehost: line %d: %s\n", mLine, text.c_str());
 }
 
-bool DialogSession::Start(PlugInFactoryFunction factory, PMPrintSession session,
-                          std::string &error) {
+bool DialogSession::Start(void *instance, PMPrintSession session, std::string &error) {
     mSession = session;
-
-    CFUUIDRef typeID =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
+    mInstance = instance;
     CFUUIDRef interfaceID =
         CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsIntfIDStr));
-    if (typeID == nullptr || interfaceID == nullptr) {
-        if (typeID != nullptr)
-            CFRelease(typeID);
-        if (interfaceID != nullptr)
-            CFRelease(interfaceID);
-        error = "out of memory";
-        return false;
-    }
-    mInstance = factory(kCFAllocatorDefault, typeID);
-    CFRelease(typeID);
-    if (mInstance == nullptr) {
-        CFRelease(interfaceID);
-        error = "the factory made no instance of the dialog-extension type";
-        return false;
-    }
-
     IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
     void *interface = nullptr;
-    HRESULT result =
-        unknown->QueryInterface(mInstance, CFUUIDGetUUIDBytes(interfaceID), &interface);
-    CFRelease(interfaceID);
+    HRESULT result = E_OUTOFMEMORY;
+    if (interfaceID != nullptr) {
+        result = unknown->QueryInterface(mInstance, CFUUIDGetUUIDBytes(interfaceID), &interface);
+        CFRelease(interfaceID);
+    }
     if (result != S_OK || interface == nullptr) {
         unknown->Release(mInstance);
         mInstance = nullptr;
         error = "the instance offers no dialog-extension interface";
         return false;
     }
-    mInterface = static_cast<DialogExtensionInterface *>(interface);
+    mInterface = static_cast<PlugInIntf *>(interface);
 
     static HIStandInObserver observer;
     observer.refcon = &mEvents;
