@@ -310,25 +310,16 @@ void DialogSession::showControl(ControlRef control) {
     state.text = controlText(control, kind);
     mEvents.Control(state);
 
-    UInt16 count = 0;
-    if (CountSubControls(control, &count) != noErr)
-        return;
-    for (UInt16 index = 1; index <= count; index++) {
-        ControlRef child = nullptr;
-        if (GetIndexedSubControl(control, index, &child) == noErr && child != nullptr)
-            showControl(child);
-    }
+    showChildren(control);
 }
 
-void DialogSession::show() {
-    if (mUserPane == nullptr)
-        return;
+void DialogSession::showChildren(ControlRef parent) {
     UInt16 count = 0;
-    if (CountSubControls(mUserPane, &count) != noErr)
+    if (parent == nullptr || CountSubControls(parent, &count) != noErr)
         return;
     for (UInt16 index = 1; index <= count; index++) {
         ControlRef child = nullptr;
-        if (GetIndexedSubControl(mUserPane, index, &child) == noErr && child != nullptr)
+        if (GetIndexedSubControl(parent, index, &child) == noErr && child != nullptr)
             showControl(child);
     }
 }
@@ -356,6 +347,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     } releaser{text};
 
     OSStatus status = noErr;
+    std::string what; /* the action, for a note when it is refused */
     ControlRef control = nullptr;
     switch (action.kind) {
     case ActionKind::Open:
@@ -373,25 +365,22 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     case ActionKind::Focus: {
         if (!findControl(action, control, error))
             return Outcome::BadArgument;
-        const char *kind = HIStandInGetControlKindName(control);
-        std::string kindName = kind != nullptr ? kind : "";
-        ControlFocusPart part = (kindName == "edittext" || kindName == "password")
-                                    ? static_cast<ControlFocusPart>(kControlEditTextPart)
-                                    : static_cast<ControlFocusPart>(kControlFocusNextPart);
-        status = SetKeyboardFocus(mWindow, control, part);
-        if (status != noErr)
-            note("focus " + controlName(action) + " refused: status " + std::to_string(status));
+        const char *kindName = HIStandInGetControlKindName(control);
+        std::string kind = kindName != nullptr ? kindName : "";
+        status = SetKeyboardFocus(mWindow, control,
+                                  kind == "edittext" || kind == "password"
+                                      ? static_cast<ControlFocusPart>(kControlEditTextPart)
+                                      : static_cast<ControlFocusPart>(kControlFocusNextPart));
+        what = "focus " + controlName(action);
         break;
     }
     case ActionKind::Type:
         status = HIStandInTypeText(text);
-        if (status == errUnknownControl)
-            note("type: no control has the keyboard focus");
+        what = "type";
         break;
     case ActionKind::Key:
         status = HIStandInPressKey(standInKey(action.key), 0);
-        if (status == errUnknownControl)
-            note("key: no control has the keyboard focus");
+        what = "key";
         break;
     case ActionKind::CommandKey:
         if (CFStringGetLength(text) != 1) {
@@ -399,46 +388,38 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
             return Outcome::BadArgument;
         }
         status = HIStandInTypeCharacter(CFStringGetCharacterAtIndex(text, 0), cmdKey);
-        if (status == errUnknownControl)
-            note("key: no control has the keyboard focus");
+        what = "key";
         break;
     case ActionKind::Select: {
-        control = HIStandInGetFocusedControl();
-        if (control == nullptr) {
-            note("select: no control has the keyboard focus");
-            break;
-        }
         ControlEditTextSelectionRec selection;
         selection.selStart = static_cast<SInt16>(action.selectionStart);
         selection.selEnd = static_cast<SInt16>(action.selectionEnd);
-        status = SetControlData(control, kControlEditTextPart, kControlEditTextSelectionTag,
-                                sizeof selection, &selection);
-        if (status != noErr)
-            note("select refused: status " + std::to_string(status));
+        control = HIStandInGetFocusedControl();
+        status = control == nullptr
+                     ? static_cast<OSStatus>(errUnknownControl)
+                     : SetControlData(control, kControlEditTextPart, kControlEditTextSelectionTag,
+                                      sizeof selection, &selection);
+        what = "select";
         break;
     }
     case ActionKind::Clipboard:
     case ActionKind::ClipboardEmpty:
         status = HIStandInSetClipboardText(text);
-        if (status != noErr)
-            note("clipboard refused: status " + std::to_string(status));
+        what = "clipboard";
         break;
     case ActionKind::Paste:
         status = HIStandInPaste();
-        if (status == errUnknownControl)
-            note("paste: no control has the keyboard focus");
+        what = "paste";
         break;
     case ActionKind::Drop:
         status = HIStandInDropText(text);
-        if (status != noErr)
-            note("drop refused: status " + std::to_string(status));
+        what = "drop";
         break;
     case ActionKind::Click:
         if (!findControl(action, control, error))
             return Outcome::BadArgument;
         status = HIStandInClickControl(control);
-        if (status != noErr)
-            note("click " + controlName(action) + " refused: status " + std::to_string(status));
+        what = "click " + controlName(action);
         break;
     case ActionKind::SyncUI:
         if (mPaneBuilt)
@@ -453,7 +434,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
             summary();
         break;
     case ActionKind::Show:
-        show();
+        showChildren(mUserPane);
         break;
     case ActionKind::Print:
         // The Print button: the pane must take the settings first; a pane
@@ -463,5 +444,13 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         closeDialog(noErr);
         return Outcome::Printed;
     }
+    // What the user's action runs into without being wrong is only noted;
+    // keys the focused control turns down are no news.
+    bool typing = action.kind == ActionKind::Type || action.kind == ActionKind::Key ||
+                  action.kind == ActionKind::CommandKey || action.kind == ActionKind::Paste;
+    if ((typing || action.kind == ActionKind::Select) && status == errUnknownControl)
+        note(what + ": no control has the keyboard focus");
+    else if (!typing && status != noErr && !what.empty())
+        note(what + " refused: status " + std::to_string(status));
     return Outcome::Continue;
 }

@@ -59,7 +59,7 @@ private:
     OSStatus createPaneArea(UInt32 width, UInt32 height);
     OSStatus callSync(Boolean direction);
     void summary();
-    void show();
+    void showChildren(ControlRef parent);
     void showControl(ControlRef control);
     bool findControl(const Action &action, ControlRef &control, std::string &error);
     void note(const std::string &text);
