@@ -29,6 +29,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -89,27 +90,23 @@ private:
     unsigned below(unsigned n) { return mDice() % n; }
 
     std::string randomText(unsigned longest) {
-        static const char *const kPieces[] = {"a",
-                                              "Z",
-                                              "q",
-                                              "0",
-                                              "7",
-                                              "9",
-                                              "-",
-                                              " ",
-                                              "\"",
-                                              "\\",
-                                              "\t",
-                                              "\x7f",
-                                              "\xc3\xa9",
-                                              "\xd0\x96",
-                                              "\xef\xbc\x91",
-                                              "\xf0\x9f\x98\x80",
-                                              "\xc2\xa0"};
+        // Valid characters often, and now and then every kind of trouble:
+        // punctuation, control characters, letters beyond ASCII (with and
+        // without a MacRoman form), wide digits, a character beyond the BMP.
+        static const std::vector<std::string> kPieces = [] {
+            std::vector<std::string> pieces;
+            std::istringstream all("a Z q 0 7 9 - \" \\ \x7f \xc3\xa9 \xd0\x96 \xef\xbc\x91 "
+                                   "\xf0\x9f\x98\x80 \xc2\xa0");
+            for (std::string piece; all >> piece;)
+                pieces.push_back(piece);
+            pieces.insert(pieces.end(), {" ", "\t"});
+            return pieces;
+        }();
         std::string text;
         bool digits = below(5) == 0;
         for (unsigned i = below(longest + 1); i > 0; i--)
-            text += digits ? std::string(1, char('0' + below(10))) : kPieces[below(17)];
+            text += digits ? std::string(1, char('0' + below(10)))
+                           : kPieces[below(static_cast<unsigned>(kPieces.size()))];
         return text;
     }
 
