@@ -215,15 +215,13 @@ private:
         return action;
     }
 
-    /* Another pane or a preset writes or removes one of the pane's items. */
+    /* Another pane or a preset writes one of the pane's items. */
     void rewriteTicket() {
         static const char *const kKeys[] = {kQuarnUserIDKey, kQuarnUserCodeKey};
         CFOwned<CFStringRef> key(CreateCFStringFromText(kKeys[below(2)]));
         CFOwned<CFStringRef> value(CreateCFStringFromText(randomText(11)));
         mLast = "(the ticket rewritten)";
-        if (below(5) == 0)
-            PMTicketDeleteItem(mTickets.printSettings, key.get());
-        else if (value.get() != nullptr)
+        if (value.get() != nullptr)
             PMTicketSetCFString(mTickets.printSettings, CFSTR("com.example.presets"), key.get(),
                                 value.get(), false);
     }
