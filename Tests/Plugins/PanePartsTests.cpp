@@ -19,6 +19,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -138,7 +139,8 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, sizeof buffer));
 }
 
-/* The data file of a bundle made with `models` (none when null). */
+/* The mark of model `name` in the data file of a bundle made with `models`
+   (no file when null, a folder in its place for "<folder>"). */
 std::string modelMark(const char *models, CFStringRef name) {
     static int serial;
     TempDir dir;
@@ -146,7 +148,10 @@ std::string modelMark(const char *models, CFStringRef name) {
     dir.Write("D.plugin/Contents/Info.plist",
               head + "<dict><key>CFBundleIdentifier</key><string>com.quarn.test.data" +
                   std::to_string(++serial) + "</string></dict></plist>\n");
-    if (models != nullptr)
+    if (models != nullptr && std::string(models) == "<folder>")
+        std::filesystem::create_directories(dir.path() + "/D.plugin/Contents/Resources/"
+                                                         "PluginData.plist");
+    else if (models != nullptr)
         dir.Write("D.plugin/Contents/Resources/PluginData.plist", head + models + "</plist>\n");
     std::string path = dir.path() + "/D.plugin";
     CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
@@ -171,12 +176,14 @@ TEST(CPluginData, FindsTheFirstModelOfTheExactNameInAWellFormedFile) {
                        model("QUARN Office", "first") + model("QUARN Office", "second") +
                        model("Other", "other") + "</array></dict>";
     EXPECT_EQ("first", modelMark(list.c_str(), CFSTR("QUARN Office")));
+    std::string one = "<dict><key>Models</key><array>" + model("Only", "1") + "</array></dict>";
+    EXPECT_EQ("1", modelMark(one.c_str(), CFSTR("Only")));
     EXPECT_EQ("other", modelMark(list.c_str(), CFSTR("Other")));
     for (CFStringRef name : {CFSTR("quarn office"), CFSTR("QUARN Office "), CFSTR("4"),
                              static_cast<CFStringRef>(nullptr)})
         EXPECT_EQ("<none>", modelMark(list.c_str(), name));
     for (const char *file :
-         {static_cast<const char *>(nullptr), "", "<array/>", "<string>M</string>",
+         {static_cast<const char *>(nullptr), "<folder>", "", "<array/>", "<string>M</string>",
           "<dict><key>Models</key><dict/></dict>", "<dict><key>Models</key><array/></dict>"})
         EXPECT_EQ("<none>", modelMark(file, CFSTR("M"))) << (file ? file : "no file");
     CPluginData noBundle(nullptr);
