@@ -8,6 +8,7 @@
  * library accepts with the same offset), and the per-model data file.
  */
 #include "CEditText.h"
+#include "CJobLogPDE.h"
 #include "CPDEPlugin.h"
 #include "CPluginData.h"
 #include "PrintTickets.h"
@@ -45,6 +46,37 @@ TEST(CEditText, AFieldWithoutItsControlHasNoText) {
     EXPECT_EQ(nullptr, field.GetControlRef());
 }
 
+/* The Job Log bundle, registered so that the pane finds its texts. */
+CFBundleRef createJobLogBundle() {
+    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(QUARN_PLUGIN_BUNDLE_DIR),
+        std::strlen(QUARN_PLUGIN_BUNDLE_DIR), true));
+    return CFBundleCreate(nullptr, url.get());
+}
+
+TEST(JobLogPrologue, HandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
+    LayerState start = LayerState::Now();
+    {
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
+        CFStringRef title = nullptr, kind = nullptr;
+        PMPDEContext context = nullptr;
+        UInt32 width = 0, height = 0;
+        OSType creator = 1;
+        EXPECT_EQ(kPMInvalidPDEContext,
+                  JobLogPrologue(nullptr, &creator, &kind, &title, &width, &height));
+        EXPECT_EQ(nullptr, title);
+        EXPECT_EQ(kPMInvalidPDEContext,
+                  JobLogPrologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+        EXPECT_EQ(nullptr, context);
+        ASSERT_EQ(noErr, JobLogPrologue(&context, &creator, &kind, &title, &width, &height));
+        EXPECT_EQ("Job Log", TextOrEmpty(title));
+        EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
+        CFRelease(title);
+        delete static_cast<CPDEPlugin *>(context);
+    }
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
+
 /* Opens the protected services to the tests. */
 struct TestPane : CPDEPlugin {
     TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
@@ -54,10 +86,7 @@ struct TestPane : CPDEPlugin {
 TEST(CPDEPlugin, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     LayerState start = LayerState::Now();
     {
-        CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-            nullptr, reinterpret_cast<const UInt8 *>(QUARN_PLUGIN_BUNDLE_DIR),
-            std::strlen(QUARN_PLUGIN_BUNDLE_DIR), true));
-        CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
         TestPane pane;
         EXPECT_EQ(bundle.get(), pane.GetMainBundle());
         CFOwned<CFStringRef> missing(pane.CopyLocalizedString(CFSTR("No such key"), CFSTR("c")));
