@@ -58,27 +58,11 @@ const PMPlugInHeader &header(PlugInIntf *interface) {
 }
 
 HIStandInKey standInKey(KeyName key) {
-    switch (key) {
-    case KeyName::Backspace:
-        return kHIStandInKeyBackspace;
-    case KeyName::Delete:
-        return kHIStandInKeyDelete;
-    case KeyName::Left:
-        return kHIStandInKeyLeft;
-    case KeyName::Right:
-        return kHIStandInKeyRight;
-    case KeyName::Home:
-        return kHIStandInKeyHome;
-    case KeyName::End:
-        return kHIStandInKeyEnd;
-    case KeyName::Tab:
-        return kHIStandInKeyTab;
-    case KeyName::Return:
-        return kHIStandInKeyReturn;
-    case KeyName::Escape:
-        return kHIStandInKeyEscape;
-    }
-    return kHIStandInKeyEscape;
+    static const HIStandInKey kKeys[] = {
+        kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
+        kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
+        kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // in KeyName's order
+    return kKeys[static_cast<int>(key)];
 }
 
 std::string controlName(const Action &action) {
