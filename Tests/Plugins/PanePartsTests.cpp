@@ -80,8 +80,45 @@ TEST(JobLogPrologue, HandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
 /* Opens the protected services to the tests. */
 struct TestPane : CPDEPlugin {
     TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
+    using CPDEPlugin::EmbedControlsFromNib;
     using CPDEPlugin::GetTicketFromSession;
 };
+
+/* The pane's own nib placed in user panes as large as the pane asks for,
+   60 by 40 larger (the controls move by half that) and 60 by 40 smaller
+   (never above or left of the pane). */
+TEST(CPDEPlugin, CentresTheNibsControlsInALargerPane) {
+    LayerState start = LayerState::Now();
+    {
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
+        TestPane pane;
+        IBNibRef nib = nullptr;
+        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle.get(), CFSTR("JobLog"), &nib));
+        auto place = [&](int width, int height) {
+            WindowRef nibWindow = nullptr, window = nullptr;
+            ControlRef userPane = nullptr, field = nullptr;
+            Rect content = {60, 80, 600, 600};
+            Rect paneBounds = {40, 20, SInt16(40 + height), SInt16(20 + width)};
+            EXPECT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &nibWindow));
+            CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &window);
+            CreateUserPaneControl(window, &paneBounds, kControlSupportsEmbedding, &userPane);
+            EXPECT_TRUE(pane.EmbedControlsFromNib(nibWindow, userPane));
+            ControlID id = {0x6A6C6F67, 1};
+            Rect bounds = {0, 0, 0, 0};
+            if (GetControlByID(window, &id, &field) == noErr)
+                GetControlBounds(field, &bounds);
+            DisposeWindow(window);
+            DisposeWindow(nibWindow);
+            return std::make_pair(bounds.left, bounds.top);
+        };
+        auto exact = place(kJobLogPaneMaxH, kJobLogPaneMaxV);
+        EXPECT_EQ(std::make_pair(SInt16(exact.first + 30), SInt16(exact.second + 20)),
+                  place(kJobLogPaneMaxH + 60, kJobLogPaneMaxV + 40));
+        EXPECT_EQ(exact, place(kJobLogPaneMaxH - 60, kJobLogPaneMaxV - 40));
+        DisposeNibReference(nib);
+    }
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
 
 TEST(CPDEPlugin, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     LayerState start = LayerState::Now();
