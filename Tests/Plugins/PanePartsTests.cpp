@@ -15,6 +15,8 @@
 #include "TestSupport.h"
 #include "TimeZoneText.h"
 
+#include <StandIn/HIStandIn.h>
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -37,13 +39,6 @@ TEST(StandardFilters, PassExactlyLettersAndDigitsAndLettersAbove127ByLocale) {
     setlocale(LC_CTYPE, "C");
     EXPECT_EQ(kControlKeyFilterPassKey, eAcute);
     EXPECT_EQ(kControlKeyFilterBlockKey, superscriptTwo);
-}
-
-TEST(CEditText, AFieldWithoutItsControlHasNoText) {
-    CEditText field;
-    EXPECT_EQ(nullptr, field.CopyTextAsCFString());
-    field.SetText(CFSTR("ignored"));
-    EXPECT_EQ(nullptr, field.GetControlRef());
 }
 
 /* The Job Log bundle, registered so that the pane finds its texts. */
@@ -73,6 +68,34 @@ TEST(JobLogPrologue, HandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
         EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
         CFRelease(title);
         delete static_cast<CPDEPlugin *>(context);
+    }
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
+
+/* A field without its control has no text; one without a limit (the
+   default) takes text of any length that its filter passes. */
+TEST(CEditText, WithoutAControlNoTextAndWithoutALimitAnyLength) {
+    LayerState start = LayerState::Now();
+    {
+        CEditText field;
+        EXPECT_EQ(nullptr, field.CopyTextAsCFString());
+        field.SetText(CFSTR("ignored"));
+        EXPECT_EQ(nullptr, field.GetControlRef());
+
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
+        IBNibRef nib = nullptr;
+        WindowRef window = nullptr;
+        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle.get(), CFSTR("JobLog"), &nib));
+        ASSERT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &window));
+        ControlID id = {0x6A6C6F67, 1};
+        ASSERT_TRUE(field.Attach(window, id));
+        field.SetKeyFilter(CEditText::NumericFilter);
+        SetKeyboardFocus(window, field.GetControlRef(), kControlEditTextPart);
+        HIStandInTypeText(CFSTR("1234567890x12"));
+        CFOwned<CFStringRef> text(field.CopyTextAsCFString());
+        EXPECT_EQ("123456789012", TextOrEmpty(text.get()));
+        DisposeWindow(window);
+        DisposeNibReference(nib);
     }
     EXPECT_EQ("", start.Differences(LayerState::Now()));
 }
