@@ -97,10 +97,17 @@ protected:
     LiveObjects start = LiveObjects::Now();
 };
 
+/* A factory ID that is no UUID makes nothing and keeps nothing (no UUID is
+   alive here that could hide one kept). */
+TEST(Glue, AFactoryIDThatIsNoUUIDMakesNothing) {
+    LiveObjects start = LiveObjects::Now();
+    EXPECT_EQ(nullptr, PluginFactory(nullptr, nullptr, CFSTR("not a uuid"), recordingPrologue));
+    EXPECT_EQ("", LiveObjects::Differences(start, LiveObjects::Now()));
+}
+
 TEST_F(GlueTest, InstanceOfTheTypeOnlyCountsReferencesAndUnregistersAtZero) {
     EXPECT_EQ(nullptr, makeInstance(factoryID.get()));
     EXPECT_EQ(nullptr, makeInstance(nullptr));
-    EXPECT_EQ(nullptr, PluginFactory(nullptr, type.get(), CFSTR("not a uuid"), recordingPrologue));
     EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
 
     IUnknownInstance *instance = makeInstance(type.get());
@@ -133,6 +140,10 @@ TEST_F(GlueTest, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
         query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result2);
     EXPECT_EQ(nullptr, query(instance, CFSTR(kTestFactoryID), result3));
     EXPECT_EQ(E_NOINTERFACE, result3);
+    CFOwned<CFUUIDRef> iid(
+        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsIntfIDStr)));
+    EXPECT_EQ(E_NOINTERFACE,
+              instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(iid.get()), nullptr));
     ASSERT_TRUE(first != nullptr && second != nullptr && result1 == S_OK && result2 == S_OK);
     EXPECT_NE(first->vtable, second->vtable);
     EXPECT_EQ(1u, first->refCount);
