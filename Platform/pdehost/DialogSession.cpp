@@ -53,32 +53,16 @@ DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
     return kAlertStdAlertOKButton; // the default button answers
 }
 
-const PMPlugInHeader &header(DialogExtensionInterface *interface) {
+const PMPlugInHeader &header(PlugInIntf *interface) {
     return interface->vtable->plugInHeader;
 }
 
 HIStandInKey standInKey(KeyName key) {
-    switch (key) {
-    case KeyName::Backspace:
-        return kHIStandInKeyBackspace;
-    case KeyName::Delete:
-        return kHIStandInKeyDelete;
-    case KeyName::Left:
-        return kHIStandInKeyLeft;
-    case KeyName::Right:
-        return kHIStandInKeyRight;
-    case KeyName::Home:
-        return kHIStandInKeyHome;
-    case KeyName::End:
-        return kHIStandInKeyEnd;
-    case KeyName::Tab:
-        return kHIStandInKeyTab;
-    case KeyName::Return:
-        return kHIStandInKeyReturn;
-    case KeyName::Escape:
-        return kHIStandInKeyEscape;
-    }
-    return kHIStandInKeyEscape;
+    static const HIStandInKey kKeys[] = {
+        kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
+        kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
+        kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // in KeyName's order
+    return kKeys[static_cast<int>(key)];
 }
 
 std::string controlName(const Action &action) {
@@ -120,42 +104,25 @@ void DialogSession::note(const std::string &text) {
     std::fprintf(stderr, "pdehost: line %d: %s\n", mLine, text.c_str());
 }
 
-bool DialogSession::Start(PlugInFactoryFunction factory, PMPrintSession session,
-                          std::string &error) {
+bool DialogSession::Start(void *instance, PMPrintSession session, std::string &error) {
     mSession = session;
-
-    CFUUIDRef typeID =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
+    mInstance = instance;
     CFUUIDRef interfaceID =
         CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsIntfIDStr));
-    if (typeID == nullptr || interfaceID == nullptr) {
-        if (typeID != nullptr)
-            CFRelease(typeID);
-        if (interfaceID != nullptr)
-            CFRelease(interfaceID);
-        error = "out of memory";
-        return false;
-    }
-    mInstance = factory(kCFAllocatorDefault, typeID);
-    CFRelease(typeID);
-    if (mInstance == nullptr) {
-        CFRelease(interfaceID);
-        error = "the factory made no instance of the dialog-extension type";
-        return false;
-    }
-
     IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
     void *interface = nullptr;
-    HRESULT result =
-        unknown->QueryInterface(mInstance, CFUUIDGetUUIDBytes(interfaceID), &interface);
-    CFRelease(interfaceID);
+    HRESULT result = E_OUTOFMEMORY;
+    if (interfaceID != nullptr) {
+        result = unknown->QueryInterface(mInstance, CFUUIDGetUUIDBytes(interfaceID), &interface);
+        CFRelease(interfaceID);
+    }
     if (result != S_OK || interface == nullptr) {
         unknown->Release(mInstance);
         mInstance = nullptr;
         error = "the instance offers no dialog-extension interface";
         return false;
     }
-    mInterface = static_cast<DialogExtensionInterface *>(interface);
+    mInterface = static_cast<PlugInIntf *>(interface);
 
     static HIStandInObserver observer;
     observer.refcon = &mEvents;
@@ -327,25 +294,16 @@ void DialogSession::showControl(ControlRef control) {
     state.text = controlText(control, kind);
     mEvents.Control(state);
 
-    UInt16 count = 0;
-    if (CountSubControls(control, &count) != noErr)
-        return;
-    for (UInt16 index = 1; index <= count; index++) {
-        ControlRef child = nullptr;
-        if (GetIndexedSubControl(control, index, &child) == noErr && child != nullptr)
-            showControl(child);
-    }
+    showChildren(control);
 }
 
-void DialogSession::show() {
-    if (mUserPane == nullptr)
-        return;
+void DialogSession::showChildren(ControlRef parent) {
     UInt16 count = 0;
-    if (CountSubControls(mUserPane, &count) != noErr)
+    if (parent == nullptr || CountSubControls(parent, &count) != noErr)
         return;
     for (UInt16 index = 1; index <= count; index++) {
         ControlRef child = nullptr;
-        if (GetIndexedSubControl(mUserPane, index, &child) == noErr && child != nullptr)
+        if (GetIndexedSubControl(parent, index, &child) == noErr && child != nullptr)
             showControl(child);
     }
 }
@@ -373,6 +331,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     } releaser{text};
 
     OSStatus status = noErr;
+    std::string what; /* the action, for a note when it is refused */
     ControlRef control = nullptr;
     switch (action.kind) {
     case ActionKind::Open:
@@ -390,25 +349,22 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     case ActionKind::Focus: {
         if (!findControl(action, control, error))
             return Outcome::BadArgument;
-        const char *kind = HIStandInGetControlKindName(control);
-        std::string kindName = kind != nullptr ? kind : "";
-        ControlFocusPart part = (kindName == "edittext" || kindName == "password")
-                                    ? static_cast<ControlFocusPart>(kControlEditTextPart)
-                                    : static_cast<ControlFocusPart>(kControlFocusNextPart);
-        status = SetKeyboardFocus(mWindow, control, part);
-        if (status != noErr)
-            note("focus " + controlName(action) + " refused: status " + std::to_string(status));
+        const char *kindName = HIStandInGetControlKindName(control);
+        std::string kind = kindName != nullptr ? kindName : "";
+        status = SetKeyboardFocus(mWindow, control,
+                                  kind == "edittext" || kind == "password"
+                                      ? static_cast<ControlFocusPart>(kControlEditTextPart)
+                                      : static_cast<ControlFocusPart>(kControlFocusNextPart));
+        what = "focus " + controlName(action);
         break;
     }
     case ActionKind::Type:
         status = HIStandInTypeText(text);
-        if (status == errUnknownControl)
-            note("type: no control has the keyboard focus");
+        what = "type";
         break;
     case ActionKind::Key:
         status = HIStandInPressKey(standInKey(action.key), 0);
-        if (status == errUnknownControl)
-            note("key: no control has the keyboard focus");
+        what = "key";
         break;
     case ActionKind::CommandKey:
         if (CFStringGetLength(text) != 1) {
@@ -416,46 +372,38 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
             return Outcome::BadArgument;
         }
         status = HIStandInTypeCharacter(CFStringGetCharacterAtIndex(text, 0), cmdKey);
-        if (status == errUnknownControl)
-            note("key: no control has the keyboard focus");
+        what = "key";
         break;
     case ActionKind::Select: {
-        control = HIStandInGetFocusedControl();
-        if (control == nullptr) {
-            note("select: no control has the keyboard focus");
-            break;
-        }
         ControlEditTextSelectionRec selection;
         selection.selStart = static_cast<SInt16>(action.selectionStart);
         selection.selEnd = static_cast<SInt16>(action.selectionEnd);
-        status = SetControlData(control, kControlEditTextPart, kControlEditTextSelectionTag,
-                                sizeof selection, &selection);
-        if (status != noErr)
-            note("select refused: status " + std::to_string(status));
+        control = HIStandInGetFocusedControl();
+        status = control == nullptr
+                     ? static_cast<OSStatus>(errUnknownControl)
+                     : SetControlData(control, kControlEditTextPart, kControlEditTextSelectionTag,
+                                      sizeof selection, &selection);
+        what = "select";
         break;
     }
     case ActionKind::Clipboard:
     case ActionKind::ClipboardEmpty:
         status = HIStandInSetClipboardText(text);
-        if (status != noErr)
-            note("clipboard refused: status " + std::to_string(status));
+        what = "clipboard";
         break;
     case ActionKind::Paste:
         status = HIStandInPaste();
-        if (status == errUnknownControl)
-            note("paste: no control has the keyboard focus");
+        what = "paste";
         break;
     case ActionKind::Drop:
         status = HIStandInDropText(text);
-        if (status != noErr)
-            note("drop refused: status " + std::to_string(status));
+        what = "drop";
         break;
     case ActionKind::Click:
         if (!findControl(action, control, error))
             return Outcome::BadArgument;
         status = HIStandInClickControl(control);
-        if (status != noErr)
-            note("click " + controlName(action) + " refused: status " + std::to_string(status));
+        what = "click " + controlName(action);
         break;
     case ActionKind::SyncUI:
         if (mPaneBuilt)
@@ -470,7 +418,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
             summary();
         break;
     case ActionKind::Show:
-        show();
+        showChildren(mUserPane);
         break;
     case ActionKind::Print:
         // The Print button: the pane must take the settings first; a pane
@@ -480,5 +428,13 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         closeDialog(noErr);
         return Outcome::Printed;
     }
+    // What the user's action runs into without being wrong is only noted;
+    // keys the focused control turns down are no news.
+    bool typing = action.kind == ActionKind::Type || action.kind == ActionKind::Key ||
+                  action.kind == ActionKind::CommandKey || action.kind == ActionKind::Paste;
+    if ((typing || action.kind == ActionKind::Select) && status == errUnknownControl)
+        note(what + ": no control has the keyboard focus");
+    else if (!typing && status != noErr && !what.empty())
+        note(what + " refused: status " + std::to_string(status));
     return Outcome::Continue;
 }

@@ -2,7 +2,7 @@
  * DialogSession.h
  *
  * One print dialog with one dialog-extension pane, driven the way the
- * platform's print dialog drives it: the factory makes an instance, the
+ * platform's print dialog drives it: given the plug-in's instance, the
  * dialog asks it for the dialog-extension interface, retains the interface
  * and reads its API version, calls Prologue, makes a window with a user pane
  * of the size the prologue asked for and calls Initialize with it. Then the
@@ -18,10 +18,11 @@
 #ifndef PDEHOST_DIALOG_SESSION_H
 #define PDEHOST_DIALOG_SESSION_H
 
-#include "BundleLoader.h"
-#include "DialogExtension.h"
 #include "EventOutput.h"
 #include "Script.h"
+
+#include <ApplicationServices/ApplicationServices.h>
+#include <Carbon/Carbon.h>
 
 #include <string>
 
@@ -38,12 +39,12 @@ public:
     DialogSession(const DialogSession &) = delete;
     DialogSession &operator=(const DialogSession &) = delete;
 
-    /* Starts the plug-in from its factory and opens the dialog on `session`.
-       False, with `error` set and nothing left behind, when the factory makes
-       no instance or the instance offers no dialog-extension interface. A
+    /* Opens the dialog on `session` with the plug-in's IUnknown `instance`,
+       whose reference it takes over. False, with `error` set and the
+       instance released, when it offers no dialog-extension interface. A
        pane that fails its prologue or Initialize is no failure here: the
        dialog then simply has no pane. */
-    bool Start(PlugInFactoryFunction factory, PMPrintSession session, std::string &error);
+    bool Start(void *instance, PMPrintSession session, std::string &error);
 
     Outcome Perform(const Action &action, std::string &error);
 
@@ -58,16 +59,16 @@ private:
     OSStatus createPaneArea(UInt32 width, UInt32 height);
     OSStatus callSync(Boolean direction);
     void summary();
-    void show();
+    void showChildren(ControlRef parent);
     void showControl(ControlRef control);
     bool findControl(const Action &action, ControlRef &control, std::string &error);
     void note(const std::string &text);
 
     EventWriter &mEvents;
     PMPrintSession mSession = nullptr;
-    void *mInstance = nullptr;                      /* IUnknown instance */
-    DialogExtensionInterface *mInterface = nullptr; /* from QueryInterface */
-    DialogExtensionInterface *mRetained = nullptr;  /* the reference taken with Retain */
+    void *mInstance = nullptr;        /* IUnknown instance */
+    PlugInIntf *mInterface = nullptr; /* from QueryInterface */
+    PlugInIntf *mRetained = nullptr;  /* the reference taken with Retain */
     PMPDEContext mContext = nullptr;
     bool mHasContext = false;
     WindowRef mWindow = nullptr;

@@ -75,25 +75,13 @@ void EventWriter::Control(const ControlState &control) {
     line(FormatControlLine(control));
 }
 
-void EventWriter::TicketString(std::string_view key, std::string_view value) {
-    line("ticket " + std::string(key) + " string " + QuoteEventText(value));
-}
-
-void EventWriter::TicketBoolean(std::string_view key, bool value) {
-    line("ticket " + std::string(key) + " boolean " + (value ? "true" : "false"));
-}
-
-void EventWriter::TicketOther(std::string_view key, std::string_view typeName) {
-    line("ticket " + std::string(key) + " " + std::string(typeName));
-}
-
 void EventWriter::Ticket(const TicketItem &item) {
+    std::string value = "other";
     if (item.kind == TicketItem::Kind::String)
-        TicketString(item.key, item.text);
+        value = "string " + QuoteEventText(item.text);
     else if (item.kind == TicketItem::Kind::Boolean)
-        TicketBoolean(item.key, item.boolean);
-    else
-        TicketOther(item.key, "other");
+        value = item.boolean ? "boolean true" : "boolean false";
+    line("ticket " + item.key + " " + value);
 }
 
 void EventWriter::Options(std::string_view options) {

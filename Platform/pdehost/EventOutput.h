@@ -2,19 +2,8 @@
  * EventOutput.h
  *
  * The host's event lines on standard output, one line per event in the
- * order the events happen. Texts are written in double quotes, with a
- * backslash in front of every double quote or backslash inside them.
- *
- *   status OPERATION CODE
- *   beep
- *   alert KIND "TEXT" ["EXPLANATION"]
- *   summary "TITLE" "TEXT"
- *   control SIG ID KIND value=N enabled=yes|no visible=yes|no focus=yes|no
- *           bounds=T,L,B,R text="..."          (one line)
- *   ticket KEY string "VALUE" | ticket KEY boolean true|false
- *   options OPTIONS                           ("options" alone when there are none)
- *   job ID
- *   output
+ * order the events happen (README.md lists them). Texts are written in
+ * double quotes, with a backslash in front of every '"' or '\' inside.
  */
 #ifndef PDEHOST_EVENT_OUTPUT_H
 #define PDEHOST_EVENT_OUTPUT_H
@@ -62,10 +51,7 @@ public:
                const std::optional<std::string> &explanation = std::nullopt);
     void Summary(std::string_view title, std::string_view text);
     void Control(const ControlState &control);
-    void TicketString(std::string_view key, std::string_view value);
-    void TicketBoolean(std::string_view key, bool value);
-    void TicketOther(std::string_view key, std::string_view typeName);
-    /* The line of one item as the host reads it: string, boolean or other. */
+    /* The line of one item: string, boolean or other. */
     void Ticket(const TicketItem &item);
     void Options(std::string_view options);
     void Job(int jobID);

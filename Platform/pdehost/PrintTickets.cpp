@@ -107,12 +107,15 @@ std::vector<TicketItem> ReadTicketItems(PMTicketRef ticket) {
     std::vector<TicketItem> items;
     CFIndex count = PMStandInTicketGetItemCount(ticket);
     for (CFIndex i = 0; i < count; i++) {
-        CFStringRef key = nullptr;
+        CFStringRef key = nullptr, client = nullptr;
         CFTypeRef value = nullptr;
-        if (PMStandInTicketGetItemAtIndex(ticket, i, &key, &value, nullptr, nullptr) != noErr)
+        Boolean locked = false;
+        if (PMStandInTicketGetItemAtIndex(ticket, i, &key, &value, &client, &locked) != noErr)
             continue;
         TicketItem item;
         item.key = TextOrEmpty(key);
+        item.client = TextOrEmpty(client);
+        item.locked = locked;
         if (value != nullptr && CFGetTypeID(value) == CFStringGetTypeID()) {
             std::optional<std::string> text = TextFromCFString(static_cast<CFStringRef>(value));
             if (text) {

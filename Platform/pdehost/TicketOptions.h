@@ -21,6 +21,9 @@ struct TicketItem {
     Kind kind = Kind::Other;
     std::string text;     /* the value of a string item */
     bool boolean = false; /* the value of a boolean item */
+    std::string client;   /* the client that wrote it */
+    bool locked = false;
+    bool operator==(const TicketItem &) const = default;
 };
 
 /* True when `name` can stand as an option name in an option string: not

@@ -3,8 +3,8 @@
  *
  * The glue between the print dialog and a pane: the generic plug-in
  * factory, the IUnknown instance it returns, and the dialog-extension
- * interface record whose table of plain functions forwards every call of
- * the dialog to the pane's virtual operations (CPDEPlugin).
+ * interface record whose table (PrintCore's PlugInIntfVTable) forwards
+ * every call of the dialog to the pane's virtual operations (CPDEPlugin).
  *
  * The records are laid out here so that the dialog (and tests) can call
  * through their tables; everything else stays inside PDEInterface.cpp.
@@ -22,33 +22,8 @@
 extern "C" {
 #endif
 
-/* The operations of a dialog-extension interface, in their slot order. */
-typedef OSStatus (*PrologueProcPtr)(PMPDEContext *context, OSType *creator,
-                                    CFStringRef *userOptionKind, CFStringRef *title, UInt32 *maxH,
-                                    UInt32 *maxV);
-typedef OSStatus (*InitializeProcPtr)(PMPDEContext context, PMPDEFlags *flags, PMPDERef ref,
-                                      ControlRef parentUserPane, PMPrintSession printSession);
-typedef OSStatus (*SyncProcPtr)(PMPDEContext context, PMPrintSession printSession,
-                                Boolean syncDirection);
-typedef OSStatus (*GetSummaryTextProcPtr)(PMPDEContext context, CFArrayRef *titleArray,
-                                          CFArrayRef *summaryArray);
-typedef OSStatus (*OpenProcPtr)(PMPDEContext context);
-typedef OSStatus (*CloseProcPtr)(PMPDEContext context);
-typedef OSStatus (*TerminateProcPtr)(PMPDEContext context, OSStatus status);
-
-typedef struct PlugInIntfVTable {
-    PMPlugInHeader plugInHeader; /* Retain, Release, GetAPIVersion */
-    PrologueProcPtr Prologue;
-    InitializeProcPtr Initialize;
-    SyncProcPtr Sync;
-    GetSummaryTextProcPtr GetSummaryText;
-    OpenProcPtr Open;
-    CloseProcPtr Close;
-    TerminateProcPtr Terminate;
-} PlugInIntfVTable;
-
-/* The dialog-extension interface; seen by the header functions as a
-   PMPlugInHeaderInterface, since its table begins with the header. */
+/* The dialog-extension interface (PlugInIntf, as PrintCore declares it)
+   with its reference count. */
 typedef struct JobLogPlugInInterface {
     PlugInIntfVTable *vtable; /* owned: each record has its own table */
     UInt32 refCount;

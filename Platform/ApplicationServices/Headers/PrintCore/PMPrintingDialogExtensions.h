@@ -4,7 +4,8 @@
  * Types and identifiers of print-dialog extension (PDE) plug-ins. A PDE
  * bundle names a factory for the plug-in type below; the dialog asks the
  * instance for the dialog-extension interface and drives the pane through
- * it, handing the pane's context back on every call.
+ * its table (PlugInIntfVTable), handing the pane's context back on every
+ * call.
  */
 #ifndef __PMPRINTINGDIALOGEXTENSIONS__
 #define __PMPRINTINGDIALOGEXTENSIONS__
@@ -35,6 +36,42 @@ typedef SInt32 PMPDERef;
 
 /* Flags the dialog passes to a pane */
 enum { kPMPDENoFlags = 0x00000000, kPMPDENoSummary = 0x00000001, kPMPDEAllFlags = (UInt32)-1 };
+
+/* The pane's user-pane control (the toolbox declares it too). */
+typedef struct OpaqueControlRef *ControlRef;
+
+/* The operations of a dialog-extension interface, in their slot order. */
+typedef OSStatus (*PrologueProcPtr)(PMPDEContext *context, OSType *creator,
+                                    CFStringRef *userOptionKind, CFStringRef *title, UInt32 *maxH,
+                                    UInt32 *maxV);
+typedef OSStatus (*InitializeProcPtr)(PMPDEContext context, PMPDEFlags *flags, PMPDERef ref,
+                                      ControlRef parentUserPane, PMPrintSession printSession);
+typedef OSStatus (*SyncProcPtr)(PMPDEContext context, PMPrintSession printSession,
+                                Boolean syncDirection);
+typedef OSStatus (*GetSummaryTextProcPtr)(PMPDEContext context, CFArrayRef *titleArray,
+                                          CFArrayRef *summaryArray);
+typedef OSStatus (*OpenProcPtr)(PMPDEContext context);
+typedef OSStatus (*CloseProcPtr)(PMPDEContext context);
+typedef OSStatus (*TerminateProcPtr)(PMPDEContext context, OSStatus status);
+
+/* The dialog-extension interface's table: the printing plug-in header
+ * (Retain, Release, GetAPIVersion), then the pane operations. */
+typedef struct PlugInIntfVTable {
+    PMPlugInHeader plugInHeader;
+    PrologueProcPtr Prologue;
+    InitializeProcPtr Initialize;
+    SyncProcPtr Sync;
+    GetSummaryTextProcPtr GetSummaryText;
+    OpenProcPtr Open;
+    CloseProcPtr Close;
+    TerminateProcPtr Terminate;
+} PlugInIntfVTable;
+
+/* The interface as the dialog sees it; the header functions see it as a
+ * PMPlugInHeaderInterface, since its table begins with the header. */
+typedef struct PlugInIntf {
+    PlugInIntfVTable *vtable;
+} PlugInIntf;
 
 /* Pane kinds of the standard panes */
 #define kPMPageAttributesKindID CFSTR("com.apple.print.pde.PageAttributesKind")

@@ -16,7 +16,8 @@
  *   leak-instance   the last release of the instance stays registered
  *   leak-string     Prologue keeps a string it never releases
  */
-#include "DialogExtension.h"
+#include <ApplicationServices/ApplicationServices.h>
+#include <Carbon/Carbon.h>
 
 #include <StandIn/HIStandIn.h>
 
@@ -53,7 +54,7 @@ struct Instance {
 };
 
 struct Interface {
-    const DialogExtensionTable *vtable;
+    const PlugInIntfVTable *vtable;
     UInt32 refCount;
 };
 
@@ -188,14 +189,14 @@ OSStatus Terminate(PMPDEContext context, OSStatus status) {
     return noErr;
 }
 
-const DialogExtensionTable kTable = {{Retain, Release, GetAPIVersion},
-                                     Prologue,
-                                     Initialize,
-                                     Sync,
-                                     GetSummaryText,
-                                     Open,
-                                     Close,
-                                     Terminate};
+const PlugInIntfVTable kTable = {{Retain, Release, GetAPIVersion},
+                                 Prologue,
+                                 Initialize,
+                                 Sync,
+                                 GetSummaryText,
+                                 Open,
+                                 Close,
+                                 Terminate};
 
 ULONG AddRef(void *object) {
     auto *instance = static_cast<Instance *>(object);

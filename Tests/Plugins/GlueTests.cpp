@@ -1,0 +1,229 @@
+/*
+ * GlueTests.cpp
+ *
+ * The dialog-extension glue (PDEInterface) where no dialog reaches it: the
+ * factory's type check and registration, reference counts of the instance
+ * and of each interface record, the header functions, and every
+ * dispatcher's argument checks and forwarding, through the tables the
+ * dialog receives.
+ */
+#include "CPDEPlugin.h"
+#include "PDEInterface.h"
+#include "PrintTickets.h"
+#include "TestSupport.h"
+
+#include <StandIn/CFStandIn.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+#define kTestFactoryID "5A1C2E4B-0D3F-4A6B-8C9D-1E2F3A4B5C6D"
+
+/* A pane that records which operation ran and answers with a set status. */
+struct RecordingPane : CPDEPlugin {
+    RecordingPane() : CPDEPlugin(CFSTR("com.quarn.test.none")) {}
+    ~RecordingPane() override { sLog.push_back("destroyed"); }
+    OSStatus CreateUI(PMPDEFlags *, PMPDERef ref, ControlRef, PMPrintSession) override {
+        return record("CreateUI " + std::to_string(ref));
+    }
+    OSStatus OnOpenUI() override { return record("OnOpenUI"); }
+    OSStatus OnCloseUI() override { return record("OnCloseUI"); }
+    OSStatus GetSummaryText(CFMutableArrayRef titles, CFMutableArrayRef summaries) override {
+        CFArrayAppendValue(titles, CFSTR("Title"));
+        CFArrayAppendValue(summaries, CFSTR("Summary"));
+        return record("GetSummaryText");
+    }
+    OSStatus TicketToUI(PMPrintSession) override { return record("TicketToUI"); }
+    OSStatus UIToTicket(PMPrintSession) override { return record("UIToTicket"); }
+    OSStatus record(const std::string &call) {
+        sLog.push_back(call);
+        return sResult;
+    }
+    static inline std::vector<std::string> sLog;
+    static inline OSStatus sResult = noErr;
+};
+
+OSStatus recordingPrologue(PMPDEContext *context, OSType *, CFStringRef *, CFStringRef *, UInt32 *,
+                           UInt32 *) {
+    *context = static_cast<CPDEPlugin *>(new RecordingPane);
+    return noErr;
+}
+
+/* Counts the glue's heap blocks. */
+int gAllocations, gFrees;
+void *countedAllocate(size_t count, size_t size) {
+    gAllocations++;
+    return calloc(count, size);
+}
+void countedFree(void *block) {
+    gFrees += block != nullptr;
+    free(block);
+}
+
+class GlueTest : public testing::Test {
+protected:
+    void SetUp() override {
+        gAllocations = gFrees = 0;
+        PDEInterfaceSetAllocator(countedAllocate, countedFree);
+        RecordingPane::sLog.clear();
+        RecordingPane::sResult = noErr;
+    }
+    void TearDown() override {
+        PDEInterfaceSetAllocator(nullptr, nullptr);
+        EXPECT_EQ("", LiveObjects::Differences(start, LiveObjects::Now()));
+        EXPECT_EQ(gAllocations, gFrees);
+    }
+    IUnknownInstance *makeInstance(CFUUIDRef type) {
+        return static_cast<IUnknownInstance *>(
+            PluginFactory(nullptr, type, CFSTR(kTestFactoryID), recordingPrologue));
+    }
+    JobLogPlugInInterface *query(IUnknownInstance *instance, CFStringRef iid, HRESULT &result) {
+        CFOwned<CFUUIDRef> uuid(CFUUIDCreateFromString(nullptr, iid));
+        LPVOID interface = reinterpret_cast<LPVOID>(1);
+        result =
+            instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(uuid.get()), &interface);
+        return static_cast<JobLogPlugInInterface *>(interface);
+    }
+    static void release(JobLogPlugInInterface *interface) {
+        auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(interface);
+        interface->vtable->plugInHeader.Release(&header);
+    }
+    CFOwned<CFUUIDRef> type{
+        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType))};
+    CFOwned<CFUUIDRef> factoryID{CFUUIDCreateFromString(nullptr, CFSTR(kTestFactoryID))};
+    LiveObjects start = LiveObjects::Now();
+};
+
+/* A factory ID that is no UUID makes nothing and keeps nothing (no UUID is
+   alive here that could hide one kept). */
+TEST(Glue, AFactoryIDThatIsNoUUIDMakesNothing) {
+    LiveObjects start = LiveObjects::Now();
+    EXPECT_EQ(nullptr, PluginFactory(nullptr, nullptr, CFSTR("not a uuid"), recordingPrologue));
+    EXPECT_EQ("", LiveObjects::Differences(start, LiveObjects::Now()));
+}
+
+TEST_F(GlueTest, InstanceOfTheTypeOnlyCountsReferencesAndUnregistersAtZero) {
+    EXPECT_EQ(nullptr, makeInstance(factoryID.get()));
+    EXPECT_EQ(nullptr, makeInstance(nullptr));
+    EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
+
+    IUnknownInstance *instance = makeInstance(type.get());
+    ASSERT_NE(nullptr, instance);
+    EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    EXPECT_EQ(2u, instance->vtable->AddRef(instance));
+    HRESULT result;
+    EXPECT_EQ(static_cast<void *>(instance),
+              query(instance, CFSTR("00000000-0000-0000-C000-000000000046"), result));
+    EXPECT_EQ(S_OK, result);
+    ULONG (*releaseInstance)(void *) = instance->vtable->Release;
+    EXPECT_EQ(2u, releaseInstance(instance));
+    EXPECT_EQ(1u, releaseInstance(instance));
+    EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    EXPECT_EQ(0u, releaseInstance(instance));
+    EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    // A record already at zero is left alone, and null is ignored.
+    IUnknownInstance spent = {};
+    EXPECT_EQ(0u, releaseInstance(&spent));
+    EXPECT_EQ(0u, releaseInstance(nullptr));
+}
+
+TEST_F(GlueTest, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
+    IUnknownInstance *instance = makeInstance(type.get());
+    ASSERT_NE(nullptr, instance);
+    HRESULT result1, result2, result3;
+    JobLogPlugInInterface *first =
+        query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result1);
+    JobLogPlugInInterface *second =
+        query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result2);
+    EXPECT_EQ(nullptr, query(instance, CFSTR(kTestFactoryID), result3));
+    EXPECT_EQ(E_NOINTERFACE, result3);
+    CFOwned<CFUUIDRef> iid(
+        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsIntfIDStr)));
+    EXPECT_EQ(E_NOINTERFACE,
+              instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(iid.get()), nullptr));
+    ASSERT_TRUE(first != nullptr && second != nullptr && result1 == S_OK && result2 == S_OK);
+    EXPECT_NE(first->vtable, second->vtable);
+    EXPECT_EQ(1u, first->refCount);
+    EXPECT_EQ(1u, instance->refCount);
+    EXPECT_EQ(recordingPrologue, first->vtable->Prologue);
+
+    // Retain and Release count; Release always clears the caller's pointer.
+    auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(first);
+    const PMPlugInHeader &h = first->vtable->plugInHeader;
+    EXPECT_EQ(noErr, h.Retain(header));
+    EXPECT_EQ(noErr, h.Retain(nullptr));
+    EXPECT_EQ(2u, first->refCount);
+    PMPlugInHeaderInterface *copy = header;
+    EXPECT_EQ(noErr, h.Release(&copy));
+    EXPECT_EQ(nullptr, copy);
+    EXPECT_EQ(noErr, h.Release(&copy));
+    EXPECT_EQ(1u, first->refCount);
+    int frees = gFrees;
+    release(first);
+    EXPECT_EQ(frees + 2, gFrees); // the table and the record
+
+    PMPlugInAPIVersion version = {9, 9, 9, 9};
+    EXPECT_EQ(noErr, second->vtable->plugInHeader.GetAPIVersion(
+                         reinterpret_cast<PMPlugInHeaderInterface *>(second), &version));
+    EXPECT_TRUE(version.buildVersionMajor == 1 && version.buildVersionMinor == 0 &&
+                version.baseVersionMajor == 1 && version.baseVersionMinor == 0);
+    release(second);
+    instance->vtable->Release(instance);
+}
+
+TEST_F(GlueTest, DispatchersCheckContextAndSessionAndForwardTheStatus) {
+    IUnknownInstance *instance = makeInstance(type.get());
+    ASSERT_NE(nullptr, instance);
+    HRESULT result;
+    JobLogPlugInInterface *interface =
+        query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result);
+    PlugInIntfVTable *table = interface->vtable;
+    PMPDEContext context = nullptr;
+    ASSERT_EQ(noErr, table->Prologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+    PrintTickets tickets;
+    std::string error;
+    ASSERT_TRUE(CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, tickets, error)) << error;
+    PMPrintSession s = tickets.session;
+
+    PMPDEFlags flags = 0;
+    EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(nullptr, &flags, 7, nullptr, s));
+    EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(context, &flags, 7, nullptr, nullptr));
+    EXPECT_EQ(kPMInvalidPDEContext, table->Open(nullptr));
+    EXPECT_EQ(kPMInvalidPDEContext, table->Close(nullptr));
+    for (Boolean direction : {0, 1, 2}) {
+        EXPECT_EQ(kPMInvalidPrintSession, table->Sync(nullptr, s, direction));
+        EXPECT_EQ(kPMInvalidPrintSession, table->Sync(context, nullptr, direction));
+    }
+    CFArrayRef titles = reinterpret_cast<CFArrayRef>(1), summaries = titles;
+    EXPECT_EQ(kPMInvalidPDEContext, table->GetSummaryText(nullptr, &titles, &summaries));
+    EXPECT_EQ(reinterpret_cast<CFArrayRef>(1), titles);
+    EXPECT_EQ(noErr, table->Terminate(nullptr, noErr));
+    EXPECT_TRUE(RecordingPane::sLog.empty());
+
+    ASSERT_EQ(noErr, table->GetSummaryText(context, &titles, &summaries));
+    EXPECT_TRUE(CFArrayGetCount(titles) == 1 && CFArrayGetCount(summaries) == 1);
+    CFRelease(titles);
+    CFRelease(summaries);
+    RecordingPane::sResult = -42; // a pane's status passes through unchanged
+    EXPECT_EQ(-42, table->GetSummaryText(context, &titles, &summaries));
+    EXPECT_TRUE(titles == nullptr && summaries == nullptr);
+    EXPECT_EQ(-42, table->Initialize(context, &flags, 7, nullptr, s));
+    EXPECT_EQ(-42, table->Open(context));
+    EXPECT_EQ(-42, table->Close(context));
+    EXPECT_EQ(-42, table->Sync(context, s, kSyncDirectionSetTickets));
+    EXPECT_EQ(-42, table->Sync(context, s, kSyncDirectionSetUserInterface));
+    EXPECT_EQ(noErr, table->Sync(context, s, 2));
+    EXPECT_EQ(noErr, table->Terminate(context, -1));
+    std::vector<std::string> expected = {"GetSummaryText", "GetSummaryText", "CreateUI 7",
+                                         "OnOpenUI",       "OnCloseUI",      "UIToTicket",
+                                         "TicketToUI",     "destroyed"};
+    EXPECT_EQ(expected, RecordingPane::sLog);
+    ReleasePrintTickets(tickets);
+    release(interface);
+    instance->vtable->Release(instance);
+}
+
+} // namespace

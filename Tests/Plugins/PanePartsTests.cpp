@@ -1,0 +1,283 @@
+/*
+ * PanePartsTests.cpp
+ *
+ * The parts of the Job Log plug-in that the dialog scripts cannot reach or
+ * cannot see: the edit fields' standard filters at their edges and fields
+ * without a control, the pane base's lookups (localized strings, tickets
+ * in a session), the client's time-zone text (every text a rule that the C
+ * library accepts with the same offset), and the per-model data file.
+ */
+#include "CEditText.h"
+#include "CJobLogPDE.h"
+#include "CPDEPlugin.h"
+#include "CPluginData.h"
+#include "PrintTickets.h"
+#include "TestSupport.h"
+#include "TimeZoneText.h"
+
+#include <StandIn/HIStandIn.h>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+TEST(StandardFilters, PassExactlyLettersAndDigitsAndLettersAbove127ByLocale) {
+    for (int ch = -200; ch < 0x3100; ch++) {
+        bool digit = ch >= '0' && ch <= '9';
+        bool letter = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+        EXPECT_EQ(digit ? 1 : 0, CEditText::NumericFilter((SInt16)ch)) << ch;
+        EXPECT_EQ(digit || letter ? 1 : 0, CEditText::AlphaNumericFilter((SInt16)ch)) << ch;
+    }
+    ASSERT_NE(nullptr, setlocale(LC_CTYPE, "C.UTF-8"));
+    ControlKeyFilterResult eAcute = CEditText::AlphaNumericFilter(0xE9);
+    ControlKeyFilterResult superscriptTwo = CEditText::NumericFilter(0xB2);
+    setlocale(LC_CTYPE, "C");
+    EXPECT_EQ(kControlKeyFilterPassKey, eAcute);
+    EXPECT_EQ(kControlKeyFilterBlockKey, superscriptTwo);
+}
+
+/* The Job Log bundle, registered so that the pane finds its texts. */
+CFBundleRef createJobLogBundle() {
+    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(QUARN_PLUGIN_BUNDLE_DIR),
+        std::strlen(QUARN_PLUGIN_BUNDLE_DIR), true));
+    return CFBundleCreate(nullptr, url.get());
+}
+
+TEST(JobLogPrologue, HandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
+    LayerState start = LayerState::Now();
+    {
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
+        CFStringRef title = nullptr, kind = nullptr;
+        PMPDEContext context = nullptr;
+        UInt32 width = 0, height = 0;
+        OSType creator = 1;
+        EXPECT_EQ(kPMInvalidPDEContext,
+                  JobLogPrologue(nullptr, &creator, &kind, &title, &width, &height));
+        EXPECT_EQ(nullptr, title);
+        EXPECT_EQ(kPMInvalidPDEContext,
+                  JobLogPrologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+        EXPECT_EQ(nullptr, context);
+        ASSERT_EQ(noErr, JobLogPrologue(&context, &creator, &kind, &title, &width, &height));
+        EXPECT_EQ("Job Log", TextOrEmpty(title));
+        EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
+        CFRelease(title);
+        delete static_cast<CPDEPlugin *>(context);
+    }
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
+
+/* A field without its control has no text; one without a limit (the
+   default) takes text of any length that its filter passes. */
+TEST(CEditText, WithoutAControlNoTextAndWithoutALimitAnyLength) {
+    LayerState start = LayerState::Now();
+    {
+        CEditText field;
+        EXPECT_EQ(nullptr, field.CopyTextAsCFString());
+        field.SetText(CFSTR("ignored"));
+        EXPECT_EQ(nullptr, field.GetControlRef());
+
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
+        IBNibRef nib = nullptr;
+        WindowRef window = nullptr;
+        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle.get(), CFSTR("JobLog"), &nib));
+        ASSERT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &window));
+        ControlID id = {0x6A6C6F67, 1};
+        ASSERT_TRUE(field.Attach(window, id));
+        field.SetKeyFilter(CEditText::NumericFilter);
+        SetKeyboardFocus(window, field.GetControlRef(), kControlEditTextPart);
+        HIStandInTypeText(CFSTR("1234567890x12"));
+        CFOwned<CFStringRef> text(field.CopyTextAsCFString());
+        EXPECT_EQ("123456789012", TextOrEmpty(text.get()));
+        DisposeWindow(window);
+        DisposeNibReference(nib);
+    }
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
+
+/* Opens the protected services to the tests. */
+struct TestPane : CPDEPlugin {
+    TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
+    using CPDEPlugin::EmbedControlsFromNib;
+    using CPDEPlugin::GetTicketFromSession;
+};
+
+/* The pane's own nib placed in user panes as large as the pane asks for,
+   60 by 40 larger (the controls move by half that) and 60 by 40 smaller
+   (never above or left of the pane). */
+TEST(CPDEPlugin, CentresTheNibsControlsInALargerPane) {
+    LayerState start = LayerState::Now();
+    {
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
+        TestPane pane;
+        IBNibRef nib = nullptr;
+        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle.get(), CFSTR("JobLog"), &nib));
+        auto place = [&](int width, int height) {
+            WindowRef nibWindow = nullptr, window = nullptr;
+            ControlRef userPane = nullptr, field = nullptr;
+            Rect content = {60, 80, 600, 600};
+            Rect paneBounds = {40, 20, SInt16(40 + height), SInt16(20 + width)};
+            EXPECT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &nibWindow));
+            CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &window);
+            CreateUserPaneControl(window, &paneBounds, kControlSupportsEmbedding, &userPane);
+            EXPECT_TRUE(pane.EmbedControlsFromNib(nibWindow, userPane));
+            ControlID id = {0x6A6C6F67, 1};
+            Rect bounds = {0, 0, 0, 0};
+            if (GetControlByID(window, &id, &field) == noErr)
+                GetControlBounds(field, &bounds);
+            DisposeWindow(window);
+            DisposeWindow(nibWindow);
+            return std::make_pair(bounds.left, bounds.top);
+        };
+        auto exact = place(kJobLogPaneMaxH, kJobLogPaneMaxV);
+        EXPECT_EQ(std::make_pair(SInt16(exact.first + 30), SInt16(exact.second + 20)),
+                  place(kJobLogPaneMaxH + 60, kJobLogPaneMaxV + 40));
+        EXPECT_EQ(exact, place(kJobLogPaneMaxH - 60, kJobLogPaneMaxV - 40));
+        DisposeNibReference(nib);
+    }
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
+
+TEST(CPDEPlugin, LooksUpStringsInItsBundleAndTicketsInTheSession) {
+    LayerState start = LayerState::Now();
+    {
+        CFOwned<CFBundleRef> bundle(createJobLogBundle());
+        TestPane pane;
+        EXPECT_EQ(bundle.get(), pane.GetMainBundle());
+        CFOwned<CFStringRef> missing(pane.CopyLocalizedString(CFSTR("No such key"), CFSTR("c")));
+        EXPECT_EQ("No such key", TextOrEmpty(missing.get()));
+        CPDEPlugin stranger(CFSTR("com.quarn.test.none"));
+        EXPECT_EQ(nullptr, stranger.CopyLocalizedString(CFSTR("Job Log"), CFSTR("c")));
+
+        PrintTickets s;
+        std::string error;
+        ASSERT_TRUE(CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, s, error)) << error;
+        PMTicketRef ticket = nullptr;
+        EXPECT_EQ(noErr,
+                  pane.GetTicketFromSession(s.session, CFSTR("PMPrintSettingsTicket"), &ticket));
+        EXPECT_EQ(s.printSettings, ticket);
+        // A missing name, data that is no number or not a whole one, no session.
+        PMTicketRef untouched = reinterpret_cast<PMTicketRef>(1);
+        EXPECT_EQ(kPMInvalidTicket,
+                  pane.GetTicketFromSession(s.session, CFSTR("PMPageFormatTicket"), &untouched));
+        ASSERT_EQ(noErr, PMSessionSetDataInSession(s.session, CFSTR("Text"), CFSTR("ticket")));
+        EXPECT_EQ(kPMInvalidTicket,
+                  pane.GetTicketFromSession(s.session, CFSTR("Text"), &untouched));
+        double fraction = 0.5;
+        CFOwned<CFNumberRef> lossy(CFNumberCreate(nullptr, kCFNumberDoubleType, &fraction));
+        ASSERT_EQ(noErr, PMSessionSetDataInSession(s.session, CFSTR("Lossy"), lossy.get()));
+        EXPECT_EQ(kPMInvalidTicket,
+                  pane.GetTicketFromSession(s.session, CFSTR("Lossy"), &untouched));
+        EXPECT_EQ(kPMInvalidTicket,
+                  pane.GetTicketFromSession(nullptr, CFSTR("PMPrintSettingsTicket"), &untouched));
+        EXPECT_EQ(reinterpret_cast<PMTicketRef>(1), untouched);
+        ReleasePrintTickets(s);
+    }
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
+
+/* The text in zone `tz` at `when`, checked to be a rule for the same time. */
+std::string timeZoneText(const char *tz, time_t when) {
+    setenv("TZ", tz, 1);
+    CFOwned<CFStringRef> text(CopyTimeZoneText(when));
+    struct tm local, again;
+    localtime_r(&when, &local);
+    std::string rule = TextOrEmpty(text.get());
+    setenv("TZ", rule.c_str(), 1);
+    tzset();
+    localtime_r(&when, &again);
+    EXPECT_EQ(local.tm_gmtoff, again.tm_gmtoff) << tz << " gave " << rule;
+    EXPECT_EQ(local.tm_hour, again.tm_hour) << tz << " gave " << rule;
+    return rule;
+}
+
+TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
+    const time_t january = 1768478400, july = 1784116800; // 2026-01-15 and -07-15, 12:00 UTC
+    EXPECT_EQ("JST-9", timeZoneText("Asia/Tokyo", january));
+    EXPECT_EQ("EST5", timeZoneText("America/New_York", january));
+    EXPECT_EQ("EDT4", timeZoneText("America/New_York", july));
+    EXPECT_EQ("UTC0", timeZoneText("UTC", july));
+    EXPECT_EQ("IST-5:30", timeZoneText("Asia/Kolkata", january));
+    EXPECT_EQ("<+0545>-5:45", timeZoneText("Asia/Kathmandu", january));
+    EXPECT_EQ("NST3:30", timeZoneText("America/St_Johns", january));
+    EXPECT_EQ("<-03>3", timeZoneText("America/Sao_Paulo", january));
+    unsetenv("TZ");
+    tzset();
+
+    char buffer[32];
+    struct tm local = {};
+    local.tm_zone = "Z";
+    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
+    EXPECT_STREQ("<+00>0", buffer); // too short to stand as a name
+    local.tm_zone = "LMT";
+    local.tm_gmtoff = -(4 * 3600 + 56 * 60 + 2);
+    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
+    EXPECT_STREQ("LMT4:56:02", buffer);
+    local.tm_zone = nullptr;
+    local.tm_gmtoff = -1800; // half an hour west: the sign must survive
+    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
+    EXPECT_STREQ("<-0030>0:30", buffer);
+    local.tm_zone = "GMT";
+    EXPECT_FALSE(FormatTimeZoneRule(&local, buffer, 6));
+    EXPECT_STREQ("", buffer);
+    EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, sizeof buffer));
+}
+
+/* The mark of model `name` in the data file of a bundle made with `models`
+   (no file when null, a folder in its place for "<folder>"). */
+std::string modelMark(const char *models, CFStringRef name) {
+    static int serial;
+    TempDir dir;
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+    dir.Write("D.plugin/Contents/Info.plist",
+              head + "<dict><key>CFBundleIdentifier</key><string>com.quarn.test.data" +
+                  std::to_string(++serial) + "</string></dict></plist>\n");
+    if (models != nullptr && std::string(models) == "<folder>")
+        std::filesystem::create_directories(dir.path() + "/D.plugin/Contents/Resources/"
+                                                         "PluginData.plist");
+    else if (models != nullptr)
+        dir.Write("D.plugin/Contents/Resources/PluginData.plist", head + models + "</plist>\n");
+    std::string path = dir.path() + "/D.plugin";
+    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true));
+    CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
+    CPluginData data(bundle.get());
+    CFDictionaryRef model = data.GetModelInfo(name);
+    if (model == nullptr)
+        return "<none>";
+    return TextOrEmpty(static_cast<CFStringRef>(CFDictionaryGetValue(model, CFSTR("Mark"))));
+}
+
+TEST(CPluginData, FindsTheFirstModelOfTheExactNameInAWellFormedFile) {
+    LayerState start = LayerState::Now();
+    auto model = [](const char *name, const char *mark) {
+        return std::string("<dict><key>ModelName</key><string>") + name +
+               "</string><key>Mark</key><string>" + mark + "</string></dict>";
+    };
+    std::string list = "<dict><key>Models</key><array><string>M</string>"
+                       "<dict><key>Mark</key><string>no name</string></dict>"
+                       "<dict><key>ModelName</key><integer>4</integer></dict>" +
+                       model("QUARN Office", "first") + model("QUARN Office", "second") +
+                       model("Other", "other") + "</array></dict>";
+    EXPECT_EQ("first", modelMark(list.c_str(), CFSTR("QUARN Office")));
+    std::string one = "<dict><key>Models</key><array>" + model("Only", "1") + "</array></dict>";
+    EXPECT_EQ("1", modelMark(one.c_str(), CFSTR("Only")));
+    EXPECT_EQ("other", modelMark(list.c_str(), CFSTR("Other")));
+    for (CFStringRef name : {CFSTR("quarn office"), CFSTR("QUARN Office "), CFSTR("4"),
+                             static_cast<CFStringRef>(nullptr)})
+        EXPECT_EQ("<none>", modelMark(list.c_str(), name));
+    for (const char *file :
+         {static_cast<const char *>(nullptr), "<folder>", "", "<array/>", "<string>M</string>",
+          "<dict><key>Models</key><dict/></dict>", "<dict><key>Models</key><array/></dict>"})
+        EXPECT_EQ("<none>", modelMark(file, CFSTR("M"))) << (file ? file : "no file");
+    CPluginData noBundle(nullptr);
+    EXPECT_EQ(nullptr, noBundle.GetModelInfo(CFSTR("M")));
+    EXPECT_EQ("", start.Differences(LayerState::Now()));
+}
+
+} // namespace

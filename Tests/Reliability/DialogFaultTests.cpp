@@ -1,0 +1,132 @@
+/*
+ * DialogFaultTests.cpp
+ *
+ * The whole dialog, as pdehost runs it (RunDialog) with the Job Log pane
+ * linked in, under the stand-in layer's fault injection: for N = 1, 2, ...
+ * the Nth allocation of the layer (the glue's records included) fails,
+ * once or from then on, until a run goes through without a failure. Every
+ * run must end with pdehost's status 0, 1 or 2, the pane terminated exactly
+ * when its prologue succeeded, and every platform object and block of the
+ * layer given back; the run past the last allocation must be the clean run.
+ */
+#include "DialogRun.h"
+#include "PDEInterface.h"
+#include "TestSupport.h"
+
+#include <CJobLogPDE.h>
+#include <StandIn/CFStandIn.h>
+#include <StandIn/HIStandIn.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+void *glueAllocate(size_t count, size_t size) {
+    void *block = size != 0 && count > SIZE_MAX / size ? nullptr : CFStandInAllocate(count * size);
+    return block != nullptr ? std::memset(block, 0, count * size) : nullptr;
+}
+
+struct DialogResult {
+    int status = 0;
+    long injected = 0;
+    std::string events, errors, leftOver;
+};
+
+/* One dialog with allocation `nth` failing (0: none). */
+DialogResult runDialog(const std::vector<SettingItem> &settings, const char *script, long nth,
+                       bool persistent) {
+    HostOptions options;
+    options.ppd = QUARN_FIXTURES "/joblog.ppd";
+    options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
+    options.settings = settings;
+    ParsedScript parsed = ParseScript(script);
+    EXPECT_EQ(0, parsed.errorLine) << parsed.error;
+
+    DialogResult run;
+    HIStandInSetClipboardText(nullptr); // the clipboard outlives a dialog
+    LayerState before = LayerState::Now();
+    long failed = CFStandInGetFailedAllocationCount();
+    char *buffer = nullptr;
+    size_t size = 0;
+    FILE *stream = open_memstream(&buffer, &size);
+    testing::internal::CaptureStderr();
+    {
+        EventWriter events(stream);
+        CFStandInSetAllocationFailure(nth, persistent);
+        run.status = RunDialog(options, &parsed.actions, events, JobLogPluginFactory);
+        CFStandInSetAllocationFailure(0, false);
+    }
+    run.errors = testing::internal::GetCapturedStderr();
+    std::fclose(stream);
+    run.events.assign(buffer, size);
+    std::free(buffer);
+    HIStandInSetClipboardText(nullptr);
+    run.injected = CFStandInGetFailedAllocationCount() - failed;
+    run.leftOver = before.Differences(LayerState::Now());
+    return run;
+}
+
+int count(const std::string &text, const std::string &what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        n++;
+    return n;
+}
+
+class DialogAllocationFailures : public testing::Test {
+protected:
+    void SetUp() override { PDEInterfaceSetAllocator(glueAllocate, CFStandInDeallocate); }
+    void TearDown() override { PDEInterfaceSetAllocator(nullptr, nullptr); }
+
+    void sweep(const std::vector<SettingItem> &settings, const char *script) {
+        DialogResult clean = runDialog(settings, script, 0, false);
+        ASSERT_EQ(0, clean.status) << clean.errors;
+        ASSERT_EQ(1, count(clean.events, "\noptions ")) << clean.events;
+        long last = 0;
+        for (long nth = 1; !HasFailure(); nth++) {
+            DialogResult run = check(settings, script, nth, false);
+            if (run.injected == 0) {
+                EXPECT_EQ(clean.events, run.events) << "the run past the last allocation";
+                last = nth;
+                break;
+            }
+        }
+        for (long nth = 1; nth < last && !HasFailure(); nth++)
+            EXPECT_GT(check(settings, script, nth, true).injected, 0);
+        EXPECT_GT(last, 100) << "the dialog hardly allocates";
+    }
+
+    DialogResult check(const std::vector<SettingItem> &settings, const char *script, long nth,
+                       bool persistent) {
+        DialogResult run = runDialog(settings, script, nth, persistent);
+        std::string where = "allocation " + std::to_string(nth) + (persistent ? " and on" : "") +
+                            " fails\n" + run.errors + run.events;
+        EXPECT_TRUE(run.status >= 0 && run.status <= 2) << where;
+        EXPECT_EQ("", run.leftOver) << where;
+        EXPECT_LE(run.injected, persistent ? LONG_MAX : 1) << where;
+        bool hasContext = run.events.find("status prologue 0\n") != std::string::npos;
+        EXPECT_EQ(hasContext ? 1 : 0, count(run.events, "status terminate ")) << where;
+        return run;
+    }
+};
+
+TEST_F(DialogAllocationFailures, EditingAndPrintingEndCleanlyWhereverMemoryRunsOut) {
+    sweep({}, "open\nfocus jlog 1\ntype Alice01\nclipboard 9\nselect 0 0\npaste\nkey left\n"
+              "key backspace\ndrop X-\nprint\nselect 0 32767\nkey delete\ntype Bob\nkey home\n"
+              "click jlog 4\nfocus jlog 5\ntype 123\nclipboard 45\npaste\nkey cmd-v\nsummary\n"
+              "sync ui\nshow\nclose\nopen\nsync tickets\nprint\n");
+}
+
+TEST_F(DialogAllocationFailures, TicketValuesShownAndPrintedEndCleanlyWhereverMemoryRunsOut) {
+    sweep({{"com.example.Other", false, "kept as it is", false},
+           {"com.quarn.pm.UserID", false, "Carol", false},
+           {"com.quarn.pm.EnableUserCode", true, "", true},
+           {"com.quarn.pm.UserCode", false, "4242", false}},
+          "open\nshow\nsummary\nfocus jlog 5\ntype 77\nsync ui\nkey end\ntype 77\nsummary\n"
+          "click jlog 4\nprint\n");
+}
+
+} // namespace
