@@ -201,30 +201,6 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
     return noErr;
 }
 
-OSStatus PMTicketDeleteItem(PMTicketRef ref, CFStringRef key) {
-    Ticket *ticket = GetTicket(ref);
-    if (ticket == nullptr)
-        return kPMInvalidTicket;
-    if (!PMIsString(key))
-        return kPMInvalidKey;
-    Item *previous = nullptr;
-    for (Item *item = ticket->first; item != nullptr; previous = item, item = item->next) {
-        if (!CFEqual(item->key, key))
-            continue;
-        if (item->locked)
-            return kPMItemIsLocked;
-        if (previous != nullptr)
-            previous->next = item->next;
-        else
-            ticket->first = item->next;
-        if (ticket->last == item)
-            ticket->last = previous;
-        ticket->count--;
-        FreeItem(item);
-        return noErr;
-    }
-    return kPMKeyNotFound;
-}
 
 /* ---- Extensions ------------------------------------------------------------ */
 

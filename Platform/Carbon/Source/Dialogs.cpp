@@ -51,14 +51,6 @@ void HIStandInSetObserver(const HIStandInObserver *observer) {
     gObserver = observer != nullptr ? *observer : HIStandInObserver{nullptr, nullptr, nullptr};
 }
 
-CFIndex HIStandInGetBeepCount(void) {
-    return gBeepCount;
-}
-
-void HIStandInResetCounts(void) {
-    gBeepCount = 0;
-}
-
 CFIndex HIAlertCount(void) {
     CFIndex count = 0;
     for (OpaqueDialogPtr *d = gDialogs; d != nullptr; d = d->next)

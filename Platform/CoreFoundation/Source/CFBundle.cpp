@@ -255,9 +255,6 @@ cf::String8 executablePath(const __CFBundle *b) {
 
 namespace cf {
 const CFStandInClass kBundleClass = {"CFBundle", finalizeBundle, nullptr, nullptr, nullptr};
-void forgetBundles() {
-    registered().clear();
-}
 const std::vector<__CFBundle *> &registeredBundles() {
     return registered();
 }
@@ -269,34 +266,6 @@ CFTypeID CFBundleGetTypeID(void) {
     return cf::kBundleTypeID;
 }
 
-CFBundleRef CFBundleGetMainBundle(void) {
-    static __CFBundle *main = nullptr;
-    if (main != nullptr)
-        return main;
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0)
-        return nullptr;
-    exe[n] = '\0';
-    try {
-        cf::String8 dir(exe);
-        dir.resize(dir.rfind('/') == 0 ? 1 : dir.rfind('/'));
-        const char *macos = "/Contents/MacOS";
-        size_t tail = std::strlen(macos);
-        if (dir.size() > tail && dir.compare(dir.size() - tail, tail, macos) == 0)
-            dir.resize(dir.size() - tail);
-        main = makeBundle(dir);
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
-    if (main != nullptr) {
-        // The main bundle lives as long as the program and owns what it holds.
-        cf::makeImmortal(main);
-        cf::makeImmortal(cf::checkAny(main->info, "CFBundleGetMainBundle"));
-        cf::makeImmortal(cf::checkAny(main->tables, "CFBundleGetMainBundle"));
-    }
-    return main;
-}
 
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
     cf::checkString(bundleID, "CFBundleGetBundleWithIdentifier");

@@ -260,7 +260,6 @@ CFDictionaryRef parseStringsTable(const UInt8 *bytes, size_t count);
 
 // ---- Bundles ----------------------------------------------------------------
 
-void forgetBundles();
 // The registered bundles, in the order they were created.
 const std::vector<__CFBundle *> &registeredBundles();
 

@@ -150,9 +150,4 @@ CFIndex CFStandInGetTotalPlugInInstanceCount(void) {
     return total;
 }
 
-void CFStandInResetBundleRegistry(void) {
-    cf::forgetBundles();
-    instances().clear();
-}
-
 } // extern "C"

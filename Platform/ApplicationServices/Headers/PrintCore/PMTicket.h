@@ -49,8 +49,6 @@ OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeI
 OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                             CFStringRef key, Boolean *value);
 
-/* Removes an unlocked item (kPMItemIsLocked for a locked one). */
-OSStatus PMTicketDeleteItem(PMTicketRef ticket, CFStringRef key);
 
 #ifdef __cplusplus
 }

@@ -80,9 +80,6 @@ typedef struct HIStandInObserver {
  * beeps are only counted and alerts are answered with their default button.
  * Beeps are counted in either case. */
 void HIStandInSetObserver(const HIStandInObserver *observer);
-CFIndex HIStandInGetBeepCount(void);
-/* Sets the beep count back to 0. */
-void HIStandInResetCounts(void);
 
 /* Live toolbox objects, for leak checks. Alerts count as windows until they
  * have run. */

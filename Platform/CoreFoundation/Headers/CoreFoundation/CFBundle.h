@@ -23,9 +23,6 @@ typedef struct __CFBundle *CFPlugInRef;
 
 CF_EXPORT CFTypeID CFBundleGetTypeID(void);
 
-/* The bundle of the running program (the folder of its executable, or the
- * bundle around Contents/MacOS/); never freed. */
-CF_EXPORT CFBundleRef CFBundleGetMainBundle(void);
 /* A registered (created and still live) bundle; not retained for the caller */
 CF_EXPORT CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 

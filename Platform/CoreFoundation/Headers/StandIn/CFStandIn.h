@@ -55,9 +55,6 @@ CF_EXPORT long CFStandInGetOutstandingAllocationCount(void);
 
 /* ---- Registries ---------------------------------------------------------- */
 
-/* Forgets every registered bundle (they stay valid for their owners) and
- * every plug-in instance count. For tests. */
-CF_EXPORT void CFStandInResetBundleRegistry(void);
 
 /* ---- Classes for other frameworks of the layer --------------------------- */
 
