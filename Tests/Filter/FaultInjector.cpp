@@ -16,6 +16,7 @@
  *   KIND:N:canceled   SIGTERM arrives just before the Nth call; a write then
  *                     meets a closed output pipe (the real call, on a pipe
  *                     whose reader is gone), a read fails with EIO
+ *   write:N:closed    the Nth write meets a closed output pipe, no SIGTERM
  *
  * "refuse" makes the kernel refuse every tee and splice (EINVAL), as it
  * does for files it cannot move data between: the filter falls back to
@@ -42,7 +43,7 @@ extern ssize_t (*jobcontrolfilter_splice)(int in, loff_t *inOffset, int out, lof
 namespace {
 
 enum Kind { kAlloc, kRead, kWrite, kKinds };
-enum Mode { kOnce, kPersist, kShort, kCanceled };
+enum Mode { kOnce, kPersist, kShort, kCanceled, kClosed };
 
 long target[kKinds];
 long calls[kKinds];
@@ -55,7 +56,7 @@ bool hit(Kind kind) {
     long n = ++calls[kind];
     if (target[kind] <= 0)
         return false;
-    return n == target[kind] || (mode != kOnce && mode != kCanceled && n > target[kind]);
+    return n == target[kind] || ((mode == kPersist || mode == kShort) && n > target[kind]);
 }
 
 void *failingAllocate(size_t size) {
@@ -110,6 +111,9 @@ template <typename Call> ssize_t failingWriteCall(size_t size, Call call) {
             kill(getpid(), SIGTERM);
             closeTheOutputPipe();
             return call(size);
+        case kClosed:
+            closeTheOutputPipe();
+            return call(size);
         default:
             errno = ENOSPC;
             return -1;
@@ -137,7 +141,7 @@ __attribute__((constructor)) void installFaults() {
     if (!settings)
         return;
     static const char *const kinds[kKinds] = {"alloc:", "read:", "write:"};
-    static const char *const modes[] = {"", ":persist", ":short", ":canceled"};
+    static const char *const modes[] = {"", ":persist", ":short", ":canceled", ":closed"};
     for (const char *setting = settings; *setting;) {
         size_t length = strcspn(setting, ",");
         if (strncmp(setting, "refuse", length) == 0 && length == strlen("refuse"))
@@ -149,7 +153,7 @@ __attribute__((constructor)) void installFaults() {
             char *rest = nullptr;
             target[kind] = strtol(setting + kindLength, &rest, 10);
             size_t restLength = length - static_cast<size_t>(rest - setting);
-            for (int m = kOnce; m <= kCanceled; m++)
+            for (int m = kOnce; m <= kClosed; m++)
                 if (strlen(modes[m]) == restLength && strncmp(rest, modes[m], restLength) == 0)
                     mode = static_cast<Mode>(m);
         }
