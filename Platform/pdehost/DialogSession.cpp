@@ -11,7 +11,6 @@
 #include <StandIn/HIStandIn.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -69,8 +68,8 @@ std::string controlName(const Action &action) {
     return FourCharCodeText(action.signature) + " " + std::to_string(action.id);
 }
 
-/* The text a control shows: an edit field's or static text's content, or
-   the title of a button or check box. */
+/* The text a control shows: an edit field's or static text's content, or a
+   check box's title. */
 std::string controlText(ControlRef control, const char *kind) {
     std::string name = kind != nullptr ? kind : "";
     CFStringRef text = nullptr;
@@ -82,7 +81,7 @@ std::string controlText(ControlRef control, const char *kind) {
             name == "password" ? kControlEditTextPasswordCFStringTag : kControlEditTextCFStringTag;
         if (GetControlData(control, part, tag, sizeof text, &text, nullptr) != noErr)
             text = nullptr;
-    } else if (name == "checkbox" || name == "pushbutton") {
+    } else if (name == "checkbox") {
         if (CopyControlTitleAsCFString(control, &text) != noErr)
             text = nullptr;
     }
@@ -101,7 +100,7 @@ DialogSession::~DialogSession() {
 }
 
 void DialogSession::note(const std::string &text) {
-    std::fprintf(stderr, "pdehost: line %d: %s\n", mLine, text.c_str());
+    Complain("line " + std::to_string(mLine) + ": " + text);
 }
 
 bool DialogSession::Start(void *instance, PMPrintSession session, std::string &error) {
@@ -153,8 +152,7 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
 
     status = createPaneArea(maxH, maxV);
     if (status != noErr) {
-        std::fprintf(stderr, "pdehost: cannot make the pane area: status %d\n",
-                     static_cast<int>(status));
+        Complain("cannot make the pane area: status " + std::to_string(status));
         return true;
     }
     PMPDEFlags flags = kPMPDENoFlags;

@@ -34,7 +34,9 @@ std::string FourCharCodeText(uint32_t code) {
     return text;
 }
 
-std::string FormatControlLine(const ControlState &control) {
+namespace {
+
+std::string formatControlLine(const ControlState &control) {
     auto yesNo = [](bool flag) { return flag ? std::string("yes") : std::string("no"); };
     return "control " + FourCharCodeText(control.signature) + " " + std::to_string(control.id) +
            " " + control.kind + " value=" + std::to_string(control.value) +
@@ -43,6 +45,8 @@ std::string FormatControlLine(const ControlState &control) {
            std::to_string(control.left) + "," + std::to_string(control.bottom) + "," +
            std::to_string(control.right) + " text=" + QuoteEventText(control.text);
 }
+
+} // namespace
 
 void EventWriter::line(const std::string &text) {
     // Written by length: a text may hold a zero character.
@@ -72,7 +76,7 @@ void EventWriter::Summary(std::string_view title, std::string_view text) {
 }
 
 void EventWriter::Control(const ControlState &control) {
-    line(FormatControlLine(control));
+    line(formatControlLine(control));
 }
 
 void EventWriter::Ticket(const TicketItem &item) {

@@ -36,8 +36,6 @@ struct ControlState {
     std::string text;
 };
 
-std::string FormatControlLine(const ControlState &control);
-
 /* Writes event lines to one stream and flushes after each, so that the
    lines keep their order with the output of programs the host starts. */
 class EventWriter {
