@@ -25,17 +25,8 @@ const SInt16 kWindowTop = 60;
 const SInt16 kWindowLeft = 80;
 
 const char *alertKindName(AlertType type) {
-    switch (type) {
-    case kAlertStopAlert:
-        return "stop";
-    case kAlertNoteAlert:
-        return "note";
-    case kAlertCautionAlert:
-        return "caution";
-    case kAlertPlainAlert:
-        return "plain";
-    }
-    return "unknown";
+    static const char *const kNames[] = {"stop", "note", "caution", "plain"}; // kAlert...Alert
+    return type >= 0 && type < 4 ? kNames[type] : "unknown";
 }
 
 void observeBeep(void *refcon, short) {
@@ -166,22 +157,17 @@ OSStatus DialogSession::createPaneArea(UInt32 width, UInt32 height) {
     const UInt32 kLargest = 30000;
     SInt16 paneWidth = static_cast<SInt16>(std::min(width, kLargest));
     SInt16 paneHeight = static_cast<SInt16>(std::min(height, kLargest));
-    Rect content;
-    content.top = kWindowTop;
-    content.left = kWindowLeft;
-    content.bottom = static_cast<SInt16>(kWindowTop + kPaneTop + paneHeight + kPaneTop);
-    content.right = static_cast<SInt16>(kWindowLeft + kPaneLeft + paneWidth + kPaneLeft);
+    Rect content = {kWindowTop, kWindowLeft,
+                    static_cast<SInt16>(kWindowTop + kPaneTop + paneHeight + kPaneTop),
+                    static_cast<SInt16>(kWindowLeft + kPaneLeft + paneWidth + kPaneLeft)};
     OSStatus status =
         CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &mWindow);
     if (status != noErr) {
         mWindow = nullptr;
         return status;
     }
-    Rect pane;
-    pane.top = kPaneTop;
-    pane.left = kPaneLeft;
-    pane.bottom = static_cast<SInt16>(kPaneTop + paneHeight);
-    pane.right = static_cast<SInt16>(kPaneLeft + paneWidth);
+    Rect pane = {kPaneTop, kPaneLeft, static_cast<SInt16>(kPaneTop + paneHeight),
+                 static_cast<SInt16>(kPaneLeft + paneWidth)};
     status = CreateUserPaneControl(mWindow, &pane, kControlSupportsEmbedding, &mUserPane);
     if (status != noErr) {
         DisposeWindow(mWindow);

@@ -1,9 +1,7 @@
 /*
  * EventOutput.h
  *
- * The host's event lines on standard output, one line per event in the
- * order the events happen (README.md lists them). Texts are written in
- * double quotes, with a backslash in front of every '"' or '\' inside.
+ * The host's event lines on standard output (README.md, "The output").
  */
 #ifndef PDEHOST_EVENT_OUTPUT_H
 #define PDEHOST_EVENT_OUTPUT_H

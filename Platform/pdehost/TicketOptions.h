@@ -1,11 +1,8 @@
 /*
  * TicketOptions.h
  *
- * The print system's step from a print-settings ticket to CUPS job options:
- * a string item becomes the option `name=value`, a boolean item the option
- * `name..b.=True` or `name..b.=False`. The options are written as one CUPS
- * option string, each value quoted so that cupsParseOptions gives it back
- * exactly.
+ * The print system's step from a print-settings ticket to one CUPS option
+ * string (README.md, the `options` line).
  */
 #ifndef PDEHOST_TICKET_OPTIONS_H
 #define PDEHOST_TICKET_OPTIONS_H

@@ -1,14 +1,9 @@
 /*
  * main.cpp
  *
- * pdehost: the print dialog, for one printer and one dialog-extension
- * pane, worked by a script (or interactively). Reads the command line and
- * the script, then runs the dialog (DialogRun.h).
- *
- * Exit status: 0 done (printed or cancelled), 1 something could not be
- * loaded, run or submitted, 2 a wrong command line or script line, 3 the
- * plug-in registry or the platform's live objects are not back where they
- * started.
+ * pdehost: the print dialog for one printer and one dialog-extension
+ * pane, worked by a script (README.md). Reads the command line and the
+ * script, then runs the dialog (DialogRun.h).
  */
 #include "CommandLine.h"
 #include "DialogRun.h"
