@@ -7,6 +7,8 @@
 
 #include <strings.h>
 
+#include <utility>
+
 const char kPdehostUsage[] =
     "usage: pdehost --ppd FILE [--plugin DIR] [--set KEY=VALUE]... [--set-bool KEY=true|false]...\n"
     "               [--job FILE (--printer NAME | --filter PATH)] [SCRIPT | -]\n"
@@ -18,21 +20,6 @@ const char kPdehostUsage[] =
     "  --printer NAME      submit it to this CUPS queue\n"
     "  --filter PATH       or run this CUPS filter on it and show its output\n"
     "  SCRIPT              the dialog actions; standard input when absent or \"-\"\n";
-
-namespace {
-
-bool splitSetting(const std::string &text, SettingItem &item, std::string &error) {
-    size_t equals = text.find('=');
-    if (equals == std::string::npos || equals == 0) {
-        error = "\"" + text + "\" is not KEY=VALUE";
-        return false;
-    }
-    item.key = text.substr(0, equals);
-    item.text = text.substr(equals + 1);
-    return true;
-}
-
-} // namespace
 
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
                       std::string &error) {
@@ -63,65 +50,53 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
             return false;
         }
 
-        std::string name = argument;
-        std::string value;
-        bool inlineValue = false;
         size_t equals = argument.find('=');
-        if (equals != std::string::npos) {
-            name = argument.substr(0, equals);
-            value = argument.substr(equals + 1);
-            inlineValue = true;
-        }
-        static const char *const kNames[] = {"--ppd", "--plugin",  "--set",   "--set-bool",
-                                             "--job", "--printer", "--filter"};
-        bool known = false;
-        for (const char *knownName : kNames)
-            known = known || name == knownName;
-        if (!known) {
+        bool inlineValue = equals != std::string::npos;
+        std::string name = argument.substr(0, equals);
+        std::string value = inlineValue ? argument.substr(equals + 1) : std::string();
+        static const std::pair<const char *, std::string HostOptions::*> kPaths[] = {
+            {"--ppd", &HostOptions::ppd},
+            {"--plugin", &HostOptions::plugin},
+            {"--job", &HostOptions::job},
+            {"--printer", &HostOptions::printer},
+            {"--filter", &HostOptions::filter}};
+        std::string HostOptions::*path = nullptr;
+        for (const auto &[known, member] : kPaths)
+            path = name == known ? member : path;
+        if (path == nullptr && name != "--set" && name != "--set-bool") {
             error = "unknown option " + name;
             return false;
         }
-        if (!inlineValue) {
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
-                return false;
-            }
+        if (!inlineValue && i + 1 < argc)
             value = argv[++i];
-        }
         if (value.empty()) {
             error = name + " needs a value";
             return false;
         }
-
-        if (name == "--ppd") {
-            options.ppd = value;
-        } else if (name == "--plugin") {
-            options.plugin = value;
-        } else if (name == "--job") {
-            options.job = value;
-        } else if (name == "--printer") {
-            options.printer = value;
-        } else if (name == "--filter") {
-            options.filter = value;
-        } else {
-            SettingItem item;
-            if (!splitSetting(value, item, error))
-                return false;
-            if (name == "--set-bool") {
-                item.isBoolean = true;
-                if (strcasecmp(item.text.c_str(), "true") == 0) {
-                    item.boolean = true;
-                } else if (strcasecmp(item.text.c_str(), "false") == 0) {
-                    item.boolean = false;
-                } else {
-                    error = "--set-bool " + item.key + " needs true or false, not \"" + item.text +
-                            "\"";
-                    return false;
-                }
-                item.text.clear();
-            }
-            options.settings.push_back(std::move(item));
+        if (path != nullptr) {
+            options.*path = value;
+            continue;
         }
+
+        SettingItem item;
+        equals = value.find('=');
+        if (equals == std::string::npos || equals == 0) {
+            error = "\"" + value + "\" is not KEY=VALUE";
+            return false;
+        }
+        item.key = value.substr(0, equals);
+        item.text = value.substr(equals + 1);
+        if (name == "--set-bool") {
+            item.isBoolean = true;
+            item.boolean = strcasecmp(item.text.c_str(), "true") == 0;
+            if (!item.boolean && strcasecmp(item.text.c_str(), "false") != 0) {
+                error =
+                    "--set-bool " + item.key + " needs true or false, not \"" + item.text + "\"";
+                return false;
+            }
+            item.text.clear();
+        }
+        options.settings.push_back(std::move(item));
     }
     if (options.ppd.empty()) {
         error = "--ppd FILE is required: the printer's PPD";

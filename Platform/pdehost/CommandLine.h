@@ -1,12 +1,8 @@
 /*
  * CommandLine.h
  *
- * pdehost's command line:
- *
- *   pdehost --ppd FILE [--plugin DIR] [--set KEY=VALUE]... [--set-bool KEY=true|false]...
- *           [--job FILE (--printer NAME | --filter PATH)] [SCRIPT | -]
- *
- * Options may also be written --name=value.
+ * pdehost's command line (kPdehostUsage); options may also be written
+ * --name=value.
  */
 #ifndef PDEHOST_COMMAND_LINE_H
 #define PDEHOST_COMMAND_LINE_H

@@ -7,6 +7,7 @@
 #include "DialogRun.h"
 
 #include "DialogSession.h"
+#include "HostText.h"
 #include "JobSubmission.h"
 #include "LiveObjects.h"
 #include "PrintTickets.h"
@@ -16,10 +17,6 @@
 #include <iostream>
 
 namespace {
-
-void complain(const std::string &message) {
-    std::fprintf(stderr, "pdehost: %s\n", message.c_str());
-}
 
 /* The bundle at `path` as a plug-in, and an instance of the dialog-extension
    type from the first factory that makes one. */
@@ -67,7 +64,7 @@ int runActions(DialogSession &dialog, const std::vector<Action> *actions, bool &
         std::string error;
         DialogSession::Outcome outcome = dialog.Perform(action, error);
         if (outcome == DialogSession::Outcome::BadArgument)
-            complain("line " + std::to_string(action.line) + ": " + error);
+            Complain("line " + std::to_string(action.line) + ": " + error);
         printed = outcome == DialogSession::Outcome::Printed;
         return outcome;
     };
@@ -89,7 +86,7 @@ int runActions(DialogSession &dialog, const std::vector<Action> *actions, bool &
             break;
         ParsedLine parsed = ParseScriptLine(line, lineNumber);
         if (!parsed.error.empty())
-            complain("line " + std::to_string(lineNumber) + ": " + parsed.error);
+            Complain("line " + std::to_string(lineNumber) + ": " + parsed.error);
         else if (parsed.action)
             perform(*parsed.action);
     }
@@ -106,7 +103,7 @@ int printJob(const HostOptions &options, PMTicketRef settings, EventWriter &even
     std::vector<std::string> skipped;
     std::string jobOptions = TicketItemsToOptions(items, &skipped);
     for (const std::string &key : skipped)
-        complain("the ticket item \"" + key + "\" cannot be passed as a job option");
+        Complain("the ticket item \"" + key + "\" cannot be passed as a job option");
     events.Options(jobOptions);
 
     if (options.job.empty())
@@ -115,7 +112,7 @@ int printJob(const HostOptions &options, PMTicketRef settings, EventWriter &even
     if (!options.printer.empty()) {
         int jobID = SubmitJob(options.printer, options.job, jobOptions, error);
         if (jobID == 0) {
-            complain(error);
+            Complain(error);
             return kExitFailed;
         }
         events.Job(jobID);
@@ -123,13 +120,13 @@ int printJob(const HostOptions &options, PMTicketRef settings, EventWriter &even
         events.Output();
         int status = RunFilter(options.filter, options.job, jobOptions, options.ppd, error);
         if (status != 0) {
-            complain(status < 0 ? error
+            Complain(status < 0 ? error
                                 : "the filter " + options.filter + " exited with status " +
                                       std::to_string(status));
             return kExitFailed;
         }
     } else {
-        complain("--job " + options.job + " is not submitted: give --printer or --filter");
+        Complain("--job " + options.job + " is not submitted: give --printer or --filter");
     }
     return kExitDone;
 }
@@ -140,7 +137,7 @@ int runWithTickets(const HostOptions &options, const std::vector<Action> *action
     PrintTickets tickets;
     std::string error;
     if (!CreatePrintTickets(options.ppd, options.settings, tickets, error)) {
-        complain(error);
+        Complain(error);
         return kExitFailed;
     }
     std::string path = options.plugin;
@@ -151,11 +148,11 @@ int runWithTickets(const HostOptions &options, const std::vector<Action> *action
     int status = kExitFailed;
     bool printed = false;
     if (instance == nullptr) {
-        complain(error);
+        Complain(error);
     } else {
         DialogSession dialog(events);
         if (!dialog.Start(instance, tickets.session, error))
-            complain(error);
+            Complain(error);
         else
             status = runActions(dialog, actions, printed);
         dialog.Cancel(); // a dialog still open when the actions end is cancelled
@@ -163,7 +160,7 @@ int runWithTickets(const HostOptions &options, const std::vector<Action> *action
     if (printed)
         status = printJob(options, tickets.printSettings, events);
     if (!events.Good()) {
-        complain("cannot write the events to standard output");
+        Complain("cannot write the events to standard output");
         status = kExitFailed;
     }
     ReleasePrintTickets(tickets);
@@ -180,7 +177,7 @@ int RunDialog(const HostOptions &options, const std::vector<Action> *actions, Ev
     int status = runWithTickets(options, actions, events, linkedFactory);
     std::string leftOver = LiveObjects::Differences(before, LiveObjects::Now());
     if (!leftOver.empty()) {
-        complain("the dialog left platform objects behind: " + leftOver);
+        Complain("the dialog left platform objects behind: " + leftOver);
         return kExitLeaked;
     }
     return status;

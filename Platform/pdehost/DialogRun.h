@@ -1,12 +1,9 @@
 /*
  * DialogRun.h
  *
- * One whole print dialog, as pdehost runs it and as the in-process tests
- * run it: the session and its tickets, the pane's bundle loaded through the
- * plug-in calls (CFPlugInCreate, CFPlugInFindFactoriesForPlugInType,
- * CFPlugInInstanceCreate), the dialog worked by the actions, the print
- * system's part after a successful print, the releases, and the count of
- * live platform objects before and after.
+ * One whole print dialog, as pdehost and the in-process tests run it: from
+ * the tickets and the loading of the bundle to the print system's part and
+ * the count of live platform objects before and after.
  */
 #ifndef PDEHOST_DIALOG_RUN_H
 #define PDEHOST_DIALOG_RUN_H

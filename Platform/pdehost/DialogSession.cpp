@@ -11,7 +11,6 @@
 #include <StandIn/HIStandIn.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -26,17 +25,8 @@ const SInt16 kWindowTop = 60;
 const SInt16 kWindowLeft = 80;
 
 const char *alertKindName(AlertType type) {
-    switch (type) {
-    case kAlertStopAlert:
-        return "stop";
-    case kAlertNoteAlert:
-        return "note";
-    case kAlertCautionAlert:
-        return "caution";
-    case kAlertPlainAlert:
-        return "plain";
-    }
-    return "unknown";
+    static const char *const kNames[] = {"stop", "note", "caution", "plain"}; // kAlert...Alert
+    return type >= 0 && type < 4 ? kNames[type] : "unknown";
 }
 
 void observeBeep(void *refcon, short) {
@@ -69,8 +59,8 @@ std::string controlName(const Action &action) {
     return FourCharCodeText(action.signature) + " " + std::to_string(action.id);
 }
 
-/* The text a control shows: an edit field's or static text's content, or
-   the title of a button or check box. */
+/* The text a control shows: an edit field's or static text's content, or a
+   check box's title. */
 std::string controlText(ControlRef control, const char *kind) {
     std::string name = kind != nullptr ? kind : "";
     CFStringRef text = nullptr;
@@ -82,7 +72,7 @@ std::string controlText(ControlRef control, const char *kind) {
             name == "password" ? kControlEditTextPasswordCFStringTag : kControlEditTextCFStringTag;
         if (GetControlData(control, part, tag, sizeof text, &text, nullptr) != noErr)
             text = nullptr;
-    } else if (name == "checkbox" || name == "pushbutton") {
+    } else if (name == "checkbox") {
         if (CopyControlTitleAsCFString(control, &text) != noErr)
             text = nullptr;
     }
@@ -101,7 +91,7 @@ DialogSession::~DialogSession() {
 }
 
 void DialogSession::note(const std::string &text) {
-    std::fprintf(stderr, "pdehost: line %d: %s\n", mLine, text.c_str());
+    Complain("line " + std::to_string(mLine) + ": " + text);
 }
 
 bool DialogSession::Start(void *instance, PMPrintSession session, std::string &error) {
@@ -153,8 +143,7 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
 
     status = createPaneArea(maxH, maxV);
     if (status != noErr) {
-        std::fprintf(stderr, "pdehost: cannot make the pane area: status %d\n",
-                     static_cast<int>(status));
+        Complain("cannot make the pane area: status " + std::to_string(status));
         return true;
     }
     PMPDEFlags flags = kPMPDENoFlags;
@@ -168,22 +157,17 @@ OSStatus DialogSession::createPaneArea(UInt32 width, UInt32 height) {
     const UInt32 kLargest = 30000;
     SInt16 paneWidth = static_cast<SInt16>(std::min(width, kLargest));
     SInt16 paneHeight = static_cast<SInt16>(std::min(height, kLargest));
-    Rect content;
-    content.top = kWindowTop;
-    content.left = kWindowLeft;
-    content.bottom = static_cast<SInt16>(kWindowTop + kPaneTop + paneHeight + kPaneTop);
-    content.right = static_cast<SInt16>(kWindowLeft + kPaneLeft + paneWidth + kPaneLeft);
+    Rect content = {kWindowTop, kWindowLeft,
+                    static_cast<SInt16>(kWindowTop + kPaneTop + paneHeight + kPaneTop),
+                    static_cast<SInt16>(kWindowLeft + kPaneLeft + paneWidth + kPaneLeft)};
     OSStatus status =
         CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &mWindow);
     if (status != noErr) {
         mWindow = nullptr;
         return status;
     }
-    Rect pane;
-    pane.top = kPaneTop;
-    pane.left = kPaneLeft;
-    pane.bottom = static_cast<SInt16>(kPaneTop + paneHeight);
-    pane.right = static_cast<SInt16>(kPaneLeft + paneWidth);
+    Rect pane = {kPaneTop, kPaneLeft, static_cast<SInt16>(kPaneTop + paneHeight),
+                 static_cast<SInt16>(kPaneLeft + paneWidth)};
     status = CreateUserPaneControl(mWindow, &pane, kControlSupportsEmbedding, &mUserPane);
     if (status != noErr) {
         DisposeWindow(mWindow);

@@ -2,18 +2,8 @@
  * DialogSession.h
  *
  * One print dialog with one dialog-extension pane, driven the way the
- * platform's print dialog drives it: given the plug-in's instance, the
- * dialog asks it for the dialog-extension interface, retains the interface
- * and reads its API version, calls Prologue, makes a window with a user pane
- * of the size the prologue asked for and calls Initialize with it. Then the
- * user's actions arrive one by one. The dialog closes on a successful print
- * or when it is cancelled: the pane area is disposed of, then Terminate, the
- * release of the interface and the release of the instance follow.
- *
- * Every call into the plug-in is reported as a `status` event; beeps and
- * alerts that happen during the calls are reported as they happen. What an
- * action runs into without it being the script's fault (nothing has the
- * focus, a control is disabled) is noted on standard error.
+ * platform's print dialog drives it (README.md, "How the dialog drives the
+ * pane"), the user's actions performed one by one and reported as events.
  */
 #ifndef PDEHOST_DIALOG_SESSION_H
 #define PDEHOST_DIALOG_SESSION_H

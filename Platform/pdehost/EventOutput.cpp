@@ -34,16 +34,6 @@ std::string FourCharCodeText(uint32_t code) {
     return text;
 }
 
-std::string FormatControlLine(const ControlState &control) {
-    auto yesNo = [](bool flag) { return flag ? std::string("yes") : std::string("no"); };
-    return "control " + FourCharCodeText(control.signature) + " " + std::to_string(control.id) +
-           " " + control.kind + " value=" + std::to_string(control.value) +
-           " enabled=" + yesNo(control.enabled) + " visible=" + yesNo(control.visible) +
-           " focus=" + yesNo(control.focused) + " bounds=" + std::to_string(control.top) + "," +
-           std::to_string(control.left) + "," + std::to_string(control.bottom) + "," +
-           std::to_string(control.right) + " text=" + QuoteEventText(control.text);
-}
-
 void EventWriter::line(const std::string &text) {
     // Written by length: a text may hold a zero character.
     if (std::fwrite(text.data(), 1, text.size(), mStream) != text.size() ||
@@ -72,7 +62,13 @@ void EventWriter::Summary(std::string_view title, std::string_view text) {
 }
 
 void EventWriter::Control(const ControlState &control) {
-    line(FormatControlLine(control));
+    auto yesNo = [](bool flag) { return flag ? std::string("yes") : std::string("no"); };
+    line("control " + FourCharCodeText(control.signature) + " " + std::to_string(control.id) + " " +
+         control.kind + " value=" + std::to_string(control.value) +
+         " enabled=" + yesNo(control.enabled) + " visible=" + yesNo(control.visible) +
+         " focus=" + yesNo(control.focused) + " bounds=" + std::to_string(control.top) + "," +
+         std::to_string(control.left) + "," + std::to_string(control.bottom) + "," +
+         std::to_string(control.right) + " text=" + QuoteEventText(control.text));
 }
 
 void EventWriter::Ticket(const TicketItem &item) {

@@ -1,9 +1,7 @@
 /*
  * EventOutput.h
  *
- * The host's event lines on standard output, one line per event in the
- * order the events happen (README.md lists them). Texts are written in
- * double quotes, with a backslash in front of every '"' or '\' inside.
+ * The host's event lines on standard output (README.md, "The output").
  */
 #ifndef PDEHOST_EVENT_OUTPUT_H
 #define PDEHOST_EVENT_OUTPUT_H
@@ -35,8 +33,6 @@ struct ControlState {
     int top = 0, left = 0, bottom = 0, right = 0;
     std::string text;
 };
-
-std::string FormatControlLine(const ControlState &control);
 
 /* Writes event lines to one stream and flushes after each, so that the
    lines keep their order with the output of programs the host starts. */

@@ -1,11 +1,11 @@
 /*
  * HostText.cpp
  *
- * UTF-8 in and out of the platform's strings.
+ * UTF-8 in and out of the platform's strings; the host's complaints.
  */
 #include "HostText.h"
 
-#include <vector>
+#include <cstdio>
 
 std::optional<std::string> TextFromCFString(CFStringRef string) {
     if (string == nullptr)
@@ -33,4 +33,8 @@ CFStringRef CreateCFStringFromText(std::string_view text) {
     return CFStringCreateWithBytes(kCFAllocatorDefault,
                                    reinterpret_cast<const UInt8 *>(text.data()),
                                    static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false);
+}
+
+void Complain(const std::string &message) {
+    std::fprintf(stderr, "pdehost: %s\n", message.c_str());
 }

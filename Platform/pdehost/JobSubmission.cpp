@@ -11,6 +11,7 @@
 #include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <string_view>
 #include <vector>
 
 extern char **environ;
@@ -25,16 +26,12 @@ std::string baseName(const std::string &path) {
 /* The environment with the variables a filter gets from the scheduler
    replaced. */
 std::vector<std::string> filterEnvironment(const std::string &ppd) {
-    const char *replaced[] = {"PPD=", "PRINTER=", "CONTENT_TYPE="};
     std::vector<std::string> variables;
     for (char **entry = environ; entry != nullptr && *entry != nullptr; entry++) {
-        bool keep = true;
-        for (const char *prefix : replaced) {
-            if (std::strncmp(*entry, prefix, std::strlen(prefix)) == 0)
-                keep = false;
-        }
-        if (keep)
-            variables.emplace_back(*entry);
+        std::string_view variable = *entry;
+        if (!variable.starts_with("PPD=") && !variable.starts_with("PRINTER=") &&
+            !variable.starts_with("CONTENT_TYPE="))
+            variables.emplace_back(variable);
     }
     variables.push_back("PPD=" + ppd);
     variables.push_back("PRINTER=pdehost");

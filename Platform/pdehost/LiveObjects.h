@@ -1,11 +1,8 @@
 /*
  * LiveObjects.h
  *
- * Counts of the platform objects alive at one moment: every CF object, the
- * plug-in instances registered with the plug-in registry, windows,
- * controls, events, event handlers, nib references, print sessions,
- * tickets and open PPD contexts. The host takes them before the dialog
- * opens and again after it has gone, and the two must agree.
+ * Counts of the platform objects alive at one moment; the host takes them
+ * before the dialog opens and after it has gone, and the two must agree.
  */
 #ifndef PDEHOST_LIVE_OBJECTS_H
 #define PDEHOST_LIVE_OBJECTS_H

@@ -18,10 +18,6 @@ namespace {
 /* The client under which the dialog writes the items given to it. */
 const CFStringRef kHostClientID = CFSTR("pdehost");
 
-std::string statusText(OSStatus status) {
-    return "status " + std::to_string(status);
-}
-
 bool writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &error) {
     CFStringRef key = CreateCFStringFromText(item.key);
     if (key == nullptr) {
@@ -43,7 +39,8 @@ bool writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &erro
     }
     CFRelease(key);
     if (status != noErr) {
-        error = "cannot set " + item.key + " in the print-settings ticket: " + statusText(status);
+        error = "cannot set " + item.key + " in the print-settings ticket: status " +
+                std::to_string(status);
         return false;
     }
     return true;
@@ -54,42 +51,36 @@ bool writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &erro
 bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingItem> &settings,
                         PrintTickets &tickets, std::string &error) {
     tickets = PrintTickets();
+    auto failed = [&](const char *what, OSStatus status) {
+        if (what != nullptr)
+            error = std::string(what) + ": status " + std::to_string(status);
+        ReleasePrintTickets(tickets);
+        return false;
+    };
     OSStatus status = PMCreateSession(&tickets.session);
     if (status != noErr) {
-        error = "cannot make a print session: " + statusText(status);
         tickets.session = nullptr;
-        return false;
+        return failed("cannot make a print session", status);
     }
     status = PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &tickets.printerInfo);
     if (status == noErr)
         status = PMStandInTicketSetPPDPath(tickets.printerInfo, ppdPath.c_str());
-    if (status != noErr) {
-        error = "cannot make the printer-info ticket: " + statusText(status);
-        ReleasePrintTickets(tickets);
-        return false;
-    }
+    if (status != noErr)
+        return failed("cannot make the printer-info ticket", status);
     status = PMTicketCreate(kCFAllocatorDefault, kPMPrintSettingsTicket, &tickets.printSettings);
-    if (status != noErr) {
-        error = "cannot make the print-settings ticket: " + statusText(status);
-        ReleasePrintTickets(tickets);
-        return false;
-    }
+    if (status != noErr)
+        return failed("cannot make the print-settings ticket", status);
     for (const SettingItem &item : settings) {
-        if (!writeSetting(tickets.printSettings, item, error)) {
-            ReleasePrintTickets(tickets);
-            return false;
-        }
+        if (!writeSetting(tickets.printSettings, item, error))
+            return failed(nullptr, noErr);
     }
     status = PMStandInSessionSetTicket(tickets.session, CFSTR(kPDE_PMPrinterInfoRef),
                                        tickets.printerInfo);
     if (status == noErr)
         status = PMStandInSessionSetTicket(tickets.session, CFSTR(kPDE_PMPrintSettingsRef),
                                            tickets.printSettings);
-    if (status != noErr) {
-        error = "cannot keep the tickets in the print session: " + statusText(status);
-        ReleasePrintTickets(tickets);
-        return false;
-    }
+    if (status != noErr)
+        return failed("cannot keep the tickets in the print session", status);
     return true;
 }
 

@@ -7,6 +7,7 @@
  */
 #include "Script.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -46,12 +47,7 @@ std::optional<long> parseInteger(std::string_view word, long min, long max) {
 
 /* Number of characters in UTF-8 text: bytes that do not continue one. */
 size_t countCharacters(std::string_view text) {
-    size_t count = 0;
-    for (unsigned char ch : text) {
-        if ((ch & 0xC0) != 0x80)
-            count++;
-    }
-    return count;
+    return std::count_if(text.begin(), text.end(), [](char ch) { return (ch & 0xC0) != 0x80; });
 }
 
 struct ActionName {
@@ -105,23 +101,12 @@ std::optional<uint32_t> ParseSignature(std::string_view text) {
 }
 
 std::optional<KeyName> ParseKeyName(std::string_view name) {
-    static const struct {
-        const char *name;
-        KeyName key;
-    } kKeys[] = {
-        {"backspace", KeyName::Backspace},
-        {"delete", KeyName::Delete},
-        {"left", KeyName::Left},
-        {"right", KeyName::Right},
-        {"home", KeyName::Home},
-        {"end", KeyName::End},
-        {"tab", KeyName::Tab},
-        {"return", KeyName::Return},
-        {"escape", KeyName::Escape},
-    };
-    for (const auto &entry : kKeys) {
-        if (name == entry.name)
-            return entry.key;
+    static const char *const kNames[] = {
+        "backspace", "delete", "left",   "right", "home",
+        "end",       "tab",    "return", "escape"}; // KeyName's order
+    for (size_t i = 0; i < std::size(kNames); i++) {
+        if (name == kNames[i])
+            return static_cast<KeyName>(i);
     }
     return std::nullopt;
 }
@@ -168,12 +153,8 @@ ParsedLine ParseScriptLine(std::string_view line, int lineNumber) {
         }
         return done(std::move(action));
     }
-    if (name == "focus") {
-        action.kind = ActionKind::Focus;
-        return parseControlAddress(std::move(action), name, words);
-    }
-    if (name == "click") {
-        action.kind = ActionKind::Click;
+    if (name == "focus" || name == "click") {
+        action.kind = name == "focus" ? ActionKind::Focus : ActionKind::Click;
         return parseControlAddress(std::move(action), name, words);
     }
     if (name == "key") {
@@ -210,15 +191,10 @@ ParsedLine ParseScriptLine(std::string_view line, int lineNumber) {
         return done(std::move(action));
     }
     if (name == "sync") {
-        if (words.size() == 2 && words[1] == "ui") {
-            action.kind = ActionKind::SyncUI;
-            return done(std::move(action));
-        }
-        if (words.size() == 2 && words[1] == "tickets") {
-            action.kind = ActionKind::SyncTickets;
-            return done(std::move(action));
-        }
-        return fail("sync needs \"ui\" or \"tickets\"");
+        if (words.size() != 2 || (words[1] != "ui" && words[1] != "tickets"))
+            return fail("sync needs \"ui\" or \"tickets\"");
+        action.kind = words[1] == "ui" ? ActionKind::SyncUI : ActionKind::SyncTickets;
+        return done(std::move(action));
     }
     return fail("unknown action \"" + std::string(name) + "\"");
 }

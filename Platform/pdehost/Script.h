@@ -1,11 +1,7 @@
 /*
  * Script.h
  *
- * The dialog script: one action per line, as a user would work the print
- * dialog. Blank lines and lines whose first non-blank character is '#' are
- * skipped. A line is the action's name and its arguments; the actions that
- * take a text (type, clipboard, drop) take the rest of the line after the
- * single space that follows the name, exactly as written.
+ * The dialog script's actions, one per line (README.md, "The script").
  */
 #ifndef PDEHOST_SCRIPT_H
 #define PDEHOST_SCRIPT_H

@@ -9,8 +9,11 @@
 #include <QuarnSettingsKeys.h>
 
 #include <cstring>
+#include <string_view>
 
-bool IsOptionName(std::string_view name) {
+namespace {
+
+bool isOptionName(std::string_view name) {
     if (name.empty())
         return false;
     for (unsigned char ch : name) {
@@ -20,7 +23,9 @@ bool IsOptionName(std::string_view name) {
     return true;
 }
 
-std::string QuoteOptionValue(std::string_view value) {
+/* A backslash in front of every character that would end the value or
+   change its meaning for cupsParseOptions. */
+std::string quoteOptionValue(std::string_view value) {
     static const char kSpecial[] = " \t\n\v\f\r\\'\"{}";
     std::string quoted;
     quoted.reserve(value.size() + 8);
@@ -32,11 +37,13 @@ std::string QuoteOptionValue(std::string_view value) {
     return quoted;
 }
 
+} // namespace
+
 std::string TicketItemsToOptions(const std::vector<TicketItem> &items,
                                  std::vector<std::string> *skipped) {
     std::string options;
     for (const TicketItem &item : items) {
-        bool representable = item.kind != TicketItem::Kind::Other && IsOptionName(item.key) &&
+        bool representable = item.kind != TicketItem::Kind::Other && isOptionName(item.key) &&
                              item.text.find('\0') == std::string::npos;
         if (!representable) {
             if (skipped != nullptr)
@@ -51,7 +58,7 @@ std::string TicketItemsToOptions(const std::vector<TicketItem> &items,
             options += item.boolean ? "True" : "False";
         } else {
             options += '=';
-            options += QuoteOptionValue(item.text);
+            options += quoteOptionValue(item.text);
         }
     }
     return options;

@@ -1,17 +1,13 @@
 /*
  * TicketOptions.h
  *
- * The print system's step from a print-settings ticket to CUPS job options:
- * a string item becomes the option `name=value`, a boolean item the option
- * `name..b.=True` or `name..b.=False`. The options are written as one CUPS
- * option string, each value quoted so that cupsParseOptions gives it back
- * exactly.
+ * The print system's step from a print-settings ticket to one CUPS option
+ * string (README.md, the `options` line).
  */
 #ifndef PDEHOST_TICKET_OPTIONS_H
 #define PDEHOST_TICKET_OPTIONS_H
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 /* One ticket item as the host sees it, its texts in UTF-8. */
@@ -26,22 +22,11 @@ struct TicketItem {
     bool operator==(const TicketItem &) const = default;
 };
 
-/* True when `name` can stand as an option name in an option string: not
-   empty, no white space, no '=' and no control character. */
-bool IsOptionName(std::string_view name);
-
-/* `value` with a backslash in front of every character that would end the
-   value or change its meaning for cupsParseOptions: white space, quotes,
-   backslashes and braces. */
-std::string QuoteOptionValue(std::string_view value);
-
-/*
- * The option string for `items`, in their order, separated by single
- * spaces. Items that cannot become options (not a string or a boolean, or a
- * key that is no option name, or a text holding a zero
- * character) are left out and their keys appended to
- * `skipped` when it is given.
- */
+/* The option string for `items`, in their order, separated by single
+   spaces. Items that cannot become options (not a string or a boolean, a
+   key that is empty or holds white space, '=' or a control character, or a
+   text holding a zero character) are left out and their keys appended to
+   `skipped` when it is given. */
 std::string TicketItemsToOptions(const std::vector<TicketItem> &items,
                                  std::vector<std::string> *skipped = nullptr);
 

@@ -1,18 +1,14 @@
 /*
  * main.cpp
  *
- * pdehost: the print dialog, for one printer and one dialog-extension
- * pane, worked by a script (or interactively). Reads the command line and
- * the script, then runs the dialog (DialogRun.h).
- *
- * Exit status: 0 done (printed or cancelled), 1 something could not be
- * loaded, run or submitted, 2 a wrong command line or script line, 3 the
- * plug-in registry or the platform's live objects are not back where they
- * started.
+ * pdehost: the print dialog for one printer and one dialog-extension
+ * pane, worked by a script (README.md). Reads the command line and the
+ * script, then runs the dialog (DialogRun.h).
  */
 #include "CommandLine.h"
 #include "DialogRun.h"
 #include "EventOutput.h"
+#include "HostText.h"
 #include "Script.h"
 
 #include <unistd.h>
@@ -26,24 +22,19 @@
 
 namespace {
 
-void complain(const std::string &message) {
-    std::fprintf(stderr, "pdehost: %s\n", message.c_str());
-}
-
+/* The script at `path`, or on standard input when `path` is empty. */
 bool readScript(const std::string &path, std::string &text) {
-    if (path.empty()) {
-        std::ostringstream buffer;
-        buffer << std::cin.rdbuf();
-        text = buffer.str();
-        return !std::cin.bad();
+    std::ifstream file;
+    if (!path.empty()) {
+        file.open(path, std::ios::binary);
+        if (!file)
+            return false;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
+    std::istream &in = path.empty() ? std::cin : file;
     std::ostringstream buffer;
-    buffer << file.rdbuf();
+    buffer << in.rdbuf();
     text = buffer.str();
-    return !file.bad();
+    return !in.bad();
 }
 
 } // namespace
@@ -52,7 +43,7 @@ int main(int argc, char *argv[]) {
     HostOptions options;
     std::string error;
     if (!ParseCommandLine(argc, argv, options, error)) {
-        complain(error);
+        Complain(error);
         std::fputs(kPdehostUsage, stderr);
         return kExitUsage;
     }
@@ -61,11 +52,11 @@ int main(int argc, char *argv[]) {
         return kExitDone;
     }
     if (access(options.ppd.c_str(), R_OK) != 0) {
-        complain("cannot read the PPD " + options.ppd + ": " + std::strerror(errno));
+        Complain("cannot read the PPD " + options.ppd + ": " + std::strerror(errno));
         return kExitUsage;
     }
     if (!options.job.empty() && access(options.job.c_str(), R_OK) != 0) {
-        complain("cannot read the job " + options.job + ": " + std::strerror(errno));
+        Complain("cannot read the job " + options.job + ": " + std::strerror(errno));
         return kExitUsage;
     }
 
@@ -74,12 +65,12 @@ int main(int argc, char *argv[]) {
     if (!interactive) {
         std::string text;
         if (!readScript(options.script, text)) {
-            complain("cannot read the script " + options.script + ": " + std::strerror(errno));
+            Complain("cannot read the script " + options.script + ": " + std::strerror(errno));
             return kExitUsage;
         }
         ParsedScript script = ParseScript(text);
         if (script.errorLine != 0) {
-            complain("line " + std::to_string(script.errorLine) + ": " + script.error);
+            Complain("line " + std::to_string(script.errorLine) + ": " + script.error);
             return kExitUsage;
         }
         actions = std::move(script.actions);

@@ -10,7 +10,6 @@
  * either).
  *
  * PDEHOST_TEST_PDE_MODE makes it misbehave the ways the host must notice:
- *   no-instance     the factory makes no instance
  *   no-interface    the instance offers no dialog-extension interface
  *   prologue-fails  Prologue returns -9530 and makes no pane
  *   leak-instance   the last release of the instance stays registered
@@ -245,7 +244,7 @@ extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocat
     bool wanted = CFEqual(typeID, dialogType);
     CFRelease(dialogType);
     trace("factory %s", wanted ? "dialog-extension type" : "other type");
-    if (!wanted || inMode("no-instance"))
+    if (!wanted)
         return nullptr;
     auto *instance = static_cast<Instance *>(std::calloc(1, sizeof(Instance)));
     instance->vtable = &instance->storage;
