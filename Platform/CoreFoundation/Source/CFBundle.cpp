@@ -266,7 +266,6 @@ CFTypeID CFBundleGetTypeID(void) {
     return cf::kBundleTypeID;
 }
 
-
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
     cf::checkString(bundleID, "CFBundleGetBundleWithIdentifier");
     for (__CFBundle *b : registered()) {

@@ -193,10 +193,6 @@ void CFRelease(CFTypeRef cf) {
         freeObject(obj);
 }
 
-CFIndex CFGetRetainCount(CFTypeRef cf) {
-    return cf::checkAny(cf, "CFGetRetainCount")->retainCount;
-}
-
 Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {
     cf::Base *a = cf::checkAny(cf1, "CFEqual");
     cf::Base *b = cf::checkAny(cf2, "CFEqual");
