@@ -1,22 +1,9 @@
 /*
  * CFBundle.cpp
  *
- * Directory bundles. A bundle at <root> has Contents/Info.plist,
- * Contents/MacOS/<CFBundleExecutable> and Contents/Resources/; a folder
- * without Contents/ is a flat bundle with all of these at its top.
- *
- * Resources are looked up in this order, the platform's documented bundle
- * search pattern: the non-localized Resources/ folder first, then the
- * .lproj folder of the localization chosen for the user's preferred
- * languages (region-specific, e.g. de_DE.lproj, then the language alone,
- * de.lproj), then the development region's .lproj.
- * Localized strings come from the first <table>.strings found that way; a
- * missing key gives the value argument, or the key itself when the value
- * is NULL or empty.
- *
- * Created bundles are registered by location and identifier while they
- * live: creating a bundle for a registered location returns that bundle
- * retained, and CFBundleGetBundleWithIdentifier finds registered bundles.
+ * Directory bundles (layout and resource search order: see the README),
+ * their localized strings and executables. Live bundles are registered by
+ * location and identifier: one bundle per location.
  */
 #include "CFInternal.h"
 
@@ -57,9 +44,7 @@ void finalizeBundle(CFTypeRef cf) {
         CFRelease(b->info);
     if (b->tables != nullptr)
         CFRelease(b->tables);
-    // Loaded code stays loaded: functions and data of the executable may
-    // still be referenced after the last release, as with the platform's
-    // bundles, which never unload code on their own.
+    // Loaded code stays loaded, as on the platform.
     cf::destroyObject<__CFBundle>(cf);
 }
 
@@ -287,12 +272,6 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
 
 CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle) {
     return checkBundle(bundle, "CFBundleGetInfoDictionary")->info;
-}
-
-CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key) {
-    __CFBundle *b = checkBundle(bundle, "CFBundleGetValueForInfoDictionaryKey");
-    cf::checkString(key, "CFBundleGetValueForInfoDictionaryKey");
-    return CFDictionaryGetValue(b->info, key);
 }
 
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,

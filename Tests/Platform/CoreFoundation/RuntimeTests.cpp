@@ -65,7 +65,8 @@ TEST(RuntimeDeathTest, MisuseStopsTheProgramNamingTheCall) {
     CFMutableArrayRef small = CFArrayCreateMutable(nullptr, 1, nullptr);
     CFArrayAppendValue(small, n);
     EXPECT_DEATH(CFArrayAppendValue(small, n), "at its capacity 1");
-    EXPECT_DEATH(CFStringAppendCString((CFMutableStringRef)CFSTR("x"), "y", 0), "immutable");
+    const UniChar y = 'y';
+    EXPECT_DEATH(CFStringAppendCharacters((CFMutableStringRef)CFSTR("x"), &y, 1), "immutable");
     EXPECT_DEATH(CFNumberCreate(nullptr, (CFNumberType)99, &values), "invalid number type 99");
     CFUUIDRef factory =
         CFUUIDCreateFromString(nullptr, CFSTR("0A0B0C0D-0E0F-1011-1213-1415161718FF"));
