@@ -186,13 +186,9 @@ cf::String8 resourceFileName(CFStringRef name, CFStringRef type) {
 }
 
 // Finds a resource's path, or an empty string. Throws bad_alloc.
-cf::String8 findResource(CFStringRef name, CFStringRef type, CFStringRef subDir,
-                         const cf::Vec<cf::String8> &folders) {
+cf::String8 findResource(CFStringRef name, CFStringRef type, const cf::Vec<cf::String8> &folders) {
     for (const cf::String8 &folder : folders) {
-        cf::String8 dir = folder;
-        if (subDir != nullptr && CFStringGetLength(subDir) > 0)
-            dir = join(dir, cf::toUTF8(subDir));
-        cf::String8 path = join(dir, resourceFileName(name, type));
+        cf::String8 path = join(folder, resourceFileName(name, type));
         struct stat st;
         if (stat(path.c_str(), &st) == 0)
             return path;
@@ -209,7 +205,7 @@ CFURLRef urlForPath(const cf::String8 &path) {
 // A strings table of the bundle, loaded once per file; borrowed, or nullptr
 // when there is none or it cannot be read.
 CFDictionaryRef loadTable(__CFBundle *b, CFStringRef tableName) {
-    cf::String8 path = findResource(tableName, CFSTR("strings"), nullptr, searchFolders(b));
+    cf::String8 path = findResource(tableName, CFSTR("strings"), searchFolders(b));
     if (path.empty())
         return nullptr;
     cf::Owned<CFStringRef> key(cf::makeStringFromUTF8(path.data(), path.size()));
@@ -277,15 +273,16 @@ CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle) {
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
                                  CFStringRef resourceType, CFStringRef subDirName) {
     __CFBundle *b = checkBundle(bundle, "CFBundleCopyResourceURL");
-    if (resourceName == nullptr)
-        return nullptr; // the first resource of a type is not looked for
+    if (subDirName != nullptr)
+        cf::checkString(subDirName, "CFBundleCopyResourceURL");
+    // Neither the first resource of a type nor subfolders are looked in.
+    if (resourceName == nullptr || (subDirName != nullptr && CFStringGetLength(subDirName) > 0))
+        return nullptr;
     cf::checkString(resourceName, "CFBundleCopyResourceURL");
     if (resourceType != nullptr)
         cf::checkString(resourceType, "CFBundleCopyResourceURL");
-    if (subDirName != nullptr)
-        cf::checkString(subDirName, "CFBundleCopyResourceURL");
     try {
-        return urlForPath(findResource(resourceName, resourceType, subDirName, searchFolders(b)));
+        return urlForPath(findResource(resourceName, resourceType, searchFolders(b)));
     } catch (const std::bad_alloc &) {
         return nullptr;
     }
