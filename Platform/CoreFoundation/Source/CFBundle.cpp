@@ -1,22 +1,9 @@
 /*
  * CFBundle.cpp
  *
- * Directory bundles. A bundle at <root> has Contents/Info.plist,
- * Contents/MacOS/<CFBundleExecutable> and Contents/Resources/; a folder
- * without Contents/ is a flat bundle with all of these at its top.
- *
- * Resources are looked up in this order, the platform's documented bundle
- * search pattern: the non-localized Resources/ folder first, then the
- * .lproj folder of the localization chosen for the user's preferred
- * languages (region-specific, e.g. de_DE.lproj, then the language alone,
- * de.lproj), then the development region's .lproj.
- * Localized strings come from the first <table>.strings found that way; a
- * missing key gives the value argument, or the key itself when the value
- * is NULL or empty.
- *
- * Created bundles are registered by location and identifier while they
- * live: creating a bundle for a registered location returns that bundle
- * retained, and CFBundleGetBundleWithIdentifier finds registered bundles.
+ * Directory bundles (layout and resource search order: see the README),
+ * their localized strings and executables. Live bundles are registered by
+ * location and identifier: one bundle per location.
  */
 #include "CFInternal.h"
 
@@ -57,9 +44,7 @@ void finalizeBundle(CFTypeRef cf) {
         CFRelease(b->info);
     if (b->tables != nullptr)
         CFRelease(b->tables);
-    // Loaded code stays loaded: functions and data of the executable may
-    // still be referenced after the last release, as with the platform's
-    // bundles, which never unload code on their own.
+    // Loaded code stays loaded, as on the platform.
     cf::destroyObject<__CFBundle>(cf);
 }
 
@@ -201,13 +186,9 @@ cf::String8 resourceFileName(CFStringRef name, CFStringRef type) {
 }
 
 // Finds a resource's path, or an empty string. Throws bad_alloc.
-cf::String8 findResource(CFStringRef name, CFStringRef type, CFStringRef subDir,
-                         const cf::Vec<cf::String8> &folders) {
+cf::String8 findResource(CFStringRef name, CFStringRef type, const cf::Vec<cf::String8> &folders) {
     for (const cf::String8 &folder : folders) {
-        cf::String8 dir = folder;
-        if (subDir != nullptr && CFStringGetLength(subDir) > 0)
-            dir = join(dir, cf::toUTF8(subDir));
-        cf::String8 path = join(dir, resourceFileName(name, type));
+        cf::String8 path = join(folder, resourceFileName(name, type));
         struct stat st;
         if (stat(path.c_str(), &st) == 0)
             return path;
@@ -224,7 +205,7 @@ CFURLRef urlForPath(const cf::String8 &path) {
 // A strings table of the bundle, loaded once per file; borrowed, or nullptr
 // when there is none or it cannot be read.
 CFDictionaryRef loadTable(__CFBundle *b, CFStringRef tableName) {
-    cf::String8 path = findResource(tableName, CFSTR("strings"), nullptr, searchFolders(b));
+    cf::String8 path = findResource(tableName, CFSTR("strings"), searchFolders(b));
     if (path.empty())
         return nullptr;
     cf::Owned<CFStringRef> key(cf::makeStringFromUTF8(path.data(), path.size()));
@@ -266,7 +247,6 @@ CFTypeID CFBundleGetTypeID(void) {
     return cf::kBundleTypeID;
 }
 
-
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
     cf::checkString(bundleID, "CFBundleGetBundleWithIdentifier");
     for (__CFBundle *b : registered()) {
@@ -290,24 +270,19 @@ CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle) {
     return checkBundle(bundle, "CFBundleGetInfoDictionary")->info;
 }
 
-CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key) {
-    __CFBundle *b = checkBundle(bundle, "CFBundleGetValueForInfoDictionaryKey");
-    cf::checkString(key, "CFBundleGetValueForInfoDictionaryKey");
-    return CFDictionaryGetValue(b->info, key);
-}
-
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
                                  CFStringRef resourceType, CFStringRef subDirName) {
     __CFBundle *b = checkBundle(bundle, "CFBundleCopyResourceURL");
-    if (resourceName == nullptr)
-        return nullptr; // the first resource of a type is not looked for
+    if (subDirName != nullptr)
+        cf::checkString(subDirName, "CFBundleCopyResourceURL");
+    // Neither the first resource of a type nor subfolders are looked in.
+    if (resourceName == nullptr || (subDirName != nullptr && CFStringGetLength(subDirName) > 0))
+        return nullptr;
     cf::checkString(resourceName, "CFBundleCopyResourceURL");
     if (resourceType != nullptr)
         cf::checkString(resourceType, "CFBundleCopyResourceURL");
-    if (subDirName != nullptr)
-        cf::checkString(subDirName, "CFBundleCopyResourceURL");
     try {
-        return urlForPath(findResource(resourceName, resourceType, subDirName, searchFolders(b)));
+        return urlForPath(findResource(resourceName, resourceType, searchFolders(b)));
     } catch (const std::bad_alloc &) {
         return nullptr;
     }

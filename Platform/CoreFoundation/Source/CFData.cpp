@@ -46,10 +46,6 @@ CFErrorRef makeError(CFIndex code) {
 
 extern "C" {
 
-CFTypeID CFDataGetTypeID(void) {
-    return cf::kDataTypeID;
-}
-
 CFDataRef CFDataCreate(CFAllocatorRef, const UInt8 *bytes, CFIndex length) {
     if (length < 0 || (bytes == nullptr && length > 0))
         CFStandInMisuse("CFDataCreate", "bad byte buffer (%p, %ld)", bytes, length);
@@ -75,16 +71,8 @@ const UInt8 *CFDataGetBytePtr(CFDataRef theData) {
     return d->bytes.empty() ? nullptr : d->bytes.data();
 }
 
-CFTypeID CFDateGetTypeID(void) {
-    return cf::kDateTypeID;
-}
-
 CFAbsoluteTime CFDateGetAbsoluteTime(CFDateRef theDate) {
     return cf::check<__CFDate>(theDate, cf::kDateTypeID, "CFDateGetAbsoluteTime")->time;
-}
-
-CFTypeID CFErrorGetTypeID(void) {
-    return cf::kErrorTypeID;
 }
 
 CFIndex CFErrorGetCode(CFErrorRef err) {

@@ -124,7 +124,6 @@ template <class T> void destroyObject(CFTypeRef cf) {
 Base *checkAny(CFTypeRef cf, const char *call);
 // As checkAny, and misuse unless the object is of typeID.
 Base *checkType(CFTypeRef cf, CFTypeID typeID, const char *call);
-bool isObject(CFTypeRef cf);
 
 template <class T> T *check(CFTypeRef cf, CFTypeID typeID, const char *call) {
     return static_cast<T *>(checkType(cf, typeID, call));

@@ -1,13 +1,9 @@
 /*
  * CFLocalization.cpp
  *
- * The user's preferred languages, taken from the environment the way the
- * C library's message catalogues take them: the colon-separated LANGUAGE
- * list first, then the first set one of LC_ALL, LC_MESSAGES and LANG
- * ("C" and "POSIX" name no language). "de_DE.UTF-8@euro" counts as "de_DE"
- * followed by "de". A bundle's localization is chosen by matching these in
- * order against its .lproj folders, letter case and "de-DE" or "de_DE"
- * alike.
+ * The user's preferred languages from the environment (LANGUAGE, then
+ * LC_ALL, LC_MESSAGES, LANG; "C" and "POSIX" name none), matched in order
+ * against a bundle's .lproj folders (see the README).
  */
 #include "CFInternal.h"
 

@@ -1,18 +1,16 @@
 /*
  * CFPropertyList.cpp
  *
- * Property lists in XML and binary form, read and written by libplist and
- * converted to and from the CF object tree. Integers are read as 64-bit
+ * Property lists in XML and binary form, read by libplist and converted to
+ * the CF object tree. Integers are read as 64-bit
  * numbers, reals as doubles, dates as CFDates; a tree that holds anything
  * else (a keyed-archiver UID, a non-string dictionary key) is refused.
  */
 #include "CFInternal.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <plist/plist.h>
-#include <utility>
 
 namespace {
 
@@ -203,125 +201,12 @@ CFTypeRef fromPlist(plist_t node, CFOptionFlags options) {
     }
 }
 
-// libplist makes strings and keys from zero-terminated text only: a text
-// holding a zero character cannot be written without being cut short.
-bool hasZeroCharacter(const cf::String8 &text) {
-    return text.find('\0') != cf::String8::npos;
-}
-
-// Builds a libplist tree; nullptr for an object that is no property list,
-// or that holds a string which cannot be written whole.
-plist_t toPlist(CFTypeRef obj) {
-    CFTypeID type = CFGetTypeID(obj);
-    if (type == cf::kStringTypeID) {
-        cf::String8 text = cf::toUTF8(static_cast<CFStringRef>(obj));
-        if (hasZeroCharacter(text))
-            return nullptr;
-        return plist_new_string(text.c_str());
-    }
-    if (type == cf::kBooleanTypeID)
-        return plist_new_bool(CFBooleanGetValue(static_cast<CFBooleanRef>(obj)));
-    if (type == cf::kNumberTypeID) {
-        CFNumberRef n = static_cast<CFNumberRef>(obj);
-        if (CFNumberIsFloatType(n)) {
-            double d = 0;
-            CFNumberGetValue(n, kCFNumberFloat64Type, &d);
-            return plist_new_real(d);
-        }
-        int64_t v = 0;
-        CFNumberGetValue(n, kCFNumberSInt64Type, &v);
-        return plist_new_uint(static_cast<uint64_t>(v));
-    }
-    if (type == cf::kDateTypeID) {
-        // libplist keeps a date as 32-bit seconds and microseconds: a date
-        // outside that range cannot be written, and the fraction is rounded
-        // to the nearest microsecond (truncating lost one now and then).
-        double t = CFDateGetAbsoluteTime(static_cast<CFDateRef>(obj));
-        if (!(t >= -2147483648.0 && t < 2147483647.0))
-            return nullptr;
-        double sec = std::floor(t);
-        long usec = std::lround((t - sec) * 1e6);
-        if (usec >= 1000000) {
-            sec += 1;
-            usec -= 1000000;
-        }
-        return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>(usec));
-    }
-    if (type == cf::kDataTypeID) {
-        CFDataRef d = static_cast<CFDataRef>(obj);
-        return plist_new_data(reinterpret_cast<const char *>(CFDataGetBytePtr(d)),
-                              static_cast<uint64_t>(CFDataGetLength(d)));
-    }
-    if (type == cf::kArrayTypeID) {
-        CFArrayRef a = static_cast<CFArrayRef>(obj);
-        PlistHolder node;
-        node.node = plist_new_array();
-        for (CFIndex i = 0; i < CFArrayGetCount(a); ++i) {
-            const void *v = CFArrayGetValueAtIndex(a, i);
-            plist_t child = cf::isObject(v) ? toPlist(v) : nullptr;
-            if (child == nullptr)
-                return nullptr;
-            plist_array_append_item(node.node, child);
-        }
-        return std::exchange(node.node, nullptr);
-    }
-    if (type == cf::kDictionaryTypeID) {
-        CFDictionaryRef d = static_cast<CFDictionaryRef>(obj);
-        CFIndex count = CFDictionaryGetCount(d);
-        cf::Vec<const void *> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
-        CFDictionaryGetKeysAndValues(d, keys.data(), values.data());
-        PlistHolder node;
-        node.node = plist_new_dict();
-        for (CFIndex i = 0; i < count; ++i) {
-            if (!cf::isObject(keys[i]) || CFGetTypeID(keys[i]) != cf::kStringTypeID ||
-                !cf::isObject(values[i]))
-                return nullptr;
-            cf::String8 key = cf::toUTF8(static_cast<CFStringRef>(keys[i]));
-            if (hasZeroCharacter(key))
-                return nullptr;
-            plist_t child = toPlist(values[i]);
-            if (child == nullptr)
-                return nullptr;
-            plist_dict_set_item(node.node, key.c_str(), child);
-        }
-        return std::exchange(node.node, nullptr);
-    }
-    return nullptr;
-}
-
 // Parses data; nullptr on failure, with *outOfMemory set when memory ran out.
 CFPropertyListRef parse(CFDataRef data, CFOptionFlags options, CFPropertyListFormat *format,
                         bool *outOfMemory) {
     return cf::createPropertyList(CFDataGetBytePtr(data),
                                   static_cast<size_t>(CFDataGetLength(data)), options, format,
                                   outOfMemory);
-}
-
-CFDataRef serialize(CFPropertyListRef plist, CFPropertyListFormat format) {
-    if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0)
-        return nullptr;
-    PlistHolder holder;
-    try {
-        holder.node = toPlist(plist);
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
-    if (holder.node == nullptr)
-        return nullptr;
-    char *out = nullptr;
-    uint32_t length = 0;
-    if (format == kCFPropertyListXMLFormat_v1_0)
-        plist_to_xml(holder.node, &out, &length);
-    else
-        plist_to_bin(holder.node, &out, &length);
-    if (out == nullptr)
-        return nullptr;
-    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8 *>(out), length);
-    if (format == kCFPropertyListXMLFormat_v1_0)
-        plist_to_xml_free(out);
-    else
-        plist_to_bin_free(out);
-    return data;
 }
 
 } // namespace
@@ -379,15 +264,6 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data,
     if (error != nullptr)
         *error = result == nullptr ? cf::makeError(kCFPropertyListReadCorruptError) : nullptr;
     return result;
-}
-
-CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList,
-                                   CFPropertyListFormat format, CFOptionFlags, CFErrorRef *error) {
-    cf::checkAny(propertyList, "CFPropertyListCreateData");
-    CFDataRef data = serialize(propertyList, format);
-    if (error != nullptr)
-        *error = data == nullptr ? cf::makeError(kCFPropertyListWriteStreamError) : nullptr;
-    return data;
 }
 
 } // extern "C"

@@ -3,13 +3,8 @@
  *
  * The object runtime: class table, live-object registry, retain and release,
  * the polymorphic calls (type, equality, hash), the allocator constants and
- * misuse reporting.
- *
- * Every object is known to the registry from its creation until it is freed,
- * so a typed call can tell a live object of the right type from NULL, a
- * freed object, a foreign pointer or an object of another type without
- * reading the memory behind the pointer, and stop with a message naming the
- * call instead of crashing later.
+ * misuse reporting. The registry knows every object from creation to free,
+ * so a check never reads through a bad pointer.
  */
 #include "CFInternal.h"
 
@@ -191,10 +186,6 @@ void CFRelease(CFTypeRef cf) {
         CFStandInMisuse("CFRelease", "%p released beyond its last reference", cf);
     if (--obj->retainCount == 0)
         freeObject(obj);
-}
-
-CFIndex CFGetRetainCount(CFTypeRef cf) {
-    return cf::checkAny(cf, "CFGetRetainCount")->retainCount;
 }
 
 Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {

@@ -257,18 +257,4 @@ void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar *chars
     append(s, chars, static_cast<size_t>(numChars), "CFStringAppendCharacters");
 }
 
-void CFStringAppendCString(CFMutableStringRef theString, const char *cStr,
-                           CFStringEncoding encoding) {
-    __CFString *s = checkMutable(theString, "CFStringAppendCString");
-    if (cStr == nullptr)
-        CFStandInMisuse("CFStringAppendCString", "NULL C string");
-    try {
-        cf::UniVec chars;
-        if (cf::decode(reinterpret_cast<const UInt8 *>(cStr), std::strlen(cStr), encoding, false,
-                       chars)) // text not valid in the encoding: nothing is appended
-            append(s, chars.data(), chars.size(), "CFStringAppendCString");
-    } catch (const std::bad_alloc &) {
-    }
-}
-
 } // extern "C"

@@ -1,18 +1,9 @@
 /*
  * CFStringsTable.cpp
  *
- * Reads a localized strings table: the traditional text form
- *
- *     (block comments between slash-star and star-slash, and // line comments)
- *     "key" = "value";
- *     "key";                   (the key is its own value)
- *     unquoted_key = "value";
- *
- * in UTF-8 (with or without a byte-order mark), optionally wrapped in
- * braces. Quoted strings take the escapes \" \' \\ \n \t \r \a \b \f \v, \ooo (octal) and \Uxxxx
- * (hexadecimal UTF-16 unit). Anything malformed rejects the whole table, as
- * a table that fails to parse yields no entries at all. No text input can
- * make the reader go past the end of its buffer: every step checks it.
+ * Reads a localized strings table (the text form the README describes).
+ * Anything malformed rejects the whole table; every step checks the end of
+ * the buffer.
  */
 #include "CFInternal.h"
 

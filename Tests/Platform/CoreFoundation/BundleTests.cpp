@@ -7,15 +7,34 @@
  */
 #include "TestSupport.h"
 
-using cftest::consume;
+#include <StandIn/CFStandIn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace {
 
+// Chooses the user's languages (each test runs in a process of its own).
+void setLanguage(const char *language, const char *lang = nullptr) {
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        unsetenv(name);
+    if (language != nullptr)
+        setenv("LANGUAGE", language, 1);
+    if (lang != nullptr)
+        setenv("LANG", lang, 1);
+}
+
+CFURLRef fileURL(const std::string &path, bool isDirectory = true) {
+    return CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(path.data()), (CFIndex)path.size(), isDirectory);
+}
+
 struct Bundle : testing::Test {
-    cftest::TempDir dir;
+    TempDir dir;
     CFBundleRef bundle = nullptr;
     CFBundleRef open() {
-        CFURLRef url = cftest::fileURL(dir.path);
+        CFURLRef url = fileURL(dir.path());
         bundle = CFBundleCreate(nullptr, url);
         CFRelease(url);
         return bundle;
@@ -26,10 +45,9 @@ struct Bundle : testing::Test {
     }
     std::string localized(const char *key, CFStringRef value = nullptr,
                           CFStringRef table = nullptr) {
-        CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
-        std::string text = consume(CFBundleCopyLocalizedString(bundle, k, value, table));
-        CFRelease(k);
-        return text;
+        CFOwned<CFStringRef> k(CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8));
+        CFOwned<CFStringRef> text(CFBundleCopyLocalizedString(bundle, k.get(), value, table));
+        return TextOrEmpty(text.get());
     }
 };
 
@@ -39,17 +57,17 @@ const char *kInfo = "<plist><dict><key>CFBundleIdentifier</key><string>org.examp
 } // namespace
 
 TEST_F(Bundle, LocalizedStringsFollowTheUsersLanguages) {
-    dir.write("Contents/Info.plist", kInfo);
-    dir.write("Contents/Resources/de.lproj/Localizable.strings", "\"Hello\" = \"Hallo\";");
-    dir.write("Contents/Resources/de_AT.lproj/Localizable.strings", "\"Hello\" = \"Servus\";");
-    dir.write("Contents/Resources/fr.lproj/Localizable.strings", "\"Hello\" = \"Bonjour\";");
-    dir.write("Contents/Resources/fr.lproj/Other.strings", "\"Hello\" = \"Salut\";");
+    dir.Write("Contents/Info.plist", kInfo);
+    dir.Write("Contents/Resources/de.lproj/Localizable.strings", "\"Hello\" = \"Hallo\";");
+    dir.Write("Contents/Resources/de_AT.lproj/Localizable.strings", "\"Hello\" = \"Servus\";");
+    dir.Write("Contents/Resources/fr.lproj/Localizable.strings", "\"Hello\" = \"Bonjour\";");
+    dir.Write("Contents/Resources/fr.lproj/Other.strings", "\"Hello\" = \"Salut\";");
     ASSERT_NE(nullptr, open());
-    cftest::setLanguage("de");
+    setLanguage("de");
     EXPECT_EQ("Hallo", localized("Hello"));
-    cftest::setLanguage(nullptr, "de_AT.UTF-8@euro");
+    setLanguage(nullptr, "de_AT.UTF-8@euro");
     EXPECT_EQ("Servus", localized("Hello")) << "the region first";
-    cftest::setLanguage("ja:it");
+    setLanguage("ja:it");
     EXPECT_EQ("Bonjour", localized("Hello")) << "the development region";
     EXPECT_EQ("Salut", localized("Hello", nullptr, CFSTR("Other")));
     EXPECT_EQ("Missing", localized("Missing")) << "a missing key gives itself";
@@ -58,13 +76,13 @@ TEST_F(Bundle, LocalizedStringsFollowTheUsersLanguages) {
 }
 
 TEST_F(Bundle, StringsTablesAreReadWholeOrNotAtAll) {
-    dir.write("en.lproj/Localizable.strings",
+    dir.Write("en.lproj/Localizable.strings",
               "\xEF\xBB\xBF/* comment */ { \"a\" = \"x\\\"y\\n\\101\\U00e9\"; // line\n"
               "b_1 = \"unquoted key\";\n\"self\";\n\"last\" = \"end\"; }");
-    dir.write("en.lproj/Bad.strings", "\"a\" = \"x\";\n\"b\" = ;");
-    dir.write("en.lproj/Open.strings", "\"a\" = \"x\"; /* never closed");
+    dir.Write("en.lproj/Bad.strings", "\"a\" = \"x\";\n\"b\" = ;");
+    dir.Write("en.lproj/Open.strings", "\"a\" = \"x\"; /* never closed");
     ASSERT_NE(nullptr, open()) << "a flat bundle without Info.plist";
-    cftest::setLanguage("en");
+    setLanguage("en");
     EXPECT_EQ("x\"y\nA\xC3\xA9", localized("a"));
     EXPECT_EQ("unquoted key", localized("b_1"));
     EXPECT_EQ("self", localized("self"));
@@ -74,13 +92,13 @@ TEST_F(Bundle, StringsTablesAreReadWholeOrNotAtAll) {
 }
 
 TEST_F(Bundle, PropertyListsAreReadFromResourcesAsThePlugInReadsThem) {
-    dir.write("Contents/Info.plist", kInfo);
-    dir.write("Contents/Resources/Data.plist",
+    dir.Write("Contents/Info.plist", kInfo);
+    dir.Write("Contents/Resources/Data.plist",
               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Models</key><array>"
               "<string>M1</string><integer>-7</integer><real>0.5</real><true/>"
               "<date>2001-01-01T00:01:00Z</date><data>AAE=</data></array></dict></plist>");
-    dir.write("Contents/Resources/fr.lproj/Data.plist", "<plist><string>hidden</string></plist>");
-    dir.write("Contents/Resources/Broken.plist", "<plist><dict><key>a</key></plist>");
+    dir.Write("Contents/Resources/fr.lproj/Data.plist", "<plist><string>hidden</string></plist>");
+    dir.Write("Contents/Resources/Broken.plist", "<plist><dict><key>a</key></plist>");
     ASSERT_NE(nullptr, open());
     CFURLRef url = CFBundleCopyResourceURL(bundle, CFSTR("Data"), CFSTR("plist"), nullptr);
     ASSERT_NE(nullptr, url) << "the non-localized resource comes first";
@@ -105,11 +123,11 @@ TEST_F(Bundle, PropertyListsAreReadFromResourcesAsThePlugInReadsThem) {
     url = CFBundleCopyResourceURL(bundle, CFSTR("Broken"), CFSTR("plist"), nullptr);
     CFURLCreateDataAndPropertiesFromResource(nullptr, url, &data, nullptr, nullptr, nullptr);
     CFRelease(url);
-    CFStringRef why = nullptr;
-    EXPECT_EQ(nullptr, CFPropertyListCreateFromXMLData(nullptr, data, 0, &why));
-    EXPECT_NE("<null>", consume(why));
+    CFOwned<CFStringRef> why;
+    EXPECT_EQ(nullptr, CFPropertyListCreateFromXMLData(nullptr, data, 0, why.out()));
+    EXPECT_NE("", TextOrEmpty(why.get()));
     CFRelease(data);
-    url = cftest::fileURL(dir.path + "/None.plist", false);
+    url = fileURL(dir.path() + "/None.plist", false);
     EXPECT_FALSE(
         CFURLCreateDataAndPropertiesFromResource(nullptr, url, &data, nullptr, nullptr, &status));
     EXPECT_EQ(kCFURLResourceNotFoundError, status);
@@ -118,17 +136,17 @@ TEST_F(Bundle, PropertyListsAreReadFromResourcesAsThePlugInReadsThem) {
 }
 
 TEST_F(Bundle, PlugInsAreFoundByTypeAndMadeByTheirFactory) {
-    dir.write("Contents/Info.plist",
+    dir.Write("Contents/Info.plist",
               "<plist><dict><key>CFBundleIdentifier</key><string>org.example.plugin</string>"
               "<key>CFBundleExecutable</key><string>Module</string>"
               "<key>CFPlugInTypes</key><dict><key>11111111-2222-3333-4444-555555555555</key>"
               "<array><string>0a0b0c0d-0e0f-1011-1213-14151617180f</string></array></dict>"
               "<key>CFPlugInFactories</key><dict><key>0A0B0C0D-0E0F-1011-1213-14151617180F</key>"
               "<string>CFTestFactory</string></dict></dict></plist>");
-    std::filesystem::create_directories(dir.path + "/Contents/MacOS");
-    std::filesystem::copy_file(CF_TEST_FACTORY_MODULE, dir.path + "/Contents/MacOS/Module");
+    std::filesystem::create_directories(dir.path() + "/Contents/MacOS");
+    std::filesystem::copy_file(CF_TEST_FACTORY_MODULE, dir.path() + "/Contents/MacOS/Module");
     EXPECT_EQ(nullptr, CFBundleGetBundleWithIdentifier(CFSTR("org.example.plugin")));
-    CFURLRef url = cftest::fileURL(dir.path);
+    CFURLRef url = fileURL(dir.path());
     CFPlugInRef plugIn = CFPlugInCreate(nullptr, url);
     CFBundleRef again = CFBundleCreate(nullptr, url);
     CFRelease(url);

@@ -79,7 +79,6 @@ CF_EXPORT const CFAllocatorRef kCFAllocatorSystemDefault;
 CF_EXPORT CFTypeID CFGetTypeID(CFTypeRef cf);
 CF_EXPORT CFTypeRef CFRetain(CFTypeRef cf);
 CF_EXPORT void CFRelease(CFTypeRef cf);
-CF_EXPORT CFIndex CFGetRetainCount(CFTypeRef cf);
 CF_EXPORT Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2);
 
 CF_EXTERN_C_END

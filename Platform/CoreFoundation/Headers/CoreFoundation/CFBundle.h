@@ -29,7 +29,6 @@ CF_EXPORT CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 CF_EXPORT CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
 
 /* Values of the Info.plist (no InfoPlist.strings localization) */
-CF_EXPORT CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
 CF_EXPORT CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle);
 
 /* Resources */

@@ -1,7 +1,7 @@
 /*
  * CFData.h
  *
- * Byte buffer objects, immutable and mutable.
+ * Byte buffer objects.
  */
 #ifndef __COREFOUNDATION_CFDATA__
 #define __COREFOUNDATION_CFDATA__
@@ -11,9 +11,7 @@
 CF_EXTERN_C_BEGIN
 
 typedef const struct __CFData *CFDataRef;
-typedef struct __CFData *CFMutableDataRef;
 
-CF_EXPORT CFTypeID CFDataGetTypeID(void);
 CF_EXPORT CFDataRef CFDataCreate(CFAllocatorRef allocator, const UInt8 *bytes, CFIndex length);
 CF_EXPORT CFIndex CFDataGetLength(CFDataRef theData);
 CF_EXPORT const UInt8 *CFDataGetBytePtr(CFDataRef theData);

@@ -17,7 +17,6 @@ typedef CFTimeInterval CFAbsoluteTime;
 /* Dates come out of property lists */
 typedef const struct __CFDate *CFDateRef;
 
-CF_EXPORT CFTypeID CFDateGetTypeID(void);
 CF_EXPORT CFAbsoluteTime CFDateGetAbsoluteTime(CFDateRef theDate);
 
 CF_EXTERN_C_END

@@ -13,7 +13,6 @@ CF_EXTERN_C_BEGIN
 typedef struct __CFError *CFErrorRef;
 
 /* Errors come out of property-list calls; their domain is the Cocoa one */
-CF_EXPORT CFTypeID CFErrorGetTypeID(void);
 CF_EXPORT CFIndex CFErrorGetCode(CFErrorRef err);
 
 CF_EXTERN_C_END

@@ -2,7 +2,7 @@
  * CFPropertyList.h
  *
  * Property lists: trees of strings, numbers, booleans, dates, data, arrays
- * and dictionaries, read from their XML and binary forms and written to them.
+ * and dictionaries, read from their XML and binary forms.
  */
 #ifndef __COREFOUNDATION_CFPROPERTYLIST__
 #define __COREFOUNDATION_CFPROPERTYLIST__
@@ -25,7 +25,7 @@ typedef enum {
     kCFPropertyListBinaryFormat_v1_0 = 200
 } CFPropertyListFormat;
 
-enum { kCFPropertyListReadCorruptError = 3840, kCFPropertyListWriteStreamError = 3851 };
+enum { kCFPropertyListReadCorruptError = 3840 };
 
 /* Reads XML or binary data; on failure returns NULL and, if errorString is
  * given, a description of the failure that the caller releases. */
@@ -37,11 +37,6 @@ CF_EXPORT CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocato
                                                          CFOptionFlags options,
                                                          CFPropertyListFormat *format,
                                                          CFErrorRef *error);
-CF_EXPORT CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator,
-                                             CFPropertyListRef propertyList,
-                                             CFPropertyListFormat format, CFOptionFlags options,
-                                             CFErrorRef *error);
-
 CF_EXTERN_C_END
 
 #endif /* __COREFOUNDATION_CFPROPERTYLIST__ */

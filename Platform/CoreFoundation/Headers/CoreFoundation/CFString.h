@@ -61,8 +61,6 @@ CF_EXPORT CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef
 
 CF_EXPORT void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar *chars,
                                         CFIndex numChars);
-CF_EXPORT void CFStringAppendCString(CFMutableStringRef theString, const char *cStr,
-                                     CFStringEncoding encoding);
 
 CF_EXTERN_C_END
 
