@@ -166,13 +166,6 @@ OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect *boundsRect, 
     return status;
 }
 
-OSStatus CreateStaticTextControl(WindowRef window, const Rect *boundsRect, CFStringRef text,
-                                 const ControlFontStyleRec *, ControlRef *outControl) {
-    OSStatus status;
-    Create(HIControlKind::StaticText, window, boundsRect, text, outControl, &status);
-    return status;
-}
-
 /* ---- Hierarchy ------------------------------------------------------------- */
 
 OSErr GetRootControl(WindowRef inWindow, ControlRef *outControl) {
@@ -204,18 +197,6 @@ OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
             oldOwner->focus = nullptr;
     }
     HIFocusRevalidate(inContainer->owner);
-    return noErr;
-}
-
-OSErr GetSuperControl(ControlRef inControl, ControlRef *outParent) {
-    if (outParent == nullptr)
-        return paramErr;
-    *outParent = nullptr;
-    if (!HIIsControl(inControl))
-        return errUnknownControl;
-    if (inControl->parent == nullptr)
-        return errControlIsNotEmbedder;
-    *outParent = inControl->parent;
     return noErr;
 }
 
