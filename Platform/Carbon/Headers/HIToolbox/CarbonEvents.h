@@ -27,8 +27,6 @@ typedef struct OpaqueWindowPtr *WindowRef;
 typedef OSType EventParamName;
 typedef OSType EventParamType;
 
-enum { kEventAttributeNone = 0 };
-
 struct EventTypeSpec {
     UInt32 eventClass;
     UInt32 eventKind;
@@ -41,7 +39,7 @@ enum {
     kEventClassCommand = 0x636D6473 /* 'cmds' */
 };
 enum { kEventRawKeyDown = 1 };
-enum { kEventProcessCommand = 1, kEventCommandProcess = 1 };
+enum { kEventCommandProcess = 1 };
 
 /* Parameter names */
 enum {
