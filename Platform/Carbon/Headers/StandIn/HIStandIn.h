@@ -49,7 +49,7 @@ OSStatus HIStandInPaste(void);
  * and no command handler is involved. */
 OSStatus HIStandInDropText(CFStringRef text);
 /* Puts text on the clipboard as 'TEXT' (MacRoman bytes, '?' for characters
- * without a MacRoman form) and 'utxt' (UTF-16); NULL empties the clipboard. */
+ * without a MacRoman form); NULL empties the clipboard. */
 OSStatus HIStandInSetClipboardText(CFStringRef text);
 
 /* The focused control of the active window (the window that last received
