@@ -191,8 +191,6 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
     return noErr;
 }
 
-/* ---- Extensions ------------------------------------------------------------ */
-
 OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath) {
     Ticket *ticket = GetTicket(printerInfo);
     if (ticket == nullptr)

@@ -118,14 +118,10 @@ void FreeHandler(EventHandlerRef handler) {
 
 OpaqueEventTargetRef gHIApplicationTarget = {HITargetKind::Application, nullptr, nullptr};
 
-/* ---- Routine references (on Mach-O the routine itself) ------------------ */
-
 EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
     return userRoutine;
 }
 void DisposeEventHandlerUPP(EventHandlerUPP) {}
-
-/* ---- Events --------------------------------------------------------------- */
 
 OSStatus HIEventCreate(UInt32 inClassID, UInt32 inKind, EventRef *outEvent) {
     if (outEvent == nullptr)
@@ -184,8 +180,6 @@ OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamTy
     return noErr;
 }
 
-/* ---- Targets and handlers -------------------------------------------------- */
-
 void HITargetInit(OpaqueEventTargetRef *target, HITargetKind kind, void *owner) {
     target->kind = kind;
     target->owner = owner;
@@ -233,8 +227,6 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
         *outRef = handler;
     return noErr;
 }
-
-/* ---- Sending --------------------------------------------------------------- */
 
 OSStatus HISendEvent(EventRef inEvent, EventTargetRef inTarget) {
     if (!HIIsEvent(inEvent) || !HIIsTarget(inTarget))
