@@ -1,15 +1,11 @@
 /*
  * standin_nib.cpp
  *
- * libFuzzer target for the toolbox stand-in's nib reader. The input is a
- * bundle's Fuzz.nib (an XML or binary property list); the window "Window"
- * is made from it and every control in it is visited, shown the focus and
- * typed into, before the window and the nib reference are disposed of.
- *
- * Checks: the calls fail only with their documented statuses and then
- * hand out nothing; a control's value lies in 0..2 (a check box's range)
- * and its bounds are not inverted; every window, control, handler, nib reference, CF object
- * and block is given back.
+ * libFuzzer target for the toolbox stand-in's nib reader: the input is a
+ * bundle's Fuzz.nib; window "Window" is made from it and every control is
+ * visited, focused, typed into and clicked. Checks: only the documented
+ * statuses, nothing handed out on failure, values in 0..2, bounds not
+ * inverted, and every object and block given back.
  */
 #include "StandInFuzzSupport.h"
 

@@ -1,17 +1,12 @@
 /*
  * standin_ppd_keyword.cpp
  *
- * libFuzzer target for the compiled-PPD library stand-in. The input's
- * first line is a main keyword (without "*"), its first byte after the
- * line break a buffer length; the rest is a PPD file, named by a
- * printer-info ticket. The PPD is opened from the ticket, the keyword and
- * "APDialogExtension" are looked up and every value of theirs is read into
- * buffers of the given length and of 256 bytes, and the PPD is closed.
- *
- * Checks: the calls fail only with their documented statuses; a value is
- * written as a length-prefixed string that keeps within the buffer (the
- * bytes after it are untouched) and is a prefix of the full value; every
- * ticket, PPD context, CF object and block is given back.
+ * libFuzzer target for the compiled-PPD library stand-in. The input: a main
+ * keyword line, a buffer-length byte, then a PPD file named by a
+ * printer-info ticket. Every value of the keyword and of "APDialogExtension"
+ * is read into buffers of that length and of 256 bytes. Checks: only the
+ * documented statuses; a value keeps within its buffer and is a prefix of
+ * the whole value; everything is given back.
  */
 #include "StandInFuzzSupport.h"
 
@@ -23,9 +18,7 @@
 #include <cstring>
 #include <string>
 
-/* libcups (2.4) keeps only the last of several "*NickName" lines and loses
-   the others' copies, whoever opens the file: a leak of its own, not of the
-   layer, so LeakSanitizer is told to pass over it. */
+/* libcups (2.4) leaks the copies of repeated "*NickName" lines: not ours. */
 extern "C" const char *__lsan_default_suppressions() {
     return "leak:_ppdOpen\n";
 }

@@ -122,34 +122,24 @@ static OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, 
     if (clientID != nullptr && !PMIsString(clientID))
         return kPMInvalidParameter;
     Item *item = FindItem(ticket, key);
-    if (item != nullptr) {
-        if (item->locked)
-            return kPMItemIsLocked;
-        CFRetain(value);
-        CFRelease(item->value);
-        item->value = value;
-        if (clientID != nullptr)
-            CFRetain(clientID);
-        if (item->client != nullptr)
-            CFRelease(item->client);
-        item->client = clientID;
-        item->locked = locked != 0;
-        return noErr;
+    if (item != nullptr && item->locked)
+        return kPMItemIsLocked;
+    if (item == nullptr) {
+        if ((item = static_cast<Item *>(CFStandInAllocate(sizeof(Item)))) == nullptr)
+            return kPMAllocationFailure;
+        *item = {nullptr, (CFStringRef)CFRetain(key), nullptr, nullptr, false};
+        (ticket->last != nullptr ? ticket->last->next : ticket->first) = item;
+        ticket->last = item;
+        ticket->count++;
     }
-    item = static_cast<Item *>(CFStandInAllocate(sizeof(Item)));
-    if (item == nullptr)
-        return kPMAllocationFailure;
-    item->next = nullptr;
-    item->key = (CFStringRef)CFRetain(key);
+    CFTypeRef oldValue = item->value, oldClient = item->client; /* the new ones may be them */
     item->value = CFRetain(value);
     item->client = clientID != nullptr ? (CFStringRef)CFRetain(clientID) : nullptr;
     item->locked = locked != 0;
-    if (ticket->last != nullptr)
-        ticket->last->next = item;
-    else
-        ticket->first = item;
-    ticket->last = item;
-    ticket->count++;
+    if (oldValue != nullptr)
+        CFRelease(oldValue);
+    if (oldClient != nullptr)
+        CFRelease(oldClient);
     return noErr;
 }
 
@@ -200,9 +190,6 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
     *value = CFBooleanGetValue((CFBooleanRef)item->value);
     return noErr;
 }
-
-
-/* ---- Extensions ------------------------------------------------------------ */
 
 OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath) {
     Ticket *ticket = GetTicket(printerInfo);

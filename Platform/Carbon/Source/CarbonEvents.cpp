@@ -118,17 +118,12 @@ void FreeHandler(EventHandlerRef handler) {
 
 OpaqueEventTargetRef gHIApplicationTarget = {HITargetKind::Application, nullptr, nullptr};
 
-/* ---- Routine references (on Mach-O the routine itself) ------------------ */
-
 EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
     return userRoutine;
 }
 void DisposeEventHandlerUPP(EventHandlerUPP) {}
 
-/* ---- Events --------------------------------------------------------------- */
-
-OSStatus CreateEvent(CFAllocatorRef, UInt32 inClassID, UInt32 inKind, EventTime, EventAttributes,
-                     EventRef *outEvent) {
+OSStatus HIEventCreate(UInt32 inClassID, UInt32 inKind, EventRef *outEvent) {
     if (outEvent == nullptr)
         return paramErr;
     *outEvent = nullptr;
@@ -143,7 +138,7 @@ OSStatus CreateEvent(CFAllocatorRef, UInt32 inClassID, UInt32 inKind, EventTime,
     return noErr;
 }
 
-void ReleaseEvent(EventRef inEvent) {
+void HIEventRelease(EventRef inEvent) {
     if (!HIIsEvent(inEvent) || --inEvent->retainCount > 0)
         return;
     HIEventListAdd(inEvent, false);
@@ -184,8 +179,6 @@ OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamTy
         memcpy(outData, param->data, inBufferSize < param->size ? inBufferSize : param->size);
     return noErr;
 }
-
-/* ---- Targets and handlers -------------------------------------------------- */
 
 void HITargetInit(OpaqueEventTargetRef *target, HITargetKind kind, void *owner) {
     target->kind = kind;
@@ -235,14 +228,12 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
     return noErr;
 }
 
-/* ---- Sending --------------------------------------------------------------- */
-
-OSStatus SendEventToEventTarget(EventRef inEvent, EventTargetRef inTarget) {
+OSStatus HISendEvent(EventRef inEvent, EventTargetRef inTarget) {
     if (!HIIsEvent(inEvent) || !HIIsTarget(inTarget))
         return paramErr;
     inEvent->retainCount++; /* a handler may release the caller's reference */
     OSStatus status = Dispatch(inEvent, inTarget, nullptr, false);
-    ReleaseEvent(inEvent);
+    HIEventRelease(inEvent);
     return status;
 }
 
@@ -265,7 +256,7 @@ OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,
                        ControlRef sourceControl) {
     EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+    OSStatus status = HIEventCreate(kEventClassCommand, kEventCommandProcess, &event);
     if (status != noErr)
         return status;
     HICommandExtended command;
@@ -276,7 +267,7 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     status = HISetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command),
                                  &command);
     if (status == noErr)
-        status = SendEventToEventTarget(event, target);
-    ReleaseEvent(event);
+        status = HISendEvent(event, target);
+    HIEventRelease(event);
     return status;
 }

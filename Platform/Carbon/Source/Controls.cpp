@@ -85,8 +85,6 @@ ControlRef Create(HIControlKind kind, WindowRef window, const Rect *bounds, CFSt
 
 } // namespace
 
-/* ---- Internal ------------------------------------------------------------- */
-
 ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds,
                            OSStatus *status) {
     ControlRef control = HIAllocate<OpaqueControlRef>();
@@ -138,14 +136,10 @@ ControlRef HIControlNextInTree(ControlRef control, ControlRef top) {
     return nullptr;
 }
 
-/* ---- Key filter routines ----------------------------------------------------- */
-
 ControlKeyFilterUPP NewControlKeyFilterUPP(ControlKeyFilterProcPtr userRoutine) {
     return userRoutine;
 }
 void DisposeControlKeyFilterUPP(ControlKeyFilterUPP) {}
-
-/* ---- Creation ------------------------------------------------------------- */
 
 OSStatus CreateUserPaneControl(WindowRef window, const Rect *boundsRect, UInt32 features,
                                ControlRef *outControl) {
@@ -165,15 +159,6 @@ OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect *boundsRect, 
            outControl, &status);
     return status;
 }
-
-OSStatus CreateStaticTextControl(WindowRef window, const Rect *boundsRect, CFStringRef text,
-                                 const ControlFontStyleRec *, ControlRef *outControl) {
-    OSStatus status;
-    Create(HIControlKind::StaticText, window, boundsRect, text, outControl, &status);
-    return status;
-}
-
-/* ---- Hierarchy ------------------------------------------------------------- */
 
 OSErr GetRootControl(WindowRef inWindow, ControlRef *outControl) {
     if (outControl == nullptr)
@@ -207,18 +192,6 @@ OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
     return noErr;
 }
 
-OSErr GetSuperControl(ControlRef inControl, ControlRef *outParent) {
-    if (outParent == nullptr)
-        return paramErr;
-    *outParent = nullptr;
-    if (!HIIsControl(inControl))
-        return errUnknownControl;
-    if (inControl->parent == nullptr)
-        return errControlIsNotEmbedder;
-    *outParent = inControl->parent;
-    return noErr;
-}
-
 OSErr CountSubControls(ControlRef inControl, UInt16 *outNumChildren) {
     if (outNumChildren == nullptr)
         return paramErr;
@@ -249,8 +222,6 @@ OSErr GetIndexedSubControl(ControlRef inControl, UInt16 inIndex, ControlRef *out
 WindowRef GetControlOwner(ControlRef control) {
     return HIIsControl(control) ? control->owner : nullptr;
 }
-
-/* ---- IDs and reference values ----------------------------------------------- */
 
 OSStatus SetControlID(ControlRef inControl, const ControlID *inID) {
     if (!HIIsControl(inControl))
@@ -294,8 +265,6 @@ void SetControlReference(ControlRef theControl, SRefCon data) {
 SRefCon GetControlReference(ControlRef theControl) {
     return HIIsControl(theControl) ? theControl->refCon : nullptr;
 }
-
-/* ---- Bounds, visibility, enabling, drawing ------------------------------------ */
 
 Rect *GetControlBounds(ControlRef control, Rect *bounds) {
     if (bounds != nullptr && !HIIsControl(control))
@@ -349,8 +318,6 @@ Boolean IsControlEnabled(ControlRef inControl) {
 }
 
 void Draw1Control(ControlRef) {}
-
-/* ---- Value and title --------------------------------------------------------- */
 
 SInt32 GetControl32BitValue(ControlRef theControl) {
     return HIIsControl(theControl) ? theControl->value : 0;

@@ -131,6 +131,13 @@ void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
 /* Sets an event's parameter (SetEventParameter within the toolbox). */
 OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
                              ByteCount size, const void *data);
+/* Events: a new one of class and kind, released when its count drops to 0 */
+OSStatus HIEventCreate(UInt32 eventClass, UInt32 kind, EventRef *outEvent);
+void HIEventRelease(EventRef event);
+/* The target's handlers run newest first, then its standard handler; an
+ * event no handler of a control handles goes on to its embedder, up to the
+ * window and the application. */
+OSStatus HISendEvent(EventRef event, EventTargetRef target);
 /* Sends a command-process event with an HICommandExtended to target. */
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,
                        ControlRef sourceControl);

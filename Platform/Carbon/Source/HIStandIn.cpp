@@ -22,7 +22,7 @@ const SpecialKey kSpecialKeys[] = {
 
 OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers modifiers) {
     EventRef event = nullptr;
-    OSStatus status = CreateEvent(nullptr, kEventClassKeyboard, kEventRawKeyDown, 0, 0, &event);
+    OSStatus status = HIEventCreate(kEventClassKeyboard, kEventRawKeyDown, &event);
     if (status != noErr)
         return status;
     UInt32 modifiers32 = modifiers;
@@ -32,8 +32,8 @@ OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers 
                                       &keyCode)) == noErr &&
         (status = HISetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
                                       sizeof(modifiers32), &modifiers32)) == noErr)
-        status = SendEventToEventTarget(event, &control->target);
-    ReleaseEvent(event);
+        status = HISendEvent(event, &control->target);
+    HIEventRelease(event);
     return status;
 }
 

@@ -2,8 +2,8 @@
  * Scrap.cpp
  *
  * The clipboard: one current scrap that holds a text or nothing (kept as
- * UTF-16, not as a CF object). Its text reads as the flavours 'TEXT' (MacRoman bytes, '?' for
- * characters without a MacRoman form) and 'utxt' (UTF-16).
+ * UTF-16, not as a CF object). Its text reads as the flavour 'TEXT'
+ * (MacRoman bytes, '?' for characters without a MacRoman form).
  */
 #include "HIInternal.h"
 
@@ -22,26 +22,18 @@ OSStatus CopyFlavor(ScrapRef scrap, ScrapFlavorType type, UInt8 **outBytes, Size
     *outSize = 0;
     if (scrap != &gScrap)
         return paramErr;
-    if (!gScrap.full || (type != kScrapFlavorTypeText && type != kScrapFlavorTypeUnicode))
+    if (!gScrap.full || type != kScrapFlavorTypeText)
         return noTypeErr;
-    CFIndex length = gScrap.text.length;
-    CFIndex size = length * (CFIndex)sizeof(UniChar);
-    CFStringRef text = nullptr;
-    if (type == kScrapFlavorTypeText) {
-        text = HITextCopyString(&gScrap.text);
-        if (text == nullptr)
-            return memFullErr;
-        CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingMacRoman, '?', false,
-                         nullptr, 0, &size);
-    }
+    CFStringRef text = HITextCopyString(&gScrap.text);
+    if (text == nullptr)
+        return memFullErr;
+    CFRange all = CFRangeMake(0, CFStringGetLength(text));
+    CFIndex size = 0;
+    CFStringGetBytes(text, all, kCFStringEncodingMacRoman, '?', false, nullptr, 0, &size);
     UInt8 *bytes = size > 0 ? static_cast<UInt8 *>(CFStandInAllocate(size)) : nullptr;
-    if (bytes != nullptr && text != nullptr)
-        CFStringGetBytes(text, CFRangeMake(0, length), kCFStringEncodingMacRoman, '?', false, bytes,
-                         size, &size);
-    else if (bytes != nullptr)
-        memcpy(bytes, gScrap.text.chars, size);
-    if (text != nullptr)
-        CFRelease(text);
+    if (bytes != nullptr)
+        CFStringGetBytes(text, all, kCFStringEncodingMacRoman, '?', false, bytes, size, &size);
+    CFRelease(text);
     if (size > 0 && bytes == nullptr)
         return memFullErr;
     *outBytes = bytes;

@@ -105,8 +105,9 @@ TEST_F(PrintCore, EveryAllocationFailureLeavesTheTicketAsItWas) {
             break;
         }
         EXPECT_EQ(kPMAllocationFailure, status) << "allocation " << n;
-        EXPECT_EQ(0, PMStandInTicketGetItemCount(mTicket));
-        EXPECT_EQ(live, CFStandInGetLiveObjectCount()) << "allocation " << n;
+        EXPECT_TRUE(PMStandInTicketGetItemCount(mTicket) == 0 &&
+                    live == CFStandInGetLiveObjectCount())
+            << "allocation " << n;
     }
 }
 

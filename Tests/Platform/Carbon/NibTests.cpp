@@ -8,7 +8,6 @@
 #include "ToolboxTest.h"
 
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 namespace {
@@ -39,12 +38,8 @@ std::string ID(int id) {
            std::to_string(id) + "</integer></dict>";
 }
 
-struct Folder {
-    std::string path = std::filesystem::temp_directory_path() / "carbon-nib-XXXXXX";
-    int count = 0;
-    Folder() { path = mkdtemp(path.data()); }
-    ~Folder() { std::filesystem::remove_all(path); }
-} gFolder;
+const TempDir gFolder;
+int gBundles = 0;
 
 /* The status of making window "Window" from a Test.nib holding nib */
 OSStatus LoadStatus(const std::string &nib) {
@@ -77,13 +72,13 @@ std::string TestNib() {
 }
 
 CFBundleRef MakeNibBundle(const std::string &nib) {
-    std::string bundle = gFolder.path + "/b" + std::to_string(gFolder.count++) + ".bundle";
-    std::filesystem::create_directories(bundle + "/Contents/Resources");
-    std::ofstream(bundle + "/Contents/Info.plist") << Plist("");
+    std::string name = "b" + std::to_string(gBundles++) + ".bundle";
+    std::string bundle = gFolder.path() + "/" + name;
+    gFolder.Write(name + "/Contents/Info.plist", Plist(""));
     if (nib == "directory")
         std::filesystem::create_directories(bundle + "/Contents/Resources/Test.nib");
     else if (nib != "missing")
-        std::ofstream(bundle + "/Contents/Resources/Test.nib", std::ios::binary) << nib;
+        gFolder.Write(name + "/Contents/Resources/Test.nib", nib);
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
         kCFAllocatorDefault, (const UInt8 *)bundle.c_str(), (CFIndex)bundle.size(), true);
     CFBundleRef result = CFBundleCreate(kCFAllocatorDefault, url);

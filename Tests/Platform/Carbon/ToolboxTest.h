@@ -2,11 +2,12 @@
  * ToolboxTest.h
  *
  * Fixture of the toolbox tests: a clean observer and clipboard before each
- * test, and a check afterwards, through the layer's own counters, that the
- * test left no window, control, handler, event, nib or CF object behind.
+ * test, and no live object of the layer left behind after it.
  */
 #ifndef TOOLBOXTEST_H
 #define TOOLBOXTEST_H
+
+#include "TestSupport.h"
 
 #include <Carbon/Carbon.h>
 #include <StandIn/CFStandIn.h>
@@ -14,22 +15,15 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 class ToolboxTest : public ::testing::Test {
 protected:
-    static long Live() {
-        return HIStandInGetLiveWindowCount() + HIStandInGetLiveControlCount() +
-               HIStandInGetLiveHandlerCount() + HIStandInGetLiveEventCount() +
-               HIStandInGetLiveNibCount() + CFStandInGetLiveObjectCount();
-    }
     void SetUp() override {
         HIStandInSetObserver(nullptr);
         HIStandInSetClipboardText(nullptr);
-        mLive = Live();
+        mLive = LiveObjects::Now();
     }
-    void TearDown() override { EXPECT_EQ(mLive, Live()) << "objects left behind"; }
-    long mLive = 0;
+    void TearDown() override { EXPECT_EQ("", LiveObjects::Differences(mLive, LiveObjects::Now())); }
+    LiveObjects mLive;
 };
 
 /* A new bundle whose Resources hold Test.nib with these contents (NibTests.cpp) */

@@ -58,30 +58,28 @@ TEST_F(ToolboxTest, EventsRunNewestHandlerFirstThenGoUpToTheEmbedders) {
     EXPECT_EQ(eventNotHandledErr, HIStandInTypeCharacter('a', 0)) << "what newer returned";
     EXPECT_EQ((std::vector<std::string>{"newer", "older", "newer next 0"}), trace);
     EXPECT_EQ(paramErr, CallNextEventHandler(nullptr, nullptr)) << "outside any handler";
-    CFIndex handlers = HIStandInGetLiveHandlerCount();
-    DisposeWindow(window);
-    EXPECT_EQ(handlers - 3, HIStandInGetLiveHandlerCount()) << "handlers go with the controls";
+    DisposeWindow(window); /* the fixture checks that the handlers went with it */
 }
 
 TEST_F(ToolboxTest, EveryCallChecksItsReferences) {
     Rect r = {0, 0, 40, 40};
     WindowRef window = nullptr, gone = nullptr;
-    ControlRef field = nullptr;
+    ControlRef field = nullptr, root = nullptr;
     ASSERT_EQ(noErr, CreateNewWindow(kDocumentWindowClass, 0, &r, &window));
     ASSERT_EQ(noErr, CreateNewWindow(kDocumentWindowClass, 0, &r, &gone));
-    ASSERT_EQ(noErr, CreateStaticTextControl(window, &r, CFSTR("text"), nullptr, &field));
+    ASSERT_EQ(noErr,
+              CreateEditUnicodeTextControl(window, &r, CFSTR("text"), false, nullptr, &field));
+    ASSERT_EQ(noErr, GetRootControl(window, &root));
     DisposeWindow(gone);
     CFStringRef text = nullptr;
     ControlEditTextSelectionRec selection = {0, 0};
     for (ControlRef bad :
          {static_cast<ControlRef>(nullptr), reinterpret_cast<ControlRef>(window)}) {
-        ControlRef out = field;
         ControlID id = {'jlog', 1};
         UInt16 count = 7;
         EXPECT_EQ(errUnknownControl, EmbedControl(bad, field));
-        EXPECT_EQ(errUnknownControl, GetSuperControl(bad, &out));
         EXPECT_EQ(errUnknownControl, CountSubControls(bad, &count));
-        EXPECT_TRUE(out == nullptr && count == 0) << "out-parameters are cleared";
+        EXPECT_EQ(0, count) << "out-parameters are cleared";
         EXPECT_EQ(errUnknownControl, SetControlID(bad, &id));
         EXPECT_EQ(errUnknownControl, SetControlVisibility(bad, false, false));
         EXPECT_EQ(errUnknownControl, DisableControl(bad));
@@ -106,20 +104,15 @@ TEST_F(ToolboxTest, EveryCallChecksItsReferences) {
         DisposeWindow(bad);
     }
     /* the data calls check part, tag and size in that order */
-    EXPECT_EQ(errInvalidPartCode, GetControlData(field, kControlEditTextPart,
+    EXPECT_EQ(errInvalidPartCode, GetControlData(field, kControlLabelPart,
                                                  kControlEditTextCFStringTag, 8, &text, nullptr));
-    EXPECT_EQ(errDataNotSupported, SetControlData(field, 0, kControlEditTextSelectionTag,
-                                                  sizeof(selection), &selection));
+    EXPECT_EQ(errDataNotSupported,
+              SetControlData(field, 0, kControlEditTextPasswordCFStringTag, sizeof(text), &text));
     EXPECT_EQ(errDataSizeMismatch,
               SetControlData(field, 0, kControlEditTextCFStringTag, 4, &selection));
-    EXPECT_EQ(errControlDoesntSupportFocus, SetKeyboardFocus(window, field, kControlLabelPart));
-    EventRef event = nullptr;
-    ASSERT_EQ(noErr, CreateEvent(nullptr, kEventClassCommand, 1, 0, 0, &event));
-    ReleaseEvent(event);
-    EXPECT_EQ(paramErr, GetEventParameter(event, kEventParamDirectObject, typeWildCard, nullptr, 0,
-                                          nullptr, nullptr));
-    EXPECT_EQ(paramErr, SendEventToEventTarget(event, GetControlEventTarget(field)));
-    ReleaseEvent(event);
+    EXPECT_EQ(errControlDoesntSupportFocus, SetKeyboardFocus(window, root, kControlEditTextPart));
+    EXPECT_EQ(paramErr, GetEventParameter(nullptr, kEventParamDirectObject, typeWildCard, nullptr,
+                                          0, nullptr, nullptr));
     EXPECT_EQ(paramErr, RunStandardAlert(nullptr, nullptr, nullptr));
     DisposePtr(nullptr);
     DisposeWindow(window);
@@ -156,16 +149,16 @@ OSStatus Dialog(CFBundleRef bundle) {
     if (status != noErr)
         return status;
     ControlRef root = nullptr, box = nullptr, field = nullptr, secret = nullptr, pane = nullptr;
-    ControlRef label = nullptr, super = nullptr;
+    ControlRef label = nullptr, inner = nullptr;
     ControlID labelID = {'jlog', 5};
     GetRootControl(window, &root);
     GetIndexedSubControl(root, 1, &field);
     GetIndexedSubControl(root, 2, &box);
     GetIndexedSubControl(root, 3, &pane);
     GetControlByID(window, &labelID, &label);
-    GetSuperControl(label, &super);
+    GetIndexedSubControl(pane, 1, &inner);
     SetControlValue(box, 7);
-    if (super != pane || IsControlEnabled(label) || GetControlValue(box) != 2 /* 0..2 */ ||
+    if (inner != label || IsControlEnabled(label) || GetControlValue(box) != 2 /* 0..2 */ ||
         EmbedControl(pane, box) != errControlIsNotEmbedder ||
         EmbedControl(pane, label) != errCantEmbedIntoSelf ||
         EmbedControl(root, pane) != errCantEmbedRoot)
@@ -227,7 +220,7 @@ OSStatus Dialog(CFBundleRef bundle) {
 TEST_F(ToolboxTest, EveryAllocationFailureFailsCleanly) {
     CFBundleRef bundle = MakeNibBundle(TestNib());
     ASSERT_EQ(noErr, Dialog(bundle));
-    long baseline = Live();
+    LayerState baseline = LayerState::Now();
     int failures = 0;
     for (long n = 1;; n++) {
         long failed = CFStandInGetFailedAllocationCount();
@@ -235,7 +228,7 @@ TEST_F(ToolboxTest, EveryAllocationFailureFailsCleanly) {
         OSStatus status = Dialog(bundle);
         bool injected = CFStandInGetFailedAllocationCount() > failed;
         CFStandInSetAllocationFailure(0, false);
-        ASSERT_EQ(baseline, Live()) << "allocation " << n;
+        ASSERT_EQ("", baseline.Differences(LayerState::Now())) << "allocation " << n;
         if (!injected) {
             EXPECT_EQ(noErr, status);
             break;

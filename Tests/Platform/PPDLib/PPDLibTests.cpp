@@ -5,6 +5,8 @@
  * strings in file order, truncated without writing beyond the buffer; and
  * the failures of opening and of bad arguments.
  */
+#include "TestSupport.h"
+
 #include <PPDLib/PPDLib.h>
 #include <StandIn/CFStandIn.h>
 #include <StandIn/PMStandIn.h>
@@ -12,9 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -29,23 +30,18 @@ protected:
     void TearDown() override {
         CFStandInSetAllocationFailure(0, false);
         PMTicketRelease(mPrinterInfo);
-        std::filesystem::remove(mPath);
         EXPECT_EQ(0, PPDStandInGetLiveContextCount()) << "contexts left open";
     }
-    /* Makes the printer-info ticket name a PPD with these lines after the header. */
-    void UsePPD(const std::string &lines) {
-        std::ofstream(mPath) << "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: "
-                                "\"1.0\"\n*LanguageVersion: English\n*LanguageEncoding: "
-                                "ISOLatin1\n*PCFileName: \"Q.PPD\"\n*Manufacturer: \"Q\"\n"
-                                "*Product: \"(Q)\"\n*ModelName: \"Q\"\n*ShortNickName: \"Q\"\n"
-                                "*NickName: \"Q\"\n*PSVersion: \"(3010.000) 0\"\n"
-                             << lines;
+    /* Makes the printer-info ticket name a PPD holding these lines after the header. */
+    void UsePPD(const std::string &lines, const char *header = "*PPD-Adobe: \"4.3\"\n") {
+        mPath = mFolder.Write("Q.ppd", header + lines);
         ASSERT_EQ(noErr, PMStandInTicketSetPPDPath(mPrinterInfo, mPath.c_str()));
     }
-    std::string mPath =
-        std::filesystem::temp_directory_path() / ("ppdlib-" + std::to_string(getpid()) + ".ppd");
+    TempDir mFolder;
+    std::string mPath;
     PMTicketRef mPrinterInfo = nullptr;
     FSSpec mSpec;
+    PPDContext mContext = nullptr;
 };
 
 std::string Pascal(const unsigned char *p) {
@@ -53,64 +49,59 @@ std::string Pascal(const unsigned char *p) {
 }
 
 TEST_F(PPD, ValuesComeAsPascalStringsInFileOrderWithinTheBuffer) {
-    std::string longValue = std::string(150, 'v') + "\n" + std::string(150, 'w');
     UsePPD("*APDialogExtension: \"/other\"\n*APDialogExtension: \"" + kOurs + "\"\n*QuarnLong: \"" +
-           longValue + "\"\n");
-    PPDContext context = nullptr;
-    ASSERT_EQ(noErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &context));
-    EXPECT_EQ(mPath.substr(mPath.rfind('/') + 1), Pascal(mSpec.name));
-    SInt16 mainIndex = -5, again = -5, longIndex = -5;
-    ASSERT_EQ(noErr, ppdGetMainIndex(context, kKeyword, &mainIndex));
-    ASSERT_EQ(noErr, ppdGetMainIndex(context, (const unsigned char *)"\011QuarnLong", &longIndex));
+           std::string(150, 'v') + "\n" + std::string(150, 'w') + "\"\n");
+    ASSERT_EQ(noErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
+    EXPECT_EQ("Q.ppd", Pascal(mSpec.name));
+    SInt16 main = -5, again = -5, other = -5;
+    ASSERT_EQ(noErr, ppdGetMainIndex(mContext, kKeyword, &main));
+    ASSERT_EQ(noErr, ppdGetMainIndex(mContext, (const unsigned char *)"\011QuarnLong", &other));
     ASSERT_EQ(noErr,
-              ppdGetMainIndex(context, (const unsigned char *)"\021apdialogextension", &again));
-    EXPECT_EQ(mainIndex, again) << "keywords match without regard to case";
-    EXPECT_NE(mainIndex, longIndex);
+              ppdGetMainIndex(mContext, (const unsigned char *)"\021apdialogextension", &again));
+    EXPECT_TRUE(main == again && main != other) << "keywords match without regard to case";
     unsigned char buffer[300];
+    /* {index, occurrence, maxLength, value}: whole, cut to the buffer, 255 at most */
+    const std::tuple<SInt16, SInt16, SInt16, std::string> kReads[] = {
+        {main, 1, 51, kOurs},
+        {main, 0, 10, "/other"},
+        {main, 1, 10, kOurs.substr(0, 9)},
+        {other, 0, 300, std::string(150, 'v') + "\n" + std::string(104, 'w')},
+    };
+    for (const auto &[index, option, length, value] : kReads) {
+        memset(buffer, 0xAA, sizeof(buffer));
+        EXPECT_EQ(noErr, ppdGetInvocationString(mContext, index, option, buffer, length));
+        EXPECT_EQ(value, Pascal(buffer));
+        EXPECT_EQ(0xAA, buffer[value.size() + 1]) << "nothing written after the value";
+    }
     memset(buffer, 0xAA, sizeof(buffer));
-    EXPECT_EQ(noErr, ppdGetInvocationString(context, mainIndex, 1, buffer, 51));
-    EXPECT_EQ(kOurs, Pascal(buffer));
-    EXPECT_EQ(0xAA, buffer[51]);
-    EXPECT_EQ(noErr, ppdGetInvocationString(context, mainIndex, 0, buffer, 10));
-    EXPECT_EQ("/other", Pascal(buffer));
-    memset(buffer, 0xAA, sizeof(buffer));
-    EXPECT_EQ(noErr, ppdGetInvocationString(context, mainIndex, 1, buffer, 10));
-    EXPECT_EQ(kOurs.substr(0, 9), Pascal(buffer));
-    EXPECT_EQ(0xAA, buffer[10]) << "the 11th byte is not touched";
-    EXPECT_EQ(noErr, ppdGetInvocationString(context, longIndex, 0, buffer, 300));
-    EXPECT_EQ(255, buffer[0]) << "a Pascal string holds at most 255 bytes";
-    EXPECT_EQ(0xAA, buffer[256]);
-    memset(buffer, 0xAA, sizeof(buffer));
-    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(context, mainIndex, 2, buffer, 64));
-    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(context, -1, 0, buffer, 64));
-    EXPECT_EQ(paramErr, ppdGetInvocationString(context, mainIndex, 0, buffer, 0));
+    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(mContext, main, 2, buffer, 64));
+    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(mContext, -1, 0, buffer, 64));
+    EXPECT_EQ(paramErr, ppdGetInvocationString(mContext, main, 0, buffer, 0));
     EXPECT_EQ(0xAA, buffer[0]) << "a failed call writes nothing";
-    EXPECT_EQ(kPMKeyNotFound,
-              ppdGetMainIndex(context, (const unsigned char *)"\005Other", &mainIndex));
-    EXPECT_EQ(-1, mainIndex);
-    EXPECT_EQ(paramErr, ppdGetMainIndex(context, (const unsigned char *)"\000", &mainIndex));
-    EXPECT_EQ(noErr, ppdCloseCompiledPPDFromTicket(context, &mSpec));
-    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket(context, &mSpec)) << "closed";
-    EXPECT_EQ(paramErr, ppdGetMainIndex(context, kKeyword, &mainIndex));
+    EXPECT_EQ(kPMKeyNotFound, ppdGetMainIndex(mContext, (const unsigned char *)"\005Other", &main));
+    EXPECT_EQ(-1, main);
+    EXPECT_EQ(paramErr, ppdGetMainIndex(mContext, (const unsigned char *)"\000", &main));
+    EXPECT_EQ(noErr, ppdCloseCompiledPPDFromTicket(mContext, &mSpec));
+    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket(mContext, &mSpec)) << "closed";
+    EXPECT_EQ(paramErr, ppdGetMainIndex(mContext, kKeyword, &main));
 }
 
 TEST_F(PPD, OpeningFailsWithTheStatusOfWhatIsWrong) {
-    PPDContext context = (PPDContext)1;
-    EXPECT_EQ(kPMKeyNotFound, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &context));
-    EXPECT_EQ(nullptr, context);
+    mContext = (PPDContext)1;
+    EXPECT_EQ(kPMKeyNotFound, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
+    EXPECT_EQ(nullptr, mContext);
     PMStandInTicketSetPPDPath(mPrinterInfo, "/nonexistent/missing.ppd");
-    EXPECT_EQ(fnfErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &context));
-    UsePPD("");
-    std::ofstream(mPath) << "this is not a PPD\n";
-    EXPECT_EQ(kPMInvalidValue, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &context));
-    EXPECT_EQ(kPMInvalidTicket, ppdOpenCompiledPPDFromTicket(nullptr, &mSpec, &context));
+    EXPECT_EQ(fnfErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
+    UsePPD("", "this is not a PPD\n");
+    EXPECT_EQ(kPMInvalidValue, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
+    EXPECT_EQ(kPMInvalidTicket, ppdOpenCompiledPPDFromTicket(nullptr, &mSpec, &mContext));
     EXPECT_EQ(kPMInvalidTicket,
-              ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &mSpec, &context));
+              ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &mSpec, &mContext));
     EXPECT_EQ(paramErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, nullptr));
     UsePPD("*APDialogExtension: \"" + kOurs + "\"\n");
     CFStandInSetAllocationFailure(1, false);
-    EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &context));
-    EXPECT_EQ(nullptr, context);
+    EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
+    EXPECT_EQ(nullptr, mContext);
     int junk = 0;
     EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket((PPDContext)&junk, nullptr));
 }

@@ -24,12 +24,8 @@ typedef struct OpaqueEventTargetRef *EventTargetRef;
 typedef struct OpaqueControlRef *ControlRef;
 typedef struct OpaqueWindowPtr *WindowRef;
 
-typedef double EventTime;
-typedef UInt32 EventAttributes;
 typedef OSType EventParamName;
 typedef OSType EventParamType;
-
-enum { kEventAttributeNone = 0 };
 
 struct EventTypeSpec {
     UInt32 eventClass;
@@ -43,7 +39,7 @@ enum {
     kEventClassCommand = 0x636D6473 /* 'cmds' */
 };
 enum { kEventRawKeyDown = 1 };
-enum { kEventProcessCommand = 1, kEventCommandProcess = 1 };
+enum { kEventCommandProcess = 1 };
 
 /* Parameter names */
 enum {
@@ -104,9 +100,6 @@ EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine);
 void DisposeEventHandlerUPP(EventHandlerUPP userUPP);
 
 /* Events */
-OSStatus CreateEvent(CFAllocatorRef inAllocator, UInt32 inClassID, UInt32 inKind, EventTime inWhen,
-                     EventAttributes inAttributes, EventRef *outEvent);
-void ReleaseEvent(EventRef inEvent);
 /* Copies at most inBufferSize bytes; no coercion (typeWildCard takes any type). */
 OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inDesiredType,
                            EventParamType *outActualType, ByteCount inBufferSize,
@@ -118,11 +111,6 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
                              ItemCount inNumTypes, const EventTypeSpec *inList, void *inUserData,
                              EventHandlerRef *outRef);
 
-/* Sends inEvent to inTarget: the target's handlers run newest first, then the
- * target's standard handler; an event that no handler of a control handles
- * (eventNotHandledErr) passes on to its embedder, up to the window and the
- * application. */
-OSStatus SendEventToEventTarget(EventRef inEvent, EventTargetRef inTarget);
 /* From within a handler: runs the rest of the handler chain for the event,
  * including the propagation to the containing targets, and returns its result. */
 OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent);

@@ -40,8 +40,6 @@ OSStatus CreateUserPaneControl(WindowRef window, const Rect *boundsRect, UInt32 
 OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect *boundsRect, CFStringRef text,
                                       Boolean isPassword, const ControlFontStyleRec *style,
                                       ControlRef *outControl);
-OSStatus CreateStaticTextControl(WindowRef window, const Rect *boundsRect, CFStringRef text,
-                                 const ControlFontStyleRec *style, ControlRef *outControl);
 
 #ifdef __cplusplus
 }

@@ -49,7 +49,6 @@ void DisposeControlKeyFilterUPP(ControlKeyFilterUPP userUPP);
 /* Hierarchy. inIndex counts from 1. */
 OSErr GetRootControl(WindowRef inWindow, ControlRef *outControl);
 OSErr EmbedControl(ControlRef inControl, ControlRef inContainer);
-OSErr GetSuperControl(ControlRef inControl, ControlRef *outParent);
 OSErr CountSubControls(ControlRef inControl, UInt16 *outNumChildren);
 OSErr GetIndexedSubControl(ControlRef inControl, UInt16 inIndex, ControlRef *outSubControl);
 WindowRef GetControlOwner(ControlRef control);

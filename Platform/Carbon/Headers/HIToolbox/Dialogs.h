@@ -21,9 +21,9 @@ typedef SInt16 DialogItemIndex;
 typedef SInt16 AlertType;
 
 enum { kAlertStopAlert = 0, kAlertNoteAlert = 1, kAlertCautionAlert = 2, kAlertPlainAlert = 3 };
-enum { kAlertStdAlertOKButton = 1, kAlertStdAlertCancelButton = 2, kAlertStdAlertOtherButton = 3 };
-/* Pass (CFStringRef)kAlertDefaultOKText etc. for the standard button texts. */
-enum { kAlertDefaultOKText = -1, kAlertDefaultCancelText = -1, kAlertDefaultOtherText = -1 };
+enum { kAlertStdAlertOKButton = 1, kAlertStdAlertCancelButton = 2 };
+/* Pass (CFStringRef)kAlertDefaultOKText for the standard button text. */
+enum { kAlertDefaultOKText = -1 };
 enum { kStdCFStringAlertVersionOne = 1 };
 
 struct AlertStdCFStringAlertParamRec {

@@ -2,7 +2,7 @@
  * Scrap.h
  *
  * The Scrap Manager: the clipboard as a set of typed flavours, here its
- * text as 'TEXT' (MacRoman) and 'utxt' (UTF-16).
+ * text as 'TEXT' (MacRoman).
  */
 #ifndef __SCRAP__
 #define __SCRAP__
@@ -17,10 +17,7 @@ extern "C" {
 typedef struct OpaqueScrapRef *ScrapRef;
 typedef FourCharCode ScrapFlavorType;
 
-enum {
-    kScrapFlavorTypeText = 0x54455854 /* 'TEXT' */,
-    kScrapFlavorTypeUnicode = 0x75747874 /* 'utxt' */
-};
+enum { kScrapFlavorTypeText = 0x54455854 /* 'TEXT' */ };
 
 /* The current clipboard. */
 OSStatus GetCurrentScrap(ScrapRef *scrap);

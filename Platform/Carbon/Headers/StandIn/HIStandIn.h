@@ -1,16 +1,10 @@
 /*
  * HIStandIn.h
  *
- * Input and observation for the print-dialog host and for tests. This is
- * not part of the toolbox's API: it plays the user's part (typing, clicking,
- * pasting, dropping text, the clipboard) and reports what the user would
- * see or hear (beeps, alerts, control state, live objects).
- *
- * Keystrokes travel as the toolbox delivers them: a kEventClassKeyboard /
- * kEventRawKeyDown event goes to the focused control's event target, so
- * handlers installed there see it first; the edit text's standard handler
- * then consults the key filter ('fltr' control data) and, if the filter
- * passes the key, edits at the selection.
+ * Not toolbox API: the user's part for the print-dialog host and tests
+ * (typing, clicking, pasting, dropping text, the clipboard) and what the
+ * user would see or hear (beeps, alerts, live objects). A keystroke is a
+ * raw-key-down event sent to the focused control's target.
  */
 #ifndef __HISTANDIN__
 #define __HISTANDIN__
@@ -55,7 +49,7 @@ OSStatus HIStandInPaste(void);
  * and no command handler is involved. */
 OSStatus HIStandInDropText(CFStringRef text);
 /* Puts text on the clipboard as 'TEXT' (MacRoman bytes, '?' for characters
- * without a MacRoman form) and 'utxt' (UTF-16); NULL empties the clipboard. */
+ * without a MacRoman form); NULL empties the clipboard. */
 OSStatus HIStandInSetClipboardText(CFStringRef text);
 
 /* The focused control of the active window (the window that last received
