@@ -68,6 +68,7 @@ enum : size_t {
     kChunkSize = 4096,
     kInsertSize = 1024,
     kWindowSize = 128 * 1024,
+    kPipeSize = 1024 * 1024,
 };
 
 /* Sticky error codes. */
@@ -609,6 +610,18 @@ static bool isPipe(int fd) {
 }
 
 /*
+ * 'enlargePipes()' - Make the job's pipes larger, so that each tee and
+ * splice moves more at once; where the system does not allow it, a pipe
+ * keeps its size.
+ */
+static void enlargePipes(const Window *window) {
+    const int pipes[] = {window->fd, STDOUT_FILENO, window->look[0]};
+    for (int fd : pipes)
+        if (fd >= 0 && isPipe(fd))
+            fcntl(fd, F_SETPIPE_SZ, static_cast<int>(kPipeSize));
+}
+
+/*
  * 'stopLooking()' - Go back to reading the input: close the filter's own
  * pipe. Nothing looked at is lost; it is taken when it is passed on.
  */
@@ -1029,6 +1042,7 @@ int main(int argc, char *argv[]) {
     window.splicing = isPipe(window.fd) || isPipe(STDOUT_FILENO);
     if (isPipe(window.fd) && pipe2(window.look, O_CLOEXEC) != 0)
         window.look[0] = window.look[1] = -1;
+    enlargePipes(&window);
 
     scan = scanJob(info, &window, &insert);
     if (scan == kScanInserted) {
