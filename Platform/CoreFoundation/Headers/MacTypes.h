@@ -24,8 +24,6 @@ typedef unsigned int UInt32;
 typedef signed int SInt32;
 typedef signed long long SInt64;
 
-
-
 /* Memory */
 typedef char *Ptr;
 typedef long Size;
@@ -50,7 +48,6 @@ typedef unsigned char Str255[256];
 typedef unsigned char Str63[64];
 typedef unsigned char *StringPtr;
 typedef const unsigned char *ConstStr255Param;
-
 
 /* Geometry */
 struct Point {

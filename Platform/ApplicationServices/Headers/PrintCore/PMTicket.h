@@ -49,7 +49,6 @@ OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeI
 OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                             CFStringRef key, Boolean *value);
 
-
 #ifdef __cplusplus
 }
 #endif

@@ -55,7 +55,6 @@ CF_EXPORT long CFStandInGetOutstandingAllocationCount(void);
 
 /* ---- Registries ---------------------------------------------------------- */
 
-
 /* ---- Classes for other frameworks of the layer --------------------------- */
 
 typedef struct CFStandInClass {
