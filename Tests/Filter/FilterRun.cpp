@@ -21,6 +21,9 @@
 
 extern char **environ;
 
+/* How long one run of the filter may take before SIGALRM ends it. */
+const unsigned kFilterSeconds = 120;
+
 const char kPinnedStampJST[] = "202603010930";
 const char kPinnedStampUTC[] = "202603010030";
 
@@ -202,6 +205,7 @@ static FilterResult runOnPipes(const FilterRun &run) {
             envp.push_back(e.data());
         envp.push_back(nullptr);
         signal(SIGPIPE, SIG_DFL);
+        alarm(kFilterSeconds); /* a filter that hangs ends instead of the test */
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
