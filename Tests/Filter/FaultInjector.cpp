@@ -13,6 +13,8 @@
  *   KIND:N:persist    the Nth call and every later one fail
  *   write:N:short     from the Nth write on, every write passes on only
  *                     half of its bytes (at least one), as a pipe may
+ *   read:N:short      from the Nth read on, every read or look at the input
+ *                     gets at most 3000 bytes, as from a slow previous stage
  *   KIND:N:canceled   SIGTERM arrives just before the Nth call; a write then
  *                     meets a closed output pipe (the real call, on a pipe
  *                     whose reader is gone), a read fails with EIO
@@ -67,8 +69,13 @@ void *failingAllocate(size_t size) {
     return malloc(size);
 }
 
+/* The most a short read or look gets: no divisor of the 4096-byte chunk. */
+const size_t kShortRead = 3000;
+
 ssize_t failingRead(int fd, void *buffer, size_t size) {
     if (hit(kRead)) {
+        if (mode == kShort)
+            return read(fd, buffer, size < kShortRead ? size : kShortRead);
         if (mode == kCanceled)
             kill(getpid(), SIGTERM);
         errno = EIO;
@@ -83,6 +90,8 @@ ssize_t failingTee(int in, int out, size_t size, unsigned int flags) {
         return -1;
     }
     if (hit(kRead)) {
+        if (mode == kShort)
+            return tee(in, out, size < kShortRead ? size : kShortRead, flags);
         if (mode == kCanceled)
             kill(getpid(), SIGTERM);
         errno = EIO;

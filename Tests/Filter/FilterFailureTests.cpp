@@ -175,9 +175,10 @@ TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
     std::printf("injected failures: %d\n", injected);
 }
 
-TEST(FilterFaults, ShortWritesLoseNothing) {
-    /* Every write passes on only half its bytes: the block and the job
-       still come out whole, in every phase of the run. */
+TEST(FilterFaults, ShortReadsAndWritesLoseNothing) {
+    /* Every write passes on only half its bytes, or every read and look
+       gets at most 3000 bytes (so that looks end inside chunks): the block
+       and the job still come out whole, in every phase of the run. */
     std::string lines;
     while (lines.size() < 300000)
         lines += "(" + std::to_string(lines.size()) + ") show\n";
@@ -185,7 +186,8 @@ TEST(FilterFaults, ShortWritesLoseNothing) {
     for (const std::string &job : {kJob, kHeader + lines + "%%BeginProlog\n" + lines, lines}) {
         std::string expected = oracle::expect(job, options, kPinnedStampUTC).output;
         for (Path path : kEveryPath) {
-            for (const char *fault : {"write:1:short", "write:2:short", "write:3:short"}) {
+            for (const char *fault : {"write:1:short", "write:2:short", "write:3:short",
+                                      "read:1:short", "read:3:short"}) {
                 SCOPED_TRACE(std::string(pathName(path)) + ", " + fault);
                 FilterResult result = runWithFault(fault, job, oracle::optionString(options), path);
                 EXPECT_EQ(result.exitStatus, 0) << result.err;
