@@ -759,7 +759,7 @@ static IOResult passOn(Window *window, size_t upTo) {
  * window's end, without taking them: tee them into the filter's own pipe
  * and read them from there into the buffer. `*n` is the number of bytes
  * added, 0 at the end of the input, or -1 with errno set. When the kernel
- * refuses the tee, the window goes back to reading the input.
+ * refuses the tee, the window stops looking and the caller reads instead.
  */
 static IOResult lookAtInput(Window *window, ssize_t *n) {
     /* The bytes looked at so far are all scanned or waiting for more
@@ -770,13 +770,8 @@ static IOResult lookAtInput(Window *window, ssize_t *n) {
     *n = jobcontrolfilter_tee(window->fd, window->look[1], kWindowSize - window->end, 0);
     if (*n > 0)
         return readFully(window->look[0], window->buffer + window->end, static_cast<size_t>(*n));
-    if (*n < 0 && kernelRefuses(errno) && !jobCanceled) {
+    if (*n < 0 && kernelRefuses(errno) && !jobCanceled)
         stopLooking(window);
-        *n = jobcontrolfilter_read(window->fd, window->buffer + window->end,
-                                   kWindowSize - window->end);
-        if (*n > 0)
-            window->taken = window->end + static_cast<size_t>(*n);
-    }
     return kIOOk;
 }
 
@@ -807,12 +802,13 @@ static IOResult fillWindow(Window *window, size_t want) {
         }
         if (jobCanceled)
             return kIOCanceled;
-        ssize_t n;
+        ssize_t n = -1;
         if (window->look[0] >= 0) {
             IOResult result = lookAtInput(window, &n);
             if (result != kIOOk)
                 return result;
-        } else {
+        }
+        if (window->look[0] < 0) {
             n = jobcontrolfilter_read(window->fd, window->buffer + window->end,
                                       kWindowSize - window->end);
             if (n > 0)
