@@ -22,6 +22,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
 
 namespace {
@@ -107,9 +108,24 @@ struct TestPane : CPDEPlugin {
     using CPDEPlugin::GetTicketFromSession;
 };
 
+/* The control the platform refuses to show (0: none); every other call
+   reaches the layer. */
+ControlRef gUnshowable;
+} // namespace
+
+extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boolean draw) {
+    using Call = OSErr (*)(ControlRef, Boolean, Boolean);
+    static Call layer = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "SetControlVisibility"));
+    return control != nullptr && control == gUnshowable ? OSErr(errUnknownControl)
+                                                        : layer(control, visible, draw);
+}
+
+namespace {
+
 /* The pane's own nib placed in user panes as large as the pane asks for,
    60 by 40 larger (the controls move by half that) and 60 by 40 smaller
-   (never above or left of the pane). */
+   (never above or left of the pane); a control that cannot be shown stays
+   behind in the nib window as it was, and the controls after it move. */
 TEST(CPDEPlugin, CentresTheNibsControlsInALargerPane) {
     LayerState start = LayerState::Now();
     {
@@ -117,15 +133,32 @@ TEST(CPDEPlugin, CentresTheNibsControlsInALargerPane) {
         TestPane pane;
         IBNibRef nib = nullptr;
         ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle.get(), CFSTR("JobLog"), &nib));
-        auto place = [&](int width, int height) {
+        auto place = [&](int width, int height, UInt16 unshowable = 0) {
             WindowRef nibWindow = nullptr, window = nullptr;
-            ControlRef userPane = nullptr, field = nullptr;
+            ControlRef userPane = nullptr, field = nullptr, nibRoot = nullptr;
             Rect content = {60, 80, 600, 600};
             Rect paneBounds = {40, 20, SInt16(40 + height), SInt16(20 + width)};
             EXPECT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &nibWindow));
             CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &window);
             CreateUserPaneControl(window, &paneBounds, kControlSupportsEmbedding, &userPane);
+            GetRootControl(nibWindow, &nibRoot);
+            UInt16 total = 0, moved = 0, left = 0;
+            CountSubControls(nibRoot, &total);
+            Rect before = {0, 0, 0, 0}, after = {1, 1, 1, 1};
+            if (unshowable != 0) {
+                GetIndexedSubControl(nibRoot, unshowable, &gUnshowable);
+                GetControlBounds(gUnshowable, &before);
+            }
             EXPECT_TRUE(pane.EmbedControlsFromNib(nibWindow, userPane));
+            CountSubControls(userPane, &moved);
+            CountSubControls(nibRoot, &left);
+            EXPECT_EQ(total, moved + (unshowable != 0));
+            EXPECT_EQ(left, unshowable != 0 ? 1 : 0);
+            if (unshowable != 0) {
+                GetControlBounds(gUnshowable, &after);
+                EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
+                gUnshowable = nullptr;
+            }
             ControlID id = {0x6A6C6F67, 1};
             Rect bounds = {0, 0, 0, 0};
             if (GetControlByID(window, &id, &field) == noErr)
@@ -138,6 +171,8 @@ TEST(CPDEPlugin, CentresTheNibsControlsInALargerPane) {
         EXPECT_EQ(std::make_pair(SInt16(exact.first + 30), SInt16(exact.second + 20)),
                   place(kJobLogPaneMaxH + 60, kJobLogPaneMaxV + 40));
         EXPECT_EQ(exact, place(kJobLogPaneMaxH - 60, kJobLogPaneMaxV - 40));
+        for (UInt16 unshowable : {1, 2})
+            place(kJobLogPaneMaxH, kJobLogPaneMaxV, unshowable);
         DisposeNibReference(nib);
     }
     EXPECT_EQ("", start.Differences(LayerState::Now()));
