@@ -8,6 +8,7 @@
 #include "FilterRun.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -222,7 +223,13 @@ static FilterResult runOnPipes(const FilterRun &run) {
         close(inFd);
         inFd = -1;
     }
-    while (inFd >= 0 || outFd >= 0 || errFd >= 0) {
+    const bool endless = run.terminateAfterMs > 0;
+    const auto cancelAt =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(run.terminateAfterMs);
+    bool canceled = !endless;
+    while (outFd >= 0 || errFd >= 0) {
+        if (!canceled && std::chrono::steady_clock::now() >= cancelAt)
+            canceled = kill(pid, SIGTERM) == 0;
         struct pollfd fds[3];
         nfds_t n = 0;
         if (inFd >= 0)
@@ -231,7 +238,7 @@ static FilterResult runOnPipes(const FilterRun &run) {
             fds[n++] = {outFd, POLLIN, 0};
         if (errFd >= 0)
             fds[n++] = {errFd, POLLIN, 0};
-        if (poll(fds, n, -1) < 0) {
+        if (poll(fds, n, endless ? 10 : -1) < 0) {
             if (errno == EINTR)
                 continue;
             break;
@@ -246,6 +253,8 @@ static FilterResult runOnPipes(const FilterRun &run) {
                 ssize_t w = write(inFd, run.input.data() + written, size);
                 if (w > 0)
                     written += static_cast<size_t>(w);
+                if (endless && written == run.input.size())
+                    written = 0;
                 if ((w < 0 && errno != EAGAIN && errno != EINTR) || written == run.input.size()) {
                     close(inFd);
                     inFd = -1;
@@ -257,6 +266,8 @@ static FilterResult runOnPipes(const FilterRun &run) {
             }
         }
     }
+    if (inFd >= 0)
+        close(inFd);
     signal(SIGPIPE, oldPipe);
 
     int status = 0;

@@ -3,9 +3,10 @@
  *
  * Runs a filter binary as a child process the way the spooler does: the
  * CUPS filter arguments, the job on standard input (optionally delivered in
- * pieces of given sizes) or as a named file, standard output and standard
- * error captured, or standard output sent to a given file such as /dev/full,
- * along each of the paths a job can take through the filter.
+ * pieces of given sizes, or endlessly until a cancel) or as a named file,
+ * standard output and standard error captured, or standard output sent to a
+ * given file such as /dev/full, along each of the paths a job can take
+ * through the filter.
  */
 #ifndef FILTER_RUN_H
 #define FILTER_RUN_H
@@ -34,6 +35,8 @@ struct FilterRun {
     std::string stdoutPath;               /* when set, standard output goes to this file */
     std::vector<std::string> environment; /* NAME=value added to the child's environment */
     bool pinClock = false;                /* 1 March 2026 00:30 UTC through libfaketime */
+    int terminateAfterMs = 0;             /* when set, the input is sent over and over and SIGTERM
+                                             arrives after this many milliseconds */
 };
 
 struct FilterResult {
