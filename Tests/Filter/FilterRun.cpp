@@ -12,6 +12,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -45,23 +47,16 @@ struct TemporaryFile {
     explicit TemporaryFile(const std::string &contents) {
         char name[] = "/tmp/filterrunXXXXXX";
         int fd = mkstemp(name);
-        if (fd < 0 ||
-            write(fd, contents.data(), contents.size()) != static_cast<ssize_t>(contents.size()))
-            throw std::runtime_error("cannot write a temporary file");
+        if (fd < 0)
+            throw std::runtime_error("cannot make a temporary file");
         close(fd);
         path = name;
+        std::ofstream(path, std::ios::binary) << contents;
     }
     ~TemporaryFile() { unlink(path.c_str()); }
     std::string contents() const {
-        std::string text;
-        int fd = open(path.c_str(), O_RDONLY);
-        char buffer[65536];
-        ssize_t n;
-        while (fd >= 0 && (n = read(fd, buffer, sizeof(buffer))) > 0)
-            text.append(buffer, static_cast<size_t>(n));
-        if (fd >= 0)
-            close(fd);
-        return text;
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 };
 
