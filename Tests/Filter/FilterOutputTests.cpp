@@ -199,11 +199,6 @@ TEST(FilterScan, JobsAtTheEdgesOfTheScan) {
         EXPECT_EQ(oracle::lineBreakFor(job, *oracle::prologPosition(job)), lineBreak);
         check(job, {});
     }
-    /* The prolog straddles the first chunk boundary by 1 to 12 bytes. */
-    for (size_t before = 1; before < 13; before++) {
-        SCOPED_TRACE(before);
-        check(std::string(4096 - before - 1, 'p') + "\n%%BeginProlog\nrest\n", {});
-    }
 }
 
 /* Filler of `size` bytes whose lines end in `lb` and whose last bytes are `lb`. */
