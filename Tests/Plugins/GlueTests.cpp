@@ -165,6 +165,11 @@ TEST_F(GlueTest, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
     release(first);
     EXPECT_EQ(frees + 2, gFrees); // the table and the record
 
+    // The dialog accepts extensions of API version 1.0.
+    PMPlugInAPIVersion version = {9, 9, 9, 9};
+    second->vtable->plugInHeader.GetAPIVersion(nullptr, &version);
+    EXPECT_TRUE(version.buildVersionMajor == 1 && version.buildVersionMinor == 0 &&
+                version.baseVersionMajor == 1 && version.baseVersionMinor == 0);
     release(second);
     instance->vtable->Release(instance);
 }
