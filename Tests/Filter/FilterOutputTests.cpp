@@ -77,6 +77,12 @@ TEST(FilterBlocks, LiteralBlocksForEachLineBreakAndTimeZone) {
               std::string::npos);
     EXPECT_NE(runPinned(kBody, {{kQuarnTimeZoneKey, "EST5"}}).out.find("(202602281930)"),
               std::string::npos);
+    /* A clock beyond any calendar year stamps the zero time. */
+    FilterRun run;
+    run.input = kBody;
+    run.pinClock = true;
+    run.clock = "+3000000000y";
+    EXPECT_NE(runFilter(run).out.find("(190001000000)"), std::string::npos);
 }
 
 TEST(FilterBlocks, EachJobTypeGetsItsGroupWithEscapedValues) {

@@ -168,7 +168,7 @@ static FilterResult runOnPipes(const FilterRun &run) {
     env.push_back("TZ=UTC0");
     if (run.pinClock) {
         env.push_back(std::string("LD_PRELOAD=") + FAKETIME_LIBRARY);
-        env.push_back("FAKETIME=@2026-03-01 00:30:00");
+        env.push_back("FAKETIME=" + run.clock);
         const char *asan = getenv("ASAN_OPTIONS");
         env.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") +
                       (asan && *asan ? ":" : "") + "verify_asan_link_order=0");
