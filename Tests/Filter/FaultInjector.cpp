@@ -22,7 +22,8 @@
  *
  * "refuse" makes the kernel refuse every tee and splice (EINVAL), as it
  * does for files it cannot move data between: the filter falls back to
- * reading and writing.
+ * reading and writing. "count" reports at exit how many tee and splice
+ * calls moved data.
  */
 #include <cerrno>
 #include <cstdio>
@@ -53,6 +54,7 @@ long target[kKinds];
 long calls[kKinds];
 Mode mode = kOnce;
 bool refuse = false;
+long tees = 0, splices = 0;
 
 /* Whether this call of `kind` is hit: the Nth, or every later one for the
    modes that last. */
@@ -125,7 +127,9 @@ ssize_t failingTee(int in, int out, size_t size, unsigned int flags) {
         errno = EINVAL;
         return -1;
     }
-    return failingReadCall(size, [&](size_t n) { return tee(in, out, n, flags); });
+    ssize_t n = failingReadCall(size, [&](size_t n) { return tee(in, out, n, flags); });
+    tees += n > 0;
+    return n;
 }
 
 ssize_t failingWrite(int fd, const void *buffer, size_t size) {
@@ -138,8 +142,16 @@ ssize_t failingSplice(int in, loff_t *inOffset, int out, loff_t *outOffset, size
         errno = EINVAL;
         return -1;
     }
-    return failingWriteCall(
+    ssize_t n = failingWriteCall(
         size, [&](size_t n) { return splice(in, inOffset, out, outOffset, n, flags); });
+    splices += n > 0;
+    return n;
+}
+
+/* With "count": how often the kernel moved data, as the last line on
+   standard error. */
+void reportMoves() {
+    dprintf(STDERR_FILENO, "moves: tee %ld, splice %ld\n", tees, splices);
 }
 
 __attribute__((constructor)) void installFaults() {
@@ -155,6 +167,8 @@ __attribute__((constructor)) void installFaults() {
         char kind[8] = "", how[16] = "";
         long n = 0;
         refuse = refuse || strcmp(setting, "refuse") == 0;
+        if (strcmp(setting, "count") == 0)
+            atexit(reportMoves);
         if (sscanf(setting, "%7[a-z]:%ld:%15s", kind, &n, how) < 2)
             continue;
         for (int k = 0; k < kKinds; k++)

@@ -8,7 +8,7 @@
  * ones (the prolog around the chunk boundaries, jobs cut short inside it,
  * random bytes rich in breaks and fragments, blocks around the insertion
  * buffer's size), each along every path and compared with the whole-buffer
- * oracle.
+ * oracle; and the kernel moving the job wherever a pipe is on one side.
  */
 #include <gtest/gtest.h>
 
@@ -292,6 +292,24 @@ TEST(FilterDifferential, BlocksOfEveryLengthAroundTheInsertionBufferSize) {
         lengths++;
     }
     EXPECT_GE(lengths, 25);
+}
+
+TEST(FilterPaths, TheKernelMovesTheJobWhereAPipeIsOnOneSide) {
+    /* tee looks at an input pipe and splice passes on what was scanned; a
+       file on both sides, or a kernel that refuses, is read and written. */
+    for (Path path : kEveryPath) {
+        FilterRun run;
+        run.path = path;
+        run.program = faultFilterPath();
+        run.input = kHeader + kBody + std::string(1 << 20, 'x');
+        run.environment = {"JOBCONTROLFILTER_FAULT=count"};
+        FilterResult result = runFilter(run);
+        bool pipeIn = path == Path::kPipeToPipe || path == Path::kPipeToFile;
+        bool splices = pipeIn || path == Path::kFileToPipe;
+        SCOPED_TRACE(pathName(path));
+        EXPECT_EQ(result.err.find("tee 0,") == std::string::npos, pipeIn) << result.err;
+        EXPECT_EQ(result.err.find("splice 0\n") == std::string::npos, splices) << result.err;
+    }
 }
 
 } // namespace
