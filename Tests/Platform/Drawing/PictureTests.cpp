@@ -108,43 +108,20 @@ const Scene kScenes[] = {
     {"alert", "open\ndrop Bob!\nshow\nsnapshot-alert @\nprint\n", false, true},
 };
 
-class Pictures : public testing::TestWithParam<std::tuple<const char *, Scene>> {
-protected:
-    void SetUp() override {
-        const char *language = std::get<0>(GetParam());
-        const Scene &scene = std::get<1>(GetParam());
-        std::string path = mDir.path() + "/picture.png";
-        std::string script = scene.script;
-        script.replace(script.find('@'), 1, path);
-        HostOptions options;
-        options.ppd = QUARN_FIXTURES "/joblog.ppd";
-        options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
-        options.language = language;
-        ParsedScript parsed = ParseScript(script);
-        ASSERT_EQ(0, parsed.errorLine) << parsed.error;
-        char *buffer = nullptr;
-        size_t size = 0;
-        FILE *stream = open_memstream(&buffer, &size);
-        {
-            EventWriter events(stream);
-            ASSERT_EQ(0, RunDialog(options, &parsed.actions, events, JobLogPluginFactory));
-        }
-        std::fclose(stream);
-        mEvents.assign(buffer, size);
-        std::free(buffer);
-        mShown = ParseShown(mEvents);
-        mPicture = Load(path);
-        ASSERT_EQ(5u, mShown.size()) << mEvents;
-        ASSERT_EQ(kPaneRight + 20, mPicture.width) << "no picture at " << path;
-        ASSERT_EQ(kPaneBottom + 40, mPicture.height);
-    }
+/* One language in one scene: the events and the picture */
+struct SceneRun {
+    std::string name;
+    const Scene *scene = nullptr;
+    std::string events;
+    std::vector<Shown> shown;
+    Picture picture;
 
     /* How many pixels within the rectangle pass the test */
     template <class Test> int Count(int top, int left, int bottom, int right, Test test) const {
         int n = 0;
         for (int y = top; y < bottom; y++)
             for (int x = left; x < right; x++)
-                n += test(mPicture.At(x, y)) ? 1 : 0;
+                n += test(picture.At(x, y)) ? 1 : 0;
         return n;
     }
     int Darkest(const Shown &c) const {
@@ -155,12 +132,57 @@ protected:
         });
         return darkest;
     }
-
-    TempDir mDir;
-    std::string mEvents;
-    std::vector<Shown> mShown;
-    Picture mPicture;
 };
+
+SceneRun RunScene(const char *language, const Scene &scene) {
+    SceneRun run;
+    run.name = std::string(language) + " " + scene.name;
+    run.scene = &scene;
+    TempDir dir;
+    std::string path = dir.path() + "/picture.png";
+    std::string script = scene.script;
+    script.replace(script.find('@'), 1, path);
+    HostOptions options;
+    options.ppd = QUARN_FIXTURES "/joblog.ppd";
+    options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
+    options.language = language;
+    ParsedScript parsed = ParseScript(script);
+    EXPECT_EQ(0, parsed.errorLine) << parsed.error;
+    char *buffer = nullptr;
+    size_t size = 0;
+    FILE *stream = open_memstream(&buffer, &size);
+    {
+        EventWriter events(stream);
+        EXPECT_EQ(0, RunDialog(options, &parsed.actions, events, JobLogPluginFactory));
+    }
+    std::fclose(stream);
+    run.events.assign(buffer, size);
+    std::free(buffer);
+    run.shown = ParseShown(run.events);
+    run.picture = Load(path);
+    EXPECT_EQ(5u, run.shown.size()) << run.name << ": " << run.events;
+    EXPECT_EQ(kPaneRight + 20, run.picture.width) << run.name << ": no picture";
+    EXPECT_EQ(kPaneBottom + 40, run.picture.height) << run.name;
+    return run;
+}
+
+/* Every localization in every scene, run once for the suite */
+class Pictures : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        for (const char *language : {"en", "de", "ja"})
+            for (const Scene &scene : kScenes)
+                sRuns.push_back(RunScene(language, scene));
+    }
+    static void TearDownTestSuite() { sRuns.clear(); }
+    void SetUp() override {
+        for (const SceneRun &run : sRuns)
+            ASSERT_FALSE(run.picture.pixels.empty()) << run.name;
+    }
+    static std::vector<SceneRun> sRuns;
+};
+
+std::vector<SceneRun> Pictures::sRuns;
 
 bool IsFocusBlue(uint32_t p) {
     return Blue(p) > Red(p) + 100;
@@ -172,78 +194,82 @@ bool IsCaution(uint32_t p) {
     return Red(p) > 230 && Green(p) > 180 && Blue(p) < 100;
 }
 
-TEST_P(Pictures, ControlsSitInThePaneAndDrawOnlyWithinTheirBounds) {
-    for (const Shown &c : mShown) {
-        EXPECT_TRUE(c.top >= kPaneTop && c.left >= kPaneLeft && c.bottom <= kPaneBottom &&
-                    c.right <= kPaneRight)
-            << c.kind << " " << c.text << " outside the pane area";
-    }
-    if (std::get<1>(GetParam()).alert)
-        return; /* the alert covers the dialog */
-    const uint32_t background = mPicture.At(0, 0);
-    for (int y = 0; y < mPicture.height; y++) {
-        for (int x = 0; x < mPicture.width; x++) {
-            bool paneEdge =
-                (y == kPaneTop || y == kPaneBottom - 1 || x == kPaneLeft || x == kPaneRight - 1) &&
-                y >= kPaneTop && y < kPaneBottom && x >= kPaneLeft && x < kPaneRight;
-            const Shown *owner = nullptr;
-            for (const Shown &c : mShown)
-                if (x >= c.left && x < c.right && y >= c.top && y < c.bottom)
-                    owner = &c;
-            if (mPicture.At(x, y) != background && !paneEdge && owner == nullptr) {
-                ADD_FAILURE() << "drawn outside every control at x=" << x << " y=" << y;
-                return;
+TEST_F(Pictures, ControlsSitInThePaneAndDrawOnlyWithinTheirBounds) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        for (const Shown &c : run.shown) {
+            EXPECT_TRUE(c.top >= kPaneTop && c.left >= kPaneLeft && c.bottom <= kPaneBottom &&
+                        c.right <= kPaneRight)
+                << c.kind << " " << c.text << " outside the pane area";
+        }
+        if (run.scene->alert)
+            continue; /* the alert covers the dialog */
+        const Picture &picture = run.picture;
+        const uint32_t background = picture.At(0, 0);
+        bool stray = false;
+        for (int y = 0; y < picture.height && !stray; y++) {
+            for (int x = 0; x < picture.width && !stray; x++) {
+                bool paneEdge = (y == kPaneTop || y == kPaneBottom - 1 || x == kPaneLeft ||
+                                 x == kPaneRight - 1) &&
+                                y >= kPaneTop && y < kPaneBottom && x >= kPaneLeft &&
+                                x < kPaneRight;
+                bool inControl = false;
+                for (const Shown &c : run.shown)
+                    inControl =
+                        inControl || (x >= c.left && x < c.right && y >= c.top && y < c.bottom);
+                stray = picture.At(x, y) != background && !paneEdge && !inControl;
+                EXPECT_FALSE(stray) << "drawn outside every control at x=" << x << " y=" << y;
             }
         }
     }
 }
 
-TEST_P(Pictures, DisabledControlsAreDimmedAndEnabledOnesAreNot) {
-    if (std::get<1>(GetParam()).alert)
-        return;
-    for (const Shown &c : mShown) {
-        /* Enabled: black text or the field's dark frame; dimmed: nothing darker than grey */
-        EXPECT_EQ(c.enabled, Darkest(c) < 140)
-            << c.kind << " " << c.text << " darkest " << Darkest(c);
+TEST_F(Pictures, DisabledControlsAreDimmedAndEnabledOnesAreNot) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        if (run.scene->alert)
+            continue;
+        for (const Shown &c : run.shown) {
+            /* Enabled: black text or the field's dark frame; dimmed: nothing darker than grey */
+            EXPECT_EQ(c.enabled, run.Darkest(c) < 140)
+                << c.kind << " " << c.text << " darkest " << run.Darkest(c);
+        }
+    }
+}
+
+TEST_F(Pictures, CheckMarkExactlyWhenOnAndFocusRingOnlyOnTheFocusedField) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        if (run.scene->alert)
+            continue;
+        int focused = 0;
+        for (const Shown &c : run.shown) {
+            if (c.kind == "checkbox") {
+                int mark = run.Count(c.top, c.left + 2, c.bottom, c.left + 12,
+                                     [](uint32_t p) { return Luminance(p) < 100; });
+                EXPECT_EQ(c.value == 1, mark > 0) << "value " << c.value << ", " << mark << " dark";
+            }
+            if (c.kind == "edittext") {
+                int ring = run.Count(c.top + 1, c.left, c.top + 2, c.right, IsFocusBlue);
+                EXPECT_EQ(c.focused, ring > (c.right - c.left) / 2) << c.text << " ring " << ring;
+                int selected = run.Count(c.top, c.left, c.bottom, c.right, IsSelection);
+                EXPECT_EQ(c.focused && run.scene->selection, selected > 0)
+                    << c.text << " selection " << selected;
+                focused += c.focused ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(1, focused);
     }
 }
 
-TEST_P(Pictures, CheckMarkExactlyWhenOnAndFocusRingOnlyOnTheFocusedField) {
-    if (std::get<1>(GetParam()).alert)
-        return;
-    int focused = 0;
-    for (const Shown &c : mShown) {
-        if (c.kind == "checkbox") {
-            int mark = Count(c.top, c.left + 2, c.bottom, c.left + 12,
-                             [](uint32_t p) { return Luminance(p) < 100; });
-            EXPECT_EQ(c.value == 1, mark > 0) << "value " << c.value << ", " << mark << " dark";
-        }
-        if (c.kind == "edittext") {
-            int ring = Count(c.top + 1, c.left, c.top + 2, c.right, IsFocusBlue);
-            EXPECT_EQ(c.focused, ring > (c.right - c.left) / 2) << c.text << " ring " << ring;
-            int selected = Count(c.top, c.left, c.bottom, c.right, IsSelection);
-            EXPECT_EQ(c.focused && std::get<1>(GetParam()).selection, selected > 0)
-                << c.text << " selection " << selected;
-            focused += c.focused ? 1 : 0;
-        }
+TEST_F(Pictures, TheAlertIsDrawnOnlyWhileItIsUp) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        bool alert = run.scene->alert;
+        EXPECT_EQ(alert, run.events.find("alert caution") != std::string::npos) << run.events;
+        int caution = run.Count(0, 0, run.picture.height, run.picture.width, IsCaution);
+        EXPECT_EQ(alert, caution > 20) << caution << " caution-coloured pixels";
     }
-    EXPECT_EQ(1, focused);
 }
-
-TEST_P(Pictures, TheAlertIsDrawnOnlyWhileItIsUp) {
-    bool alert = std::get<1>(GetParam()).alert;
-    EXPECT_EQ(alert, mEvents.find("alert caution") != std::string::npos) << mEvents;
-    int caution = Count(0, 0, mPicture.height, mPicture.width, IsCaution);
-    EXPECT_EQ(alert, caution > 20) << caution << " caution-coloured pixels";
-}
-
-std::string SceneName(const testing::TestParamInfo<std::tuple<const char *, Scene>> &info) {
-    return std::string(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Localizations, Pictures,
-                         testing::Combine(testing::Values("en", "de", "ja"),
-                                          testing::ValuesIn(kScenes)),
-                         SceneName);
 
 } // namespace
