@@ -3,7 +3,7 @@
  *
  * The parts of pdehost that need no dialog, at their edges: the command
  * line, the script reader (every action's form, texts verbatim, the wrong
- * lines), the event lines' codes, and the ticket-to-options step, whose
+ * lines), and the ticket-to-options step, whose
  * every string must come back unchanged from libcups's own option parser.
  */
 #include "CommandLine.h"
@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -106,24 +105,6 @@ TEST(Script, EveryFormOfEveryActionAndTheWrongLines) {
     EXPECT_TRUE(script.actions[0].line == 3 && script.actions[2].line == 6);
     ParsedScript wrong = ParseScript("open\n\n# x\nfocus jlog\nbogus\n");
     EXPECT_EQ(4, wrong.errorLine);
-}
-
-TEST(EventOutput, CodesAndZeroCharacters) {
-    EXPECT_EQ("jlog", FourCharCodeText(0x6A6C6F67));
-    EXPECT_EQ("0x6A6C2067", FourCharCodeText(0x6A6C2067)); // a space inside
-    EXPECT_EQ("0xA9636F64", FourCharCodeText(0xA9636F64)); // not ASCII
-    char *buffer = nullptr;
-    size_t size = 0;
-    FILE *stream = open_memstream(&buffer, &size);
-    {
-        EventWriter writer(stream);
-        writer.Summary("User ID", std::string("a\0b", 3)); // a dropped zero character
-        writer.Options("");
-    }
-    std::fclose(stream);
-    EXPECT_EQ(std::string("summary \"User ID\" \"a\0b\"\noptions\n", 32),
-              std::string(buffer, size));
-    std::free(buffer);
 }
 
 TicketItem item(const std::string &key, TicketItem::Kind kind, const std::string &text,
