@@ -51,8 +51,7 @@ struct Reader {
     }
     SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum, SInt64 otherwise) {
         SInt64 n = otherwise;
-        if (number != nullptr && (CFNumberIsFloatType((CFNumberRef)number) ||
-                                  !CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
+        if (number != nullptr && (!CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
                                   n < minimum || n > maximum)) {
             bad = true;
             return otherwise;
@@ -227,8 +226,8 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
             CFRelease(data);
         return kIBCarbonRuntimeCantFindNibFile;
     }
-    CFPropertyListRef plist = CFPropertyListCreateWithData(
-        kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr);
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(kCFAllocatorDefault, data,
+                                                              kCFPropertyListImmutable, nullptr);
     CFRelease(data);
     if (plist == nullptr)
         return kIBCarbonRuntimeObjectNotOfRequestedType;

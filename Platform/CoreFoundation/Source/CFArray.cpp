@@ -3,7 +3,8 @@
  *
  * Arrays: ordered values with callbacks that retain, release and compare
  * them (kCFTypeArrayCallBacks for CF objects; NULL callbacks keep raw
- * pointers untouched and compare them by identity).
+ * pointers untouched and compare them by identity). A capacity is not
+ * enforced.
  */
 #include "CFInternal.h"
 
@@ -52,14 +53,13 @@ const __CFArray *checkArray(CFTypeRef cf, const char *call) {
 }
 
 __CFArray *makeArray(const void **values, CFIndex count, const CFArrayCallBacks *callBacks,
-                     bool isMutable, CFIndex capacity) {
+                     bool isMutable) {
     __CFArray *a = cf::newObject<__CFArray>(cf::kArrayTypeID);
     if (a == nullptr)
         return nullptr;
     if (callBacks != nullptr)
         a->callBacks = *callBacks;
     a->isMutable = isMutable;
-    a->capacity = capacity;
     try {
         a->values.reserve(static_cast<size_t>(count));
     } catch (const std::bad_alloc &) {
@@ -99,14 +99,14 @@ CFArrayRef CFArrayCreate(CFAllocatorRef, const void **values, CFIndex numValues,
                          const CFArrayCallBacks *callBacks) {
     if (numValues < 0 || (values == nullptr && numValues > 0))
         CFStandInMisuse("CFArrayCreate", "bad value buffer (%p, %ld)", values, numValues);
-    return makeArray(values, numValues, callBacks, false, 0);
+    return makeArray(values, numValues, callBacks, false);
 }
 
 CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity,
                                        const CFArrayCallBacks *callBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFArrayCreateMutable", "negative capacity %ld", capacity);
-    return makeArray(nullptr, 0, callBacks, true, capacity);
+    return makeArray(nullptr, 0, callBacks, true);
 }
 
 CFIndex CFArrayGetCount(CFArrayRef theArray) {
@@ -123,8 +123,6 @@ void CFArrayAppendValue(CFMutableArrayRef theArray, const void *value) {
     auto *a = const_cast<__CFArray *>(checkArray(theArray, "CFArrayAppendValue"));
     if (!a->isMutable)
         CFStandInMisuse("CFArrayAppendValue", "the array is immutable");
-    if (a->capacity > 0 && static_cast<CFIndex>(a->values.size()) >= a->capacity)
-        CFStandInMisuse("CFArrayAppendValue", "the array is at its capacity %ld", a->capacity);
     try {
         a->values.push_back(value);
     } catch (const std::bad_alloc &) {
