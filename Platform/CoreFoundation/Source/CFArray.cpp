@@ -52,28 +52,6 @@ const __CFArray *checkArray(CFTypeRef cf, const char *call) {
     return cf::check<__CFArray>(cf, cf::kArrayTypeID, call);
 }
 
-__CFArray *makeArray(const void **values, CFIndex count, const CFArrayCallBacks *callBacks,
-                     bool isMutable) {
-    __CFArray *a = cf::newObject<__CFArray>(cf::kArrayTypeID);
-    if (a == nullptr)
-        return nullptr;
-    if (callBacks != nullptr)
-        a->callBacks = *callBacks;
-    a->isMutable = isMutable;
-    try {
-        a->values.reserve(static_cast<size_t>(count));
-    } catch (const std::bad_alloc &) {
-        CFRelease(a);
-        return nullptr;
-    }
-    for (CFIndex i = 0; i < count; ++i) {
-        if (a->callBacks.retain != nullptr)
-            a->callBacks.retain(nullptr, values[i]);
-        a->values.push_back(values[i]);
-    }
-    return a;
-}
-
 } // namespace
 
 namespace cf {
@@ -95,18 +73,16 @@ CFTypeID CFArrayGetTypeID(void) {
     return cf::kArrayTypeID;
 }
 
-CFArrayRef CFArrayCreate(CFAllocatorRef, const void **values, CFIndex numValues,
-                         const CFArrayCallBacks *callBacks) {
-    if (numValues < 0 || (values == nullptr && numValues > 0))
-        CFStandInMisuse("CFArrayCreate", "bad value buffer (%p, %ld)", values, numValues);
-    return makeArray(values, numValues, callBacks, false);
-}
-
 CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity,
                                        const CFArrayCallBacks *callBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFArrayCreateMutable", "negative capacity %ld", capacity);
-    return makeArray(nullptr, 0, callBacks, true);
+    __CFArray *a = cf::newObject<__CFArray>(cf::kArrayTypeID);
+    if (a != nullptr && callBacks != nullptr)
+        a->callBacks = *callBacks;
+    if (a != nullptr)
+        a->isMutable = true;
+    return a;
 }
 
 CFIndex CFArrayGetCount(CFArrayRef theArray) {

@@ -26,16 +26,15 @@ TEST(RuntimeDeathTest, MisuseStopsTheProgramNamingTheCall) {
             CFRelease(n);
         },
         "CFRelease: misuse: .* is not a live object");
-    const void *values[] = {n};
-    CFArrayRef fixed = CFArrayCreate(nullptr, values, 1, &kCFTypeArrayCallBacks);
-    EXPECT_DEATH(CFArrayAppendValue((CFMutableArrayRef)fixed, n), "the array is immutable");
-    EXPECT_DEATH(CFArrayGetValueAtIndex(fixed, 1), "index 1 out of bounds");
-    EXPECT_DEATH(CFNumberCreate(nullptr, (CFNumberType)99, &values), "invalid number type 99");
+    CFMutableArrayRef array = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
+    CFArrayAppendValue(array, n);
+    EXPECT_DEATH(CFArrayGetValueAtIndex(array, 1), "index 1 out of bounds");
+    EXPECT_DEATH(CFNumberCreate(nullptr, (CFNumberType)99, &n), "invalid number type 99");
     CFUUIDRef factory =
         CFUUIDCreateFromString(nullptr, CFSTR("0A0B0C0D-0E0F-1011-1213-1415161718FF"));
     EXPECT_DEATH(CFPlugInRemoveInstanceForFactory(factory), "more instances removed");
     EXPECT_DEATH(CFBundleCopyLocalizedString(nullptr, CFSTR("k"), nullptr, nullptr),
                  "CFBundleCopyLocalizedString: misuse: NULL");
-    for (CFTypeRef cf : {(CFTypeRef)factory, (CFTypeRef)fixed, (CFTypeRef)n})
+    for (CFTypeRef cf : {(CFTypeRef)factory, (CFTypeRef)array, (CFTypeRef)n})
         CFRelease(cf);
 }
