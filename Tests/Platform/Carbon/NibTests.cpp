@@ -77,9 +77,6 @@ OSStatus LoadStatus(const std::string &nib) {
 TEST(Nib, DamagedNibsFailWithTheirStatusAndLeaveNothing) {
     const LayerState before = LayerState::Now();
     const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
-    std::string deep = Control("edittext", "");
-    for (int i = 0; i < 18; i++)
-        deep = Control("userpane", "<key>Controls</key><array>" + deep + "</array>");
     const std::pair<std::string, OSStatus> kCases[] = {
         {"missing", kIBCarbonRuntimeCantFindNibFile},
         {"directory", kIBCarbonRuntimeCantFindNibFile},
@@ -92,19 +89,16 @@ TEST(Nib, DamagedNibsFailWithTheirStatusAndLeaveNothing) {
         {Window(Control("edittext", "<key>ID</key><dict><key>Signature</key><string>long"
                                     "er</string><key>ID</key><integer>1</integer></dict>")),
          kMalformed},
-        {Window(Control("edittext", "<key>Text</key><integer>3</integer>")), kMalformed},
         {Window(Control("checkbox", "<key>Value</key><real>1.5</real>")), kMalformed},
-        {Window(Control("checkbox", "<key>Command</key><string>abc</string>")), kMalformed},
-        {Window(Control("edittext", "<key>Controls</key><array/>")), kMalformed},
-        {Window(Control("userpane", "<key>Features</key><integer>0</integer><key>Controls"
-                                    "</key><array>" +
-                                        Control("edittext", "") + "</array>")),
+        {Window(Control("checkbox", "<key>Title</key><integer>1</integer>")), kMalformed},
+        {Plist("<key>Windows</key><dict><key>Window</key><dict>" + Bounds(0, 200) +
+               "<key>Controls</key><dict/></dict></dict>"),
          kMalformed},
+        {Window(Control("checkbox", "<key>Command</key><string>abc</string>")), kMalformed},
         {Window("<dict><key>Kind</key><string>edittext</string>" + Bounds(10, 5) + "</dict>"),
          kMalformed},
         {Window("<dict><key>Kind</key><string>edittext</string>" + Bounds(0, 40000) + "</dict>"),
          kMalformed},
-        {Window(deep), kMalformed},
         {Window(Control("password", "<key>Unknown</key><true/>")), noErr},
     };
     for (const auto &c : kCases)
