@@ -4,7 +4,7 @@
  * libFuzzer target for the CoreFoundation stand-in's property-list reader.
  * The first byte chooses an allocation to fail on a further reading (0
  * none, else the Nth allocation from then on); the other bytes are the
- * data, XML or binary.
+ * data, an XML property list.
  *
  * Checks: a failed reading describes its failure and a successful one does
  * not; the reading with memory running out gives either nothing or the

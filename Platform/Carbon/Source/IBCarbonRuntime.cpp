@@ -2,7 +2,7 @@
  * IBCarbonRuntime.cpp
  *
  * Nib references and windows built from nibs. A nib is the file
- * "<name>.nib" among a bundle's resources: a property list (XML or binary)
+ * "<name>.nib" among a bundle's resources: a property list (XML)
  * whose root dictionary has "Windows", a dictionary of window descriptions
  * by name. The format is documented in Platform/Carbon/README.md. A nib is
  * input from outside: every entry is type- and range-checked, and anything

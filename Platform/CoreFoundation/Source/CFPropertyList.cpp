@@ -1,15 +1,18 @@
 /*
  * CFPropertyList.cpp
  *
- * Property lists in XML (or binary) form, read by libplist and converted to
- * an immutable CF object tree of dictionaries, arrays, strings, booleans and
+ * Property lists in XML form, read by libplist and converted to an
+ * immutable CF object tree of dictionaries, arrays, strings, booleans and
  * integers (64-bit numbers): what bundles, nibs and the plug-in's data hold.
  * A tree that holds anything else (a real, a date, data, a keyed-archiver
- * UID) is refused, and so is a request for mutable objects.
+ * UID), or comes in the binary form, is refused, and so is a request for
+ * mutable objects.
  */
 #include "CFInternal.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <plist/plist.h>
 
 namespace {
@@ -34,44 +37,11 @@ template <class T> T need(T ref) {
     return ref;
 }
 
-// The text of a key node, whole. libplist's key getters assert when a key
-// holds a zero byte (a binary list can store one), and its node copy cuts
-// the key short; so the key node itself is written alone as a binary list
-// and read back as a string, whose bytes come with their length. False for
-// a key that is no UTF-8 text.
-bool keyFromPlist(plist_t keyNode, cf::UniVec &chars) {
-    char *binary = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(keyNode, &binary, &length);
-    if (binary == nullptr)
-        throw std::bad_alloc();
-    PlistHolder text;
-    plist_from_bin(binary, length, &text.node);
-    plist_to_bin_free(binary);
-    uint64_t size = 0;
-    const char *bytes = text.node != nullptr ? plist_get_string_ptr(text.node, &size) : nullptr;
-    if (bytes == nullptr)
-        return false;
-    return cf::decode(reinterpret_cast<const UInt8 *>(bytes), static_cast<size_t>(size),
-                      kCFStringEncodingUTF8, false, chars);
-}
-
-CFStringRef stringFromPlist(plist_t node, bool isKey) {
+// A string of UTF-8 text; nullptr for text that is no UTF-8.
+CFStringRef stringFromText(const char *text, size_t length) {
     cf::UniVec chars;
-    bool valid;
-    if (isKey) {
-        valid = keyFromPlist(node, chars);
-    } else {
-        // By length: a string may hold a zero character (a binary list
-        // stores its length), which libplist's copying getter refuses.
-        uint64_t length = 0;
-        const char *text = plist_get_string_ptr(node, &length);
-        if (text == nullptr)
-            return nullptr;
-        valid = cf::decode(reinterpret_cast<const UInt8 *>(text), static_cast<size_t>(length),
-                           kCFStringEncodingUTF8, false, chars);
-    }
-    if (!valid)
+    if (text == nullptr || !cf::decode(reinterpret_cast<const UInt8 *>(text), length,
+                                       kCFStringEncodingUTF8, false, chars))
         return nullptr;
     return need(cf::makeString(chars.data(), chars.size()));
 }
@@ -87,15 +57,15 @@ CFTypeRef dictFromPlist(plist_t node) {
         ~IterFree() { std::free(it); }
     } itFree{it};
     for (;;) {
+        char *key = nullptr; // XML keys hold no zero byte
         plist_t value = nullptr;
-        plist_dict_next_item(node, it, nullptr, &value);
+        plist_dict_next_item(node, it, &key, &value);
+        std::unique_ptr<char, void (*)(void *)> keyText(key, std::free);
         if (value == nullptr)
             break;
-        plist_t keyNode = plist_dict_item_get_key(value);
-        cf::UniVec chars;
-        if (keyNode == nullptr || !keyFromPlist(keyNode, chars))
+        cf::Owned<CFStringRef> k(stringFromText(key, key != nullptr ? strlen(key) : 0));
+        if (!k)
             return nullptr;
-        cf::Owned<CFStringRef> k(need(cf::makeString(chars.data(), chars.size())));
         cf::Owned<CFTypeRef> v(fromPlist(value));
         if (!v)
             return nullptr;
@@ -133,9 +103,11 @@ CFTypeRef fromPlist(plist_t node) {
         return dictFromPlist(node);
     case PLIST_ARRAY:
         return arrayFromPlist(node);
-    case PLIST_STRING:
-    case PLIST_KEY:
-        return stringFromPlist(node, plist_get_node_type(node) == PLIST_KEY);
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char *text = plist_get_string_ptr(node, &length);
+        return stringFromText(text, static_cast<size_t>(length));
+    }
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
         plist_get_bool_val(node, &value);
@@ -148,7 +120,7 @@ CFTypeRef fromPlist(plist_t node) {
         return need(CFNumberCreate(nullptr, kCFNumberSInt64Type, &value));
     }
     default:
-        return nullptr; // reals, dates, data, UIDs are not carried
+        return nullptr; // reals, dates, data, UIDs, stray keys are not carried
     }
 }
 
@@ -161,8 +133,8 @@ CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, bool *out
     if (count == 0 || count > UINT32_MAX)
         return nullptr;
     PlistHolder holder;
-    plist_from_memory(reinterpret_cast<const char *>(bytes), static_cast<uint32_t>(count),
-                      &holder.node);
+    plist_from_xml(reinterpret_cast<const char *>(bytes), static_cast<uint32_t>(count),
+                   &holder.node);
     try {
         return fromPlist(holder.node);
     } catch (const std::bad_alloc &) {

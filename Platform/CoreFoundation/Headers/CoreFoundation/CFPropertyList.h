@@ -19,9 +19,9 @@ typedef enum {
     kCFPropertyListMutableContainersAndLeaves = 2
 } CFPropertyListMutabilityOptions;
 
-/* Reads XML or binary data; on failure (or for a mutability option other
- * than kCFPropertyListImmutable, which is not supported) returns NULL and,
- * if errorString is given, a description that the caller releases. */
+/* Reads XML data; on failure (or for a mutability option other than
+ * kCFPropertyListImmutable, which is not supported) returns NULL and, if
+ * errorString is given, a description that the caller releases. */
 CF_EXPORT CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator,
                                                             CFDataRef xmlData,
                                                             CFOptionFlags mutabilityOption,
