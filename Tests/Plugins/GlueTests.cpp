@@ -207,6 +207,10 @@ TEST_F(GlueTest, DispatchersCheckContextAndSessionAndForwardTheStatus) {
     EXPECT_TRUE(CFArrayGetCount(titles) == 1 && CFArrayGetCount(summaries) == 1);
     CFRelease(titles);
     CFRelease(summaries);
+    titles = summaries = nullptr; // the dialog may ask for one of them only
+    EXPECT_EQ(noErr, table->GetSummaryText(context, &titles, nullptr));
+    EXPECT_EQ(noErr, table->GetSummaryText(context, nullptr, &summaries));
+    EXPECT_TRUE(titles == nullptr && summaries == nullptr);
     RecordingPane::sResult = -42; // a pane's status passes through unchanged
     EXPECT_EQ(-42, table->GetSummaryText(context, &titles, &summaries));
     EXPECT_TRUE(titles == nullptr && summaries == nullptr);
@@ -217,9 +221,9 @@ TEST_F(GlueTest, DispatchersCheckContextAndSessionAndForwardTheStatus) {
     EXPECT_EQ(-42, table->Sync(context, s, kSyncDirectionSetUserInterface));
     EXPECT_EQ(noErr, table->Sync(context, s, 2));
     EXPECT_EQ(noErr, table->Terminate(context, -1));
-    std::vector<std::string> expected = {"GetSummaryText", "GetSummaryText", "CreateUI 7",
-                                         "OnOpenUI",       "OnCloseUI",      "UIToTicket",
-                                         "TicketToUI",     "destroyed"};
+    std::vector<std::string> expected = {
+        "GetSummaryText", "GetSummaryText", "GetSummaryText", "GetSummaryText", "CreateUI 7",
+        "OnOpenUI",       "OnCloseUI",      "UIToTicket",     "TicketToUI",     "destroyed"};
     EXPECT_EQ(expected, RecordingPane::sLog);
     ReleasePrintTickets(tickets);
     release(interface);

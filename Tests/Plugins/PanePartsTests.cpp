@@ -246,9 +246,24 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     local.tm_gmtoff = -1800; // half an hour west: the sign must survive
     ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
     EXPECT_STREQ("<-0030>0:30", buffer);
-    local.tm_zone = "GMT";
+    local.tm_gmtoff = 5 * 3600 + 45 * 60; // no name: the offset's, minutes included
+    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
+    EXPECT_STREQ("<+0545>-5:45", buffer);
+    local.tm_gmtoff = 7200; // names that are no plain word: kept in brackets, or else replaced
+    for (auto [name, rule] :
+         {std::pair{"X1-", "<X1->-2"}, {"a b", "<+02>-2"}, {"A_B", "<+02>-2"}}) {
+        local.tm_zone = name;
+        ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
+        EXPECT_STREQ(rule, buffer);
+    }
+    local.tm_zone = "GMT"; // "GMT0:30" does not fit
+    local.tm_gmtoff = -1800;
     EXPECT_FALSE(FormatTimeZoneRule(&local, buffer, 6));
     EXPECT_STREQ("", buffer);
+    buffer[0] = 'x';
+    EXPECT_FALSE(FormatTimeZoneRule(&local, buffer, 0));
+    EXPECT_EQ('x', buffer[0]);
+    EXPECT_FALSE(FormatTimeZoneRule(&local, nullptr, sizeof buffer));
     EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, sizeof buffer));
 }
 
