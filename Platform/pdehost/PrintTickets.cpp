@@ -1,8 +1,8 @@
 /*
  * PrintTickets.cpp
  *
- * Making the dialog's print session and tickets, and reading a ticket's
- * items back as plain texts.
+ * Making the dialog's print session and tickets, reading a ticket's items
+ * back as plain texts, and finding the printer's dialog extension.
  */
 #include "PrintTickets.h"
 
@@ -11,7 +11,15 @@
 #include <PPDLib/PPDLib.h>
 #include <StandIn/PMStandIn.h>
 
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 #include <string>
+
+#ifndef PDEHOST_PLATFORM_ROOT
+#define PDEHOST_PLATFORM_ROOT ""
+#endif
 
 namespace {
 
@@ -141,5 +149,32 @@ std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error)
         error = "the printer's PPD names no dialog extension (APDialogExtension)";
         return std::string();
     }
-    return std::string(reinterpret_cast<const char *>(value + 1), value[0]);
+    std::string platformPath(reinterpret_cast<const char *>(value + 1), value[0]);
+    std::string root = PlatformRoot();
+    std::string path = MapPlatformPath(platformPath, root);
+    if (path.empty())
+        error = "no bundle at " + platformPath + (root.empty() ? "" : " nor under " + root);
+    return path;
+}
+
+std::string MapPlatformPath(const std::string &platformPath, const std::string &root) {
+    if (access(platformPath.c_str(), F_OK) == 0)
+        return platformPath;
+    if (root.empty() || platformPath.empty() || platformPath[0] != '/')
+        return std::string();
+    std::string underRoot = root + platformPath;
+    return access(underRoot.c_str(), F_OK) == 0 ? underRoot : std::string();
+}
+
+std::string PlatformRoot() {
+    std::string relative = PDEHOST_PLATFORM_ROOT;
+    char program[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (relative.empty() || length <= 0)
+        return std::string();
+    std::string directory(program, static_cast<size_t>(length));
+    directory.erase(directory.rfind('/') + 1);
+    char resolved[PATH_MAX];
+    std::string root = directory + relative;
+    return realpath(root.c_str(), resolved) != nullptr ? std::string(resolved) : root;
 }
