@@ -17,10 +17,6 @@
 #include <cstdlib>
 #include <string>
 
-#ifndef PDEHOST_PLATFORM_ROOT
-#define PDEHOST_PLATFORM_ROOT ""
-#endif
-
 namespace {
 
 /* The client under which the dialog writes the items given to it. */
@@ -52,6 +48,33 @@ bool writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &erro
         return false;
     }
     return true;
+}
+
+/* A path on the platform's disk on this system: the path itself when
+   something is there, else the same path under `root` when something is
+   there, else empty. A relative path is only tried as it is. */
+std::string mapPlatformPath(const std::string &platformPath, const std::string &root) {
+    if (access(platformPath.c_str(), F_OK) == 0)
+        return platformPath;
+    if (root.empty() || platformPath[0] != '/')
+        return std::string();
+    std::string underRoot = root + platformPath;
+    return access(underRoot.c_str(), F_OK) == 0 ? underRoot : std::string();
+}
+
+/* The folder that stands for the platform's disk: PDEHOST_PLATFORM_ROOT
+   taken relative to the running program's directory; empty when the
+   program's file cannot be found. */
+std::string platformRoot() {
+    char program[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length <= 0)
+        return std::string();
+    std::string root(program, static_cast<size_t>(length));
+    root.erase(root.rfind('/') + 1);
+    root += PDEHOST_PLATFORM_ROOT;
+    char resolved[PATH_MAX];
+    return realpath(root.c_str(), resolved) != nullptr ? std::string(resolved) : root;
 }
 
 } // namespace
@@ -150,31 +173,9 @@ std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error)
         return std::string();
     }
     std::string platformPath(reinterpret_cast<const char *>(value + 1), value[0]);
-    std::string root = PlatformRoot();
-    std::string path = MapPlatformPath(platformPath, root);
+    std::string root = platformRoot();
+    std::string path = mapPlatformPath(platformPath, root);
     if (path.empty())
         error = "no bundle at " + platformPath + (root.empty() ? "" : " nor under " + root);
     return path;
-}
-
-std::string MapPlatformPath(const std::string &platformPath, const std::string &root) {
-    if (access(platformPath.c_str(), F_OK) == 0)
-        return platformPath;
-    if (root.empty() || platformPath.empty() || platformPath[0] != '/')
-        return std::string();
-    std::string underRoot = root + platformPath;
-    return access(underRoot.c_str(), F_OK) == 0 ? underRoot : std::string();
-}
-
-std::string PlatformRoot() {
-    std::string relative = PDEHOST_PLATFORM_ROOT;
-    char program[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-    if (relative.empty() || length <= 0)
-        return std::string();
-    std::string directory(program, static_cast<size_t>(length));
-    directory.erase(directory.rfind('/') + 1);
-    char resolved[PATH_MAX];
-    std::string root = directory + relative;
-    return realpath(root.c_str(), resolved) != nullptr ? std::string(resolved) : root;
 }

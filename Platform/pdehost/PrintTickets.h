@@ -34,21 +34,11 @@ void ReleasePrintTickets(PrintTickets &tickets);
 
 /* Where the printer's dialog extension is installed on this system: the
    first value of the PPD main keyword "APDialogExtension", read through the
-   compiled-PPD library from the printer-info ticket, mapped by
-   MapPlatformPath with the host's platform root. Empty, with `error` set,
-   when the PPD cannot be read, names none, or names one found nowhere. */
+   compiled-PPD library from the printer-info ticket: that path when
+   something is there, else the same path under the host's platform root
+   (README.md). Empty, with `error` set, when the PPD cannot be read, names
+   none, or names one found at neither place. */
 std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error);
-
-/* A path on the platform's disk (as a PPD names it) on this system: the
-   path itself when something is there, else the same path under `root`
-   when something is there, else empty. A relative path is only tried as
-   it is. */
-std::string MapPlatformPath(const std::string &platformPath, const std::string &root);
-
-/* The folder that stands for the platform's disk root: PDEHOST_PLATFORM_ROOT
-   (set at build time) taken relative to the directory of the running
-   program, or empty when the program's file cannot be found. */
-std::string PlatformRoot();
 
 /* The items of a ticket in the order they were first written. */
 std::vector<TicketItem> ReadTicketItems(PMTicketRef ticket);
