@@ -11,7 +11,8 @@
 
 const char kPdehostUsage[] =
     "usage: pdehost --ppd FILE [--plugin DIR] [--set KEY=VALUE]... [--set-bool KEY=true|false]...\n"
-    "               [--job FILE (--printer NAME | --filter PATH)] [SCRIPT | -]\n"
+    "               [--job FILE (--printer NAME | --filter PATH)] [--language LANG]\n"
+    "               [--snapshot PNG] (--window | [SCRIPT | -])\n"
     "  --ppd FILE          the printer's PPD\n"
     "  --plugin DIR        the dialog-extension bundle (default: the PPD's APDialogExtension)\n"
     "  --set KEY=VALUE     a string item in the print-settings ticket\n"
@@ -19,6 +20,9 @@ const char kPdehostUsage[] =
     "  --job FILE          the file a successful print submits\n"
     "  --printer NAME      submit it to this CUPS queue\n"
     "  --filter PATH       or run this CUPS filter on it and show its output\n"
+    "  --language LANG     the user's preferred language (en, de, ja...)\n"
+    "  --snapshot PNG      a picture of the dialog as it is when it closes\n"
+    "  --window            the dialog in a window on the desktop, worked by hand\n"
     "  SCRIPT              the dialog actions; standard input when absent or \"-\"\n";
 
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
@@ -50,16 +54,19 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
             return false;
         }
 
+        if (argument == "--window") {
+            options.window = true;
+            continue;
+        }
         size_t equals = argument.find('=');
         bool inlineValue = equals != std::string::npos;
         std::string name = argument.substr(0, equals);
         std::string value = inlineValue ? argument.substr(equals + 1) : std::string();
         static const std::pair<const char *, std::string HostOptions::*> kPaths[] = {
-            {"--ppd", &HostOptions::ppd},
-            {"--plugin", &HostOptions::plugin},
-            {"--job", &HostOptions::job},
-            {"--printer", &HostOptions::printer},
-            {"--filter", &HostOptions::filter}};
+            {"--ppd", &HostOptions::ppd},          {"--plugin", &HostOptions::plugin},
+            {"--job", &HostOptions::job},          {"--printer", &HostOptions::printer},
+            {"--filter", &HostOptions::filter},    {"--language", &HostOptions::language},
+            {"--snapshot", &HostOptions::snapshot}};
         std::string HostOptions::*path = nullptr;
         for (const auto &[known, member] : kPaths)
             path = name == known ? member : path;
@@ -104,6 +111,10 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
     }
     if (!options.printer.empty() && !options.filter.empty()) {
         error = "--printer and --filter exclude each other";
+        return false;
+    }
+    if (options.window && haveScript) {
+        error = "--window takes no script";
         return false;
     }
     if (options.script == "-")

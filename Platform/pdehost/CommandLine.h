@@ -27,6 +27,9 @@ struct HostOptions {
     std::string filter;  /* or the filter to run on the job */
     std::string script;  /* empty: standard input; "-" too */
     bool help = false;
+    std::string language; /* the preferred language (en, de, ja...); empty: the environment's */
+    std::string snapshot; /* a PNG of the dialog written when it closes */
+    bool window = false;  /* worked in a window on the desktop instead of a script */
 };
 
 /* False with `error` set for an unknown option, a missing or malformed

@@ -14,6 +14,7 @@
 #include "TicketOptions.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -133,7 +134,8 @@ int printJob(const HostOptions &options, PMTicketRef settings, EventWriter &even
 
 /* Everything between the two counts of live objects. */
 int runWithTickets(const HostOptions &options, const std::vector<Action> *actions,
-                   EventWriter &events, CFPlugInFactoryFunction linkedFactory) {
+                   EventWriter &events, CFPlugInFactoryFunction linkedFactory,
+                   DialogDriver driver) {
     PrintTickets tickets;
     std::string error;
     if (!CreatePrintTickets(options.ppd, options.settings, tickets, error)) {
@@ -151,8 +153,11 @@ int runWithTickets(const HostOptions &options, const std::vector<Action> *action
         Complain(error);
     } else {
         DialogSession dialog(events);
+        dialog.SetClosingPicture(options.snapshot);
         if (!dialog.Start(instance, tickets.session, error))
             Complain(error);
+        else if (driver != nullptr)
+            status = driver(dialog, printed);
         else
             status = runActions(dialog, actions, printed);
         dialog.Cancel(); // a dialog still open when the actions end is cancelled
@@ -172,9 +177,11 @@ int runWithTickets(const HostOptions &options, const std::vector<Action> *action
 } // namespace
 
 int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
-              CFPlugInFactoryFunction linkedFactory) {
+              CFPlugInFactoryFunction linkedFactory, DialogDriver driver) {
+    if (!options.language.empty())
+        setenv("LANGUAGE", options.language.c_str(), 1); /* read by the bundle's lookups */
     LiveObjects before = LiveObjects::Now();
-    int status = runWithTickets(options, actions, events, linkedFactory);
+    int status = runWithTickets(options, actions, events, linkedFactory, driver);
     std::string leftOver = LiveObjects::Differences(before, LiveObjects::Now());
     if (!leftOver.empty()) {
         Complain("the dialog left platform objects behind: " + leftOver);

@@ -16,6 +16,12 @@
 
 #include <vector>
 
+class DialogSession;
+
+/* Works an open dialog in place of a script: the exit status, with
+   `printed` set when a print succeeded. */
+using DialogDriver = int (*)(DialogSession &dialog, bool &printed);
+
 enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitLeaked = 3 };
 
 /* Runs the dialog for `options` with `actions` (null: read from the
@@ -25,6 +31,6 @@ enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitLeaked = 3 };
    registered, so the pane finds its resources): the tests link the pane's
    code so that they can reach its glue. */
 int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
-              CFPlugInFactoryFunction linkedFactory = nullptr);
+              CFPlugInFactoryFunction linkedFactory = nullptr, DialogDriver driver = nullptr);
 
 #endif /* PDEHOST_DIALOG_RUN_H */

@@ -30,17 +30,7 @@ const char *alertKindName(AlertType type) {
 }
 
 void observeBeep(void *refcon, short) {
-    static_cast<EventWriter *>(refcon)->Beep();
-}
-
-DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
-                             CFStringRef explanation) {
-    std::optional<std::string> explanationText;
-    if (explanation != nullptr)
-        explanationText = TextOrEmpty(explanation);
-    static_cast<EventWriter *>(refcon)->Alert(alertKindName(type), TextOrEmpty(message),
-                                              explanationText);
-    return kAlertStdAlertOKButton; // the default button answers
+    static_cast<DialogSession *>(refcon)->Events().Beep();
 }
 
 const PMPlugInHeader &header(PlugInIntf *interface) {
@@ -84,6 +74,22 @@ std::string controlText(ControlRef control, const char *kind) {
 
 } // namespace
 
+DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
+                             CFStringRef explanation) {
+    auto *dialog = static_cast<DialogSession *>(refcon);
+    std::optional<std::string> explanationText;
+    if (explanation != nullptr)
+        explanationText = TextOrEmpty(explanation);
+    dialog->mEvents.Alert(alertKindName(type), TextOrEmpty(message), explanationText);
+    if (!dialog->mAlertPicture.empty() && dialog->mWindow != nullptr &&
+        HIStandInWriteWindowPicture(dialog->mWindow, dialog->mAlertPicture.c_str()) != noErr)
+        Complain("cannot write the picture " + dialog->mAlertPicture);
+    dialog->mAlertPicture.clear();
+    if (dialog->mPresentAlert != nullptr)
+        dialog->mPresentAlert(dialog->mPresentRefcon, TextOrEmpty(message));
+    return kAlertStdAlertOKButton; // the default button answers
+}
+
 DialogSession::DialogSession(EventWriter &events) : mEvents(events) {}
 
 DialogSession::~DialogSession() {
@@ -115,7 +121,7 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     mInterface = static_cast<PlugInIntf *>(interface);
 
     static HIStandInObserver observer;
-    observer.refcon = &mEvents;
+    observer.refcon = this;
     observer.beep = observeBeep;
     observer.alert = observeAlert;
     HIStandInSetObserver(&observer);
@@ -184,6 +190,9 @@ void DialogSession::closeDialog(OSStatus dialogStatus) {
     if (!mOpen)
         return;
     mOpen = false;
+    if (!mClosingPicture.empty() && mWindow != nullptr &&
+        HIStandInWriteWindowPicture(mWindow, mClosingPicture.c_str()) != noErr)
+        Complain("cannot write the picture " + mClosingPicture);
     // The pane area goes first, with the controls and every handler
     // installed on them; the pane relies on that happening no later than
     // Terminate deletes it.
@@ -411,6 +420,14 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
             break;
         closeDialog(noErr);
         return Outcome::Printed;
+    case ActionKind::Snapshot:
+        status = mWindow != nullptr ? HIStandInWriteWindowPicture(mWindow, action.text.c_str())
+                                    : static_cast<OSStatus>(errInvalidWindowRef);
+        what = "snapshot " + action.text;
+        break;
+    case ActionKind::SnapshotAlert:
+        mAlertPicture = action.text;
+        break;
     }
     // What the user's action runs into without being wrong is only noted;
     // keys the focused control turns down are no news.

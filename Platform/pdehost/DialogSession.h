@@ -16,6 +16,10 @@
 
 #include <string>
 
+class DialogSession;
+DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
+                             CFStringRef explanation);
+
 class DialogSession {
 public:
     enum class Outcome {
@@ -37,12 +41,23 @@ public:
     bool Start(void *instance, PMPrintSession session, std::string &error);
 
     Outcome Perform(const Action &action, std::string &error);
+    EventWriter &Events() { return mEvents; }
 
     /* Closes the dialog without printing. Does nothing when it is closed. */
     void Cancel();
 
     bool IsOpen() const { return mOpen; }
     bool HasPane() const { return mPaneBuilt; }
+
+    /* The dialog's window (null when closed), a picture of it written
+       when it closes, and what else the user sees of an alert. */
+    WindowRef Window() const { return mWindow; }
+    void SetClosingPicture(const std::string &path) { mClosingPicture = path; }
+    void SetAlertPresenter(void (*present)(void *refcon, const std::string &message),
+                           void *refcon) {
+        mPresentAlert = present;
+        mPresentRefcon = refcon;
+    }
 
 private:
     void closeDialog(OSStatus dialogStatus);
@@ -66,6 +81,11 @@ private:
     bool mPaneBuilt = false;
     bool mOpen = false;
     int mLine = 0; /* the line of the action being performed */
+    std::string mClosingPicture;
+    std::string mAlertPicture; /* written while the next alert is up */
+    void (*mPresentAlert)(void *, const std::string &) = nullptr;
+    void *mPresentRefcon = nullptr;
+    friend DialogItemIndex observeAlert(void *, AlertType, CFStringRef, CFStringRef);
 };
 
 #endif /* PDEHOST_DIALOG_SESSION_H */

@@ -144,6 +144,13 @@ ParsedLine ParseScriptLine(std::string_view line, int lineNumber) {
         action.text = std::move(text);
         return done(std::move(action));
     }
+    if (name == "snapshot" || name == "snapshot-alert") {
+        if (!hasText || text.empty())
+            return fail(std::string(name) + " needs a file name");
+        action.kind = name == "snapshot" ? ActionKind::Snapshot : ActionKind::SnapshotAlert;
+        action.text = std::move(text);
+        return done(std::move(action));
+    }
     if (name == "clipboard") {
         if (!hasText) {
             action.kind = ActionKind::ClipboardEmpty;

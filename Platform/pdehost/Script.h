@@ -29,7 +29,9 @@ enum class ActionKind {
     SyncTickets,    /* sync tickets */
     Summary,        /* summary */
     Show,           /* show */
-    Print           /* print */
+    Print,          /* print */
+    Snapshot,       /* snapshot FILE */
+    SnapshotAlert   /* snapshot-alert FILE */
 };
 
 enum class KeyName { Backspace, Delete, Left, Right, Home, End, Tab, Return, Escape };
@@ -39,7 +41,7 @@ struct Action {
     int line = 0;
     uint32_t signature = 0; /* focus, click: the control ID */
     int32_t id = 0;
-    std::string text; /* type, clipboard, drop; the character of key cmd-CHAR */
+    std::string text; /* type, clipboard, drop, snapshot; the character of key cmd-CHAR */
     KeyName key = KeyName::Backspace;
     int selectionStart = 0; /* select */
     int selectionEnd = 0;

@@ -10,6 +10,7 @@
 #include "EventOutput.h"
 #include "HostText.h"
 #include "Script.h"
+#include "Window.h"
 
 #include <unistd.h>
 
@@ -60,7 +61,7 @@ int main(int argc, char *argv[]) {
         return kExitUsage;
     }
 
-    bool interactive = options.script.empty() && isatty(STDIN_FILENO);
+    bool interactive = options.window || (options.script.empty() && isatty(STDIN_FILENO));
     std::vector<Action> actions;
     if (!interactive) {
         std::string text;
@@ -77,5 +78,7 @@ int main(int argc, char *argv[]) {
     }
 
     EventWriter events(stdout);
+    if (options.window)
+        return RunWindow(options, events);
     return RunDialog(options, interactive ? nullptr : &actions, events);
 }

@@ -317,8 +317,6 @@ Boolean IsControlEnabled(ControlRef inControl) {
     return HIIsControl(inControl) && Latent(inControl, &OpaqueControlRef::enabled);
 }
 
-void Draw1Control(ControlRef) {}
-
 SInt32 GetControl32BitValue(ControlRef theControl) {
     return HIIsControl(theControl) ? theControl->value : 0;
 }

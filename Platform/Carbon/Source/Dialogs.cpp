@@ -24,6 +24,7 @@ namespace {
 OpaqueDialogPtr *gDialogs = nullptr;
 HIStandInObserver gObserver = {nullptr, nullptr, nullptr};
 CFIndex gBeepCount = 0;
+OpaqueDialogPtr *gShown = nullptr; /* the alert being run */
 
 /* Button texts may be the (CFStringRef)kAlertDefault...Text markers. */
 bool IsRealText(CFStringRef text) {
@@ -56,6 +57,15 @@ CFIndex HIAlertCount(void) {
     for (OpaqueDialogPtr *d = gDialogs; d != nullptr; d = d->next)
         count++;
     return count;
+}
+
+bool HIAlertGetShown(HIAlertShown *alert) {
+    if (gShown == nullptr)
+        return false;
+    CFStringRef text = gShown->params.defaultText;
+    *alert = {gShown->type, gShown->message, gShown->explanation,
+              IsRealText(text) ? text : nullptr};
+    return true;
 }
 
 OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamPtr param, UInt32 version) {
@@ -109,9 +119,11 @@ OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *ou
         return paramErr;
     *link = inAlert->next;
     DialogItemIndex item = inAlert->params.defaultButton;
+    gShown = inAlert;
     if (gObserver.alert != nullptr)
         item = gObserver.alert(gObserver.refcon, inAlert->type, inAlert->message,
                                inAlert->explanation);
+    gShown = nullptr;
     if (outItemHit != nullptr)
         *outItemHit = item;
     CFRelease(inAlert->message);

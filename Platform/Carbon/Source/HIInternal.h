@@ -173,5 +173,12 @@ OSStatus HIScrapSetText(CFStringRef text);
 
 /* Alerts and beeps (Dialogs.cpp) */
 CFIndex HIAlertCount(void);
+/* The alert being run, while it is up (for drawing) */
+struct HIAlertShown {
+    AlertType type;
+    CFStringRef message, explanation; /* explanation may be NULL */
+    CFStringRef defaultText;          /* NULL: the standard OK */
+};
+bool HIAlertGetShown(HIAlertShown *alert);
 
 #endif /* HIINTERNAL_H */

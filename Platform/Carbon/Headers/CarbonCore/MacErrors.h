@@ -17,6 +17,7 @@ extern "C" {
 enum {
     paramErr = -50,   /* error in user parameter list */
     fnfErr = -43,     /* file not found */
+    ioErr = -36,      /* I/O error */
     noTypeErr = -102, /* no object of that type in scrap */
     memFullErr = -108 /* not enough room in heap zone */
 };

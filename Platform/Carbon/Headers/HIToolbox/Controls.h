@@ -34,7 +34,7 @@ typedef struct ControlID ControlID;
 /* Font styles are not applied; creation calls take NULL. */
 typedef struct ControlFontStyleRec ControlFontStyleRec;
 
-enum { kControlEntireControl = 0 };
+enum { kControlNoPart = 0, kControlEntireControl = 0 };
 enum { kControlFocusNoPart = 0, kControlFocusNextPart = -1 };
 
 /* Key filters: consulted by an edit text before it acts on a keystroke. */
@@ -74,8 +74,11 @@ OSStatus EnableControl(ControlRef inControl);
 OSStatus DisableControl(ControlRef inControl);
 Boolean IsControlEnabled(ControlRef inControl);
 
-/* Drawing: nothing is rendered yet. */
+/* Drawing: a window's picture is drawn from its controls whenever it is
+   asked for (HIStandInDrawWindow), so Draw1Control has nothing left to do. */
 void Draw1Control(ControlRef theControl);
+/* The visible control on top at a point in window coordinates, or NULL */
+ControlRef FindControlUnderMouse(Point inWhere, WindowRef inWindow, ControlPartCode *outPart);
 
 /* Value, clamped to the control's range */
 SInt16 GetControlValue(ControlRef theControl);

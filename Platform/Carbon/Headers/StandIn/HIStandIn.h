@@ -52,6 +52,12 @@ OSStatus HIStandInDropText(CFStringRef text);
  * without a MacRoman form); NULL empties the clipboard. */
 OSStatus HIStandInSetClipboardText(CFStringRef text);
 
+/* Draws the window's content as the user sees it, the alert that is being
+ * run over it, into a cairo context (a cairo_t *) at its origin. */
+OSStatus HIStandInDrawWindow(WindowRef window, void *cairoContext);
+/* The same picture as a PNG file; ioErr when it cannot be written. */
+OSStatus HIStandInWriteWindowPicture(WindowRef window, const char *pngPath);
+
 /* The focused control of the active window (the window that last received
  * the focus or was selected), or NULL. */
 ControlRef HIStandInGetFocusedControl(void);

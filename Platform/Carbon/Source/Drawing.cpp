@@ -1,0 +1,349 @@
+/*
+ * Drawing.cpp
+ *
+ * What the user sees of a window: its content drawn from the control
+ * records with cairo and pango, the standard alert that is up drawn over
+ * it, and the hit-testing of a point against the controls' bounds. The
+ * picture is made whenever it is asked for, so every call that changes a
+ * control (values, visibility, enabling, focus, text) shows in the next
+ * one. The fonts are named (DejaVu Sans, then VL Gothic for what it lacks)
+ * and drawn without hinting, so a picture is the same on every machine
+ * with those fonts.
+ */
+#include "HIInternal.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <string>
+
+namespace {
+
+const char kFontFamilies[] = "DejaVu Sans,VL Gothic";
+const double kFontPixels = 11;
+const double kAlertMargin = 10;
+
+struct Color {
+    double r, g, b;
+};
+const Color kWindowColor = {0.93, 0.93, 0.93};
+const Color kPaneFrameColor = {0.78, 0.78, 0.78};
+const Color kTextColor = {0.0, 0.0, 0.0};
+const Color kDimmedTextColor = {0.6, 0.6, 0.6};
+const Color kFieldColor = {1.0, 1.0, 1.0};
+const Color kDimmedFieldColor = {0.96, 0.96, 0.96};
+const Color kFrameColor = {0.5, 0.5, 0.5};
+const Color kDimmedFrameColor = {0.75, 0.75, 0.75};
+const Color kSelectionColor = {0.71, 0.84, 1.0};
+const Color kFocusColor = {0.36, 0.6, 0.93};
+const Color kDefaultButtonColor = {0.45, 0.65, 0.95};
+const Color kCautionColor = {0.98, 0.8, 0.2};
+
+void SetColor(cairo_t *cr, const Color &c) {
+    cairo_set_source_rgb(cr, c.r, c.g, c.b);
+}
+
+void FillRect(cairo_t *cr, double x, double y, double w, double h, const Color &c) {
+    SetColor(cr, c);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_fill(cr);
+}
+
+/* A one-pixel frame just inside the rectangle */
+void FrameRect(cairo_t *cr, double x, double y, double w, double h, const Color &c) {
+    SetColor(cr, c);
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, x + 0.5, y + 0.5, w - 1, h - 1);
+    cairo_stroke(cr);
+}
+
+std::string UTF8(const UniChar *chars, CFIndex length) {
+    std::string out;
+    for (CFIndex i = 0; i < length; i++) {
+        UInt32 c = chars[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && chars[i + 1] >= 0xDC00 &&
+            chars[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (chars[++i] - 0xDC00);
+        else if (c >= 0xD800 && c < 0xE000)
+            c = 0xFFFD;
+        char buffer[6];
+        int n = g_unichar_to_utf8(c, buffer);
+        out.append(buffer, n);
+    }
+    return out;
+}
+
+std::string UTF8(CFStringRef string) {
+    if (string == nullptr)
+        return std::string();
+    CFIndex length = CFStringGetLength(string);
+    std::basic_string<UniChar> chars(length, 0);
+    CFStringGetCharacters(string, CFRangeMake(0, length), chars.data());
+    return UTF8(chars.data(), length);
+}
+
+/* The byte offset in the UTF-8 form of the first `units` UTF-16 units */
+int ByteOffset(const HIText &text, CFIndex units) {
+    return (int)UTF8(text.chars, units < text.length ? units : text.length).size();
+}
+
+PangoLayout *NewLayout(cairo_t *cr, const std::string &text, double wrapWidth = -1) {
+    PangoLayout *layout = pango_cairo_create_layout(cr);
+    cairo_font_options_t *options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
+    cairo_font_options_destroy(options);
+    pango_layout_context_changed(layout);
+    PangoFontDescription *font = pango_font_description_from_string(kFontFamilies);
+    pango_font_description_set_absolute_size(font, kFontPixels * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    if (wrapWidth > 0) {
+        pango_layout_set_width(layout, (int)(wrapWidth * PANGO_SCALE));
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    }
+    pango_layout_set_text(layout, text.c_str(), (int)text.size());
+    return layout;
+}
+
+/* Draws the layout with its top left at x, y; returns its height. */
+double ShowLayout(cairo_t *cr, PangoLayout *layout, double x, double y, const Color &c) {
+    SetColor(cr, c);
+    cairo_move_to(cr, x, y);
+    pango_cairo_show_layout(cr, layout);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    return height;
+}
+
+/* One line of text, vertically centred in the band from top to bottom */
+void ShowLine(cairo_t *cr, const std::string &text, double x, double top, double bottom,
+              const Color &c) {
+    PangoLayout *layout = NewLayout(cr, text);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    ShowLayout(cr, layout, x, top + ((bottom - top) - height) / 2, c);
+    g_object_unref(layout);
+}
+
+void DrawStaticText(cairo_t *cr, ControlRef c, bool dimmed) {
+    const Rect &b = c->bounds;
+    ShowLine(cr, UTF8(c->text.chars, c->text.length), b.left, b.top, b.bottom,
+             dimmed ? kDimmedTextColor : kTextColor);
+}
+
+void DrawEditText(cairo_t *cr, ControlRef c, bool focused, bool dimmed) {
+    const Rect &b = c->bounds;
+    double x = b.left, y = b.top, w = b.right - b.left, h = b.bottom - b.top;
+    if (focused) { /* the ring takes the outer two pixels */
+        SetColor(cr, kFocusColor);
+        cairo_set_line_width(cr, 2);
+        cairo_rectangle(cr, x + 1, y + 1, w - 2, h - 2);
+        cairo_stroke(cr);
+    }
+    FillRect(cr, x + 2, y + 2, w - 4, h - 4, dimmed ? kDimmedFieldColor : kFieldColor);
+    FrameRect(cr, x + 2, y + 2, w - 4, h - 4, dimmed ? kDimmedFrameColor : kFrameColor);
+
+    std::string text = UTF8(c->text.chars, c->text.length);
+    if (c->kind == HIControlKind::Password) {
+        text.clear();
+        for (CFIndex i = 0; i < c->text.length; i++)
+            text += "\u2022";
+    }
+    PangoLayout *layout = NewLayout(cr, text);
+    int textWidth = 0, textHeight = 0;
+    pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
+    double textX = x + 5, textY = y + (h - textHeight) / 2;
+    cairo_save(cr);
+    cairo_rectangle(cr, x + 3, y + 3, w - 6, h - 6);
+    cairo_clip(cr);
+    /* Selection and caret positions in the layout's bytes (a password's bullets are 3 bytes) */
+    auto xAt = [&](CFIndex units) {
+        int index =
+            c->kind == HIControlKind::Password ? (int)units * 3 : ByteOffset(c->text, units);
+        PangoRectangle pos;
+        pango_layout_index_to_pos(layout, index, &pos);
+        return textX + pos.x / (double)PANGO_SCALE;
+    };
+    if (focused && c->selStart != c->selEnd) {
+        double from = xAt(c->selStart), to = xAt(c->selEnd);
+        FillRect(cr, from, y + 3, to - from, h - 6, kSelectionColor);
+    }
+    ShowLayout(cr, layout, textX, textY, dimmed ? kDimmedTextColor : kTextColor);
+    if (focused && c->selStart == c->selEnd)
+        FillRect(cr, (int)xAt(c->selStart), y + 4, 1, h - 8, kTextColor);
+    cairo_restore(cr);
+    g_object_unref(layout);
+}
+
+void DrawCheckBox(cairo_t *cr, ControlRef c, bool dimmed) {
+    const Rect &b = c->bounds;
+    double box = 12, x = b.left + 1, y = b.top + ((b.bottom - b.top) - box) / 2;
+    FillRect(cr, x, y, box, box, dimmed ? kDimmedFieldColor : kFieldColor);
+    FrameRect(cr, x, y, box, box, dimmed ? kDimmedFrameColor : kFrameColor);
+    SetColor(cr, dimmed ? kDimmedTextColor : kTextColor);
+    cairo_set_line_width(cr, 2);
+    if (c->value == 1) {
+        cairo_move_to(cr, x + 3, y + 6);
+        cairo_line_to(cr, x + 5.5, y + 9);
+        cairo_line_to(cr, x + 9.5, y + 3);
+        cairo_stroke(cr);
+    } else if (c->value == 2) { /* mixed */
+        cairo_move_to(cr, x + 3, y + 6);
+        cairo_line_to(cr, x + 9, y + 6);
+        cairo_stroke(cr);
+    }
+    ShowLine(cr, UTF8(c->title), x + box + 5, b.top, b.bottom,
+             dimmed ? kDimmedTextColor : kTextColor);
+}
+
+void DrawPushButton(cairo_t *cr, double x, double y, double w, double h, const std::string &title,
+                    bool isDefault) {
+    FillRect(cr, x, y, w, h, isDefault ? kDefaultButtonColor : kFieldColor);
+    FrameRect(cr, x, y, w, h, kFrameColor);
+    PangoLayout *layout = NewLayout(cr, title);
+    int tw = 0, th = 0;
+    pango_layout_get_pixel_size(layout, &tw, &th);
+    ShowLayout(cr, layout, x + (w - tw) / 2, y + (h - th) / 2, kTextColor);
+    g_object_unref(layout);
+}
+
+/* The caution icon: a yellow triangle with an exclamation mark */
+void DrawAlertIcon(cairo_t *cr, double x, double y, double size, AlertType type) {
+    cairo_move_to(cr, x + size / 2, y);
+    cairo_line_to(cr, x + size, y + size);
+    cairo_line_to(cr, x, y + size);
+    cairo_close_path(cr);
+    SetColor(cr, type == kAlertStopAlert ? Color{0.9, 0.3, 0.25} : kCautionColor);
+    cairo_fill_preserve(cr);
+    SetColor(cr, kFrameColor);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    FillRect(cr, x + size / 2 - 1.5, y + size * 0.35, 3, size * 0.35, kTextColor);
+    FillRect(cr, x + size / 2 - 1.5, y + size * 0.78, 3, 3, kTextColor);
+}
+
+/* The alert that is up, at the top of the window across its width */
+void DrawAlert(cairo_t *cr, double windowWidth, const HIAlertShown &alert) {
+    const double icon = 24, button = 20;
+    double x = kAlertMargin, w = windowWidth - 2 * kAlertMargin;
+    double textX = x + 8 + icon + 8, textWidth = x + w - 8 - textX;
+    std::string text = UTF8(alert.message);
+    if (alert.explanation != nullptr)
+        text += "\n\n" + UTF8(alert.explanation);
+    PangoLayout *layout = NewLayout(cr, text, textWidth);
+    int tw = 0, th = 0;
+    pango_layout_get_pixel_size(layout, &tw, &th);
+    double h = 8 + (th > icon ? th : icon) + 10 + button + 8;
+    double y = 20;
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.15); /* the dialog under it, shaded */
+    cairo_paint(cr);
+    FillRect(cr, x, y, w, h, kWindowColor);
+    FrameRect(cr, x, y, w, h, kFrameColor);
+    DrawAlertIcon(cr, x + 8, y + 8, icon, alert.type);
+    ShowLayout(cr, layout, textX, y + 8, kTextColor);
+    g_object_unref(layout);
+    std::string title = alert.defaultText != nullptr ? UTF8(alert.defaultText) : "OK";
+    DrawPushButton(cr, x + w - 8 - 60, y + h - 8 - button, 60, button, title, true);
+}
+
+void DrawTree(cairo_t *cr, ControlRef top, ControlRef focus) {
+    for (ControlRef c = top; c != nullptr;) {
+        if (!c->visible) { /* nothing under it shows either */
+            ControlRef next = nullptr;
+            for (ControlRef up = c; up != nullptr && up != top && next == nullptr; up = up->parent)
+                next = up->nextSibling;
+            c = next;
+            continue;
+        }
+        bool dimmed = !HIControlIsUsable(c);
+        const Rect &b = c->bounds;
+        switch (c->kind) {
+        case HIControlKind::UserPane:
+            FrameRect(cr, b.left, b.top, b.right - b.left, b.bottom - b.top, kPaneFrameColor);
+            break;
+        case HIControlKind::StaticText:
+            DrawStaticText(cr, c, dimmed);
+            break;
+        case HIControlKind::EditText:
+        case HIControlKind::Password:
+            DrawEditText(cr, c, c == focus, dimmed);
+            break;
+        case HIControlKind::CheckBox:
+            DrawCheckBox(cr, c, dimmed);
+            break;
+        case HIControlKind::Root:
+            break;
+        }
+        c = HIControlNextInTree(c, top);
+    }
+}
+
+cairo_surface_t *Render(WindowRef window) {
+    const Rect &content = window->contentBounds;
+    int width = content.right - content.left, height = content.bottom - content.top;
+    cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t *cr = cairo_create(surface);
+    FillRect(cr, 0, 0, width, height, kWindowColor);
+    HIFocusRevalidate(window);
+    DrawTree(cr, window->root, window->focus);
+    HIAlertShown alert;
+    if (HIAlertGetShown(&alert))
+        DrawAlert(cr, width, alert);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    return surface;
+}
+
+} // namespace
+
+OSStatus HIStandInDrawWindow(WindowRef window, void *cairoContext) {
+    if (!HIIsWindow(window))
+        return errInvalidWindowRef;
+    if (cairoContext == nullptr)
+        return paramErr;
+    /* Drawn into an image first, so that the screen shows the very pixels a picture holds */
+    cairo_surface_t *surface = Render(window);
+    cairo_t *cr = static_cast<cairo_t *>(cairoContext);
+    cairo_set_source_surface(cr, surface, 0, 0);
+    cairo_paint(cr);
+    cairo_surface_destroy(surface);
+    return noErr;
+}
+
+OSStatus HIStandInWriteWindowPicture(WindowRef window, const char *pngPath) {
+    if (!HIIsWindow(window))
+        return errInvalidWindowRef;
+    if (pngPath == nullptr)
+        return paramErr;
+    cairo_surface_t *surface = Render(window);
+    cairo_status_t status = cairo_surface_write_to_png(surface, pngPath);
+    cairo_surface_destroy(surface);
+    return status == CAIRO_STATUS_SUCCESS ? noErr : (OSStatus)ioErr;
+}
+
+ControlRef FindControlUnderMouse(Point inWhere, WindowRef inWindow, ControlPartCode *outPart) {
+    if (outPart != nullptr)
+        *outPart = kControlNoPart;
+    if (!HIIsWindow(inWindow))
+        return nullptr;
+    ControlRef hit = nullptr; /* the last one in drawing order: the one on top */
+    ControlRef root = inWindow->root;
+    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root)) {
+        const Rect &b = c->bounds;
+        if (c != root && IsControlVisible(c) && inWhere.h >= b.left && inWhere.h < b.right &&
+            inWhere.v >= b.top && inWhere.v < b.bottom)
+            hit = c;
+    }
+    if (hit != nullptr && outPart != nullptr)
+        *outPart = HIControlIsEditText(hit) ? (ControlPartCode)kControlEditTextPart
+                                            : (ControlPartCode)kControlEntireControl;
+    return hit;
+}
+
+void Draw1Control(ControlRef) {
+    /* Pictures are drawn from the control records when they are asked for
+       (HIStandInDrawWindow), so they always show the control as it is. */
+}

@@ -1,0 +1,275 @@
+/*
+ * PictureTests.cpp
+ *
+ * The Job Log pane as the user sees it, in each localization and state:
+ * the dialog runs as pdehost runs it, with the pane linked in, writes a
+ * picture, and the picture is checked against the controls the dialog
+ * reports (`show`) for what a reviewer would look for: nothing drawn
+ * outside the controls (a title longer than its control shows up here),
+ * every control inside the pane area, disabled controls dimmed and enabled
+ * ones not, the check mark exactly when the check box is on, the focus ring
+ * on the focused field only, the selection, and the alert.
+ */
+#include "DialogRun.h"
+#include "TestSupport.h"
+
+#include <CJobLogPDE.h>
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+/* The pane area where the host puts it: top 40, left 20, the prologue's 150 x 270. */
+const int kPaneTop = 40, kPaneLeft = 20, kPaneBottom = 310, kPaneRight = 170;
+
+struct Shown {
+    std::string kind;
+    int value = 0;
+    bool enabled = false, focused = false;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    std::string text;
+};
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels; /* 0xRRGGBB */
+    uint32_t At(int x, int y) const { return pixels[y * width + x]; }
+};
+
+int Red(uint32_t p) {
+    return (p >> 16) & 0xFF;
+}
+int Green(uint32_t p) {
+    return (p >> 8) & 0xFF;
+}
+int Blue(uint32_t p) {
+    return p & 0xFF;
+}
+int Luminance(uint32_t p) {
+    return (Red(p) * 30 + Green(p) * 59 + Blue(p) * 11) / 100;
+}
+
+Picture Load(const std::string &path) {
+    Picture picture;
+    cairo_surface_t *surface = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+        picture.width = cairo_image_surface_get_width(surface);
+        picture.height = cairo_image_surface_get_height(surface);
+        const unsigned char *data = cairo_image_surface_get_data(surface);
+        int stride = cairo_image_surface_get_stride(surface);
+        for (int y = 0; y < picture.height; y++)
+            for (int x = 0; x < picture.width; x++)
+                picture.pixels.push_back(reinterpret_cast<const uint32_t *>(data + y * stride)[x] &
+                                         0xFFFFFF);
+    }
+    cairo_surface_destroy(surface);
+    return picture;
+}
+
+std::vector<Shown> ParseShown(const std::string &events) {
+    std::vector<Shown> shown;
+    std::istringstream lines(events);
+    for (std::string line; std::getline(lines, line);) {
+        char kind[16], enabled[4], focused[4];
+        Shown c;
+        int textAt = 0;
+        if (std::sscanf(line.c_str(),
+                        "control %*s %*d %15s value=%d enabled=%3s visible=%*s focus=%3s "
+                        "bounds=%d,%d,%d,%d text=%n",
+                        kind, &c.value, enabled, focused, &c.top, &c.left, &c.bottom, &c.right,
+                        &textAt) != 8)
+            continue;
+        c.kind = kind;
+        c.enabled = std::string(enabled) == "yes";
+        c.focused = std::string(focused) == "yes";
+        c.text = line.substr(textAt);
+        shown.push_back(c);
+    }
+    return shown;
+}
+
+struct Scene {
+    const char *name;
+    const char *script; /* @ is the picture's path */
+    bool selection;     /* the focused field has a selection */
+    bool alert;         /* the picture is taken while an alert is up */
+};
+
+const Scene kScenes[] = {
+    {"off", "open\nshow\nsnapshot @\n", false, false},
+    {"on", "open\nclick jlog 4\nshow\nsnapshot @\n", false, false},
+    {"selection", "open\nclick jlog 4\nfocus jlog 5\ntype 12345\nselect 1 3\nshow\nsnapshot @\n",
+     true, false},
+    {"alert", "open\ndrop Bob!\nshow\nsnapshot-alert @\nprint\n", false, true},
+};
+
+/* One language in one scene: the events and the picture */
+struct SceneRun {
+    std::string name;
+    const Scene *scene = nullptr;
+    std::string events;
+    std::vector<Shown> shown;
+    Picture picture;
+
+    /* How many pixels within the rectangle pass the test */
+    template <class Test> int Count(int top, int left, int bottom, int right, Test test) const {
+        int n = 0;
+        for (int y = top; y < bottom; y++)
+            for (int x = left; x < right; x++)
+                n += test(picture.At(x, y)) ? 1 : 0;
+        return n;
+    }
+    int Darkest(const Shown &c) const {
+        int darkest = 255;
+        Count(c.top, c.left, c.bottom, c.right, [&](uint32_t p) {
+            darkest = std::min(darkest, Luminance(p));
+            return true;
+        });
+        return darkest;
+    }
+};
+
+SceneRun RunScene(const char *language, const Scene &scene) {
+    SceneRun run;
+    run.name = std::string(language) + " " + scene.name;
+    run.scene = &scene;
+    TempDir dir;
+    std::string path = dir.path() + "/picture.png";
+    std::string script = scene.script;
+    script.replace(script.find('@'), 1, path);
+    HostOptions options;
+    options.ppd = QUARN_FIXTURES "/joblog.ppd";
+    options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
+    options.language = language;
+    ParsedScript parsed = ParseScript(script);
+    EXPECT_EQ(0, parsed.errorLine) << parsed.error;
+    char *buffer = nullptr;
+    size_t size = 0;
+    FILE *stream = open_memstream(&buffer, &size);
+    {
+        EventWriter events(stream);
+        EXPECT_EQ(0, RunDialog(options, &parsed.actions, events, JobLogPluginFactory));
+    }
+    std::fclose(stream);
+    run.events.assign(buffer, size);
+    std::free(buffer);
+    run.shown = ParseShown(run.events);
+    run.picture = Load(path);
+    EXPECT_EQ(5u, run.shown.size()) << run.name << ": " << run.events;
+    EXPECT_EQ(kPaneRight + 20, run.picture.width) << run.name << ": no picture";
+    EXPECT_EQ(kPaneBottom + 40, run.picture.height) << run.name;
+    return run;
+}
+
+/* Every localization in every scene, run once for the suite */
+class Pictures : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        for (const char *language : {"en", "de", "ja"})
+            for (const Scene &scene : kScenes)
+                sRuns.push_back(RunScene(language, scene));
+    }
+    static void TearDownTestSuite() { sRuns.clear(); }
+    void SetUp() override {
+        for (const SceneRun &run : sRuns)
+            ASSERT_FALSE(run.picture.pixels.empty()) << run.name;
+    }
+    static std::vector<SceneRun> sRuns;
+};
+
+std::vector<SceneRun> Pictures::sRuns;
+
+bool IsFocusBlue(uint32_t p) {
+    return Blue(p) > Red(p) + 100;
+}
+bool IsSelection(uint32_t p) {
+    return Blue(p) > 240 && Red(p) > 150 && Red(p) < 200;
+}
+bool IsCaution(uint32_t p) {
+    return Red(p) > 230 && Green(p) > 180 && Blue(p) < 100;
+}
+
+TEST_F(Pictures, ControlsSitInThePaneAndDrawOnlyWithinTheirBounds) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        for (const Shown &c : run.shown) {
+            EXPECT_TRUE(c.top >= kPaneTop && c.left >= kPaneLeft && c.bottom <= kPaneBottom &&
+                        c.right <= kPaneRight)
+                << c.kind << " " << c.text << " outside the pane area";
+        }
+        if (run.scene->alert)
+            continue; /* the alert covers the dialog */
+        const Picture &picture = run.picture;
+        const uint32_t background = picture.At(0, 0);
+        bool stray = false;
+        for (int y = 0; y < picture.height && !stray; y++) {
+            for (int x = 0; x < picture.width && !stray; x++) {
+                bool paneEdge = (y == kPaneTop || y == kPaneBottom - 1 || x == kPaneLeft ||
+                                 x == kPaneRight - 1) &&
+                                y >= kPaneTop && y < kPaneBottom && x >= kPaneLeft &&
+                                x < kPaneRight;
+                bool inControl = false;
+                for (const Shown &c : run.shown)
+                    inControl =
+                        inControl || (x >= c.left && x < c.right && y >= c.top && y < c.bottom);
+                stray = picture.At(x, y) != background && !paneEdge && !inControl;
+                EXPECT_FALSE(stray) << "drawn outside every control at x=" << x << " y=" << y;
+            }
+        }
+    }
+}
+
+TEST_F(Pictures, DisabledControlsAreDimmedAndEnabledOnesAreNot) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        if (run.scene->alert)
+            continue;
+        for (const Shown &c : run.shown) {
+            /* Enabled: black text or the field's dark frame; dimmed: nothing darker than grey */
+            EXPECT_EQ(c.enabled, run.Darkest(c) < 140)
+                << c.kind << " " << c.text << " darkest " << run.Darkest(c);
+        }
+    }
+}
+
+TEST_F(Pictures, CheckMarkExactlyWhenOnAndFocusRingOnlyOnTheFocusedField) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        if (run.scene->alert)
+            continue;
+        int focused = 0;
+        for (const Shown &c : run.shown) {
+            if (c.kind == "checkbox") {
+                int mark = run.Count(c.top, c.left + 2, c.bottom, c.left + 12,
+                                     [](uint32_t p) { return Luminance(p) < 100; });
+                EXPECT_EQ(c.value == 1, mark > 0) << "value " << c.value << ", " << mark << " dark";
+            }
+            if (c.kind == "edittext") {
+                int ring = run.Count(c.top + 1, c.left, c.top + 2, c.right, IsFocusBlue);
+                EXPECT_EQ(c.focused, ring > (c.right - c.left) / 2) << c.text << " ring " << ring;
+                int selected = run.Count(c.top, c.left, c.bottom, c.right, IsSelection);
+                EXPECT_EQ(c.focused && run.scene->selection, selected > 0)
+                    << c.text << " selection " << selected;
+                focused += c.focused ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(1, focused);
+    }
+}
+
+TEST_F(Pictures, TheAlertIsDrawnOnlyWhileItIsUp) {
+    for (const SceneRun &run : sRuns) {
+        SCOPED_TRACE(run.name);
+        bool alert = run.scene->alert;
+        EXPECT_EQ(alert, run.events.find("alert caution") != std::string::npos) << run.events;
+        int caution = run.Count(0, 0, run.picture.height, run.picture.width, IsCaution);
+        EXPECT_EQ(alert, caution > 20) << caution << " caution-coloured pixels";
+    }
+}
+
+} // namespace

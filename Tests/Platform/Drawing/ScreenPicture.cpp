@@ -1,0 +1,79 @@
+/*
+ * ScreenPicture.cpp
+ *
+ * screen-picture grab OUT.png: the X screen as it shows now, as a PNG.
+ * screen-picture find SCREEN.png PART.png: exit 0 when PART appears in
+ * SCREEN pixel for pixel somewhere, 1 when it does not.
+ */
+#include <cairo-xlib.h>
+#include <cairo.h>
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int grab(const char *out) {
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr, "screen-picture: no display\n");
+        return 2;
+    }
+    int screen = DefaultScreen(display);
+    cairo_surface_t *surface = cairo_xlib_surface_create(
+        display, RootWindow(display, screen), DefaultVisual(display, screen),
+        DisplayWidth(display, screen), DisplayHeight(display, screen));
+    cairo_status_t status = cairo_surface_write_to_png(surface, out);
+    cairo_surface_destroy(surface);
+    XCloseDisplay(display);
+    return status == CAIRO_STATUS_SUCCESS ? 0 : 2;
+}
+
+/* The pixel at x, y without alpha */
+unsigned At(cairo_surface_t *s, int x, int y) {
+    const unsigned char *row =
+        cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    return reinterpret_cast<const unsigned *>(row)[x] & 0xFFFFFF;
+}
+
+bool matchesAt(cairo_surface_t *screen, cairo_surface_t *part, int left, int top) {
+    for (int y = 0; y < cairo_image_surface_get_height(part); y++)
+        for (int x = 0; x < cairo_image_surface_get_width(part); x++)
+            if (At(screen, left + x, top + y) != At(part, x, y))
+                return false;
+    return true;
+}
+
+int find(const char *screenPath, const char *partPath) {
+    cairo_surface_t *screen = cairo_image_surface_create_from_png(screenPath);
+    cairo_surface_t *part = cairo_image_surface_create_from_png(partPath);
+    int result = 2;
+    if (cairo_surface_status(screen) == CAIRO_STATUS_SUCCESS &&
+        cairo_surface_status(part) == CAIRO_STATUS_SUCCESS) {
+        result = 1;
+        int width = cairo_image_surface_get_width(screen) - cairo_image_surface_get_width(part);
+        int height = cairo_image_surface_get_height(screen) - cairo_image_surface_get_height(part);
+        for (int top = 0; top <= height && result == 1; top++)
+            for (int left = 0; left <= width && result == 1; left++)
+                if (matchesAt(screen, part, left, top)) {
+                    std::printf("found at %d,%d\n", left, top);
+                    result = 0;
+                }
+    }
+    cairo_surface_destroy(screen);
+    cairo_surface_destroy(part);
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (argc == 3 && std::strcmp(argv[1], "grab") == 0)
+        return grab(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "find") == 0)
+        return find(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: screen-picture grab OUT.png | find SCREEN.png PART.png\n");
+    return 2;
+}
