@@ -75,9 +75,14 @@ OSErr CheckRequest(ControlRef control, ControlPartCode part, ResType tag, Size s
 CFStringRef CopyVisibleText(ControlRef control, bool clear) {
     if (control->kind != HIControlKind::Password || clear)
         return HITextCopyString(&control->text);
-    CFMutableStringRef bullets = CFStringCreateMutable(kCFAllocatorDefault, 0);
-    for (CFIndex i = 0; bullets != nullptr && i < control->text.length; i++)
-        CFStringAppendCharacters(bullets, &kBullet, 1);
+    CFIndex length = control->text.length;
+    auto *chars = static_cast<UniChar *>(CFStandInAllocate(sizeof(UniChar) * (length + 1)));
+    if (chars == nullptr)
+        return nullptr;
+    for (CFIndex i = 0; i < length; i++)
+        chars[i] = kBullet;
+    CFStringRef bullets = CFStringCreateWithCharacters(kCFAllocatorDefault, chars, length);
+    CFStandInDeallocate(chars);
     return bullets;
 }
 

@@ -59,30 +59,6 @@ bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
     return false;
 }
 
-/* The checks of every creation call; the new control goes into the window's root. */
-ControlRef Create(HIControlKind kind, WindowRef window, const Rect *bounds, CFStringRef text,
-                  ControlRef *outControl, OSStatus *status) {
-    *status = paramErr;
-    if (outControl == nullptr)
-        return nullptr;
-    *outControl = nullptr;
-    if (bounds == nullptr || (text != nullptr && !HIIsString(text)))
-        return nullptr;
-    *status = errInvalidWindowRef;
-    if (!HIIsWindow(window))
-        return nullptr;
-    ControlRef control = HIControlCreate(kind, window, bounds, status);
-    if (control != nullptr && text != nullptr && !HITextSetString(&control->text, text)) {
-        HIControlDestroy(control);
-        *status = memFullErr;
-        return nullptr;
-    }
-    if (control != nullptr)
-        control->selStart = control->selEnd = (SInt16)control->text.length;
-    *outControl = control;
-    return control;
-}
-
 } // namespace
 
 ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds,
@@ -143,20 +119,17 @@ void DisposeControlKeyFilterUPP(ControlKeyFilterUPP) {}
 
 OSStatus CreateUserPaneControl(WindowRef window, const Rect *boundsRect, UInt32 features,
                                ControlRef *outControl) {
+    if (outControl == nullptr)
+        return paramErr;
+    *outControl = nullptr;
+    if (boundsRect == nullptr)
+        return paramErr;
+    if (!HIIsWindow(window))
+        return errInvalidWindowRef;
     OSStatus status;
-    ControlRef control =
-        Create(HIControlKind::UserPane, window, boundsRect, nullptr, outControl, &status);
-    if (control != nullptr)
-        control->features = features;
-    return status;
-}
-
-OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect *boundsRect, CFStringRef text,
-                                      Boolean isPassword, const ControlFontStyleRec *,
-                                      ControlRef *outControl) {
-    OSStatus status;
-    Create(isPassword ? HIControlKind::Password : HIControlKind::EditText, window, boundsRect, text,
-           outControl, &status);
+    *outControl = HIControlCreate(HIControlKind::UserPane, window, boundsRect, &status);
+    if (*outControl != nullptr)
+        (*outControl)->features = features;
     return status;
 }
 
@@ -221,15 +194,6 @@ OSErr GetIndexedSubControl(ControlRef inControl, UInt16 inIndex, ControlRef *out
 
 WindowRef GetControlOwner(ControlRef control) {
     return HIIsControl(control) ? control->owner : nullptr;
-}
-
-OSStatus SetControlID(ControlRef inControl, const ControlID *inID) {
-    if (!HIIsControl(inControl))
-        return errUnknownControl;
-    if (inID == nullptr)
-        return paramErr;
-    inControl->id = *inID;
-    return noErr;
 }
 
 OSStatus GetControlID(ControlRef inControl, ControlID *outID) {

@@ -4,7 +4,7 @@
  * What the user would hear and see: the system beep and standard alerts.
  * Running an alert reports it to the observer that the host or a test
  * installs (HIStandInSetObserver), which answers it with a button; the
- * alert is then disposed of. Beeps are counted.
+ * alert is then disposed of. Beeps are reported to it too.
  */
 #include "HIInternal.h"
 
@@ -23,7 +23,6 @@ namespace {
 
 OpaqueDialogPtr *gDialogs = nullptr;
 HIStandInObserver gObserver = {nullptr, nullptr, nullptr};
-CFIndex gBeepCount = 0;
 OpaqueDialogPtr *gShown = nullptr; /* the alert being run */
 
 /* Button texts may be the (CFStringRef)kAlertDefault...Text markers. */
@@ -43,7 +42,6 @@ void RetainButtonTexts(const AlertStdCFStringAlertParamRec &params, bool retain)
 } // namespace
 
 void SysBeep(short duration) {
-    gBeepCount++;
     if (gObserver.beep != nullptr)
         gObserver.beep(gObserver.refcon, duration);
 }

@@ -2,7 +2,7 @@
  * IBCarbonRuntime.cpp
  *
  * Nib references and windows built from nibs. A nib is the file
- * "<name>.nib" among a bundle's resources: a property list (XML or binary)
+ * "<name>.nib" among a bundle's resources: a property list (XML)
  * whose root dictionary has "Windows", a dictionary of window descriptions
  * by name. The format is documented in Platform/Carbon/README.md. A nib is
  * input from outside: every entry is type- and range-checked, and anything
@@ -20,7 +20,6 @@ struct OpaqueIBNibRef {
 
 namespace {
 
-const int kMaxNestingDepth = 16;
 const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
 
 OpaqueIBNibRef *gNibs = nullptr;
@@ -51,8 +50,7 @@ struct Reader {
     }
     SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum, SInt64 otherwise) {
         SInt64 n = otherwise;
-        if (number != nullptr && (CFNumberIsFloatType((CFNumberRef)number) ||
-                                  !CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
+        if (number != nullptr && (!CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
                                   n < minimum || n > maximum)) {
             bad = true;
             return otherwise;
@@ -62,10 +60,6 @@ struct Reader {
     SInt64 Integer(CFStringRef key, SInt64 minimum, SInt64 maximum, SInt64 otherwise,
                    bool required = false) {
         return Number(Get(key, CFNumberGetTypeID(), required), minimum, maximum, otherwise);
-    }
-    bool Flag(CFStringRef key) {
-        CFTypeRef value = Get(key, CFBooleanGetTypeID());
-        return value == nullptr || CFBooleanGetValue((CFBooleanRef)value);
     }
     CFStringRef String(CFStringRef key) { return (CFStringRef)Get(key, CFStringGetTypeID()); }
     /* A four-character code: a string of exactly four MacRoman characters */
@@ -107,25 +101,22 @@ struct Reader {
     }
 };
 
-const char *const kKindNames[] = {"userpane", "edittext", "password", "checkbox", "statictext"};
-const HIControlKind kKinds[] = {HIControlKind::UserPane, HIControlKind::EditText,
-                                HIControlKind::Password, HIControlKind::CheckBox,
-                                HIControlKind::StaticText};
+const char *const kKindNames[] = {"edittext", "password", "checkbox", "statictext"};
+const HIControlKind kKinds[] = {HIControlKind::EditText, HIControlKind::Password,
+                                HIControlKind::CheckBox, HIControlKind::StaticText};
 const char *const kClassNames[] = {"document",     "plain", "modal",
                                    "movablemodal", "alert", "movablealert"};
 const WindowClass kClasses[] = {kDocumentWindowClass, kPlainWindowClass,
                                 kModalWindowClass,    kMovableModalWindowClass,
                                 kAlertWindowClass,    kMovableAlertWindowClass};
 
-OSStatus BuildControls(CFTypeRef list, WindowRef window, ControlRef container, int depth);
-
-/* One control description; the control is created inside container. On
+/* One control description; the control is created in the window's root. On
  * failure the caller disposes of the window with what was built. */
-OSStatus BuildControl(CFTypeRef description, WindowRef window, ControlRef container, int depth) {
+OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     if (!IsOfType(description, CFDictionaryGetTypeID()))
         return kMalformed;
     Reader r = {(CFDictionaryRef)description, false};
-    int kind = r.Choice(CFSTR("Kind"), kKindNames, 5, -1);
+    int kind = r.Choice(CFSTR("Kind"), kKindNames, 4, -1);
     Rect bounds = r.Bounds();
     ControlID id = {0, 0};
     if (CFTypeRef idEntry = r.Get(CFSTR("ID"), CFDictionaryGetTypeID())) {
@@ -134,53 +125,33 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window, ControlRef contai
         id.id = (SInt32)idReader.Integer(CFSTR("ID"), INT32_MIN, INT32_MAX, 0, true);
         r.bad = r.bad || idReader.bad;
     }
-    CFTypeRef command = CFDictionaryGetValue(r.dict, CFSTR("Command"));
-    UInt32 commandID = IsOfType(command, CFStringGetTypeID())
-                           ? r.Code(command)
-                           : (UInt32)r.Integer(CFSTR("Command"), 0, UINT32_MAX, 0);
+    CFTypeRef command = r.Get(CFSTR("Command"), CFStringGetTypeID());
+    UInt32 commandID = command != nullptr ? r.Code(command) : 0;
     SInt64 value = r.Integer(CFSTR("Value"), INT32_MIN, INT32_MAX, 0);
-    SInt64 features = r.Integer(CFSTR("Features"), 0, UINT32_MAX, kControlSupportsEmbedding);
-    bool enabled = r.Flag(CFSTR("Enabled")), visible = r.Flag(CFSTR("Visible"));
-    CFStringRef title = r.String(CFSTR("Title")), text = r.String(CFSTR("Text"));
-    CFTypeRef children = CFDictionaryGetValue(r.dict, CFSTR("Controls"));
-    if (r.bad || kind < 0 || (children != nullptr && kKinds[kind] != HIControlKind::UserPane))
+    CFStringRef title = r.String(CFSTR("Title"));
+    if (r.bad || kind < 0)
         return kMalformed;
 
     OSStatus status = noErr;
     ControlRef control = HIControlCreate(kKinds[kind], window, &bounds, &status);
     if (control == nullptr)
         return status;
-    /* HIControlCreate put it in the window's root; nested controls go deeper */
-    if (control->parent != container && EmbedControl(control, container) != noErr)
-        return kMalformed; /* the container does not embed */
     control->id = id;
     control->commandID = commandID;
-    control->features = (UInt32)features;
     control->value = value < 0 ? 0 : (value > control->maximum ? control->maximum : (SInt32)value);
-    control->enabled = enabled;
-    control->visible = visible;
-    if (control->kind == HIControlKind::CheckBox && title != nullptr &&
-        (control->title = CFStringCreateCopy(kCFAllocatorDefault, title)) == nullptr)
-        return memFullErr;
-    if (control->kind == HIControlKind::StaticText && text == nullptr)
-        text = title;
-    if (text != nullptr && control->kind != HIControlKind::UserPane &&
-        control->kind != HIControlKind::CheckBox) {
-        if (!HITextSetString(&control->text, text))
+    if (title == nullptr)
+        return noErr;
+    /* A check box's title; a static text's content */
+    if (control->kind == HIControlKind::CheckBox) {
+        control->title = CFStringCreateCopy(kCFAllocatorDefault, title);
+        return control->title != nullptr ? (OSStatus)noErr : (OSStatus)memFullErr;
+    }
+    if (control->kind == HIControlKind::StaticText) {
+        if (!HITextSetString(&control->text, title))
             return memFullErr;
         control->selStart = control->selEnd = (SInt16)control->text.length;
     }
-    return children != nullptr ? BuildControls(children, window, control, depth + 1) : noErr;
-}
-
-OSStatus BuildControls(CFTypeRef list, WindowRef window, ControlRef container, int depth) {
-    if (depth > kMaxNestingDepth || !IsOfType(list, CFArrayGetTypeID()))
-        return kMalformed;
-    OSStatus status = noErr;
-    for (CFIndex i = 0; status == noErr && i < CFArrayGetCount((CFArrayRef)list); i++)
-        status =
-            BuildControl(CFArrayGetValueAtIndex((CFArrayRef)list, i), window, container, depth);
-    return status;
+    return noErr;
 }
 
 OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
@@ -194,8 +165,11 @@ OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
     if (status != noErr)
         return status;
     CFTypeRef controls = CFDictionaryGetValue(description, CFSTR("Controls"));
-    if (controls != nullptr)
-        status = BuildControls(controls, window, window->root, 0);
+    if (controls != nullptr && !IsOfType(controls, CFArrayGetTypeID()))
+        status = kMalformed;
+    for (CFIndex i = 0;
+         controls != nullptr && status == noErr && i < CFArrayGetCount((CFArrayRef)controls); i++)
+        status = BuildControl(CFArrayGetValueAtIndex((CFArrayRef)controls, i), window);
     if (status != noErr) {
         DisposeWindow(window);
         return status;
@@ -227,8 +201,8 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
             CFRelease(data);
         return kIBCarbonRuntimeCantFindNibFile;
     }
-    CFPropertyListRef plist = CFPropertyListCreateWithData(
-        kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr);
+    CFPropertyListRef plist = CFPropertyListCreateFromXMLData(kCFAllocatorDefault, data,
+                                                              kCFPropertyListImmutable, nullptr);
     CFRelease(data);
     if (plist == nullptr)
         return kIBCarbonRuntimeObjectNotOfRequestedType;

@@ -3,7 +3,8 @@
  *
  * Arrays: ordered values with callbacks that retain, release and compare
  * them (kCFTypeArrayCallBacks for CF objects; NULL callbacks keep raw
- * pointers untouched and compare them by identity).
+ * pointers untouched and compare them by identity). A capacity is not
+ * enforced.
  */
 #include "CFInternal.h"
 
@@ -51,29 +52,6 @@ const __CFArray *checkArray(CFTypeRef cf, const char *call) {
     return cf::check<__CFArray>(cf, cf::kArrayTypeID, call);
 }
 
-__CFArray *makeArray(const void **values, CFIndex count, const CFArrayCallBacks *callBacks,
-                     bool isMutable, CFIndex capacity) {
-    __CFArray *a = cf::newObject<__CFArray>(cf::kArrayTypeID);
-    if (a == nullptr)
-        return nullptr;
-    if (callBacks != nullptr)
-        a->callBacks = *callBacks;
-    a->isMutable = isMutable;
-    a->capacity = capacity;
-    try {
-        a->values.reserve(static_cast<size_t>(count));
-    } catch (const std::bad_alloc &) {
-        CFRelease(a);
-        return nullptr;
-    }
-    for (CFIndex i = 0; i < count; ++i) {
-        if (a->callBacks.retain != nullptr)
-            a->callBacks.retain(nullptr, values[i]);
-        a->values.push_back(values[i]);
-    }
-    return a;
-}
-
 } // namespace
 
 namespace cf {
@@ -95,18 +73,16 @@ CFTypeID CFArrayGetTypeID(void) {
     return cf::kArrayTypeID;
 }
 
-CFArrayRef CFArrayCreate(CFAllocatorRef, const void **values, CFIndex numValues,
-                         const CFArrayCallBacks *callBacks) {
-    if (numValues < 0 || (values == nullptr && numValues > 0))
-        CFStandInMisuse("CFArrayCreate", "bad value buffer (%p, %ld)", values, numValues);
-    return makeArray(values, numValues, callBacks, false, 0);
-}
-
 CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity,
                                        const CFArrayCallBacks *callBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFArrayCreateMutable", "negative capacity %ld", capacity);
-    return makeArray(nullptr, 0, callBacks, true, capacity);
+    __CFArray *a = cf::newObject<__CFArray>(cf::kArrayTypeID);
+    if (a != nullptr && callBacks != nullptr)
+        a->callBacks = *callBacks;
+    if (a != nullptr)
+        a->isMutable = true;
+    return a;
 }
 
 CFIndex CFArrayGetCount(CFArrayRef theArray) {
@@ -123,8 +99,6 @@ void CFArrayAppendValue(CFMutableArrayRef theArray, const void *value) {
     auto *a = const_cast<__CFArray *>(checkArray(theArray, "CFArrayAppendValue"));
     if (!a->isMutable)
         CFStandInMisuse("CFArrayAppendValue", "the array is immutable");
-    if (a->capacity > 0 && static_cast<CFIndex>(a->values.size()) >= a->capacity)
-        CFStandInMisuse("CFArrayAppendValue", "the array is at its capacity %ld", a->capacity);
     try {
         a->values.push_back(value);
     } catch (const std::bad_alloc &) {

@@ -73,8 +73,8 @@ CFDictionaryRef loadInfo(const cf::String8 &support) {
     cf::Vec<UInt8> bytes;
     if (cf::readFile(join(support, "Info.plist").c_str(), bytes) && !bytes.empty()) {
         bool outOfMemory = false;
-        cf::Owned<CFPropertyListRef> plist(cf::createPropertyList(
-            bytes.data(), bytes.size(), kCFPropertyListImmutable, nullptr, &outOfMemory));
+        cf::Owned<CFPropertyListRef> plist(
+            cf::createPropertyList(bytes.data(), bytes.size(), &outOfMemory));
         if (outOfMemory)
             return nullptr;
         if (plist && CFGetTypeID(plist.get()) == CFDictionaryGetTypeID())

@@ -1,8 +1,7 @@
 /*
  * CFData.cpp
  *
- * The plain value objects: byte buffers, dates (seconds since 1 January
- * 2001 GMT) and errors (a code in the Cocoa domain).
+ * Data objects: immutable byte buffers.
  */
 #include "CFInternal.h"
 
@@ -16,31 +15,11 @@ CFHashCode hashData(CFTypeRef cf) {
     return static_cast<const __CFData *>(cf)->bytes.size();
 }
 
-Boolean equalDates(CFTypeRef a, CFTypeRef b) {
-    return static_cast<const __CFDate *>(a)->time == static_cast<const __CFDate *>(b)->time;
-}
-
 } // namespace
 
 namespace cf {
 
 const CFStandInClass kDataClass = {"CFData", destroyObject<__CFData>, equalData, hashData, nullptr};
-const CFStandInClass kDateClass = {"CFDate", destroyObject<__CFDate>, equalDates, nullptr, nullptr};
-const CFStandInClass kErrorClass = {"CFError", destroyObject<__CFError>, nullptr, nullptr, nullptr};
-
-CFDateRef makeDate(CFAbsoluteTime time) {
-    __CFDate *d = newObject<__CFDate>(kDateTypeID);
-    if (d != nullptr)
-        d->time = time;
-    return d;
-}
-
-CFErrorRef makeError(CFIndex code) {
-    __CFError *e = newObject<__CFError>(kErrorTypeID);
-    if (e != nullptr)
-        e->code = code;
-    return e;
-}
 
 } // namespace cf
 
@@ -69,14 +48,6 @@ CFIndex CFDataGetLength(CFDataRef theData) {
 const UInt8 *CFDataGetBytePtr(CFDataRef theData) {
     const __CFData *d = cf::check<__CFData>(theData, cf::kDataTypeID, "CFDataGetBytePtr");
     return d->bytes.empty() ? nullptr : d->bytes.data();
-}
-
-CFAbsoluteTime CFDateGetAbsoluteTime(CFDateRef theDate) {
-    return cf::check<__CFDate>(theDate, cf::kDateTypeID, "CFDateGetAbsoluteTime")->time;
-}
-
-CFIndex CFErrorGetCode(CFErrorRef err) {
-    return cf::check<__CFError>(err, cf::kErrorTypeID, "CFErrorGetCode")->code;
 }
 
 } // extern "C"

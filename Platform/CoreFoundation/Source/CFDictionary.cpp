@@ -4,7 +4,7 @@
  * Dictionaries: a hash table of key-value pairs whose key callbacks hash,
  * compare, retain and release the keys and whose value callbacks retain,
  * release and compare the values. NULL callbacks keep raw pointers and
- * compare and hash them by address.
+ * compare and hash them by address. A capacity is not enforced.
  */
 #include "CFInternal.h"
 
@@ -40,7 +40,6 @@ struct __CFDictionary : cf::Base {
     CFDictionaryValueCallBacks valueCallBacks{};
     Table table;
     bool isMutable = false;
-    CFIndex capacity = 0;
     __CFDictionary()
         : table(0, KeyHash{&keyCallBacks}, KeyEqual{&keyCallBacks}, cf::Allocator<int>()) {}
 };
@@ -108,9 +107,6 @@ void putEntry(__CFDictionary *d, const void *key, const void *value) {
             d->valueCallBacks.release(nullptr, old);
         return;
     }
-    if (d->capacity > 0 && static_cast<CFIndex>(d->table.size()) >= d->capacity)
-        CFStandInMisuse("CFDictionarySetValue", "the dictionary is at its capacity %ld",
-                        d->capacity);
     const void *k = d->keyCallBacks.retain != nullptr ? d->keyCallBacks.retain(nullptr, key) : key;
     const void *v =
         d->valueCallBacks.retain != nullptr ? d->valueCallBacks.retain(nullptr, value) : value;
@@ -122,8 +118,7 @@ void putEntry(__CFDictionary *d, const void *key, const void *value) {
 }
 
 __CFDictionary *makeDict(const CFDictionaryKeyCallBacks *keyCallBacks,
-                         const CFDictionaryValueCallBacks *valueCallBacks, bool isMutable,
-                         CFIndex capacity) {
+                         const CFDictionaryValueCallBacks *valueCallBacks, bool isMutable) {
     __CFDictionary *d = cf::newObject<__CFDictionary>(cf::kDictionaryTypeID);
     if (d == nullptr)
         return nullptr;
@@ -132,7 +127,6 @@ __CFDictionary *makeDict(const CFDictionaryKeyCallBacks *keyCallBacks,
     if (valueCallBacks != nullptr)
         d->valueCallBacks = *valueCallBacks;
     d->isMutable = isMutable;
-    d->capacity = capacity;
     return d;
 }
 
@@ -144,7 +138,7 @@ const CFStandInClass kDictionaryClass = {"CFDictionary", finalizeDictionary, equ
                                          hashDictionary, nullptr};
 
 CFMutableDictionaryRef makeTypeDictionary(bool isMutable) {
-    return makeDict(&kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks, isMutable, 0);
+    return makeDict(&kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks, isMutable);
 }
 
 void setDictionaryMutable(CFTypeRef dict, bool isMutable) {
@@ -169,7 +163,7 @@ CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex capacit
                                                  const CFDictionaryValueCallBacks *valueCallBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFDictionaryCreateMutable", "negative capacity %ld", capacity);
-    return makeDict(keyCallBacks, valueCallBacks, true, capacity);
+    return makeDict(keyCallBacks, valueCallBacks, true);
 }
 
 CFIndex CFDictionaryGetCount(CFDictionaryRef theDict) {

@@ -37,15 +37,13 @@ enum : CFTypeID {
     kURLTypeID,
     kUUIDTypeID,
     kBundleTypeID,
-    kDateTypeID,
-    kErrorTypeID,
     kFirstRegisteredTypeID = 32,
     kMaxTypeID = 256
 };
 
 // The built-in classes, defined by each type's source file.
 extern const CFStandInClass kStringClass, kNumberClass, kBooleanClass, kDataClass, kArrayClass,
-    kDictionaryClass, kURLClass, kUUIDClass, kBundleClass, kDateClass, kErrorClass;
+    kDictionaryClass, kURLClass, kUUIDClass, kBundleClass;
 
 // Header at the start of every object.
 struct Base {
@@ -157,14 +155,10 @@ private:
 
 struct __CFString : cf::Base {
     cf::UniVec chars;
-    bool isMutable = false;
-    CFIndex maxLength = 0; // mutable strings: 0 is unlimited
 };
 
 struct __CFNumber : cf::Base {
-    bool isFloat = false;
     int64_t i = 0;
-    double d = 0.0;
 };
 
 struct __CFBoolean : cf::Base {
@@ -179,15 +173,6 @@ struct __CFArray : cf::Base {
     cf::Vec<const void *> values;
     CFArrayCallBacks callBacks{};
     bool isMutable = false;
-    CFIndex capacity = 0;
-};
-
-struct __CFDate : cf::Base {
-    CFAbsoluteTime time = 0;
-};
-
-struct __CFError : cf::Base {
-    CFIndex code = 0;
 };
 
 struct __CFUUID : cf::Base {
@@ -198,9 +183,8 @@ namespace cf {
 
 // ---- Strings ---------------------------------------------------------------
 
-// New immutable or mutable strings from UTF-16; nullptr when memory runs out.
+// A new string from UTF-16; nullptr when memory runs out.
 CFStringRef makeString(const UniChar *chars, size_t count);
-CFMutableStringRef makeMutableString(const UniChar *chars, size_t count, CFIndex maxLength);
 // New string from UTF-8 bytes; nullptr on invalid UTF-8 or no memory.
 CFStringRef makeStringFromUTF8(const char *bytes, size_t count);
 // The string as UTF-8 (unpaired surrogates become '?'). Throws bad_alloc.
@@ -242,16 +226,13 @@ CFMutableDictionaryRef makeTypeDictionary(bool isMutable);
 // Marks a collection made mutable as immutable (or back), for builders.
 void setDictionaryMutable(CFTypeRef dict, bool isMutable);
 void setArrayMutable(CFTypeRef array, bool isMutable);
-// New dates and errors; nullptr when memory runs out.
-CFDateRef makeDate(CFAbsoluteTime time);
-CFErrorRef makeError(CFIndex code);
 
 // ---- Property lists and strings tables --------------------------------------
 
-// Reads XML or binary property-list bytes. nullptr when they are malformed or
-// hold no property-list type, or (with *outOfMemory set) when memory ran out.
-CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, CFOptionFlags options,
-                                     CFPropertyListFormat *format, bool *outOfMemory);
+// Reads property-list bytes as immutable objects. nullptr when they are
+// malformed or hold an unsupported type, or (with *outOfMemory set) when
+// memory ran out.
+CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, bool *outOfMemory);
 
 // Parses a strings table ("key" = "value"; pairs in UTF-8). Returns a new
 // dictionary, or nullptr when the data is no strings table or memory runs out.

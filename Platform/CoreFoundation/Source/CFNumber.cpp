@@ -1,16 +1,15 @@
 /*
  * CFNumber.cpp
  *
- * Numbers and booleans. A number keeps its value as a 64-bit integer or a
- * double. CFNumberGetValue converts to the type asked for and reports
- * whether the conversion lost anything; the converted value is stored
- * either way.
+ * Numbers and booleans. A number keeps its value as a 64-bit integer; the
+ * floating-point types are not carried (CFNumberCreate gives NULL,
+ * CFNumberGetValue false). CFNumberGetValue converts to the integer type
+ * asked for and reports whether the conversion lost anything; the
+ * converted value is stored either way.
  */
 #include "CFInternal.h"
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -18,85 +17,52 @@ bool validType(CFNumberType type) {
     return type >= kCFNumberSInt8Type && type <= kCFNumberMaxType;
 }
 
-// The C type a number type stands for: kCFNumberIntType is kCFNumberSInt32Type, ...
-CFNumberType canonical(CFNumberType type) {
+// The size in bytes of an integer type (kCFNumberIntType is 4, ...); 0 for
+// a floating-point type.
+size_t integerSize(CFNumberType type) {
     switch (type) {
     case kCFNumberSInt8Type:
     case kCFNumberCharType:
-        return kCFNumberSInt8Type;
+        return 1;
     case kCFNumberSInt16Type:
     case kCFNumberShortType:
-        return kCFNumberSInt16Type;
+        return 2;
     case kCFNumberSInt32Type:
     case kCFNumberIntType:
-        return kCFNumberSInt32Type;
+        return 4;
     case kCFNumberFloat32Type:
-    case kCFNumberFloatType:
-        return kCFNumberFloat32Type;
     case kCFNumberFloat64Type:
+    case kCFNumberFloatType:
     case kCFNumberDoubleType:
     case kCFNumberCGFloatType:
-        return kCFNumberFloat64Type;
+        return 0;
     default: // SInt64, Long, LongLong, CFIndex, NSInteger
-        return kCFNumberSInt64Type;
+        return 8;
     }
 }
 
-template <class T> T load(const void *valuePtr) {
-    T v;
-    std::memcpy(&v, valuePtr, sizeof v);
-    return v;
-}
-
-double asDouble(const __CFNumber *n) {
-    return n->isFloat ? n->d : static_cast<double>(n->i);
-}
-
-Boolean equalNumbers(CFTypeRef x, CFTypeRef y) {
-    const auto *a = static_cast<const __CFNumber *>(x);
-    const auto *b = static_cast<const __CFNumber *>(y);
-    if (!a->isFloat && !b->isFloat)
-        return a->i == b->i;
-    return asDouble(a) == asDouble(b);
+Boolean equalNumbers(CFTypeRef a, CFTypeRef b) {
+    return static_cast<const __CFNumber *>(a)->i == static_cast<const __CFNumber *>(b)->i;
 }
 
 CFHashCode hashNumber(CFTypeRef cf) {
-    const auto *n = static_cast<const __CFNumber *>(cf);
-    if (!n->isFloat)
-        return static_cast<CFHashCode>(n->i);
-    if (n->d == std::trunc(n->d) && std::fabs(n->d) < 9.2e18)
-        return static_cast<CFHashCode>(static_cast<int64_t>(n->d)); // equal numbers hash equal
-    uint64_t bits;
-    std::memcpy(&bits, &n->d, sizeof bits);
-    return static_cast<CFHashCode>(bits);
+    return static_cast<CFHashCode>(static_cast<const __CFNumber *>(cf)->i);
 }
 
 void finalizeNumber(CFTypeRef cf) {
     cf::destroyObject<__CFNumber>(cf);
 }
 
-template <class T> bool storeInteger(const __CFNumber *n, void *valuePtr) {
-    T out;
-    bool exact;
-    if (n->isFloat) {
-        double d = n->d;
-        const double lowest = static_cast<double>(std::numeric_limits<T>::min());
-        if (std::isnan(d) || d < lowest || d >= -lowest) {
-            // Out of range: saturate.
-            out = std::isnan(d) ? 0
-                  : d < 0       ? std::numeric_limits<T>::min()
-                                : std::numeric_limits<T>::max();
-            exact = false;
-        } else {
-            out = static_cast<T>(d);
-            exact = static_cast<double>(out) == d;
-        }
-    } else {
-        out = static_cast<T>(n->i);
-        exact = static_cast<int64_t>(out) == n->i;
-    }
+template <class T> bool store(int64_t value, void *valuePtr) {
+    T out = static_cast<T>(value);
     std::memcpy(valuePtr, &out, sizeof out);
-    return exact;
+    return static_cast<int64_t>(out) == value;
+}
+
+template <class T> int64_t load(const void *valuePtr) {
+    T value;
+    std::memcpy(&value, valuePtr, sizeof value);
+    return value;
 }
 
 } // namespace
@@ -130,36 +96,14 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void *val
         CFStandInMisuse("CFNumberCreate", "invalid number type %d", static_cast<int>(theType));
     if (valuePtr == nullptr)
         CFStandInMisuse("CFNumberCreate", "NULL value pointer");
-    __CFNumber *n = cf::newObject<__CFNumber>(cf::kNumberTypeID);
-    if (n == nullptr)
-        return nullptr;
-    switch (canonical(theType)) {
-    case kCFNumberSInt8Type:
-        n->i = load<int8_t>(valuePtr);
-        break;
-    case kCFNumberSInt16Type:
-        n->i = load<int16_t>(valuePtr);
-        break;
-    case kCFNumberSInt32Type:
-        n->i = load<int32_t>(valuePtr);
-        break;
-    case kCFNumberFloat32Type:
-        n->isFloat = true;
-        n->d = load<float>(valuePtr);
-        break;
-    case kCFNumberFloat64Type:
-        n->isFloat = true;
-        n->d = load<double>(valuePtr);
-        break;
-    default:
-        n->i = load<int64_t>(valuePtr);
-        break;
-    }
+    size_t size = integerSize(theType);
+    __CFNumber *n = size != 0 ? cf::newObject<__CFNumber>(cf::kNumberTypeID) : nullptr;
+    if (n != nullptr)
+        n->i = size == 1   ? load<int8_t>(valuePtr)
+               : size == 2 ? load<int16_t>(valuePtr)
+               : size == 4 ? load<int32_t>(valuePtr)
+                           : load<int64_t>(valuePtr);
     return n;
-}
-
-Boolean CFNumberIsFloatType(CFNumberRef number) {
-    return cf::check<__CFNumber>(number, cf::kNumberTypeID, "CFNumberIsFloatType")->isFloat;
 }
 
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePtr) {
@@ -168,29 +112,17 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePt
         CFStandInMisuse("CFNumberGetValue", "invalid number type %d", static_cast<int>(theType));
     if (valuePtr == nullptr)
         CFStandInMisuse("CFNumberGetValue", "NULL value pointer");
-    switch (canonical(theType)) {
-    case kCFNumberSInt8Type:
-        return storeInteger<int8_t>(n, valuePtr);
-    case kCFNumberSInt16Type:
-        return storeInteger<int16_t>(n, valuePtr);
-    case kCFNumberSInt32Type:
-        return storeInteger<int32_t>(n, valuePtr);
-    case kCFNumberSInt64Type:
-        return storeInteger<int64_t>(n, valuePtr);
-    case kCFNumberFloat32Type: {
-        float out = static_cast<float>(asDouble(n));
-        std::memcpy(valuePtr, &out, sizeof out);
-        if (n->isFloat)
-            return std::isnan(n->d) || static_cast<double>(out) == n->d;
-        return std::fabs(static_cast<double>(out)) < 9.2e18 && static_cast<int64_t>(out) == n->i;
-    }
-    default: {
-        double out = asDouble(n);
-        std::memcpy(valuePtr, &out, sizeof out);
-        if (n->isFloat)
-            return true;
-        return std::fabs(out) < 9.2e18 && static_cast<int64_t>(out) == n->i;
-    }
+    switch (integerSize(theType)) {
+    case 1:
+        return store<int8_t>(n->i, valuePtr);
+    case 2:
+        return store<int16_t>(n->i, valuePtr);
+    case 4:
+        return store<int32_t>(n->i, valuePtr);
+    case 8:
+        return store<int64_t>(n->i, valuePtr);
+    default:
+        return false;
     }
 }
 

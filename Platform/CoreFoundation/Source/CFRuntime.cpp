@@ -29,7 +29,6 @@ const CFStandInClass *gClasses[cf::kMaxTypeID] = {
     &cf::kStringClass, &cf::kNumberClass, &cf::kBooleanClass,
     &cf::kDataClass,   &cf::kArrayClass,  &cf::kDictionaryClass,
     &cf::kURLClass,    &cf::kUUIDClass,   &cf::kBundleClass,
-    &cf::kDateClass,   &cf::kErrorClass,
 };
 CFTypeID gNextTypeID = cf::kFirstRegisteredTypeID;
 

@@ -1,9 +1,9 @@
 /*
  * CFString.cpp
  *
- * Strings: UTF-16 held in the object, immutable or mutable; constant
- * strings (CFSTR) uniqued by their text and never freed; creation from and
- * conversion to MacRoman, ASCII and UTF-8; comparison and appending.
+ * Strings: UTF-16 held in the object, immutable; constant strings (CFSTR)
+ * uniqued by their text and never freed; creation from and conversion to
+ * MacRoman, ASCII and UTF-8; comparison.
  */
 #include "CFInternal.h"
 
@@ -30,29 +30,8 @@ void finalizeString(CFTypeRef cf) {
     cf::destroyObject<__CFString>(cf);
 }
 
-__CFString *checkMutable(CFTypeRef cf, const char *call) {
-    auto *s = const_cast<__CFString *>(cf::checkString(cf, call));
-    if (!s->isMutable)
-        CFStandInMisuse(call, "the string is immutable");
-    return s;
-}
-
 UniChar foldCase(UniChar u) {
     return (u >= 'A' && u <= 'Z') ? static_cast<UniChar>(u + 32) : u;
-}
-
-// Appends chars; a failed allocation leaves the string as it was.
-void append(__CFString *s, const UniChar *chars, size_t count, const char *call) {
-    if (s->maxLength > 0 && static_cast<CFIndex>(s->chars.size() + count) > s->maxLength)
-        CFStandInMisuse(call, "the edit exceeds the string's maximum length %ld", s->maxLength);
-    try {
-        cf::UniVec next;
-        next.reserve(s->chars.size() + count);
-        next.insert(next.end(), s->chars.begin(), s->chars.end());
-        next.insert(next.end(), chars, chars + count);
-        s->chars.swap(next);
-    } catch (const std::bad_alloc &) {
-    }
 }
 
 } // namespace
@@ -74,15 +53,6 @@ CFStringRef makeString(const UniChar *chars, size_t count) {
     } catch (const std::bad_alloc &) {
         CFRelease(s);
         return nullptr;
-    }
-    return s;
-}
-
-CFMutableStringRef makeMutableString(const UniChar *chars, size_t count, CFIndex maxLength) {
-    auto *s = const_cast<__CFString *>(static_cast<const __CFString *>(makeString(chars, count)));
-    if (s != nullptr) {
-        s->isMutable = true;
-        s->maxLength = maxLength;
     }
     return s;
 }
@@ -167,16 +137,8 @@ CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar *chars, C
 }
 
 CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
-    const __CFString *s = cf::checkString(theString, "CFStringCreateCopy");
-    if (!s->isMutable)
-        return static_cast<CFStringRef>(CFRetain(s)); // an immutable string is its own copy
-    return cf::makeString(s->chars.data(), s->chars.size());
-}
-
-CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex maxLength) {
-    if (maxLength < 0)
-        CFStandInMisuse("CFStringCreateMutable", "negative maximum length %ld", maxLength);
-    return cf::makeMutableString(nullptr, 0, maxLength);
+    // Strings are immutable: a string is its own copy.
+    return static_cast<CFStringRef>(CFRetain(cf::checkString(theString, "CFStringCreateCopy")));
 }
 
 CFIndex CFStringGetLength(CFStringRef theString) {
@@ -246,15 +208,6 @@ CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString
     if (a.size() != b.size())
         return a.size() < b.size() ? kCFCompareLessThan : kCFCompareGreaterThan;
     return kCFCompareEqualTo;
-}
-
-void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar *chars,
-                              CFIndex numChars) {
-    __CFString *s = checkMutable(theString, "CFStringAppendCharacters");
-    if (numChars < 0 || (chars == nullptr && numChars > 0))
-        CFStandInMisuse("CFStringAppendCharacters", "bad character buffer (%p, %ld)", chars,
-                        numChars);
-    append(s, chars, static_cast<size_t>(numChars), "CFStringAppendCharacters");
 }
 
 } // extern "C"

@@ -7,121 +7,73 @@
  */
 #include "CFInternal.h"
 
-#include <cstring>
-
 namespace {
-
-// The value of a hexadecimal digit (either case), or -1 for any other character.
-int hexDigitValue(UniChar c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 class Tokenizer {
 public:
     explicit Tokenizer(const cf::UniVec &text) : mText(text) {}
 
     bool atEnd() const { return mPos >= mText.size(); }
-    UniChar peek() const { return mText[mPos]; }
-    void advance() { ++mPos; }
+    // The next character, or 0 at the end.
+    UniChar peek(size_t ahead = 0) const {
+        return mPos + ahead < mText.size() ? mText[mPos + ahead] : 0;
+    }
 
     // Skips white space and comments; false on an unterminated comment.
     bool skipSpace() {
-        while (!atEnd()) {
+        for (;;) {
             UniChar c = peek();
-            if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' ||
-                c == 0xFEFF || c == 0x2028 || c == 0x2029) {
-                advance();
-            } else if (c == '/' && mPos + 1 < mText.size() && mText[mPos + 1] == '*') {
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+                ++mPos;
+            } else if (c == '/' && peek(1) == '*') {
                 mPos += 2;
-                bool closed = false;
-                while (mPos + 1 < mText.size()) {
-                    if (mText[mPos] == '*' && mText[mPos + 1] == '/') {
-                        mPos += 2;
-                        closed = true;
-                        break;
-                    }
+                while (!atEnd() && !(peek() == '*' && peek(1) == '/'))
                     ++mPos;
-                }
-                if (!closed)
+                if (atEnd())
                     return false;
-            } else if (c == '/' && mPos + 1 < mText.size() && mText[mPos + 1] == '/') {
-                while (!atEnd() && peek() != '\n' && peek() != '\r')
-                    advance();
+                mPos += 2;
+            } else if (c == '/' && peek(1) == '/') {
+                while (!atEnd() && peek() != '\n')
+                    ++mPos;
             } else {
-                break;
+                return true;
             }
         }
-        return true;
     }
 
-    // Reads a quoted or unquoted string into out; false if there is none or
-    // it is malformed.
-    bool readString(cf::UniVec &out) {
-        out.clear();
-        if (atEnd())
+    // Skips the character c, with the space and comments after it; false
+    // when c is not next.
+    bool expect(UniChar c) {
+        if (atEnd() || peek() != c)
             return false;
-        if (peek() == '"')
-            return readQuoted(out);
-        while (!atEnd() && isUnquotedChar(peek())) {
-            out.push_back(peek());
-            advance();
+        ++mPos;
+        return skipSpace();
+    }
+
+    // Reads a quoted string into out, with the space after it; false if
+    // there is none or it is not closed. \n and \t stand for a new line
+    // and a tab, a backslash before any other character for that character.
+    bool readQuoted(cf::UniVec &out) {
+        out.clear();
+        if (atEnd() || peek() != '"')
+            return false;
+        for (++mPos; !atEnd(); ++mPos) {
+            UniChar c = peek();
+            if (c == '"') {
+                ++mPos;
+                return skipSpace();
+            }
+            if (c == '\\') {
+                if (++mPos == mText.size())
+                    return false;
+                c = peek() == 'n' ? '\n' : peek() == 't' ? '\t' : peek();
+            }
+            out.push_back(c);
         }
-        return !out.empty();
+        return false;
     }
 
 private:
-    static bool isUnquotedChar(UniChar c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_' || c == '$' || c == '+' || c == '/' || c == ':' || c == '.' || c == '-';
-    }
-
-    bool readQuoted(cf::UniVec &out) {
-        advance(); // opening quote
-        while (!atEnd()) {
-            UniChar c = peek();
-            advance();
-            if (c == '"')
-                return true;
-            if (c != '\\') {
-                out.push_back(c);
-                continue;
-            }
-            if (atEnd())
-                return false;
-            UniChar e = peek();
-            advance();
-            static const char kNamed[] = "n\nt\tr\ra\ab\bf\fv\v";
-            const char *named = e < 0x80 ? std::strchr(kNamed, static_cast<char>(e)) : nullptr;
-            if (named != nullptr && e != 0 && (named - kNamed) % 2 == 0) {
-                out.push_back(static_cast<UniChar>(named[1]));
-            } else if (e == 'U' || e == 'u' || (e >= '0' && e <= '7')) {
-                // \Uxxxx: up to four hex digits; \ooo: up to three octal digits (a byte)
-                const unsigned base = e >= '0' && e <= '7' ? 8 : 16;
-                unsigned value = base == 8 ? e - '0' : 0;
-                int digits = base == 8 ? 1 : 0;
-                for (; digits < (base == 8 ? 3 : 4) && !atEnd(); ++digits) {
-                    int d = hexDigitValue(peek());
-                    if (d < 0 || d >= static_cast<int>(base))
-                        break;
-                    value = value * base + static_cast<unsigned>(d);
-                    advance();
-                }
-                if (digits == 0)
-                    return false;
-                out.push_back(static_cast<UniChar>(base == 8 ? value & 0xFF : value));
-            } else {
-                out.push_back(e); // \" \' \\ and any other character stand for themselves
-            }
-        }
-        return false; // no closing quote
-    }
-
     const cf::UniVec &mText;
     size_t mPos = 0;
 };
@@ -131,61 +83,18 @@ bool parseText(const cf::UniVec &text, CFMutableDictionaryRef table) {
     Tokenizer tok(text);
     if (!tok.skipSpace())
         return false;
-    bool braced = !tok.atEnd() && tok.peek() == '{';
-    if (braced) {
-        tok.advance();
-        if (!tok.skipSpace())
-            return false;
-    }
     cf::UniVec key, value;
-    for (;;) {
-        if (tok.atEnd())
-            return !braced;
-        if (braced && tok.peek() == '}') {
-            tok.advance();
-            return tok.skipSpace() && tok.atEnd();
-        }
-        if (!tok.readString(key))
+    while (!tok.atEnd()) {
+        if (!tok.readQuoted(key) || !tok.expect('=') || !tok.readQuoted(value) || !tok.expect(';'))
             return false;
-        if (!tok.skipSpace())
-            return false;
-        bool last = false;
-        if (!tok.atEnd() && tok.peek() == ';') {
-            value = key;
-            tok.advance();
-        } else {
-            if (tok.atEnd() || tok.peek() != '=')
-                return false;
-            tok.advance();
-            if (!tok.skipSpace() || !tok.readString(value))
-                return false;
-            if (!tok.skipSpace())
-                return false;
-            if (!tok.atEnd() && tok.peek() == ';')
-                tok.advance();
-            else if (tok.atEnd() && !braced)
-                last = true; // a missing final semicolon is forgiven
-            else
-                return false;
-        }
-        CFStringRef k = cf::makeString(key.data(), key.size());
-        CFStringRef v = cf::makeString(value.data(), value.size());
-        bool ok = k != nullptr && v != nullptr;
-        if (ok) {
-            CFDictionarySetValue(table, k, v);
-            ok = CFDictionaryGetValue(table, k) == v;
-        }
-        if (k != nullptr)
-            CFRelease(k);
-        if (v != nullptr)
-            CFRelease(v);
-        if (!ok)
+        cf::Owned<CFStringRef> k(cf::makeString(key.data(), key.size()));
+        cf::Owned<CFStringRef> v(cf::makeString(value.data(), value.size()));
+        if (k && v)
+            CFDictionarySetValue(table, k.get(), v.get());
+        if (!k || !v || CFDictionaryGetValue(table, k.get()) != v.get())
             throw std::bad_alloc();
-        if (last)
-            return true;
-        if (!tok.skipSpace())
-            return false;
     }
+    return true;
 }
 
 } // namespace

@@ -37,9 +37,6 @@ typedef struct ControlEditTextSelectionRec ControlEditTextSelectionRec;
 
 OSStatus CreateUserPaneControl(WindowRef window, const Rect *boundsRect, UInt32 features,
                                ControlRef *outControl);
-OSStatus CreateEditUnicodeTextControl(WindowRef window, const Rect *boundsRect, CFStringRef text,
-                                      Boolean isPassword, const ControlFontStyleRec *style,
-                                      ControlRef *outControl);
 
 #ifdef __cplusplus
 }

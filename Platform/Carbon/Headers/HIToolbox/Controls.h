@@ -32,7 +32,6 @@ struct ControlID {
 typedef struct ControlID ControlID;
 
 /* Font styles are not applied; creation calls take NULL. */
-typedef struct ControlFontStyleRec ControlFontStyleRec;
 
 enum { kControlNoPart = 0, kControlEntireControl = 0 };
 enum { kControlFocusNoPart = 0, kControlFocusNextPart = -1 };
@@ -54,7 +53,6 @@ OSErr GetIndexedSubControl(ControlRef inControl, UInt16 inIndex, ControlRef *out
 WindowRef GetControlOwner(ControlRef control);
 
 /* IDs and reference values. GetControlByID searches the whole hierarchy. */
-OSStatus SetControlID(ControlRef inControl, const ControlID *inID);
 OSStatus GetControlID(ControlRef inControl, ControlID *outID);
 OSStatus GetControlByID(WindowRef inWindow, const ControlID *inID, ControlRef *outControl);
 void SetControlReference(ControlRef theControl, SRefCon data);

@@ -33,9 +33,7 @@ typedef const struct __CFArray *CFArrayRef;
 typedef struct __CFArray *CFMutableArrayRef;
 
 CF_EXPORT CFTypeID CFArrayGetTypeID(void);
-CF_EXPORT CFArrayRef CFArrayCreate(CFAllocatorRef allocator, const void **values, CFIndex numValues,
-                                   const CFArrayCallBacks *callBacks);
-/* capacity 0 means no limit */
+/* capacity is a hint only */
 CF_EXPORT CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef allocator, CFIndex capacity,
                                                  const CFArrayCallBacks *callBacks);
 

@@ -1,8 +1,9 @@
 /*
  * CFNumber.h
  *
- * Number objects holding one integer or floating-point value, and the two
- * boolean singletons.
+ * Number objects holding one integer value, and the two boolean
+ * singletons. The floating-point types are declared but not carried:
+ * CFNumberCreate gives NULL and CFNumberGetValue false for them.
  */
 #ifndef __COREFOUNDATION_CFNUMBER__
 #define __COREFOUNDATION_CFNUMBER__
@@ -44,7 +45,6 @@ typedef const struct __CFNumber *CFNumberRef;
 CF_EXPORT CFTypeID CFNumberGetTypeID(void);
 CF_EXPORT CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType,
                                      const void *valuePtr);
-CF_EXPORT Boolean CFNumberIsFloatType(CFNumberRef number);
 /* Returns false when the value cannot be stored in theType without loss;
  * the converted (truncated) value is stored all the same. */
 CF_EXPORT Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePtr);

@@ -16,27 +16,9 @@ typedef UInt32 ULONG;
 typedef void *LPVOID;
 typedef CFUUIDBytes REFIID;
 
-#define SUCCEEDED(Status) ((HRESULT)(Status) >= 0)
-#define FAILED(Status) ((HRESULT)(Status) < 0)
-#define IS_ERROR(Status) ((unsigned long)(Status) >> 31 == SEVERITY_ERROR)
-#define HRESULT_CODE(hr) ((hr)&0xFFFF)
-#define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1fff)
-#define HRESULT_SEVERITY(hr) (((hr) >> 31) & 0x1)
-#define SEVERITY_SUCCESS 0
-#define SEVERITY_ERROR 1
-
 #define S_OK ((HRESULT)0x00000000L)
-#define S_FALSE ((HRESULT)0x00000001L)
-#define E_UNEXPECTED ((HRESULT)0x8000FFFFL)
-#define E_NOTIMPL ((HRESULT)0x80000001L)
 #define E_OUTOFMEMORY ((HRESULT)0x80000002L)
-#define E_INVALIDARG ((HRESULT)0x80000003L)
 #define E_NOINTERFACE ((HRESULT)0x80000004L)
-#define E_POINTER ((HRESULT)0x80000005L)
-#define E_HANDLE ((HRESULT)0x80000006L)
-#define E_ABORT ((HRESULT)0x80000007L)
-#define E_FAIL ((HRESULT)0x80000008L)
-#define E_ACCESSDENIED ((HRESULT)0x80000009L)
 
 /* 00000000-0000-0000-C000-000000000046 */
 #define IUnknownUUID                                                                               \

@@ -1,9 +1,8 @@
 /*
  * CFString.h
  *
- * Unicode strings: immutable and mutable strings held as UTF-16, their
- * creation from and conversion to MacRoman, ASCII and UTF-8, comparison and
- * appending.
+ * Unicode strings: immutable strings held as UTF-16, their creation from
+ * and conversion to MacRoman, ASCII and UTF-8, and comparison.
  */
 #ifndef __COREFOUNDATION_CFSTRING__
 #define __COREFOUNDATION_CFSTRING__
@@ -40,9 +39,6 @@ CF_EXPORT CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const U
                                                    CFIndex numChars);
 CF_EXPORT CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString);
 
-/* Mutable strings; maxLength 0 means no limit */
-CF_EXPORT CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
-
 /* Contents */
 CF_EXPORT CFIndex CFStringGetLength(CFStringRef theString);
 CF_EXPORT UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx);
@@ -55,12 +51,9 @@ CF_EXPORT CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStrin
                                    UInt8 lossByte, Boolean isExternalRepresentation, UInt8 *buffer,
                                    CFIndex maxBufLen, CFIndex *usedBufLen);
 
-/* Comparison; appending to a mutable string */
+/* Comparison */
 CF_EXPORT CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
                                              CFStringCompareFlags compareOptions);
-
-CF_EXPORT void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar *chars,
-                                        CFIndex numChars);
 
 CF_EXTERN_C_END
 

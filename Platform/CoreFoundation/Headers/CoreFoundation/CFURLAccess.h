@@ -17,14 +17,9 @@ CF_EXTERN_C_BEGIN
 
 typedef enum {
     kCFURLUnknownError = -10L,
-    kCFURLUnknownSchemeError = -11L,
     kCFURLResourceNotFoundError = -12L,
     kCFURLResourceAccessViolationError = -13L,
-    kCFURLRemoteHostUnavailableError = -14L,
-    kCFURLImproperArgumentsError = -15L,
-    kCFURLUnknownPropertyKeyError = -16L,
-    kCFURLPropertyKeyUnavailableError = -17L,
-    kCFURLTimeoutError = -18L
+    kCFURLPropertyKeyUnavailableError = -17L
 } CFURLError;
 
 /* Reads the file's bytes. Properties are not reproduced: asking for them

@@ -22,9 +22,7 @@
 #include <CoreFoundation/CFArray.h>
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFData.h>
-#include <CoreFoundation/CFDate.h>
 #include <CoreFoundation/CFDictionary.h>
-#include <CoreFoundation/CFError.h>
 #include <CoreFoundation/CFNumber.h>
 #include <CoreFoundation/CFPlugIn.h>
 #include <CoreFoundation/CFPlugInCOM.h>

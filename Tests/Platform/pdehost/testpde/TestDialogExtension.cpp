@@ -3,7 +3,7 @@
  *
  * A small dialog extension for the host's own tests. It writes a trace of
  * every call the dialog makes into it ("testpde: ..." on standard error),
- * builds one edit field ('test' 1) in the pane area, and writes three items
+ * moves one edit field ('test' 1) from its nib into the pane area, and writes three items
  * into the print-settings ticket when the tickets are synced: the field's
  * text, a boolean, a number (which the print system cannot pass as a job
  * option) and a string under a key with a blank in it (no option name
@@ -114,15 +114,26 @@ OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef par
     trace("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
           bounds.right, session != nullptr ? "yes" : "no");
     auto *pane = static_cast<Pane *>(context);
-    Rect field = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
-                  static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
-    OSStatus status = CreateEditUnicodeTextControl(GetControlOwner(parentUserPane), &field,
-                                                   CFSTR(""), false, nullptr, &pane->field);
+    IBNibRef nib = nullptr;
+    WindowRef window = nullptr;
+    OSStatus status = CreateNibReferenceWithCFBundle(
+        CFBundleGetBundleWithIdentifier(CFSTR("com.example.pde.Test")), CFSTR("TestPDE"), &nib);
     if (status != noErr)
         return status;
-    ControlID id = {0x74657374 /* 'test' */, 1};
-    SetControlID(pane->field, &id);
-    return EmbedControl(pane->field, parentUserPane);
+    status = CreateWindowFromNib(nib, CFSTR("Pane"), &window);
+    DisposeNibReference(nib);
+    const ControlID id = {0x74657374 /* 'test' */, 1};
+    if (status == noErr)
+        status = GetControlByID(window, &id, &pane->field);
+    if (status == noErr) {
+        Rect field = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
+                      static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
+        SetControlBounds(pane->field, &field);
+        status = EmbedControl(pane->field, parentUserPane);
+    }
+    if (window != nullptr)
+        DisposeWindow(window);
+    return status;
 }
 
 CFStringRef copyFieldText(Pane *pane) {
@@ -160,10 +171,14 @@ OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *su
     CFStringRef text = copyFieldText(static_cast<Pane *>(context));
     if (text == nullptr)
         return kPMInvalidValue;
-    const void *titleValues[] = {CFSTR("Test")};
-    const void *summaryValues[] = {text};
-    *titles = CFArrayCreate(kCFAllocatorDefault, titleValues, 1, &kCFTypeArrayCallBacks);
-    *summaries = CFArrayCreate(kCFAllocatorDefault, summaryValues, 1, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef titleArray =
+        CFArrayCreateMutable(kCFAllocatorDefault, 1, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef summaryArray =
+        CFArrayCreateMutable(kCFAllocatorDefault, 1, &kCFTypeArrayCallBacks);
+    CFArrayAppendValue(titleArray, CFSTR("Test"));
+    CFArrayAppendValue(summaryArray, text);
+    *titles = titleArray;
+    *summaries = summaryArray;
     CFRelease(text);
     return noErr;
 }
