@@ -65,6 +65,10 @@ struct OpaqueEventHandlerCallRef {
 };
 
 enum class HIControlKind { Root, UserPane, EditText, Password, CheckBox, StaticText };
+/* The kinds' names in that order, as the host reports them and nibs give
+ * them (a nib describes the kinds from EditText on) (HIStandIn.cpp) */
+extern const char *const kHIControlKindNames[6];
+const int kHIFirstNibControlKind = static_cast<int>(HIControlKind::EditText);
 
 /* A UTF-16 text buffer */
 struct HIText {

@@ -113,22 +113,9 @@ OSStatus HIStandInDropText(CFStringRef text) {
     return HIEditTextInsert(control, text);
 }
 
+const char *const kHIControlKindNames[6] = {"root",     "userpane", "edittext",
+                                            "password", "checkbox", "statictext"};
+
 const char *HIStandInGetControlKindName(ControlRef control) {
-    if (!HIIsControl(control))
-        return nullptr;
-    switch (control->kind) {
-    case HIControlKind::Root:
-        return "root";
-    case HIControlKind::UserPane:
-        return "userpane";
-    case HIControlKind::EditText:
-        return "edittext";
-    case HIControlKind::Password:
-        return "password";
-    case HIControlKind::CheckBox:
-        return "checkbox";
-    case HIControlKind::StaticText:
-        return "statictext";
-    }
-    return nullptr;
+    return HIIsControl(control) ? kHIControlKindNames[static_cast<int>(control->kind)] : nullptr;
 }

@@ -101,9 +101,6 @@ struct Reader {
     }
 };
 
-const char *const kKindNames[] = {"edittext", "password", "checkbox", "statictext"};
-const HIControlKind kKinds[] = {HIControlKind::EditText, HIControlKind::Password,
-                                HIControlKind::CheckBox, HIControlKind::StaticText};
 const char *const kClassNames[] = {"document",     "plain", "modal",
                                    "movablemodal", "alert", "movablealert"};
 const WindowClass kClasses[] = {kDocumentWindowClass, kPlainWindowClass,
@@ -116,7 +113,8 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     if (!IsOfType(description, CFDictionaryGetTypeID()))
         return kMalformed;
     Reader r = {(CFDictionaryRef)description, false};
-    int kind = r.Choice(CFSTR("Kind"), kKindNames, 4, -1);
+    int kind = r.Choice(CFSTR("Kind"), kHIControlKindNames + kHIFirstNibControlKind,
+                        6 - kHIFirstNibControlKind, -1);
     Rect bounds = r.Bounds();
     ControlID id = {0, 0};
     if (CFTypeRef idEntry = r.Get(CFSTR("ID"), CFDictionaryGetTypeID())) {
@@ -133,7 +131,8 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
         return kMalformed;
 
     OSStatus status = noErr;
-    ControlRef control = HIControlCreate(kKinds[kind], window, &bounds, &status);
+    ControlRef control = HIControlCreate(static_cast<HIControlKind>(kHIFirstNibControlKind + kind),
+                                         window, &bounds, &status);
     if (control == nullptr)
         return status;
     control->id = id;
