@@ -114,6 +114,38 @@ template <class T> T *HIAllocate() {
     return static_cast<T *>(p);
 }
 
+/* The live records of one kind: a list threaded through their allNext and
+ * allPrev, which every reference handed in is looked up on. */
+template <class T> struct HILiveList {
+    T *head = nullptr;
+    CFIndex count = 0;
+
+    void add(T *item, bool add) {
+        if (add) {
+            item->allPrev = nullptr;
+            item->allNext = head;
+            if (head != nullptr)
+                head->allPrev = item;
+            head = item;
+            count++;
+            return;
+        }
+        if (item->allPrev != nullptr)
+            item->allPrev->allNext = item->allNext;
+        else
+            head = item->allNext;
+        if (item->allNext != nullptr)
+            item->allNext->allPrev = item->allPrev;
+        count--;
+    }
+    bool contains(const void *item) const {
+        for (T *p = head; p != nullptr && item != nullptr; p = p->allNext)
+            if (p == item)
+                return true;
+        return false;
+    }
+};
+
 /* Live lists and validation (HIObjects.cpp) */
 bool HIIsWindow(WindowRef window);
 bool HIIsControl(ControlRef control);

@@ -9,41 +9,10 @@
 
 namespace {
 
-/* An intrusive list threaded through allNext/allPrev of the record. */
-template <class T> struct LiveList {
-    T *head = nullptr;
-    CFIndex count = 0;
-
-    void add(T *item, bool add) {
-        if (add) {
-            item->allPrev = nullptr;
-            item->allNext = head;
-            if (head != nullptr)
-                head->allPrev = item;
-            head = item;
-            count++;
-            return;
-        }
-        if (item->allPrev != nullptr)
-            item->allPrev->allNext = item->allNext;
-        else
-            head = item->allNext;
-        if (item->allNext != nullptr)
-            item->allNext->allPrev = item->allPrev;
-        count--;
-    }
-    bool contains(const void *item) const {
-        for (T *p = head; p != nullptr && item != nullptr; p = p->allNext)
-            if (p == item)
-                return true;
-        return false;
-    }
-};
-
-LiveList<OpaqueWindowPtr> gWindows;
-LiveList<OpaqueControlRef> gControls;
-LiveList<OpaqueEventRef> gEvents;
-LiveList<OpaqueEventHandlerRef> gHandlers;
+HILiveList<OpaqueWindowPtr> gWindows;
+HILiveList<OpaqueControlRef> gControls;
+HILiveList<OpaqueEventRef> gEvents;
+HILiveList<OpaqueEventHandlerRef> gHandlers;
 
 } // namespace
 

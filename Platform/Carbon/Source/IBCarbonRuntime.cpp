@@ -13,7 +13,7 @@
 #include <stdint.h>
 
 struct OpaqueIBNibRef {
-    OpaqueIBNibRef *next;
+    OpaqueIBNibRef *allNext, *allPrev;
     CFPropertyListRef plist; /* the parsed nib, retained */
     CFDictionaryRef windows; /* borrowed from plist */
 };
@@ -22,14 +22,7 @@ namespace {
 
 const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
 
-OpaqueIBNibRef *gNibs = nullptr;
-
-bool IsNib(IBNibRef nib) {
-    for (OpaqueIBNibRef *n = gNibs; n != nullptr; n = n->next)
-        if (n == nib && nib != nullptr)
-            return true;
-    return false;
-}
+HILiveList<OpaqueIBNibRef> gNibs;
 
 bool IsOfType(CFTypeRef value, CFTypeID type) {
     return value != nullptr && CFGetTypeID(value) == type;
@@ -219,21 +212,15 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     }
     nib->plist = plist;
     nib->windows = (CFDictionaryRef)windows;
-    nib->next = gNibs;
-    gNibs = nib;
+    gNibs.add(nib, true);
     *outNibRef = nib;
     return noErr;
 }
 
 void DisposeNibReference(IBNibRef inNibRef) {
-    if (!IsNib(inNibRef))
+    if (!gNibs.contains(inNibRef))
         return;
-    for (OpaqueIBNibRef **link = &gNibs; *link != nullptr; link = &(*link)->next) {
-        if (*link == inNibRef) {
-            *link = inNibRef->next;
-            break;
-        }
-    }
+    gNibs.add(inNibRef, false);
     CFRelease(inNibRef->plist);
     CFStandInDeallocate(inNibRef);
 }
@@ -242,7 +229,7 @@ OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef *o
     if (outWindow == nullptr)
         return paramErr;
     *outWindow = nullptr;
-    if (!IsNib(inNibRef) || !HIIsString(inName))
+    if (!gNibs.contains(inNibRef) || !HIIsString(inName))
         return paramErr;
     CFTypeRef description = CFDictionaryGetValue(inNibRef->windows, inName);
     if (description == nullptr)
@@ -253,8 +240,5 @@ OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef *o
 }
 
 CFIndex HIStandInGetLiveNibCount(void) {
-    CFIndex count = 0;
-    for (OpaqueIBNibRef *n = gNibs; n != nullptr; n = n->next)
-        count++;
-    return count;
+    return gNibs.count;
 }
