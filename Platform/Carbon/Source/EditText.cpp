@@ -81,7 +81,7 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
     if (control->keyFilter != nullptr) {
         ControlKeyFilterResult result =
             control->keyFilter(control, &keyCode16, &charCode16, &modifiers16);
-        if (!HIIsControl(control) || result == kControlKeyFilterBlockKey)
+        if (!gHIControls.contains(control) || result == kControlKeyFilterBlockKey)
             return noErr; /* refused silently */
         ch = (UniChar)charCode16;
     }

@@ -147,16 +147,12 @@ template <class T> struct HILiveList {
 };
 
 /* Live lists and validation (HIObjects.cpp) */
-bool HIIsWindow(WindowRef window);
-bool HIIsControl(ControlRef control);
-bool HIIsEvent(EventRef event);
-bool HIIsHandler(EventHandlerRef handler);
+extern HILiveList<OpaqueWindowPtr> gHIWindows;
+extern HILiveList<OpaqueControlRef> gHIControls;
+extern HILiveList<OpaqueEventRef> gHIEvents;
+extern HILiveList<OpaqueEventHandlerRef> gHIHandlers;
 bool HIIsTarget(EventTargetRef target);
 bool HIIsString(CFTypeRef value);
-void HIWindowListAdd(WindowRef window, bool add);
-void HIControlListAdd(ControlRef control, bool add);
-void HIEventListAdd(EventRef event, bool add);
-void HIHandlerListAdd(EventHandlerRef handler, bool add);
 /* A control of window without an embedder, or NULL */
 ControlRef HIFindTopLevelControl(WindowRef window);
 

@@ -76,7 +76,7 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {
-    if (!HIIsControl(control))
+    if (!gHIControls.contains(control))
         return errUnknownControl;
     if (!HIControlIsUsable(control))
         return errControlHiddenOrDisabled;
@@ -117,5 +117,6 @@ const char *const kHIControlKindNames[6] = {"root",     "userpane", "edittext",
                                             "password", "checkbox", "statictext"};
 
 const char *HIStandInGetControlKindName(ControlRef control) {
-    return HIIsControl(control) ? kHIControlKindNames[static_cast<int>(control->kind)] : nullptr;
+    return gHIControls.contains(control) ? kHIControlKindNames[static_cast<int>(control->kind)]
+                                         : nullptr;
 }
