@@ -60,7 +60,7 @@ OSStatus CopySelection(ControlRef control) {
                                      control->selEnd - control->selStart);
     if (s == nullptr)
         return memFullErr;
-    OSStatus status = HIScrapSetText(s);
+    OSStatus status = HIStandInSetClipboardText(s);
     CFRelease(s);
     return status;
 }

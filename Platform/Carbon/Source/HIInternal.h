@@ -199,9 +199,8 @@ WindowRef HIActiveWindow(void);
 void HIFocusRevalidate(WindowRef window);
 OSStatus HIWindowStandardHandler(WindowRef window, EventRef event);
 
-/* Clipboard (Scrap.cpp) */
+/* Clipboard (Scrap.cpp; HIStandInSetClipboardText sets it) */
 CFStringRef HIScrapCopyText(void);
-OSStatus HIScrapSetText(CFStringRef text);
 
 /* Alerts and beeps (Dialogs.cpp) */
 CFIndex HIAlertCount(void);
