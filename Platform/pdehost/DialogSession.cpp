@@ -11,6 +11,7 @@
 #include <StandIn/HIStandIn.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -315,13 +316,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
             return Outcome::BadArgument;
         }
     }
-    struct Releaser {
-        CFStringRef text;
-        ~Releaser() {
-            if (text != nullptr)
-                CFRelease(text);
-        }
-    } releaser{text};
+    std::unique_ptr<const __CFString, void (*)(CFTypeRef)> releaser(text, CFRelease);
 
     OSStatus status = noErr;
     std::string what; /* the action, for a note when it is refused */

@@ -10,47 +10,46 @@
 #include <StandIn/PMStandIn.h>
 #include <StandIn/PPDStandIn.h>
 
+namespace {
+
+/* The counters, in the order of LiveObjects::counts */
+const struct {
+    const char *name;
+    CFIndex (*count)(void);
+} kCounters[] = {
+    {"plug-in instances", CFStandInGetTotalPlugInInstanceCount},
+    {"CF objects", CFStandInGetLiveObjectCount},
+    {"windows", HIStandInGetLiveWindowCount},
+    {"controls", HIStandInGetLiveControlCount},
+    {"events", HIStandInGetLiveEventCount},
+    {"event handlers", HIStandInGetLiveHandlerCount},
+    {"nib references", HIStandInGetLiveNibCount},
+    {"print sessions", PMStandInGetLiveSessionCount},
+    {"tickets", PMStandInGetLiveTicketCount},
+    {"PPD contexts", PPDStandInGetLiveContextCount},
+};
+static_assert(std::size(kCounters) == std::tuple_size_v<decltype(LiveObjects::counts)>);
+
+} // namespace
+
 LiveObjects LiveObjects::Now() {
-    LiveObjects counts;
-    counts.cfObjects = CFStandInGetLiveObjectCount();
-    counts.plugInInstances = CFStandInGetTotalPlugInInstanceCount();
-    counts.windows = HIStandInGetLiveWindowCount();
-    counts.controls = HIStandInGetLiveControlCount();
-    counts.events = HIStandInGetLiveEventCount();
-    counts.handlers = HIStandInGetLiveHandlerCount();
-    counts.nibs = HIStandInGetLiveNibCount();
-    counts.sessions = PMStandInGetLiveSessionCount();
-    counts.tickets = PMStandInGetLiveTicketCount();
-    counts.ppdContexts = PPDStandInGetLiveContextCount();
-    return counts;
+    LiveObjects now;
+    for (size_t i = 0; i < std::size(kCounters); i++)
+        now.counts[i] = kCounters[i].count();
+    return now;
 }
 
 std::string LiveObjects::Differences(const LiveObjects &earlier, const LiveObjects &later) {
-    const struct {
-        const char *name;
-        long LiveObjects::*count;
-    } kCounts[] = {
-        {"plug-in instances", &LiveObjects::plugInInstances},
-        {"CF objects", &LiveObjects::cfObjects},
-        {"windows", &LiveObjects::windows},
-        {"controls", &LiveObjects::controls},
-        {"events", &LiveObjects::events},
-        {"event handlers", &LiveObjects::handlers},
-        {"nib references", &LiveObjects::nibs},
-        {"print sessions", &LiveObjects::sessions},
-        {"tickets", &LiveObjects::tickets},
-        {"PPD contexts", &LiveObjects::ppdContexts},
-    };
     std::string differences;
-    for (const auto &entry : kCounts) {
-        long before = earlier.*entry.count;
-        long after = later.*entry.count;
+    for (size_t i = 0; i < std::size(kCounters); i++) {
+        long before = earlier.counts[i];
+        long after = later.counts[i];
         if (before == after)
             continue;
         if (!differences.empty())
             differences += ", ";
-        differences +=
-            std::string(entry.name) + " " + std::to_string(before) + " -> " + std::to_string(after);
+        differences += std::string(kCounters[i].name) + " " + std::to_string(before) + " -> " +
+                       std::to_string(after);
     }
     return differences;
 }

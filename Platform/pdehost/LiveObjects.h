@@ -7,19 +7,13 @@
 #ifndef PDEHOST_LIVE_OBJECTS_H
 #define PDEHOST_LIVE_OBJECTS_H
 
+#include <array>
 #include <string>
 
 struct LiveObjects {
-    long cfObjects = 0;
-    long plugInInstances = 0;
-    long windows = 0;
-    long controls = 0;
-    long events = 0;
-    long handlers = 0;
-    long nibs = 0;
-    long sessions = 0;
-    long tickets = 0;
-    long ppdContexts = 0;
+    /* plug-in instances, CF objects, windows, controls, events, event
+       handlers, nib references, print sessions, tickets, PPD contexts */
+    std::array<long, 10> counts{};
 
     static LiveObjects Now();
 

@@ -1,8 +1,8 @@
 /*
  * PrintTickets.cpp
  *
- * Making the dialog's print session and tickets, and reading a ticket's
- * items back as plain texts.
+ * Making the dialog's print session and tickets, reading a ticket's items
+ * back as plain texts, and finding the printer's dialog extension.
  */
 #include "PrintTickets.h"
 
@@ -11,6 +11,10 @@
 #include <PPDLib/PPDLib.h>
 #include <StandIn/PMStandIn.h>
 
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -44,6 +48,33 @@ bool writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &erro
         return false;
     }
     return true;
+}
+
+/* A path on the platform's disk on this system: the path itself when
+   something is there, else the same path under `root` when something is
+   there, else empty. A relative path is only tried as it is. */
+std::string mapPlatformPath(const std::string &platformPath, const std::string &root) {
+    if (access(platformPath.c_str(), F_OK) == 0)
+        return platformPath;
+    if (root.empty() || platformPath[0] != '/')
+        return std::string();
+    std::string underRoot = root + platformPath;
+    return access(underRoot.c_str(), F_OK) == 0 ? underRoot : std::string();
+}
+
+/* The folder that stands for the platform's disk: PDEHOST_PLATFORM_ROOT
+   taken relative to the running program's directory; empty when the
+   program's file cannot be found. */
+std::string platformRoot() {
+    char program[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length <= 0)
+        return std::string();
+    std::string root(program, static_cast<size_t>(length));
+    root.erase(root.rfind('/') + 1);
+    root += PDEHOST_PLATFORM_ROOT;
+    char resolved[PATH_MAX];
+    return realpath(root.c_str(), resolved) != nullptr ? std::string(resolved) : root;
 }
 
 } // namespace
@@ -141,5 +172,10 @@ std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error)
         error = "the printer's PPD names no dialog extension (APDialogExtension)";
         return std::string();
     }
-    return std::string(reinterpret_cast<const char *>(value + 1), value[0]);
+    std::string platformPath(reinterpret_cast<const char *>(value + 1), value[0]);
+    std::string root = platformRoot();
+    std::string path = mapPlatformPath(platformPath, root);
+    if (path.empty())
+        error = "no bundle at " + platformPath + (root.empty() ? "" : " nor under " + root);
+    return path;
 }

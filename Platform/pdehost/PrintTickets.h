@@ -32,10 +32,12 @@ bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingIte
 /* Releases the session and the tickets (any of them may be missing). */
 void ReleasePrintTickets(PrintTickets &tickets);
 
-/* The first value of the printer's PPD main keyword "APDialogExtension",
-   read through the compiled-PPD library from the printer-info ticket: the
-   installed path of the printer's dialog extension. Empty, with `error`
-   set, when the PPD cannot be read or names none. */
+/* Where the printer's dialog extension is installed on this system: the
+   first value of the PPD main keyword "APDialogExtension", read through the
+   compiled-PPD library from the printer-info ticket: that path when
+   something is there, else the same path under the host's platform root
+   (README.md). Empty, with `error` set, when the PPD cannot be read, names
+   none, or names one found at neither place. */
 std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error);
 
 /* The items of a ticket in the order they were first written. */

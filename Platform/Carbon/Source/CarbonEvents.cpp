@@ -31,7 +31,7 @@ bool Matches(EventHandlerRef handler, EventRef event) {
 }
 
 bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
-    return HIIsHandler(handler) && handler->target == target;
+    return gHIHandlers.contains(handler) && handler->target == target;
 }
 
 EventTargetRef ParentTarget(EventTargetRef target) {
@@ -109,7 +109,7 @@ void FreeHandler(EventHandlerRef handler) {
         target->first = handler->next;
     if (handler->next != nullptr)
         handler->next->prev = handler->prev;
-    HIHandlerListAdd(handler, false);
+    gHIHandlers.add(handler, false);
     CFStandInDeallocate(handler->types);
     CFStandInDeallocate(handler);
 }
@@ -133,15 +133,15 @@ OSStatus HIEventCreate(UInt32 inClassID, UInt32 inKind, EventRef *outEvent) {
     event->eventClass = inClassID;
     event->kind = inKind;
     event->retainCount = 1;
-    HIEventListAdd(event, true);
+    gHIEvents.add(event, true);
     *outEvent = event;
     return noErr;
 }
 
 void HIEventRelease(EventRef inEvent) {
-    if (!HIIsEvent(inEvent) || --inEvent->retainCount > 0)
+    if (!gHIEvents.contains(inEvent) || --inEvent->retainCount > 0)
         return;
-    HIEventListAdd(inEvent, false);
+    gHIEvents.add(inEvent, false);
     CFStandInDeallocate(inEvent);
 }
 
@@ -164,7 +164,7 @@ OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType
 OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inDesiredType,
                            EventParamType *outActualType, ByteCount inBufferSize,
                            ByteCount *outActualSize, void *outData) {
-    if (!HIIsEvent(inEvent))
+    if (!gHIEvents.contains(inEvent))
         return paramErr;
     HIEventParam *param = FindParam(inEvent, inName);
     if (param == nullptr)
@@ -192,7 +192,7 @@ void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target) {
 }
 
 EventTargetRef GetControlEventTarget(ControlRef inControl) {
-    return HIIsControl(inControl) ? &inControl->target : nullptr;
+    return gHIControls.contains(inControl) ? &inControl->target : nullptr;
 }
 
 OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
@@ -222,14 +222,14 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
     if (inTarget->first != nullptr)
         inTarget->first->prev = handler;
     inTarget->first = handler;
-    HIHandlerListAdd(handler, true);
+    gHIHandlers.add(handler, true);
     if (outRef != nullptr)
         *outRef = handler;
     return noErr;
 }
 
 OSStatus HISendEvent(EventRef inEvent, EventTargetRef inTarget) {
-    if (!HIIsEvent(inEvent) || !HIIsTarget(inTarget))
+    if (!gHIEvents.contains(inEvent) || !HIIsTarget(inTarget))
         return paramErr;
     inEvent->retainCount++; /* a handler may release the caller's reference */
     OSStatus status = Dispatch(inEvent, inTarget, nullptr, false);
@@ -241,7 +241,7 @@ OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
     OpaqueEventHandlerCallRef *call = gCalls;
     while (call != nullptr && call != inCallRef)
         call = call->outer;
-    if (call == nullptr || !HIIsEvent(inEvent))
+    if (call == nullptr || !gHIEvents.contains(inEvent))
         return paramErr;
     if (call->consumed)
         return eventNotHandledErr; /* the rest of the chain has already run */

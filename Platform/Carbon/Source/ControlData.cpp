@@ -60,7 +60,7 @@ Size TagSize(ResType tag) {
  * has, a tag it keeps, a buffer of the tag's size. */
 OSErr CheckRequest(ControlRef control, ControlPartCode part, ResType tag, Size size,
                    const void *data) {
-    if (!HIIsControl(control))
+    if (!gHIControls.contains(control))
         return errUnknownControl;
     if (!PartIsValid(control, part))
         return errInvalidPartCode;

@@ -74,7 +74,7 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     control->visible = control->enabled = true;
     control->maximum = kind == HIControlKind::CheckBox ? 2 : 0; /* 2: mixed */
     HITargetInit(&control->target, HITargetKind::Control, control);
-    HIControlListAdd(control, true);
+    gHIControls.add(control, true);
     if (window->root != nullptr)
         Append(control, window->root);
     *status = noErr;
@@ -91,7 +91,7 @@ void HIControlDestroy(ControlRef control) {
     if (owner->root == control)
         owner->root = nullptr;
     HITargetRemoveAllHandlers(&control->target);
-    HIControlListAdd(control, false);
+    gHIControls.add(control, false);
     if (control->title != nullptr)
         CFRelease(control->title);
     HITextFree(&control->text);
@@ -124,7 +124,7 @@ OSStatus CreateUserPaneControl(WindowRef window, const Rect *boundsRect, UInt32 
     *outControl = nullptr;
     if (boundsRect == nullptr)
         return paramErr;
-    if (!HIIsWindow(window))
+    if (!gHIWindows.contains(window))
         return errInvalidWindowRef;
     OSStatus status;
     *outControl = HIControlCreate(HIControlKind::UserPane, window, boundsRect, &status);
@@ -137,14 +137,14 @@ OSErr GetRootControl(WindowRef inWindow, ControlRef *outControl) {
     if (outControl == nullptr)
         return paramErr;
     *outControl = nullptr;
-    if (!HIIsWindow(inWindow))
+    if (!gHIWindows.contains(inWindow))
         return errInvalidWindowRef;
     *outControl = inWindow->root;
     return noErr;
 }
 
 OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
-    if (!HIIsControl(inControl) || !HIIsControl(inContainer))
+    if (!gHIControls.contains(inControl) || !gHIControls.contains(inContainer))
         return errUnknownControl;
     if (inControl->kind == HIControlKind::Root)
         return errCantEmbedRoot;
@@ -169,7 +169,7 @@ OSErr CountSubControls(ControlRef inControl, UInt16 *outNumChildren) {
     if (outNumChildren == nullptr)
         return paramErr;
     *outNumChildren = 0;
-    if (!HIIsControl(inControl))
+    if (!gHIControls.contains(inControl))
         return errUnknownControl;
     if (!IsEmbedder(inControl))
         return errControlIsNotEmbedder;
@@ -193,11 +193,11 @@ OSErr GetIndexedSubControl(ControlRef inControl, UInt16 inIndex, ControlRef *out
 }
 
 WindowRef GetControlOwner(ControlRef control) {
-    return HIIsControl(control) ? control->owner : nullptr;
+    return gHIControls.contains(control) ? control->owner : nullptr;
 }
 
 OSStatus GetControlID(ControlRef inControl, ControlID *outID) {
-    if (!HIIsControl(inControl))
+    if (!gHIControls.contains(inControl))
         return errUnknownControl;
     if (outID == nullptr)
         return paramErr;
@@ -209,7 +209,7 @@ OSStatus GetControlByID(WindowRef inWindow, const ControlID *inID, ControlRef *o
     if (outControl == nullptr || inID == nullptr)
         return paramErr;
     *outControl = nullptr;
-    if (!HIIsWindow(inWindow))
+    if (!gHIWindows.contains(inWindow))
         return errInvalidWindowRef;
     ControlRef root = inWindow->root;
     for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root)) {
@@ -222,16 +222,16 @@ OSStatus GetControlByID(WindowRef inWindow, const ControlID *inID, ControlRef *o
 }
 
 void SetControlReference(ControlRef theControl, SRefCon data) {
-    if (HIIsControl(theControl))
+    if (gHIControls.contains(theControl))
         theControl->refCon = data;
 }
 
 SRefCon GetControlReference(ControlRef theControl) {
-    return HIIsControl(theControl) ? theControl->refCon : nullptr;
+    return gHIControls.contains(theControl) ? theControl->refCon : nullptr;
 }
 
 Rect *GetControlBounds(ControlRef control, Rect *bounds) {
-    if (bounds != nullptr && !HIIsControl(control))
+    if (bounds != nullptr && !gHIControls.contains(control))
         memset(bounds, 0, sizeof(*bounds));
     else if (bounds != nullptr)
         *bounds = control->bounds;
@@ -239,12 +239,12 @@ Rect *GetControlBounds(ControlRef control, Rect *bounds) {
 }
 
 void SetControlBounds(ControlRef control, const Rect *bounds) {
-    if (HIIsControl(control) && bounds != nullptr)
+    if (gHIControls.contains(control) && bounds != nullptr)
         control->bounds = *bounds;
 }
 
 OSErr SetControlVisibility(ControlRef inControl, Boolean inIsVisible, Boolean) {
-    if (!HIIsControl(inControl))
+    if (!gHIControls.contains(inControl))
         return errUnknownControl;
     inControl->visible = inIsVisible != 0;
     HIFocusRevalidate(inControl->owner);
@@ -259,18 +259,18 @@ void HideControl(ControlRef theControl) {
 }
 
 Boolean IsControlVisible(ControlRef inControl) {
-    return HIIsControl(inControl) && Latent(inControl, &OpaqueControlRef::visible);
+    return gHIControls.contains(inControl) && Latent(inControl, &OpaqueControlRef::visible);
 }
 
 OSStatus EnableControl(ControlRef inControl) {
-    if (!HIIsControl(inControl))
+    if (!gHIControls.contains(inControl))
         return errUnknownControl;
     inControl->enabled = true;
     return noErr;
 }
 
 OSStatus DisableControl(ControlRef inControl) {
-    if (!HIIsControl(inControl))
+    if (!gHIControls.contains(inControl))
         return errUnknownControl;
     inControl->enabled = false;
     HIFocusRevalidate(inControl->owner);
@@ -278,11 +278,11 @@ OSStatus DisableControl(ControlRef inControl) {
 }
 
 Boolean IsControlEnabled(ControlRef inControl) {
-    return HIIsControl(inControl) && Latent(inControl, &OpaqueControlRef::enabled);
+    return gHIControls.contains(inControl) && Latent(inControl, &OpaqueControlRef::enabled);
 }
 
 SInt32 GetControl32BitValue(ControlRef theControl) {
-    return HIIsControl(theControl) ? theControl->value : 0;
+    return gHIControls.contains(theControl) ? theControl->value : 0;
 }
 
 SInt16 GetControlValue(ControlRef theControl) {
@@ -290,7 +290,7 @@ SInt16 GetControlValue(ControlRef theControl) {
 }
 
 void SetControlValue(ControlRef theControl, SInt16 newValue) {
-    if (!HIIsControl(theControl))
+    if (!gHIControls.contains(theControl))
         return;
     theControl->value = newValue < 0 ? 0 : newValue;
     if (theControl->value > theControl->maximum)
@@ -301,7 +301,7 @@ OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString
     if (outString == nullptr)
         return paramErr;
     *outString = nullptr;
-    if (!HIIsControl(inControl))
+    if (!gHIControls.contains(inControl))
         return errUnknownControl;
     CFStringRef title =
         inControl->kind == HIControlKind::StaticText

@@ -12,7 +12,7 @@
 #include <stdint.h>
 
 struct OpaqueDialogPtr {
-    OpaqueDialogPtr *next;
+    OpaqueDialogPtr *allNext, *allPrev;
     AlertType type;
     CFStringRef message;
     CFStringRef explanation;
@@ -21,7 +21,7 @@ struct OpaqueDialogPtr {
 
 namespace {
 
-OpaqueDialogPtr *gDialogs = nullptr;
+HILiveList<OpaqueDialogPtr> gDialogs;
 HIStandInObserver gObserver = {nullptr, nullptr, nullptr};
 OpaqueDialogPtr *gShown = nullptr; /* the alert being run */
 
@@ -51,10 +51,7 @@ void HIStandInSetObserver(const HIStandInObserver *observer) {
 }
 
 CFIndex HIAlertCount(void) {
-    CFIndex count = 0;
-    for (OpaqueDialogPtr *d = gDialogs; d != nullptr; d = d->next)
-        count++;
-    return count;
+    return gDialogs.count;
 }
 
 bool HIAlertGetShown(HIAlertShown *alert) {
@@ -103,19 +100,15 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     dialog->explanation = explanation != nullptr ? (CFStringRef)CFRetain(explanation) : nullptr;
     dialog->params = params;
     RetainButtonTexts(params, true);
-    dialog->next = gDialogs;
-    gDialogs = dialog;
+    gDialogs.add(dialog, true);
     *outAlert = dialog;
     return noErr;
 }
 
 OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *outItemHit) {
-    OpaqueDialogPtr **link = &gDialogs;
-    while (*link != nullptr && *link != inAlert)
-        link = &(*link)->next;
-    if (inAlert == nullptr || *link == nullptr)
+    if (!gDialogs.contains(inAlert))
         return paramErr;
-    *link = inAlert->next;
+    gDialogs.add(inAlert, false);
     DialogItemIndex item = inAlert->params.defaultButton;
     gShown = inAlert;
     if (gObserver.alert != nullptr)

@@ -300,7 +300,7 @@ cairo_surface_t *Render(WindowRef window) {
 } // namespace
 
 OSStatus HIStandInDrawWindow(WindowRef window, void *cairoContext) {
-    if (!HIIsWindow(window))
+    if (!gHIWindows.contains(window))
         return errInvalidWindowRef;
     if (cairoContext == nullptr)
         return paramErr;
@@ -314,7 +314,7 @@ OSStatus HIStandInDrawWindow(WindowRef window, void *cairoContext) {
 }
 
 OSStatus HIStandInWriteWindowPicture(WindowRef window, const char *pngPath) {
-    if (!HIIsWindow(window))
+    if (!gHIWindows.contains(window))
         return errInvalidWindowRef;
     if (pngPath == nullptr)
         return paramErr;
@@ -327,7 +327,7 @@ OSStatus HIStandInWriteWindowPicture(WindowRef window, const char *pngPath) {
 ControlRef FindControlUnderMouse(Point inWhere, WindowRef inWindow, ControlPartCode *outPart) {
     if (outPart != nullptr)
         *outPart = kControlNoPart;
-    if (!HIIsWindow(inWindow))
+    if (!gHIWindows.contains(inWindow))
         return nullptr;
     ControlRef hit = nullptr; /* the last one in drawing order: the one on top */
     ControlRef root = inWindow->root;

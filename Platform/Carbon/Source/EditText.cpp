@@ -16,6 +16,9 @@ namespace {
 
 const CFIndex kMaxTextLength = 32767; /* selections are SInt16 */
 
+/* Replaces the units from start to end with count units: chars, or
+ * (when chars is NULL) room the caller fills. False, with the text as it
+ * was, when memory runs out. */
 bool TextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars, CFIndex count) {
     CFIndex newLength = text->length - (end - start) + count;
     if (newLength > text->capacity) {
@@ -32,7 +35,7 @@ bool TextReplace(HIText *text, CFIndex start, CFIndex end, const UniChar *chars,
     if (text->length > end)
         memmove(text->chars + start + count, text->chars + end,
                 (text->length - end) * sizeof(UniChar));
-    if (count > 0)
+    if (count > 0 && chars != nullptr)
         memcpy(text->chars + start, chars, count * sizeof(UniChar));
     text->length = newLength;
     return true;
@@ -57,7 +60,7 @@ OSStatus CopySelection(ControlRef control) {
                                      control->selEnd - control->selStart);
     if (s == nullptr)
         return memFullErr;
-    OSStatus status = HIScrapSetText(s);
+    OSStatus status = HIStandInSetClipboardText(s);
     CFRelease(s);
     return status;
 }
@@ -78,33 +81,22 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
     if (control->keyFilter != nullptr) {
         ControlKeyFilterResult result =
             control->keyFilter(control, &keyCode16, &charCode16, &modifiers16);
-        if (!HIIsControl(control) || result == kControlKeyFilterBlockKey)
+        if (!gHIControls.contains(control) || result == kControlKeyFilterBlockKey)
             return noErr; /* refused silently */
         ch = (UniChar)charCode16;
     }
     if ((modifiers16 & cmdKey) != 0) {
-        UInt32 command = 0;
-        switch (ch) {
-        case 'v':
-        case 'V':
-            command = kHICommandPaste;
-            break;
-        case 'c':
-        case 'C':
-            command = kHICommandCopy;
-            break;
-        case 'x':
-        case 'X':
-            command = kHICommandCut;
-            break;
-        case 'a':
-        case 'A':
-            command = kHICommandSelectAll;
-            break;
-        default:
-            return eventNotHandledErr;
-        }
-        return HISendCommand(&control->target, command, kHICommandFromMenu, nullptr);
+        const struct {
+            UniChar key; /* either letter case */
+            UInt32 command;
+        } kCommandKeys[] = {{'v', kHICommandPaste},
+                            {'c', kHICommandCopy},
+                            {'x', kHICommandCut},
+                            {'a', kHICommandSelectAll}};
+        for (const auto &key : kCommandKeys)
+            if ((ch | 0x20) == key.key)
+                return HISendCommand(&control->target, key.command, kHICommandFromMenu, nullptr);
+        return eventNotHandledErr;
     }
     switch (ch) {
     case kBackspaceCharCode:
@@ -181,18 +173,10 @@ void HITextFree(HIText *text) {
 
 bool HITextSetString(HIText *text, CFStringRef string) {
     CFIndex count = CFStringGetLength(string);
-    if (count > kMaxTextLength)
+    if (count > kMaxTextLength || !TextReplace(text, 0, text->length, nullptr, count))
         return false;
-    UniChar *chars = nullptr;
-    if (count > 0) {
-        chars = static_cast<UniChar *>(CFStandInAllocate(count * sizeof(UniChar)));
-        if (chars == nullptr)
-            return false;
-        CFStringGetCharacters(string, CFRangeMake(0, count), chars);
-    }
-    bool ok = TextReplace(text, 0, text->length, chars, count);
-    CFStandInDeallocate(chars);
-    return ok;
+    CFStringGetCharacters(string, CFRangeMake(0, count), text->chars);
+    return true;
 }
 
 CFStringRef HITextCopyString(const HIText *text) {

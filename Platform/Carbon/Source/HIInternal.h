@@ -65,6 +65,10 @@ struct OpaqueEventHandlerCallRef {
 };
 
 enum class HIControlKind { Root, UserPane, EditText, Password, CheckBox, StaticText };
+/* The kinds' names in that order, as the host reports them and nibs give
+ * them (a nib describes the kinds from EditText on) (HIStandIn.cpp) */
+extern const char *const kHIControlKindNames[6];
+const int kHIFirstNibControlKind = static_cast<int>(HIControlKind::EditText);
 
 /* A UTF-16 text buffer */
 struct HIText {
@@ -110,17 +114,45 @@ template <class T> T *HIAllocate() {
     return static_cast<T *>(p);
 }
 
+/* The live records of one kind: a list threaded through their allNext and
+ * allPrev, which every reference handed in is looked up on. */
+template <class T> struct HILiveList {
+    T *head = nullptr;
+    CFIndex count = 0;
+
+    void add(T *item, bool add) {
+        if (add) {
+            item->allPrev = nullptr;
+            item->allNext = head;
+            if (head != nullptr)
+                head->allPrev = item;
+            head = item;
+            count++;
+            return;
+        }
+        if (item->allPrev != nullptr)
+            item->allPrev->allNext = item->allNext;
+        else
+            head = item->allNext;
+        if (item->allNext != nullptr)
+            item->allNext->allPrev = item->allPrev;
+        count--;
+    }
+    bool contains(const void *item) const {
+        for (T *p = head; p != nullptr && item != nullptr; p = p->allNext)
+            if (p == item)
+                return true;
+        return false;
+    }
+};
+
 /* Live lists and validation (HIObjects.cpp) */
-bool HIIsWindow(WindowRef window);
-bool HIIsControl(ControlRef control);
-bool HIIsEvent(EventRef event);
-bool HIIsHandler(EventHandlerRef handler);
+extern HILiveList<OpaqueWindowPtr> gHIWindows;
+extern HILiveList<OpaqueControlRef> gHIControls;
+extern HILiveList<OpaqueEventRef> gHIEvents;
+extern HILiveList<OpaqueEventHandlerRef> gHIHandlers;
 bool HIIsTarget(EventTargetRef target);
 bool HIIsString(CFTypeRef value);
-void HIWindowListAdd(WindowRef window, bool add);
-void HIControlListAdd(ControlRef control, bool add);
-void HIEventListAdd(EventRef event, bool add);
-void HIHandlerListAdd(EventHandlerRef handler, bool add);
 /* A control of window without an embedder, or NULL */
 ControlRef HIFindTopLevelControl(WindowRef window);
 
@@ -167,9 +199,8 @@ WindowRef HIActiveWindow(void);
 void HIFocusRevalidate(WindowRef window);
 OSStatus HIWindowStandardHandler(WindowRef window, EventRef event);
 
-/* Clipboard (Scrap.cpp) */
+/* Clipboard (Scrap.cpp; HIStandInSetClipboardText sets it) */
 CFStringRef HIScrapCopyText(void);
-OSStatus HIScrapSetText(CFStringRef text);
 
 /* Alerts and beeps (Dialogs.cpp) */
 CFIndex HIAlertCount(void);

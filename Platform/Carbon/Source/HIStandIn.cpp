@@ -76,7 +76,7 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {
-    if (!HIIsControl(control))
+    if (!gHIControls.contains(control))
         return errUnknownControl;
     if (!HIControlIsUsable(control))
         return errControlHiddenOrDisabled;
@@ -113,22 +113,10 @@ OSStatus HIStandInDropText(CFStringRef text) {
     return HIEditTextInsert(control, text);
 }
 
+const char *const kHIControlKindNames[6] = {"root",     "userpane", "edittext",
+                                            "password", "checkbox", "statictext"};
+
 const char *HIStandInGetControlKindName(ControlRef control) {
-    if (!HIIsControl(control))
-        return nullptr;
-    switch (control->kind) {
-    case HIControlKind::Root:
-        return "root";
-    case HIControlKind::UserPane:
-        return "userpane";
-    case HIControlKind::EditText:
-        return "edittext";
-    case HIControlKind::Password:
-        return "password";
-    case HIControlKind::CheckBox:
-        return "checkbox";
-    case HIControlKind::StaticText:
-        return "statictext";
-    }
-    return nullptr;
+    return gHIControls.contains(control) ? kHIControlKindNames[static_cast<int>(control->kind)]
+                                         : nullptr;
 }

@@ -13,7 +13,7 @@
 #include <stdint.h>
 
 struct OpaqueIBNibRef {
-    OpaqueIBNibRef *next;
+    OpaqueIBNibRef *allNext, *allPrev;
     CFPropertyListRef plist; /* the parsed nib, retained */
     CFDictionaryRef windows; /* borrowed from plist */
 };
@@ -22,14 +22,7 @@ namespace {
 
 const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
 
-OpaqueIBNibRef *gNibs = nullptr;
-
-bool IsNib(IBNibRef nib) {
-    for (OpaqueIBNibRef *n = gNibs; n != nullptr; n = n->next)
-        if (n == nib && nib != nullptr)
-            return true;
-    return false;
-}
+HILiveList<OpaqueIBNibRef> gNibs;
 
 bool IsOfType(CFTypeRef value, CFTypeID type) {
     return value != nullptr && CFGetTypeID(value) == type;
@@ -101,9 +94,6 @@ struct Reader {
     }
 };
 
-const char *const kKindNames[] = {"edittext", "password", "checkbox", "statictext"};
-const HIControlKind kKinds[] = {HIControlKind::EditText, HIControlKind::Password,
-                                HIControlKind::CheckBox, HIControlKind::StaticText};
 const char *const kClassNames[] = {"document",     "plain", "modal",
                                    "movablemodal", "alert", "movablealert"};
 const WindowClass kClasses[] = {kDocumentWindowClass, kPlainWindowClass,
@@ -116,7 +106,8 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     if (!IsOfType(description, CFDictionaryGetTypeID()))
         return kMalformed;
     Reader r = {(CFDictionaryRef)description, false};
-    int kind = r.Choice(CFSTR("Kind"), kKindNames, 4, -1);
+    int kind = r.Choice(CFSTR("Kind"), kHIControlKindNames + kHIFirstNibControlKind,
+                        6 - kHIFirstNibControlKind, -1);
     Rect bounds = r.Bounds();
     ControlID id = {0, 0};
     if (CFTypeRef idEntry = r.Get(CFSTR("ID"), CFDictionaryGetTypeID())) {
@@ -133,7 +124,8 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
         return kMalformed;
 
     OSStatus status = noErr;
-    ControlRef control = HIControlCreate(kKinds[kind], window, &bounds, &status);
+    ControlRef control = HIControlCreate(static_cast<HIControlKind>(kHIFirstNibControlKind + kind),
+                                         window, &bounds, &status);
     if (control == nullptr)
         return status;
     control->id = id;
@@ -220,21 +212,15 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     }
     nib->plist = plist;
     nib->windows = (CFDictionaryRef)windows;
-    nib->next = gNibs;
-    gNibs = nib;
+    gNibs.add(nib, true);
     *outNibRef = nib;
     return noErr;
 }
 
 void DisposeNibReference(IBNibRef inNibRef) {
-    if (!IsNib(inNibRef))
+    if (!gNibs.contains(inNibRef))
         return;
-    for (OpaqueIBNibRef **link = &gNibs; *link != nullptr; link = &(*link)->next) {
-        if (*link == inNibRef) {
-            *link = inNibRef->next;
-            break;
-        }
-    }
+    gNibs.add(inNibRef, false);
     CFRelease(inNibRef->plist);
     CFStandInDeallocate(inNibRef);
 }
@@ -243,7 +229,7 @@ OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef *o
     if (outWindow == nullptr)
         return paramErr;
     *outWindow = nullptr;
-    if (!IsNib(inNibRef) || !HIIsString(inName))
+    if (!gNibs.contains(inNibRef) || !HIIsString(inName))
         return paramErr;
     CFTypeRef description = CFDictionaryGetValue(inNibRef->windows, inName);
     if (description == nullptr)
@@ -254,8 +240,5 @@ OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef *o
 }
 
 CFIndex HIStandInGetLiveNibCount(void) {
-    CFIndex count = 0;
-    for (OpaqueIBNibRef *n = gNibs; n != nullptr; n = n->next)
-        count++;
-    return count;
+    return gNibs.count;
 }

@@ -10,12 +10,12 @@
 namespace {
 
 struct BlockHeader {
-    BlockHeader *next, *prev;
+    BlockHeader *allNext, *allPrev;
     Size size;
     Size reserved; /* keeps the block 16-byte aligned */
 };
 
-BlockHeader *gBlocks = nullptr;
+HILiveList<BlockHeader> gBlocks;
 
 Ptr Allocate(Size byteCount, bool clear) {
     if (byteCount < 0)
@@ -25,11 +25,7 @@ Ptr Allocate(Size byteCount, bool clear) {
     if (block == nullptr)
         return nullptr;
     block->size = byteCount;
-    block->prev = nullptr;
-    block->next = gBlocks;
-    if (gBlocks != nullptr)
-        gBlocks->prev = block;
-    gBlocks = block;
+    gBlocks.add(block, true);
     Ptr p = reinterpret_cast<Ptr>(block + 1);
     if (clear && byteCount > 0)
         memset(p, 0, (size_t)byteCount);
@@ -48,17 +44,12 @@ Ptr NewPtrClear(Size byteCount) {
 void DisposePtr(Ptr p) {
     if (p == nullptr)
         return;
-    BlockHeader *block = gBlocks;
+    BlockHeader *block = gBlocks.head;
     while (block != nullptr && reinterpret_cast<Ptr>(block + 1) != p)
-        block = block->next;
+        block = block->allNext;
     if (block == nullptr)
         CFStandInMisuse("DisposePtr", "%p is not a block from NewPtr (or was disposed of)",
                         (void *)p);
-    if (block->prev != nullptr)
-        block->prev->next = block->next;
-    else
-        gBlocks = block->next;
-    if (block->next != nullptr)
-        block->next->prev = block->prev;
+    gBlocks.add(block, false);
     CFStandInDeallocate(block);
 }

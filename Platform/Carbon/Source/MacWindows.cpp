@@ -57,14 +57,14 @@ OSStatus MoveFocus(WindowRef window, bool forward) {
 } // namespace
 
 WindowRef HIActiveWindow(void) {
-    return HIIsWindow(gActiveWindow) ? gActiveWindow : nullptr;
+    return gHIWindows.contains(gActiveWindow) ? gActiveWindow : nullptr;
 }
 
 void HIFocusRevalidate(WindowRef window) {
-    if (!HIIsWindow(window) || window->focus == nullptr)
+    if (!gHIWindows.contains(window) || window->focus == nullptr)
         return;
     ControlRef focus = window->focus;
-    if (!HIIsControl(focus) || focus->owner != window || !HIControlIsUsable(focus))
+    if (!gHIControls.contains(focus) || focus->owner != window || !HIControlIsUsable(focus))
         window->focus = nullptr;
 }
 
@@ -93,7 +93,7 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
         return memFullErr;
     window->contentBounds = *contentBounds;
     HITargetInit(&window->target, HITargetKind::Window, window);
-    HIWindowListAdd(window, true);
+    gHIWindows.add(window, true);
     Rect bounds = {0, 0, (SInt16)(contentBounds->bottom - contentBounds->top),
                    (SInt16)(contentBounds->right - contentBounds->left)};
     OSStatus status = noErr;
@@ -107,7 +107,7 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
 }
 
 void DisposeWindow(WindowRef window) {
-    if (!HIIsWindow(window))
+    if (!gHIWindows.contains(window))
         return;
     /* the root, and controls a handler left without an embedder */
     for (ControlRef c; (c = HIFindTopLevelControl(window)) != nullptr;)
@@ -115,14 +115,14 @@ void DisposeWindow(WindowRef window) {
     HITargetRemoveAllHandlers(&window->target);
     if (gActiveWindow == window)
         gActiveWindow = nullptr;
-    HIWindowListAdd(window, false);
+    gHIWindows.add(window, false);
     CFStandInDeallocate(window);
 }
 
 OSStatus GetWindowBounds(WindowRef window, WindowRegionCode regionCode, Rect *globalBounds) {
     if (globalBounds == nullptr)
         return paramErr;
-    if (!HIIsWindow(window))
+    if (!gHIWindows.contains(window))
         return errInvalidWindowRef;
     if (regionCode != kWindowContentRgn)
         return errWindowRegionCodeInvalid;
@@ -131,13 +131,13 @@ OSStatus GetWindowBounds(WindowRef window, WindowRegionCode regionCode, Rect *gl
 }
 
 OSErr SetKeyboardFocus(WindowRef inWindow, ControlRef inControl, ControlFocusPart inPart) {
-    if (!HIIsWindow(inWindow))
+    if (!gHIWindows.contains(inWindow))
         return errInvalidWindowRef;
     if (inControl == nullptr || inPart == kControlFocusNoPart) {
         inWindow->focus = nullptr;
         return noErr;
     }
-    if (!HIIsControl(inControl))
+    if (!gHIControls.contains(inControl))
         return errUnknownControl;
     if (inControl->owner != inWindow)
         return paramErr;
@@ -154,7 +154,7 @@ OSErr GetKeyboardFocus(WindowRef inWindow, ControlRef *outControl) {
     if (outControl == nullptr)
         return paramErr;
     *outControl = nullptr;
-    if (!HIIsWindow(inWindow))
+    if (!gHIWindows.contains(inWindow))
         return errInvalidWindowRef;
     HIFocusRevalidate(inWindow);
     *outControl = inWindow->focus;

@@ -79,15 +79,11 @@ CFStringRef HIScrapCopyText(void) {
     return gScrap.full ? HITextCopyString(&gScrap.text) : nullptr;
 }
 
-OSStatus HIScrapSetText(CFStringRef text) {
+OSStatus HIStandInSetClipboardText(CFStringRef text) {
     if (text != nullptr && !HIIsString(text))
         return paramErr;
     gScrap.full = text != nullptr && HITextSetString(&gScrap.text, text);
     if (!gScrap.full)
         HITextFree(&gScrap.text);
     return text != nullptr && !gScrap.full ? (OSStatus)memFullErr : (OSStatus)noErr;
-}
-
-OSStatus HIStandInSetClipboardText(CFStringRef text) {
-    return HIScrapSetText(text);
 }

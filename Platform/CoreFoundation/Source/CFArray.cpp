@@ -1,10 +1,9 @@
 /*
  * CFArray.cpp
  *
- * Arrays: ordered values with callbacks that retain, release and compare
- * them (kCFTypeArrayCallBacks for CF objects; NULL callbacks keep raw
- * pointers untouched and compare them by identity). A capacity is not
- * enforced.
+ * Arrays: ordered CF objects, retained, released and compared with CFEqual
+ * (kCFTypeArrayCallBacks); an array with other callbacks is not carried and
+ * CFArrayCreateMutable gives NULL for one. A capacity is not enforced.
  */
 #include "CFInternal.h"
 
@@ -25,10 +24,8 @@ Boolean equalType(const void *a, const void *b) {
 namespace {
 
 void finalizeArray(CFTypeRef cf) {
-    const auto *a = static_cast<const __CFArray *>(cf);
-    if (a->callBacks.release != nullptr)
-        for (const void *v : a->values)
-            a->callBacks.release(nullptr, v);
+    for (const void *v : static_cast<const __CFArray *>(cf)->values)
+        CFRelease(v);
     cf::destroyObject<__CFArray>(cf);
 }
 
@@ -38,8 +35,7 @@ Boolean equalArrays(CFTypeRef x, CFTypeRef y) {
     if (a->values.size() != b->values.size())
         return false;
     for (size_t i = 0; i < a->values.size(); ++i)
-        if (a->values[i] != b->values[i] &&
-            (a->callBacks.equal == nullptr || !a->callBacks.equal(a->values[i], b->values[i])))
+        if (!CFEqual(a->values[i], b->values[i]))
             return false;
     return true;
 }
@@ -77,9 +73,9 @@ CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity,
                                        const CFArrayCallBacks *callBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFArrayCreateMutable", "negative capacity %ld", capacity);
+    if (callBacks != &kCFTypeArrayCallBacks)
+        return nullptr;
     __CFArray *a = cf::newObject<__CFArray>(cf::kArrayTypeID);
-    if (a != nullptr && callBacks != nullptr)
-        a->callBacks = *callBacks;
     if (a != nullptr)
         a->isMutable = true;
     return a;
@@ -104,8 +100,7 @@ void CFArrayAppendValue(CFMutableArrayRef theArray, const void *value) {
     } catch (const std::bad_alloc &) {
         return; // no memory: the array stays as it was
     }
-    if (a->callBacks.retain != nullptr)
-        a->callBacks.retain(nullptr, value);
+    CFRetain(value);
 }
 
 } // extern "C"

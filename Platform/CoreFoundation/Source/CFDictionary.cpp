@@ -1,10 +1,11 @@
 /*
  * CFDictionary.cpp
  *
- * Dictionaries: a hash table of key-value pairs whose key callbacks hash,
- * compare, retain and release the keys and whose value callbacks retain,
- * release and compare the values. NULL callbacks keep raw pointers and
- * compare and hash them by address. A capacity is not enforced.
+ * Dictionaries: a hash table of key-value pairs. Keys and values are CF
+ * objects (the kCFType callbacks: retained, released, compared with CFEqual
+ * and keys hashed with CFHash); a dictionary with other callbacks is not
+ * carried and CFDictionaryCreateMutable gives NULL for one. A capacity is
+ * not enforced.
  */
 #include "CFInternal.h"
 
@@ -13,21 +14,11 @@
 namespace {
 
 struct KeyHash {
-    const CFDictionaryKeyCallBacks *cb;
-    size_t operator()(const void *key) const {
-        if (cb->hash != nullptr)
-            return cb->hash(key);
-        return reinterpret_cast<uintptr_t>(key) >> 3;
-    }
+    size_t operator()(const void *key) const { return cf::hashType(key); }
 };
 
 struct KeyEqual {
-    const CFDictionaryKeyCallBacks *cb;
-    bool operator()(const void *a, const void *b) const {
-        if (a == b)
-            return true;
-        return cb->equal != nullptr && cb->equal(a, b);
-    }
+    bool operator()(const void *a, const void *b) const { return a == b || cf::equalType(a, b); }
 };
 
 using Table = std::unordered_map<const void *, const void *, KeyHash, KeyEqual,
@@ -36,34 +27,17 @@ using Table = std::unordered_map<const void *, const void *, KeyHash, KeyEqual,
 } // namespace
 
 struct __CFDictionary : cf::Base {
-    CFDictionaryKeyCallBacks keyCallBacks{};
-    CFDictionaryValueCallBacks valueCallBacks{};
     Table table;
     bool isMutable = false;
-    __CFDictionary()
-        : table(0, KeyHash{&keyCallBacks}, KeyEqual{&keyCallBacks}, cf::Allocator<int>()) {}
 };
 
 namespace {
 
-bool valuesEqual(const __CFDictionary *d, const void *x, const void *y) {
-    if (x == y)
-        return true;
-    return d->valueCallBacks.equal != nullptr && x != nullptr && y != nullptr &&
-           d->valueCallBacks.equal(x, y);
-}
-
-void releaseEntry(const __CFDictionary *d, const void *key, const void *value) {
-    if (d->keyCallBacks.release != nullptr)
-        d->keyCallBacks.release(nullptr, key);
-    if (d->valueCallBacks.release != nullptr)
-        d->valueCallBacks.release(nullptr, value);
-}
-
 void finalizeDictionary(CFTypeRef cf) {
-    const auto *d = static_cast<const __CFDictionary *>(cf);
-    for (const auto &entry : d->table)
-        releaseEntry(d, entry.first, entry.second);
+    for (const auto &entry : static_cast<const __CFDictionary *>(cf)->table) {
+        CFRelease(entry.first);
+        CFRelease(entry.second);
+    }
     cf::destroyObject<__CFDictionary>(cf);
 }
 
@@ -74,7 +48,7 @@ Boolean equalDictionaries(CFTypeRef x, CFTypeRef y) {
         return false;
     for (const auto &entry : a->table) {
         auto found = b->table.find(entry.first);
-        if (found == b->table.end() || !valuesEqual(a, entry.second, found->second))
+        if (found == b->table.end() || !CFEqual(entry.second, found->second))
             return false;
     }
     return true;
@@ -95,38 +69,10 @@ __CFDictionary *checkMutableDict(CFTypeRef cf, const char *call) {
     return d;
 }
 
-// Adds or replaces one entry; a failed allocation leaves the dictionary as it was.
-void putEntry(__CFDictionary *d, const void *key, const void *value) {
-    auto found = d->table.find(key);
-    if (found != d->table.end()) {
-        if (d->valueCallBacks.retain != nullptr)
-            value = d->valueCallBacks.retain(nullptr, value);
-        const void *old = found->second;
-        found->second = value;
-        if (d->valueCallBacks.release != nullptr)
-            d->valueCallBacks.release(nullptr, old);
-        return;
-    }
-    const void *k = d->keyCallBacks.retain != nullptr ? d->keyCallBacks.retain(nullptr, key) : key;
-    const void *v =
-        d->valueCallBacks.retain != nullptr ? d->valueCallBacks.retain(nullptr, value) : value;
-    try {
-        d->table.emplace(k, v);
-    } catch (const std::bad_alloc &) {
-        releaseEntry(d, k, v);
-    }
-}
-
-__CFDictionary *makeDict(const CFDictionaryKeyCallBacks *keyCallBacks,
-                         const CFDictionaryValueCallBacks *valueCallBacks, bool isMutable) {
+__CFDictionary *makeDict(bool isMutable) {
     __CFDictionary *d = cf::newObject<__CFDictionary>(cf::kDictionaryTypeID);
-    if (d == nullptr)
-        return nullptr;
-    if (keyCallBacks != nullptr)
-        d->keyCallBacks = *keyCallBacks;
-    if (valueCallBacks != nullptr)
-        d->valueCallBacks = *valueCallBacks;
-    d->isMutable = isMutable;
+    if (d != nullptr)
+        d->isMutable = isMutable;
     return d;
 }
 
@@ -138,7 +84,7 @@ const CFStandInClass kDictionaryClass = {"CFDictionary", finalizeDictionary, equ
                                          hashDictionary, nullptr};
 
 CFMutableDictionaryRef makeTypeDictionary(bool isMutable) {
-    return makeDict(&kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks, isMutable);
+    return makeDict(isMutable);
 }
 
 void setDictionaryMutable(CFTypeRef dict, bool isMutable) {
@@ -163,7 +109,10 @@ CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex capacit
                                                  const CFDictionaryValueCallBacks *valueCallBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFDictionaryCreateMutable", "negative capacity %ld", capacity);
-    return makeDict(keyCallBacks, valueCallBacks, true);
+    if (keyCallBacks != &kCFTypeDictionaryKeyCallBacks ||
+        valueCallBacks != &kCFTypeDictionaryValueCallBacks)
+        return nullptr;
+    return makeDict(true);
 }
 
 CFIndex CFDictionaryGetCount(CFDictionaryRef theDict) {
@@ -193,8 +142,22 @@ void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void **keys, co
     }
 }
 
+// Adds or replaces one entry; a failed allocation leaves the dictionary as it was.
 void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void *key, const void *value) {
-    putEntry(checkMutableDict(theDict, "CFDictionarySetValue"), key, value);
+    __CFDictionary *d = checkMutableDict(theDict, "CFDictionarySetValue");
+    auto found = d->table.find(key);
+    if (found != d->table.end()) {
+        const void *old = found->second;
+        found->second = CFRetain(value);
+        CFRelease(old);
+        return;
+    }
+    try {
+        d->table.emplace(CFRetain(key), CFRetain(value));
+    } catch (const std::bad_alloc &) {
+        CFRelease(key);
+        CFRelease(value);
+    }
 }
 
 void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void *key) {
@@ -204,7 +167,8 @@ void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void *key) {
         return;
     const void *k = found->first, *v = found->second;
     d->table.erase(found);
-    releaseEntry(d, k, v);
+    CFRelease(k);
+    CFRelease(v);
 }
 
 } // extern "C"

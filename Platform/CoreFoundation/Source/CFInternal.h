@@ -171,7 +171,6 @@ struct __CFData : cf::Base {
 
 struct __CFArray : cf::Base {
     cf::Vec<const void *> values;
-    CFArrayCallBacks callBacks{};
     bool isMutable = false;
 };
 

@@ -1,8 +1,8 @@
 /*
  * CFArray.h
  *
- * Ordered collections of values, immutable and mutable, whose value
- * callbacks decide how values are retained, released and compared.
+ * Ordered collections of values, immutable and mutable. Only arrays of CF
+ * objects (kCFTypeArrayCallBacks) are carried.
  */
 #ifndef __COREFOUNDATION_CFARRAY__
 #define __COREFOUNDATION_CFARRAY__
@@ -33,7 +33,7 @@ typedef const struct __CFArray *CFArrayRef;
 typedef struct __CFArray *CFMutableArrayRef;
 
 CF_EXPORT CFTypeID CFArrayGetTypeID(void);
-/* capacity is a hint only */
+/* capacity is a hint only; NULL for callbacks other than kCFTypeArrayCallBacks */
 CF_EXPORT CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef allocator, CFIndex capacity,
                                                  const CFArrayCallBacks *callBacks);
 

@@ -1,8 +1,8 @@
 /*
  * CFDictionary.h
  *
- * Key-value collections, immutable and mutable, whose key and value
- * callbacks decide how entries are retained, released, hashed and compared.
+ * Key-value collections, immutable and mutable. Only dictionaries of CF
+ * objects (the kCFType key and value callbacks) are carried.
  */
 #ifndef __COREFOUNDATION_CFDICTIONARY__
 #define __COREFOUNDATION_CFDICTIONARY__
@@ -45,7 +45,7 @@ typedef const struct __CFDictionary *CFDictionaryRef;
 typedef struct __CFDictionary *CFMutableDictionaryRef;
 
 CF_EXPORT CFTypeID CFDictionaryGetTypeID(void);
-/* capacity 0 means no limit */
+/* capacity 0 means no limit; NULL for callbacks other than the kCFType ones */
 CF_EXPORT CFMutableDictionaryRef CFDictionaryCreateMutable(
     CFAllocatorRef allocator, CFIndex capacity, const CFDictionaryKeyCallBacks *keyCallBacks,
     const CFDictionaryValueCallBacks *valueCallBacks);
