@@ -22,12 +22,15 @@
  *
  * "refuse" makes the kernel refuse every tee and splice (EINVAL), as it
  * does for files it cannot move data between: the filter falls back to
- * reading and writing.
+ * reading and writing. "count" reports at exit how many tee and splice
+ * calls moved data.
  */
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/types.h>
@@ -51,6 +54,7 @@ long target[kKinds];
 long calls[kKinds];
 Mode mode = kOnce;
 bool refuse = false;
+long tees = 0, splices = 0;
 
 /* Whether this call of `kind` is hit: the Nth, or every later one for the
    modes that last. */
@@ -72,34 +76,6 @@ void *failingAllocate(size_t size) {
 /* The most a short read or look gets: no divisor of the 4096-byte chunk. */
 const size_t kShortRead = 3000;
 
-ssize_t failingRead(int fd, void *buffer, size_t size) {
-    if (hit(kRead)) {
-        if (mode == kShort)
-            return read(fd, buffer, size < kShortRead ? size : kShortRead);
-        if (mode == kCanceled)
-            kill(getpid(), SIGTERM);
-        errno = EIO;
-        return -1;
-    }
-    return read(fd, buffer, size);
-}
-
-ssize_t failingTee(int in, int out, size_t size, unsigned int flags) {
-    if (refuse) {
-        errno = EINVAL;
-        return -1;
-    }
-    if (hit(kRead)) {
-        if (mode == kShort)
-            return tee(in, out, size < kShortRead ? size : kShortRead, flags);
-        if (mode == kCanceled)
-            kill(getpid(), SIGTERM);
-        errno = EIO;
-        return -1;
-    }
-    return tee(in, out, size, flags);
-}
-
 /* Replaces standard output by a pipe whose reading end is closed. */
 void closeTheOutputPipe() {
     int ends[2];
@@ -110,25 +86,50 @@ void closeTheOutputPipe() {
     close(ends[1]);
 }
 
+/* A read (read(2) or tee(2), given as `call`) of up to `size` bytes. */
+template <typename Call> ssize_t failingReadCall(size_t size, Call call) {
+    if (!hit(kRead))
+        return call(size);
+    if (mode == kShort)
+        return call(size < kShortRead ? size : kShortRead);
+    if (mode == kCanceled)
+        kill(getpid(), SIGTERM);
+    errno = EIO;
+    return -1;
+}
+
 /* A write (write(2) or splice(2), given as `call`) of up to `size` bytes. */
 template <typename Call> ssize_t failingWriteCall(size_t size, Call call) {
-    if (hit(kWrite)) {
-        switch (mode) {
-        case kShort:
-            return call(size > 1 ? size / 2 : size);
-        case kCanceled:
-            kill(getpid(), SIGTERM);
-            closeTheOutputPipe();
-            return call(size);
-        case kClosed:
-            closeTheOutputPipe();
-            return call(size);
-        default:
-            errno = ENOSPC;
-            return -1;
-        }
+    if (!hit(kWrite))
+        return call(size);
+    switch (mode) {
+    case kShort:
+        return call(size > 1 ? size / 2 : size);
+    case kCanceled:
+        kill(getpid(), SIGTERM);
+        closeTheOutputPipe();
+        return call(size);
+    case kClosed:
+        closeTheOutputPipe();
+        return call(size);
+    default:
+        errno = ENOSPC;
+        return -1;
     }
-    return call(size);
+}
+
+ssize_t failingRead(int fd, void *buffer, size_t size) {
+    return failingReadCall(size, [&](size_t n) { return read(fd, buffer, n); });
+}
+
+ssize_t failingTee(int in, int out, size_t size, unsigned int flags) {
+    if (refuse) {
+        errno = EINVAL;
+        return -1;
+    }
+    ssize_t n = failingReadCall(size, [&](size_t n) { return tee(in, out, n, flags); });
+    tees += n > 0;
+    return n;
 }
 
 ssize_t failingWrite(int fd, const void *buffer, size_t size) {
@@ -141,32 +142,41 @@ ssize_t failingSplice(int in, loff_t *inOffset, int out, loff_t *outOffset, size
         errno = EINVAL;
         return -1;
     }
-    return failingWriteCall(
+    ssize_t n = failingWriteCall(
         size, [&](size_t n) { return splice(in, inOffset, out, outOffset, n, flags); });
+    splices += n > 0;
+    return n;
+}
+
+/* With "count": how often the kernel moved data, as the last line on
+   standard error. */
+void reportMoves() {
+    dprintf(STDERR_FILENO, "moves: tee %ld, splice %ld\n", tees, splices);
 }
 
 __attribute__((constructor)) void installFaults() {
     const char *settings = getenv("JOBCONTROLFILTER_FAULT");
     if (!settings)
         return;
-    static const char *const kinds[kKinds] = {"alloc:", "read:", "write:"};
-    static const char *const modes[] = {"", ":persist", ":short", ":canceled", ":closed"};
-    for (const char *setting = settings; *setting;) {
-        size_t length = strcspn(setting, ",");
-        if (strncmp(setting, "refuse", length) == 0 && length == strlen("refuse"))
-            refuse = true;
-        for (int kind = 0; kind < kKinds; kind++) {
-            size_t kindLength = strlen(kinds[kind]);
-            if (strncmp(setting, kinds[kind], kindLength) != 0)
-                continue;
-            char *rest = nullptr;
-            target[kind] = strtol(setting + kindLength, &rest, 10);
-            size_t restLength = length - static_cast<size_t>(rest - setting);
-            for (int m = kOnce; m <= kClosed; m++)
-                if (strlen(modes[m]) == restLength && strncmp(rest, modes[m], restLength) == 0)
-                    mode = static_cast<Mode>(m);
-        }
-        setting += length + (setting[length] == ',');
+    static const char *const kinds[kKinds] = {"alloc", "read", "write"};
+    static const char *const modes[] = {"", "persist", "short", "canceled", "closed"};
+    std::string all = settings;
+    char *rest = nullptr;
+    for (char *setting = strtok_r(all.data(), ",", &rest); setting;
+         setting = strtok_r(nullptr, ",", &rest)) {
+        char kind[8] = "", how[16] = "";
+        long n = 0;
+        refuse = refuse || strcmp(setting, "refuse") == 0;
+        if (strcmp(setting, "count") == 0)
+            atexit(reportMoves);
+        if (sscanf(setting, "%7[a-z]:%ld:%15s", kind, &n, how) < 2)
+            continue;
+        for (int k = 0; k < kKinds; k++)
+            if (strcmp(kind, kinds[k]) == 0)
+                target[k] = n;
+        for (int m = kOnce; m <= kClosed; m++)
+            if (strcmp(how, modes[m]) == 0)
+                mode = static_cast<Mode>(m);
     }
     jobcontrolfilter_allocate = failingAllocate;
     jobcontrolfilter_read = failingRead;

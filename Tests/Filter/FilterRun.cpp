@@ -8,9 +8,12 @@
 #include "FilterRun.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -44,23 +47,16 @@ struct TemporaryFile {
     explicit TemporaryFile(const std::string &contents) {
         char name[] = "/tmp/filterrunXXXXXX";
         int fd = mkstemp(name);
-        if (fd < 0 ||
-            write(fd, contents.data(), contents.size()) != static_cast<ssize_t>(contents.size()))
-            throw std::runtime_error("cannot write a temporary file");
+        if (fd < 0)
+            throw std::runtime_error("cannot make a temporary file");
         close(fd);
         path = name;
+        std::ofstream(path, std::ios::binary) << contents;
     }
     ~TemporaryFile() { unlink(path.c_str()); }
     std::string contents() const {
-        std::string text;
-        int fd = open(path.c_str(), O_RDONLY);
-        char buffer[65536];
-        ssize_t n;
-        while (fd >= 0 && (n = read(fd, buffer, sizeof(buffer))) > 0)
-            text.append(buffer, static_cast<size_t>(n));
-        if (fd >= 0)
-            close(fd);
-        return text;
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 };
 
@@ -172,7 +168,7 @@ static FilterResult runOnPipes(const FilterRun &run) {
     env.push_back("TZ=UTC0");
     if (run.pinClock) {
         env.push_back(std::string("LD_PRELOAD=") + FAKETIME_LIBRARY);
-        env.push_back("FAKETIME=@2026-03-01 00:30:00");
+        env.push_back("FAKETIME=" + run.clock);
         const char *asan = getenv("ASAN_OPTIONS");
         env.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") +
                       (asan && *asan ? ":" : "") + "verify_asan_link_order=0");
@@ -222,7 +218,13 @@ static FilterResult runOnPipes(const FilterRun &run) {
         close(inFd);
         inFd = -1;
     }
-    while (inFd >= 0 || outFd >= 0 || errFd >= 0) {
+    const bool endless = run.terminateAfterMs > 0;
+    const auto cancelAt =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(run.terminateAfterMs);
+    bool canceled = !endless;
+    while (outFd >= 0 || errFd >= 0) {
+        if (!canceled && std::chrono::steady_clock::now() >= cancelAt)
+            canceled = kill(pid, SIGTERM) == 0;
         struct pollfd fds[3];
         nfds_t n = 0;
         if (inFd >= 0)
@@ -231,7 +233,7 @@ static FilterResult runOnPipes(const FilterRun &run) {
             fds[n++] = {outFd, POLLIN, 0};
         if (errFd >= 0)
             fds[n++] = {errFd, POLLIN, 0};
-        if (poll(fds, n, -1) < 0) {
+        if (poll(fds, n, endless ? 10 : -1) < 0) {
             if (errno == EINTR)
                 continue;
             break;
@@ -246,6 +248,8 @@ static FilterResult runOnPipes(const FilterRun &run) {
                 ssize_t w = write(inFd, run.input.data() + written, size);
                 if (w > 0)
                     written += static_cast<size_t>(w);
+                if (endless && written == run.input.size())
+                    written = 0;
                 if ((w < 0 && errno != EAGAIN && errno != EINTR) || written == run.input.size()) {
                     close(inFd);
                     inFd = -1;
@@ -257,6 +261,8 @@ static FilterResult runOnPipes(const FilterRun &run) {
             }
         }
     }
+    if (inFd >= 0)
+        close(inFd);
     signal(SIGPIPE, oldPipe);
 
     int status = 0;

@@ -3,9 +3,10 @@
  *
  * Runs a filter binary as a child process the way the spooler does: the
  * CUPS filter arguments, the job on standard input (optionally delivered in
- * pieces of given sizes) or as a named file, standard output and standard
- * error captured, or standard output sent to a given file such as /dev/full,
- * along each of the paths a job can take through the filter.
+ * pieces of given sizes, or endlessly until a cancel) or as a named file,
+ * standard output and standard error captured, or standard output sent to a
+ * given file such as /dev/full, along each of the paths a job can take
+ * through the filter.
  */
 #ifndef FILTER_RUN_H
 #define FILTER_RUN_H
@@ -24,16 +25,19 @@ extern const Path kEveryPath[5];
 const char *pathName(Path path);
 
 struct FilterRun {
-    Path path = Path::kPipeToPipe;        /* kFallback runs the fault-injection build */
-    std::string program;                  /* defaults to the built jobcontrolfilter */
-    std::string options;                  /* argument 5 */
-    std::string input;                    /* written to standard input */
-    std::vector<size_t> pieces;           /* sizes in which the input is written, cycled */
-    std::vector<std::string> extraArgs;   /* argument 6 and beyond */
-    bool omitOptions = false;             /* pass only four arguments */
-    std::string stdoutPath;               /* when set, standard output goes to this file */
-    std::vector<std::string> environment; /* NAME=value added to the child's environment */
-    bool pinClock = false;                /* 1 March 2026 00:30 UTC through libfaketime */
+    Path path = Path::kPipeToPipe;              /* kFallback runs the fault-injection build */
+    std::string program;                        /* defaults to the built jobcontrolfilter */
+    std::string options;                        /* argument 5 */
+    std::string input;                          /* written to standard input */
+    std::vector<size_t> pieces;                 /* sizes in which the input is written, cycled */
+    std::vector<std::string> extraArgs;         /* argument 6 and beyond */
+    bool omitOptions = false;                   /* pass only four arguments */
+    std::string stdoutPath;                     /* when set, standard output goes to this file */
+    std::vector<std::string> environment;       /* NAME=value added to the child's environment */
+    bool pinClock = false;                      /* the clock set to `clock` through libfaketime */
+    std::string clock = "@2026-03-01 00:30:00"; /* a FAKETIME setting: 1 March 2026 00:30 UTC */
+    int terminateAfterMs = 0; /* when set, the input is sent over and over and SIGTERM
+                                 arrives after this many milliseconds */
 };
 
 struct FilterResult {

@@ -3,9 +3,9 @@
  *
  * The dialog-extension glue (PDEInterface) where no dialog reaches it: the
  * factory's type check and registration, reference counts of the instance
- * and of each interface record, the header functions, and every
- * dispatcher's argument checks and forwarding, through the tables the
- * dialog receives.
+ * and of each interface record, and every dispatcher's argument checks and
+ * forwarding of a failing pane's status, through the tables the dialog
+ * receives.
  */
 #include "CPDEPlugin.h"
 #include "PDEInterface.h"
@@ -165,9 +165,9 @@ TEST_F(GlueTest, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
     release(first);
     EXPECT_EQ(frees + 2, gFrees); // the table and the record
 
+    // The dialog accepts extensions of API version 1.0.
     PMPlugInAPIVersion version = {9, 9, 9, 9};
-    EXPECT_EQ(noErr, second->vtable->plugInHeader.GetAPIVersion(
-                         reinterpret_cast<PMPlugInHeaderInterface *>(second), &version));
+    second->vtable->plugInHeader.GetAPIVersion(nullptr, &version);
     EXPECT_TRUE(version.buildVersionMajor == 1 && version.buildVersionMinor == 0 &&
                 version.baseVersionMajor == 1 && version.baseVersionMinor == 0);
     release(second);
@@ -207,6 +207,10 @@ TEST_F(GlueTest, DispatchersCheckContextAndSessionAndForwardTheStatus) {
     EXPECT_TRUE(CFArrayGetCount(titles) == 1 && CFArrayGetCount(summaries) == 1);
     CFRelease(titles);
     CFRelease(summaries);
+    titles = summaries = nullptr; // the dialog may ask for one of them only
+    EXPECT_EQ(noErr, table->GetSummaryText(context, &titles, nullptr));
+    EXPECT_EQ(noErr, table->GetSummaryText(context, nullptr, &summaries));
+    EXPECT_TRUE(titles == nullptr && summaries == nullptr);
     RecordingPane::sResult = -42; // a pane's status passes through unchanged
     EXPECT_EQ(-42, table->GetSummaryText(context, &titles, &summaries));
     EXPECT_TRUE(titles == nullptr && summaries == nullptr);
@@ -217,9 +221,9 @@ TEST_F(GlueTest, DispatchersCheckContextAndSessionAndForwardTheStatus) {
     EXPECT_EQ(-42, table->Sync(context, s, kSyncDirectionSetUserInterface));
     EXPECT_EQ(noErr, table->Sync(context, s, 2));
     EXPECT_EQ(noErr, table->Terminate(context, -1));
-    std::vector<std::string> expected = {"GetSummaryText", "GetSummaryText", "CreateUI 7",
-                                         "OnOpenUI",       "OnCloseUI",      "UIToTicket",
-                                         "TicketToUI",     "destroyed"};
+    std::vector<std::string> expected = {
+        "GetSummaryText", "GetSummaryText", "GetSummaryText", "GetSummaryText", "CreateUI 7",
+        "OnOpenUI",       "OnCloseUI",      "UIToTicket",     "TicketToUI",     "destroyed"};
     EXPECT_EQ(expected, RecordingPane::sLog);
     ReleasePrintTickets(tickets);
     release(interface);

@@ -3,9 +3,11 @@
  *
  * The parts of the Job Log plug-in that the dialog scripts cannot reach or
  * cannot see: the edit fields' standard filters at their edges and fields
- * without a control, the pane base's lookups (localized strings, tickets
- * in a session), the client's time-zone text (every text a rule that the C
- * library accepts with the same offset), and the per-model data file.
+ * without a control, the prologue's checks, the move of the nib's controls
+ * into panes of other sizes, the pane base's lookups (localized strings,
+ * tickets in a session), the client's time-zone text (every text a rule
+ * that the C library accepts with the same offset), and the per-model data
+ * file. Each leaves no platform object and no block of the layer behind.
  */
 #include "CEditText.h"
 #include "CJobLogPDE.h"
@@ -22,7 +24,51 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
+#include <optional>
+
+namespace {
+
+CFURLRef urlOf(const std::string &path) {
+    return CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true);
+}
+
+/* The Job Log bundle registered, so that the pane finds its texts; the
+   layer's state compared at the end. */
+class PaneParts : public testing::Test {
+protected:
+    void SetUp() override {
+        CFOwned<CFURLRef> url(urlOf(QUARN_PLUGIN_BUNDLE_DIR));
+        bundle = CFBundleCreate(nullptr, url.get());
+    }
+    void TearDown() override {
+        CFRelease(bundle);
+        EXPECT_EQ("", start.Differences(LayerState::Now()));
+    }
+    LayerState start = LayerState::Now();
+    CFBundleRef bundle = nullptr;
+};
+
+/* Opens the protected services to the tests. */
+struct TestPane : CPDEPlugin {
+    TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
+    using CPDEPlugin::EmbedControlsFromNib;
+    using CPDEPlugin::GetTicketFromSession;
+};
+
+/* The control the platform refuses to show (none when null); every other
+   call reaches the layer. */
+ControlRef gUnshowable;
+} // namespace
+
+extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boolean draw) {
+    using Call = OSErr (*)(ControlRef, Boolean, Boolean);
+    static Call layer = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "SetControlVisibility"));
+    return control != nullptr && control == gUnshowable ? OSErr(errUnknownControl)
+                                                        : layer(control, visible, draw);
+}
 
 namespace {
 
@@ -41,144 +87,122 @@ TEST(StandardFilters, PassExactlyLettersAndDigitsAndLettersAbove127ByLocale) {
     EXPECT_EQ(kControlKeyFilterBlockKey, superscriptTwo);
 }
 
-/* The Job Log bundle, registered so that the pane finds its texts. */
-CFBundleRef createJobLogBundle() {
-    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(QUARN_PLUGIN_BUNDLE_DIR),
-        std::strlen(QUARN_PLUGIN_BUNDLE_DIR), true));
-    return CFBundleCreate(nullptr, url.get());
-}
-
-TEST(JobLogPrologue, HandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
-    LayerState start = LayerState::Now();
-    {
-        CFOwned<CFBundleRef> bundle(createJobLogBundle());
-        CFStringRef title = nullptr, kind = nullptr;
-        PMPDEContext context = nullptr;
-        UInt32 width = 0, height = 0;
-        OSType creator = 1;
-        EXPECT_EQ(kPMInvalidPDEContext,
-                  JobLogPrologue(nullptr, &creator, &kind, &title, &width, &height));
-        EXPECT_EQ(nullptr, title);
-        EXPECT_EQ(kPMInvalidPDEContext,
-                  JobLogPrologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
-        EXPECT_EQ(nullptr, context);
-        ASSERT_EQ(noErr, JobLogPrologue(&context, &creator, &kind, &title, &width, &height));
-        EXPECT_EQ("Job Log", TextOrEmpty(title));
-        EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
-        CFRelease(title);
-        delete static_cast<CPDEPlugin *>(context);
-    }
-    EXPECT_EQ("", start.Differences(LayerState::Now()));
+TEST_F(PaneParts, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
+    CFStringRef title = nullptr, kind = nullptr;
+    PMPDEContext context = nullptr;
+    UInt32 width = 0, height = 0;
+    OSType creator = 1;
+    EXPECT_EQ(kPMInvalidPDEContext,
+              JobLogPrologue(nullptr, &creator, &kind, &title, &width, &height));
+    EXPECT_EQ(nullptr, title);
+    EXPECT_EQ(kPMInvalidPDEContext,
+              JobLogPrologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(nullptr, context);
+    ASSERT_EQ(noErr, JobLogPrologue(&context, &creator, &kind, &title, &width, &height));
+    EXPECT_EQ("Job Log", TextOrEmpty(title));
+    EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
+    CFRelease(title);
+    delete static_cast<CPDEPlugin *>(context);
 }
 
 /* A field without its control has no text; one without a limit (the
    default) takes text of any length that its filter passes. */
-TEST(CEditText, WithoutAControlNoTextAndWithoutALimitAnyLength) {
-    LayerState start = LayerState::Now();
-    {
-        CEditText field;
-        EXPECT_EQ(nullptr, field.CopyTextAsCFString());
-        field.SetText(CFSTR("ignored"));
-        EXPECT_EQ(nullptr, field.GetControlRef());
-
-        CFOwned<CFBundleRef> bundle(createJobLogBundle());
-        IBNibRef nib = nullptr;
-        WindowRef window = nullptr;
-        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle.get(), CFSTR("JobLog"), &nib));
-        ASSERT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &window));
-        ControlID id = {0x6A6C6F67, 1};
-        ASSERT_TRUE(field.Attach(window, id));
-        field.SetKeyFilter(CEditText::NumericFilter);
-        SetKeyboardFocus(window, field.GetControlRef(), kControlEditTextPart);
-        HIStandInTypeText(CFSTR("1234567890x12"));
-        CFOwned<CFStringRef> text(field.CopyTextAsCFString());
-        EXPECT_EQ("123456789012", TextOrEmpty(text.get()));
-        DisposeWindow(window);
-        DisposeNibReference(nib);
-    }
-    EXPECT_EQ("", start.Differences(LayerState::Now()));
+TEST_F(PaneParts, EditTextWithoutAControlHasNoTextAndWithoutALimitTakesAnyLength) {
+    CEditText field;
+    EXPECT_EQ(nullptr, field.CopyTextAsCFString());
+    field.SetText(CFSTR("ignored"));
+    EXPECT_EQ(nullptr, field.GetControlRef());
+    IBNibRef nib = nullptr;
+    WindowRef window = nullptr;
+    ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
+    ASSERT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &window));
+    ControlID id = {0x6A6C6F67, 1};
+    ASSERT_TRUE(field.Attach(window, id));
+    field.SetKeyFilter(CEditText::NumericFilter);
+    SetKeyboardFocus(window, field.GetControlRef(), kControlEditTextPart);
+    HIStandInTypeText(CFSTR("1234567890x12"));
+    CFOwned<CFStringRef> text(field.CopyTextAsCFString());
+    EXPECT_EQ("123456789012", TextOrEmpty(text.get()));
+    DisposeWindow(window);
+    DisposeNibReference(nib);
 }
-
-/* Opens the protected services to the tests. */
-struct TestPane : CPDEPlugin {
-    TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
-    using CPDEPlugin::EmbedControlsFromNib;
-    using CPDEPlugin::GetTicketFromSession;
-};
 
 /* The pane's own nib placed in user panes as large as the pane asks for,
    60 by 40 larger (the controls move by half that) and 60 by 40 smaller
-   (never above or left of the pane). */
-TEST(CPDEPlugin, CentresTheNibsControlsInALargerPane) {
-    LayerState start = LayerState::Now();
-    {
-        CFOwned<CFBundleRef> bundle(createJobLogBundle());
-        TestPane pane;
-        IBNibRef nib = nullptr;
-        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle.get(), CFSTR("JobLog"), &nib));
-        auto place = [&](int width, int height) {
-            WindowRef nibWindow = nullptr, window = nullptr;
-            ControlRef userPane = nullptr, field = nullptr;
-            Rect content = {60, 80, 600, 600};
-            Rect paneBounds = {40, 20, SInt16(40 + height), SInt16(20 + width)};
-            EXPECT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &nibWindow));
-            CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &window);
-            CreateUserPaneControl(window, &paneBounds, kControlSupportsEmbedding, &userPane);
-            EXPECT_TRUE(pane.EmbedControlsFromNib(nibWindow, userPane));
-            ControlID id = {0x6A6C6F67, 1};
-            Rect bounds = {0, 0, 0, 0};
-            if (GetControlByID(window, &id, &field) == noErr)
-                GetControlBounds(field, &bounds);
-            DisposeWindow(window);
-            DisposeWindow(nibWindow);
-            return std::make_pair(bounds.left, bounds.top);
-        };
-        auto exact = place(kJobLogPaneMaxH, kJobLogPaneMaxV);
-        EXPECT_EQ(std::make_pair(SInt16(exact.first + 30), SInt16(exact.second + 20)),
-                  place(kJobLogPaneMaxH + 60, kJobLogPaneMaxV + 40));
-        EXPECT_EQ(exact, place(kJobLogPaneMaxH - 60, kJobLogPaneMaxV - 40));
-        DisposeNibReference(nib);
-    }
-    EXPECT_EQ("", start.Differences(LayerState::Now()));
+   (never above or left of the pane); a control that cannot be shown stays
+   behind in the nib window as it was, and the controls after it move. */
+TEST_F(PaneParts, NibControlsMoveCentredIntoALargerPane) {
+    TestPane pane;
+    IBNibRef nib = nullptr;
+    ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
+    auto place = [&](int width, int height, UInt16 unshowable = 0) {
+        WindowRef nibWindow = nullptr, window = nullptr;
+        ControlRef userPane = nullptr, field = nullptr, nibRoot = nullptr;
+        Rect content = {60, 80, 600, 600};
+        Rect paneBounds = {40, 20, SInt16(40 + height), SInt16(20 + width)};
+        EXPECT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &nibWindow));
+        CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &window);
+        CreateUserPaneControl(window, &paneBounds, kControlSupportsEmbedding, &userPane);
+        GetRootControl(nibWindow, &nibRoot);
+        UInt16 total = 0, moved = 0, left = 0;
+        CountSubControls(nibRoot, &total);
+        Rect before = {0, 0, 0, 0}, after = {1, 1, 1, 1};
+        if (unshowable != 0) {
+            GetIndexedSubControl(nibRoot, unshowable, &gUnshowable);
+            GetControlBounds(gUnshowable, &before);
+        }
+        EXPECT_TRUE(pane.EmbedControlsFromNib(nibWindow, userPane));
+        CountSubControls(userPane, &moved);
+        CountSubControls(nibRoot, &left);
+        EXPECT_TRUE(moved == total - left && left == (unshowable != 0)) << moved << " " << left;
+        if (unshowable != 0) {
+            GetControlBounds(gUnshowable, &after);
+            EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
+            gUnshowable = nullptr;
+        }
+        ControlID id = {0x6A6C6F67, 1};
+        Rect bounds = {0, 0, 0, 0};
+        if (GetControlByID(window, &id, &field) == noErr)
+            GetControlBounds(field, &bounds);
+        DisposeWindow(window);
+        DisposeWindow(nibWindow);
+        return std::make_pair(bounds.left, bounds.top);
+    };
+    auto exact = place(kJobLogPaneMaxH, kJobLogPaneMaxV);
+    EXPECT_EQ(std::make_pair(SInt16(exact.first + 30), SInt16(exact.second + 20)),
+              place(kJobLogPaneMaxH + 60, kJobLogPaneMaxV + 40));
+    EXPECT_EQ(exact, place(kJobLogPaneMaxH - 60, kJobLogPaneMaxV - 40));
+    for (UInt16 unshowable : {1, 2})
+        place(kJobLogPaneMaxH, kJobLogPaneMaxV, unshowable);
+    DisposeNibReference(nib);
 }
 
-TEST(CPDEPlugin, LooksUpStringsInItsBundleAndTicketsInTheSession) {
-    LayerState start = LayerState::Now();
-    {
-        CFOwned<CFBundleRef> bundle(createJobLogBundle());
-        TestPane pane;
-        EXPECT_EQ(bundle.get(), pane.GetMainBundle());
-        CFOwned<CFStringRef> missing(pane.CopyLocalizedString(CFSTR("No such key"), CFSTR("c")));
-        EXPECT_EQ("No such key", TextOrEmpty(missing.get()));
-        CPDEPlugin stranger(CFSTR("com.quarn.test.none"));
-        EXPECT_EQ(nullptr, stranger.CopyLocalizedString(CFSTR("Job Log"), CFSTR("c")));
+TEST_F(PaneParts, LooksUpStringsInItsBundleAndTicketsInTheSession) {
+    TestPane pane;
+    EXPECT_EQ(bundle, pane.GetMainBundle());
+    CFOwned<CFStringRef> missing(pane.CopyLocalizedString(CFSTR("No such key"), CFSTR("c")));
+    EXPECT_EQ("No such key", TextOrEmpty(missing.get()));
+    CPDEPlugin stranger(CFSTR("com.quarn.test.none"));
+    EXPECT_EQ(nullptr, stranger.CopyLocalizedString(CFSTR("Job Log"), CFSTR("c")));
 
-        PrintTickets s;
-        std::string error;
-        ASSERT_TRUE(CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, s, error)) << error;
-        PMTicketRef ticket = nullptr;
-        EXPECT_EQ(noErr,
-                  pane.GetTicketFromSession(s.session, CFSTR("PMPrintSettingsTicket"), &ticket));
-        EXPECT_EQ(s.printSettings, ticket);
-        // A missing name, data that is no number or not a whole one, no session.
-        PMTicketRef untouched = reinterpret_cast<PMTicketRef>(1);
-        EXPECT_EQ(kPMInvalidTicket,
-                  pane.GetTicketFromSession(s.session, CFSTR("PMPageFormatTicket"), &untouched));
-        ASSERT_EQ(noErr, PMSessionSetDataInSession(s.session, CFSTR("Text"), CFSTR("ticket")));
-        EXPECT_EQ(kPMInvalidTicket,
-                  pane.GetTicketFromSession(s.session, CFSTR("Text"), &untouched));
-        double fraction = 0.5;
-        CFOwned<CFNumberRef> lossy(CFNumberCreate(nullptr, kCFNumberDoubleType, &fraction));
-        ASSERT_EQ(noErr, PMSessionSetDataInSession(s.session, CFSTR("Lossy"), lossy.get()));
-        EXPECT_EQ(kPMInvalidTicket,
-                  pane.GetTicketFromSession(s.session, CFSTR("Lossy"), &untouched));
-        EXPECT_EQ(kPMInvalidTicket,
-                  pane.GetTicketFromSession(nullptr, CFSTR("PMPrintSettingsTicket"), &untouched));
-        EXPECT_EQ(reinterpret_cast<PMTicketRef>(1), untouched);
-        ReleasePrintTickets(s);
-    }
-    EXPECT_EQ("", start.Differences(LayerState::Now()));
+    PrintTickets s;
+    std::string error;
+    ASSERT_TRUE(CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, s, error)) << error;
+    PMTicketRef ticket = nullptr;
+    EXPECT_EQ(noErr, pane.GetTicketFromSession(s.session, CFSTR("PMPrintSettingsTicket"), &ticket));
+    EXPECT_EQ(s.printSettings, ticket);
+    // A missing name, data that is no number or not a whole one, no session.
+    double fraction = 0.5;
+    CFOwned<CFNumberRef> lossy(CFNumberCreate(nullptr, kCFNumberDoubleType, &fraction));
+    ASSERT_EQ(noErr, PMSessionSetDataInSession(s.session, CFSTR("Text"), CFSTR("ticket")));
+    ASSERT_EQ(noErr, PMSessionSetDataInSession(s.session, CFSTR("Lossy"), lossy.get()));
+    PMTicketRef untouched = reinterpret_cast<PMTicketRef>(1);
+    for (CFStringRef name : {CFSTR("PMPageFormatTicket"), CFSTR("Text"), CFSTR("Lossy")})
+        EXPECT_EQ(kPMInvalidTicket, pane.GetTicketFromSession(s.session, name, &untouched));
+    EXPECT_EQ(kPMInvalidTicket,
+              pane.GetTicketFromSession(nullptr, CFSTR("PMPrintSettingsTicket"), &untouched));
+    EXPECT_EQ(reinterpret_cast<PMTicketRef>(1), untouched);
+    ReleasePrintTickets(s);
 }
 
 /* The text in zone `tz` at `when`, checked to be a rule for the same time. */
@@ -222,9 +246,24 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     local.tm_gmtoff = -1800; // half an hour west: the sign must survive
     ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
     EXPECT_STREQ("<-0030>0:30", buffer);
-    local.tm_zone = "GMT";
+    local.tm_gmtoff = 5 * 3600 + 45 * 60; // no name: the offset's, minutes included
+    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
+    EXPECT_STREQ("<+0545>-5:45", buffer);
+    local.tm_gmtoff = 7200; // names that are no plain word: kept in brackets, or else replaced
+    for (auto [name, rule] :
+         {std::pair{"X1-", "<X1->-2"}, {"a b", "<+02>-2"}, {"A_B", "<+02>-2"}}) {
+        local.tm_zone = name;
+        ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
+        EXPECT_STREQ(rule, buffer);
+    }
+    local.tm_zone = "GMT"; // "GMT0:30" does not fit
+    local.tm_gmtoff = -1800;
     EXPECT_FALSE(FormatTimeZoneRule(&local, buffer, 6));
     EXPECT_STREQ("", buffer);
+    buffer[0] = 'x';
+    EXPECT_FALSE(FormatTimeZoneRule(&local, buffer, 0));
+    EXPECT_EQ('x', buffer[0]);
+    EXPECT_FALSE(FormatTimeZoneRule(&local, nullptr, sizeof buffer));
     EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, sizeof buffer));
 }
 
@@ -237,20 +276,17 @@ std::string modelMark(const char *models, CFStringRef name) {
     dir.Write("D.plugin/Contents/Info.plist",
               head + "<dict><key>CFBundleIdentifier</key><string>com.quarn.test.data" +
                   std::to_string(++serial) + "</string></dict></plist>\n");
+    std::string data = dir.path() + "/D.plugin/Contents/Resources/PluginData.plist";
     if (models != nullptr && std::string(models) == "<folder>")
-        std::filesystem::create_directories(dir.path() + "/D.plugin/Contents/Resources/"
-                                                         "PluginData.plist");
+        std::filesystem::create_directories(data);
     else if (models != nullptr)
         dir.Write("D.plugin/Contents/Resources/PluginData.plist", head + models + "</plist>\n");
-    std::string path = dir.path() + "/D.plugin";
-    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true));
+    CFOwned<CFURLRef> url(urlOf(dir.path() + "/D.plugin"));
     CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
-    CPluginData data(bundle.get());
-    CFDictionaryRef model = data.GetModelInfo(name);
-    if (model == nullptr)
-        return "<none>";
-    return TextOrEmpty(static_cast<CFStringRef>(CFDictionaryGetValue(model, CFSTR("Mark"))));
+    CPluginData plugInData(bundle.get());
+    CFDictionaryRef model = plugInData.GetModelInfo(name);
+    return model == nullptr ? "<none>"
+                            : TextOrEmpty((CFStringRef)CFDictionaryGetValue(model, CFSTR("Mark")));
 }
 
 TEST(CPluginData, FindsTheFirstModelOfTheExactNameInAWellFormedFile) {
@@ -275,8 +311,7 @@ TEST(CPluginData, FindsTheFirstModelOfTheExactNameInAWellFormedFile) {
          {static_cast<const char *>(nullptr), "<folder>", "", "<array/>", "<string>M</string>",
           "<dict><key>Models</key><dict/></dict>", "<dict><key>Models</key><array/></dict>"})
         EXPECT_EQ("<none>", modelMark(file, CFSTR("M"))) << (file ? file : "no file");
-    CPluginData noBundle(nullptr);
-    EXPECT_EQ(nullptr, noBundle.GetModelInfo(CFSTR("M")));
+    EXPECT_EQ(nullptr, CPluginData(nullptr).GetModelInfo(CFSTR("M")));
     EXPECT_EQ("", start.Differences(LayerState::Now()));
 }
 

@@ -29,7 +29,6 @@
 #include <cstring>
 #include <memory>
 #include <random>
-#include <sstream>
 
 namespace {
 
@@ -38,48 +37,65 @@ const char *const kNoUTF8 = "\xff(no UTF-8)"; /* a field's text that has none */
 const SInt32 kUserID = 1, kCheckBox = 4, kUserCode = 5, kUserCodeLabel = 105;
 
 bool valid(const std::string &text, bool digitsOnly) {
-    if (text.size() > 8)
-        return false;
-    for (char c : text)
-        if (!(c >= '0' && c <= '9') &&
-            (digitsOnly || !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))))
-            return false;
-    return true;
+    return text.size() <= 8 && std::all_of(text.begin(), text.end(), [&](char c) {
+               return (c >= '0' && c <= '9') ||
+                      (!digitsOnly && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')));
+           });
 }
+
+/* Valid characters often, and now and then every kind of trouble:
+   punctuation, control characters, letters beyond ASCII (with and without
+   a MacRoman form), wide digits, a character beyond the BMP, blanks. */
+const char *const kPieces[] = {"a",
+                               "Z",
+                               "q",
+                               "0",
+                               "7",
+                               "9",
+                               "-",
+                               "\"",
+                               "\\",
+                               "\x7f",
+                               "\xc3\xa9",
+                               "\xd0\x96",
+                               "\xef\xbc\x91",
+                               "\xf0\x9f\x98\x80",
+                               "\xc2\xa0",
+                               " ",
+                               "\t"};
 
 class Monkey {
 public:
     explicit Monkey(unsigned seed) : mDice(seed) {}
     long dialogs = 0, prints = 0, refusals = 0, drops = 0;
 
-    /* Runs `actions` actions; the first broken promise, or "". From action
-       `corruptAfter` on (0: never), the User ID field is set behind the
-       pane's back to a text it must refuse, as a fault of its filter would. */
-    std::string Run(long actions, long corruptAfter = 0) {
+    /* Runs `actions` actions; the first broken promise, or "". */
+    std::string Run(long actions) {
         HIStandInSetClipboardText(nullptr);
         LayerState before = LayerState::Now();
-        std::string error;
         CFURLRef url = CFURLCreateFromFileSystemRepresentation(
             nullptr, reinterpret_cast<const UInt8 *>(QUARN_PLUGIN_BUNDLE_DIR),
             static_cast<CFIndex>(std::strlen(QUARN_PLUGIN_BUNDLE_DIR)), true);
-        CFPlugInRef plugIn = CFPlugInCreate(nullptr, url);
+        CFPlugInRef plugIn = CFPlugInCreate(nullptr, url); /* the pane's texts */
         CFRelease(url);
-        mStream = open_memstream(&mBuffer, &mSize);
-        mEvents = std::make_unique<EventWriter>(mStream);
+        char *buffer = nullptr;
+        FILE *stream = open_memstream(&buffer, &mSize);
+        mBuffer = &buffer;
+        mStream = stream;
+        EventWriter events(stream);
+        mEvents = &events;
+        std::string error;
         if (!CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, mTickets, error))
             mBroken = error;
-        for (long n = 1; n <= actions && mBroken.empty(); n++) {
-            if (mDialog == nullptr && !start())
-                break;
-            step(corruptAfter != 0 && n >= corruptAfter);
-        }
+        for (long n = 1; n <= actions && mBroken.empty(); n++)
+            if (mDialog != nullptr || start())
+                step();
         mDialog.reset();
         ReleasePrintTickets(mTickets);
-        CFRelease(plugIn);
-        mEvents.reset();
-        std::fclose(mStream);
-        std::free(mBuffer);
+        std::fclose(stream);
+        std::free(buffer);
         HIStandInSetClipboardText(nullptr);
+        CFRelease(plugIn);
         std::string leftOver = before.Differences(LayerState::Now());
         if (mBroken.empty() && !leftOver.empty())
             mBroken = "left behind: " + leftOver;
@@ -87,26 +103,13 @@ public:
     }
 
 private:
-    unsigned below(unsigned n) { return mDice() % n; }
+    unsigned below(size_t n) { return mDice() % n; }
 
     std::string randomText(unsigned longest) {
-        // Valid characters often, and now and then every kind of trouble:
-        // punctuation, control characters, letters beyond ASCII (with and
-        // without a MacRoman form), wide digits, a character beyond the BMP.
-        static const std::vector<std::string> kPieces = [] {
-            std::vector<std::string> pieces;
-            std::istringstream all("a Z q 0 7 9 - \" \\ \x7f \xc3\xa9 \xd0\x96 \xef\xbc\x91 "
-                                   "\xf0\x9f\x98\x80 \xc2\xa0");
-            for (std::string piece; all >> piece;)
-                pieces.push_back(piece);
-            pieces.insert(pieces.end(), {" ", "\t"});
-            return pieces;
-        }();
         std::string text;
         bool digits = below(5) == 0;
         for (unsigned i = below(longest + 1); i > 0; i--)
-            text += digits ? std::string(1, char('0' + below(10)))
-                           : kPieces[below(static_cast<unsigned>(kPieces.size()))];
+            text += digits ? std::string(1, char('0' + below(10))) : kPieces[below(17)];
         return text;
     }
 
@@ -118,24 +121,17 @@ private:
     }
 
     std::string text(SInt32 id) {
-        CFStringRef string = nullptr;
+        CFOwned<CFStringRef> string;
         GetControlData(control(id), kControlEditTextPart, kControlEditTextCFStringTag,
-                       sizeof string, &string, nullptr);
+                       sizeof(CFStringRef), string.out(), nullptr);
         // A lone surrogate left by editing has no UTF-8 form: never valid.
-        std::optional<std::string> result = TextFromCFString(string);
-        if (string != nullptr)
-            CFRelease(string);
-        return result.value_or(kNoUTF8);
+        return TextFromCFString(string.get()).value_or(kNoUTF8);
     }
-
-    std::string summaryLine(const char *title, SInt32 id) {
-        std::string shown = text(id) == kNoUTF8 ? "" : text(id);
-        return "summary \"" + std::string(title) + "\" " + QuoteEventText(shown) + "\n";
-    }
+    bool box() { return GetControlValue(control(kCheckBox)) != 0; }
 
     std::string newEvents() {
         std::fflush(mStream);
-        std::string events(mBuffer + mTaken, mSize - mTaken);
+        std::string events(*mBuffer + mTaken, mSize - mTaken);
         mTaken = mSize;
         return events;
     }
@@ -145,42 +141,48 @@ private:
             mBroken = what + "\nafter: " + mLast + "\nevents:\n" + events;
     }
 
-    const TicketItem *item(const std::vector<TicketItem> &items, const char *key) {
-        for (const TicketItem &candidate : items)
-            if (candidate.key == key)
-                return &candidate;
-        return nullptr;
+    /* The ticket's items with the pane's five set to these values. */
+    std::vector<TicketItem> withPaneItems(std::vector<TicketItem> items, const std::string &id,
+                                          const std::string &code, bool on,
+                                          const std::string &zone) {
+        auto set = [&items](const char *key, TicketItem::Kind kind, const std::string &text,
+                            bool boolean = false) {
+            TicketItem wanted{key, kind, text, boolean, kQuarnTicketClientID};
+            for (TicketItem &existing : items)
+                if (existing.key == wanted.key)
+                    return void(existing = wanted);
+            items.push_back(wanted);
+        };
+        set(kQuarnUserIDKey, TicketItem::Kind::String, id);
+        set(kQuarnEnableUserCodeKey, TicketItem::Kind::Boolean, "", on);
+        set(kQuarnUserCodeKey, TicketItem::Kind::String, code);
+        set(kQuarnJobTypeKey, TicketItem::Kind::String, kQuarnJobTypeNormal);
+        set(kQuarnTimeZoneKey, TicketItem::Kind::String, zone);
+        return items;
     }
 
-    /* What the fields must show after the ticket was shown in them. */
-    void expectTicketShown(std::string &id, std::string &code, bool &box) {
-        std::vector<TicketItem> items = ReadTicketItems(mTickets.printSettings);
-        if (auto it = item(items, kQuarnUserIDKey); it && it->kind == TicketItem::Kind::String)
-            id = valid(it->text, false) ? it->text : "", mTaintedID = false;
-        if (auto it = item(items, kQuarnUserCodeKey); it && it->kind == TicketItem::Kind::String)
-            code = valid(it->text, true) ? it->text : "", mTaintedCode = false;
-        if (auto it = item(items, kQuarnEnableUserCodeKey);
-            it && it->kind == TicketItem::Kind::Boolean)
-            box = it->boolean;
-    }
-
-    void checkShown(std::string id, std::string code, bool box, const std::string &events) {
-        expectTicketShown(id, code, box);
-        if (text(kUserID) != id || text(kUserCode) != code ||
-            (GetControlValue(control(kCheckBox)) != 0) != box)
+    /* The fields show the ticket's values; `id`, `code` and `on` where it has none. */
+    void checkShown(std::string id, std::string code, bool on, const std::string &events) {
+        for (const TicketItem &it : ReadTicketItems(mTickets.printSettings)) {
+            if (it.key == kQuarnUserIDKey && it.kind == TicketItem::Kind::String)
+                id = valid(it.text, false) ? it.text : "", mTaintedID = false;
+            if (it.key == kQuarnUserCodeKey && it.kind == TicketItem::Kind::String)
+                code = valid(it.text, true) ? it.text : "", mTaintedCode = false;
+            if (it.key == kQuarnEnableUserCodeKey && it.kind == TicketItem::Kind::Boolean)
+                on = it.boolean;
+        }
+        if (text(kUserID) != id || text(kUserCode) != code || box() != on)
             broken("the pane does not show the ticket's values", events);
     }
 
     bool start() {
         mDialog = std::make_unique<DialogSession>(*mEvents);
-        CFUUIDRef type =
-            CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType));
+        CFOwned<CFUUIDRef> type(
+            CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType)));
         std::string error;
-        bool started = mDialog->Start(JobLogPluginFactory(nullptr, type), mTickets.session, error);
-        CFRelease(type);
         Action open;
-        open.kind = ActionKind::Open;
-        if (!started || !mDialog->HasPane() ||
+        if (!mDialog->Start(JobLogPluginFactory(nullptr, type.get()), mTickets.session, error) ||
+            !mDialog->HasPane() ||
             mDialog->Perform(open, error) != DialogSession::Outcome::Continue) {
             broken("the dialog did not open with its pane " + error, newEvents());
             return false;
@@ -215,92 +217,67 @@ private:
         return action;
     }
 
-    /* Another pane or a preset writes one of the pane's items. */
-    void rewriteTicket() {
-        static const char *const kKeys[] = {kQuarnUserIDKey, kQuarnUserCodeKey};
-        CFOwned<CFStringRef> key(CreateCFStringFromText(kKeys[below(2)]));
-        CFOwned<CFStringRef> value(CreateCFStringFromText(randomText(11)));
-        mLast = "(the ticket rewritten)";
-        if (value.get() != nullptr)
-            PMTicketSetCFString(mTickets.printSettings, CFSTR("com.example.presets"), key.get(),
-                                value.get(), false);
-    }
-
-    void step(bool corrupt) {
-        if (below(100) == 0)
-            return rewriteTicket();
-        Action action = randomAction();
+    void step() {
         std::string id = text(kUserID), code = text(kUserCode), error;
-        bool box = GetControlValue(control(kCheckBox)) != 0;
-        ControlRef focus = HIStandInGetFocusedControl();
+        bool on = box();
         std::vector<TicketItem> itemsBefore = ReadTicketItems(mTickets.printSettings);
+        if (below(100) == 0) { /* another pane or a preset writes one of the pane's items */
+            CFOwned<CFStringRef> value(CreateCFStringFromText(randomText(11)));
+            mLast = "(the ticket rewritten)";
+            if (value.get() != nullptr)
+                PMTicketSetCFString(mTickets.printSettings, CFSTR("com.example.presets"),
+                                    below(2) ? CFSTR(kQuarnUserIDKey) : CFSTR(kQuarnUserCodeKey),
+                                    value.get(), false);
+            return;
+        }
+        Action action = randomAction();
+        ControlRef focus = HIStandInGetFocusedControl();
         mLast = std::to_string(int(action.kind)) + " \"" + action.text + "\" " +
                 std::to_string(action.id);
         DialogSession::Outcome outcome = mDialog->Perform(action, error);
         std::string events = newEvents();
         if (outcome == DialogSession::Outcome::BadArgument)
             return broken("the host refused the action: " + error, events);
-        if (action.kind == ActionKind::Drop && focus != nullptr && focus == control(kUserID))
-            mTaintedID = true, drops++;
-        if (action.kind == ActionKind::Drop && focus != nullptr && focus == control(kUserCode))
-            mTaintedCode = true, drops++;
-
+        if (action.kind == ActionKind::Drop && focus != nullptr) {
+            drops++;
+            mTaintedID = mTaintedID || focus == control(kUserID);
+            mTaintedCode = mTaintedCode || focus == control(kUserCode);
+        }
         std::vector<TicketItem> items = ReadTicketItems(mTickets.printSettings);
         if (action.kind == ActionKind::SyncTickets || action.kind == ActionKind::Print) {
-            int invalid = !valid(id, false) + (box && !valid(code, true));
-            int alerts = 0;
+            int invalid = !valid(id, false) + (on && !valid(code, true)), alerts = 0;
             for (size_t at = events.find("alert caution "); at != std::string::npos;
                  at = events.find("alert caution ", at + 1))
                 alerts++;
             if (alerts != invalid)
                 broken(std::to_string(alerts) + " alerts for " + std::to_string(invalid) +
-                           " invalid of \"" + id + "\", \"" + code + "\"" + " invalid fields",
+                           " invalid fields",
                        events);
-            if (invalid != 0) {
-                refusals++;
-                if (items != itemsBefore ||
-                    events.find("status sync-tickets -9531\n") == std::string::npos)
-                    broken("a refused sync changed the ticket or did not fail", events);
-            } else {
-                const TicketItem *zone = item(items, kQuarnTimeZoneKey);
-                std::vector<TicketItem> expected = itemsBefore;
-                auto set = [&expected](const char *key, TicketItem::Kind kind,
-                                       const std::string &text, bool boolean = false) {
-                    TicketItem wanted;
-                    wanted.key = key, wanted.kind = kind, wanted.text = text;
-                    wanted.boolean = boolean, wanted.client = kQuarnTicketClientID;
-                    for (TicketItem &existing : expected)
-                        if (existing.key == wanted.key)
-                            return void(existing = wanted);
-                    expected.push_back(wanted);
-                };
-                set(kQuarnUserIDKey, TicketItem::Kind::String, id);
-                set(kQuarnEnableUserCodeKey, TicketItem::Kind::Boolean, "", box);
-                set(kQuarnUserCodeKey, TicketItem::Kind::String, code);
-                set(kQuarnJobTypeKey, TicketItem::Kind::String, kQuarnJobTypeNormal);
-                set(kQuarnTimeZoneKey, TicketItem::Kind::String,
-                    zone != nullptr ? zone->text : "?");
-                if (items != expected || zone == nullptr || zone->text.empty())
-                    broken("the ticket does not hold the five items with the fields' values",
-                           events);
-            }
+            std::string zone = "?";
+            for (const TicketItem &it : items)
+                if (it.key == kQuarnTimeZoneKey && !it.text.empty())
+                    zone = it.text;
+            if (invalid != 0 &&
+                (refusals++, items != itemsBefore ||
+                                 events.find("status sync-tickets -9531\n") == std::string::npos))
+                broken("a refused sync changed the ticket or did not fail", events);
+            if (invalid == 0 && items != withPaneItems(itemsBefore, id, code, on, zone))
+                broken("the ticket does not hold the five items with the fields' values", events);
         } else if (items != itemsBefore) {
             broken("the ticket changed without a sync", events);
         }
-        if (outcome == DialogSession::Outcome::Printed) {
-            prints++;
-            mDialog.reset();
-            return;
-        }
+        if (outcome == DialogSession::Outcome::Printed)
+            return prints++, mDialog.reset();
         if (action.kind == ActionKind::SyncUI)
-            checkShown(id, code, box, events);
+            checkShown(id, code, on, events);
+        auto row = [this](const char *title, SInt32 field) {
+            return "summary \"" + std::string(title) + "\" " +
+                   QuoteEventText(text(field) == kNoUTF8 ? "" : text(field)) + "\n";
+        };
         if (action.kind == ActionKind::Summary &&
-            events != "status summary 0\n" + summaryLine("User ID", kUserID) +
-                          (box ? summaryLine("User Code", kUserCode) : ""))
+            events != "status summary 0\n" + row("User ID", kUserID) +
+                          (on ? row("User Code", kUserCode) : ""))
             broken("the summary is not the fields' texts", events);
-        if (corrupt)
-            SetControlData(control(kUserID), kControlEditTextPart, kControlEditTextCFStringTag,
-                           sizeof(CFStringRef), &kBadID);
         // The promises that hold after every action.
         mTaintedID = mTaintedID && !valid(text(kUserID), false);
         mTaintedCode = mTaintedCode && !valid(text(kUserCode), true);
@@ -308,44 +285,31 @@ private:
             broken("the User ID field holds \"" + text(kUserID) + "\" without a drop", events);
         if (!mTaintedCode && !valid(text(kUserCode), true))
             broken("the User Code field holds \"" + text(kUserCode) + "\" without a drop", events);
-        bool on = GetControlValue(control(kCheckBox)) != 0;
-        if (IsControlEnabled(control(kUserCode)) != on ||
-            IsControlEnabled(control(kUserCodeLabel)) != on)
+        if (IsControlEnabled(control(kUserCode)) != box() ||
+            IsControlEnabled(control(kUserCodeLabel)) != box())
             broken("the User Code field's state does not follow the check box", events);
     }
 
-    static const CFStringRef kBadID;
     std::mt19937 mDice;
     PrintTickets mTickets;
     std::unique_ptr<DialogSession> mDialog;
     WindowRef mWindow = nullptr;
     bool mTaintedID = false, mTaintedCode = false;
-    char *mBuffer = nullptr;
+    char **mBuffer = nullptr;
     size_t mSize = 0, mTaken = 0;
     FILE *mStream = nullptr;
-    std::unique_ptr<EventWriter> mEvents;
+    EventWriter *mEvents = nullptr;
     std::string mBroken, mLast;
 };
-
-const CFStringRef Monkey::kBadID = CFSTR("bad-id!");
 
 TEST(DialogMonkey, KeepsEveryPromiseOverThousandsOfRandomActions) {
     for (unsigned seed : {20261206u, 7u}) {
         Monkey monkey(seed);
         EXPECT_EQ("", monkey.Run(12000)) << "seed " << seed;
         // The run reached every kind of outcome, not only the easy ones.
-        EXPECT_GT(monkey.dialogs, 1);
-        EXPECT_GT(monkey.prints, 0);
-        EXPECT_GT(monkey.refusals, 0);
-        EXPECT_GT(monkey.drops, 0);
+        EXPECT_TRUE(monkey.dialogs > 1 && monkey.prints > 0 && monkey.refusals > 0 &&
+                    monkey.drops > 0);
     }
-}
-
-/* A field holding a text its filter refuses is caught at once. */
-TEST(DialogMonkey, NoticesAFieldHoldingWhatItsFilterRefuses) {
-    std::string broken = Monkey(20261206u).Run(200, 40);
-    EXPECT_NE(std::string::npos, broken.find("the User ID field holds \"bad-id!\" without a drop"))
-        << broken;
 }
 
 } // namespace

@@ -1,13 +1,18 @@
 /*
- * FilterBehaviourTests.cpp
+ * FilterOutputTests.cpp
  *
- * The filter's behaviour at its edges, run through the real binary with the
- * clock pinned: literal blocks that anchor the oracle (empty options, the
- * three line breaks, the time zone, escaping, each job type's own group),
- * how options are read, and jobs at the edges of the prolog scan, each
- * compared with the oracle.
+ * What the filter writes, run through the real binary with the clock
+ * pinned: literal blocks that anchor the oracle (empty options, the three
+ * line breaks, the time zone, escaping, each job type's own group), how
+ * options are read, jobs at the edges of the prolog scan and many generated
+ * ones (the prolog around the chunk boundaries, jobs cut short inside it,
+ * random bytes rich in breaks and fragments, blocks around the insertion
+ * buffer's size), each along every path and compared with the whole-buffer
+ * oracle; and the kernel moving the job wherever a pipe is on one side.
  */
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include "FilterOracle.h"
 #include "FilterRun.h"
@@ -17,6 +22,9 @@ namespace {
 
 const std::string kHeader = "%!PS-Adobe-3.0\n%%Creator: test\n";
 const std::string kBody = "%%BeginProlog\n/x 1 def\n%%EndProlog\nshowpage\n%%EOF\n";
+const oracle::Options kOptions = {{kQuarnUserIDKey, "diff01"},
+                                  {kQuarnJobTypeKey, kQuarnJobTypeTrialPrint},
+                                  {kQuarnTimeZoneKey, "JST-9"}};
 
 FilterResult runPinned(const std::string &job, const oracle::Options &options) {
     FilterRun run;
@@ -26,12 +34,24 @@ FilterResult runPinned(const std::string &job, const oracle::Options &options) {
     return runFilter(run);
 }
 
-/* Runs the job and checks the whole output against the oracle. */
-void expectFiltered(const std::string &job, const oracle::Options &options) {
-    FilterResult result = runPinned(job, options);
-    oracle::Expectation expected = oracle::expect(job, options, kPinnedStampUTC);
-    EXPECT_EQ(result.exitStatus, expected.exitStatus) << result.err;
-    EXPECT_TRUE(sameBytes(result.out, expected.output));
+/* The job along every path through the filter (in `pieces` through the
+   pipe), against the oracle; the clock shows the zone of the options. */
+void check(const std::string &job, const oracle::Options &options = kOptions,
+           std::vector<size_t> pieces = {}) {
+    oracle::Expectation expected = oracle::expect(
+        job, options, options.count(kQuarnTimeZoneKey) ? kPinnedStampJST : kPinnedStampUTC);
+    for (Path path : kEveryPath) {
+        FilterRun run;
+        run.path = path;
+        run.input = job;
+        run.options = oracle::optionString(options);
+        run.pinClock = true;
+        run.pieces = pieces;
+        FilterResult result = runFilter(run);
+        ASSERT_EQ(result.exitStatus, expected.exitStatus) << pathName(path) << ": " << result.err;
+        ASSERT_TRUE(sameBytes(result.out, expected.output))
+            << pathName(path) << ", job of " << job.size() << " bytes";
+    }
 }
 
 const oracle::Options kAllValues = {{kQuarnUserIDKey, "user01"},
@@ -57,6 +77,12 @@ TEST(FilterBlocks, LiteralBlocksForEachLineBreakAndTimeZone) {
               std::string::npos);
     EXPECT_NE(runPinned(kBody, {{kQuarnTimeZoneKey, "EST5"}}).out.find("(202602281930)"),
               std::string::npos);
+    /* A clock beyond any calendar year stamps the zero time. */
+    FilterRun run;
+    run.input = kBody;
+    run.pinClock = true;
+    run.clock = "+3000000000y";
+    EXPECT_NE(runFilter(run).out.find("(190001000000)"), std::string::npos);
 }
 
 TEST(FilterBlocks, EachJobTypeGetsItsGroupWithEscapedValues) {
@@ -79,7 +105,7 @@ TEST(FilterBlocks, EachJobTypeGetsItsGroupWithEscapedValues) {
         FilterResult result = runPinned(kHeader + kBody, options);
         EXPECT_NE(result.out.find(c.marker), std::string::npos) << result.out;
         EXPECT_NE(result.out.find("  (user01) (24680) ("), std::string::npos);
-        expectFiltered(kHeader + kBody, options);
+        check(kHeader + kBody, options);
     }
     oracle::Options halted = kAllValues; /* Halted Print needs no Password */
     halted.erase(kQuarnPasswordKey);
@@ -157,28 +183,132 @@ TEST(FilterScan, JobsAtTheEdgesOfTheScan) {
     };
     for (const std::string &job : jobs) {
         SCOPED_TRACE(testing::PrintToString(job.substr(0, 40)));
-        expectFiltered(job, {});
+        check(job, {});
     }
     EXPECT_EQ(oracle::lineBreakFor(crOnly, *oracle::prologPosition(crOnly)), "\r");
     /* The edges of line-break detection: no break at all, CR LF or CR and
        one byte settled only at the chunk's last byte (LF), a leading LF
        (not a break) and a leading CR (a break). */
-    const std::pair<std::string, std::string> breaks[] = {{"%%BeginProlog", "\n"},
-                                                          {"%%BeginProlog\r\n", "\n"},
-                                                          {"%%BeginProlog\rx", "\n"},
-                                                          {"%%BeginProlog\rxy", "\r"},
-                                                          {"\n%%BeginProlog\r\nabc", "\r\n"},
-                                                          {"\r\n%%BeginProlog\nabc", "\r\n"},
-                                                          {"\r%%BeginProlog\nabc", "\r"}};
+    const std::pair<std::string, std::string> breaks[] = {
+        {"%%BeginProlog", "\n"},
+        {"%%BeginProlog\r\n", "\n"},
+        {"%%BeginProlog\rx", "\n"},
+        {"%%BeginProlog\rxy", "\r"},
+        {"\n%%BeginProlog\r\nabc", "\r\n"},
+        {"\r\n%%BeginProlog\nabc", "\r\n"},
+        {"\r%%BeginProlog\nabc", "\r"},
+        /* straddling 4096 after a CR: the
+           chunk moved to the line head */
+        {"%!PS\r\n" + std::string(4084, 'a') + "\r%%BeginProlog\nx\n", "\n"}};
     for (const auto &[job, lineBreak] : breaks) {
         SCOPED_TRACE(testing::PrintToString(job));
         EXPECT_EQ(oracle::lineBreakFor(job, *oracle::prologPosition(job)), lineBreak);
-        expectFiltered(job, {});
+        check(job, {});
     }
-    /* The prolog straddles the first chunk boundary by 1 to 12 bytes. */
-    for (size_t before = 1; before < 13; before++) {
-        SCOPED_TRACE(before);
-        expectFiltered(std::string(4096 - before - 1, 'p') + "\n%%BeginProlog\nrest\n", {});
+}
+
+/* Filler of `size` bytes whose lines end in `lb` and whose last bytes are `lb`. */
+std::string filler(std::mt19937 &random, size_t size, const std::string &lb) {
+    std::string text;
+    while (text.size() + lb.size() < size) {
+        size_t line = std::uniform_int_distribution<size_t>(0, 90)(random);
+        line = std::min(line, size - lb.size() - text.size());
+        for (size_t i = 0; i < line; i++)
+            text += static_cast<char>(std::uniform_int_distribution<int>(' ', '~')(random));
+        if (text.size() + lb.size() <= size)
+            text += lb;
+    }
+    while (text.size() < size)
+        text.insert(text.begin(), 'f');
+    return text;
+}
+
+TEST(FilterDifferential, PrologAroundEveryPositionNearChunkBoundaries) {
+    std::mt19937 random(4096);
+    int jobs = 0;
+    for (std::string lb : {"\n", "\r\n", "\r"}) {
+        for (size_t boundary : {4096u, 8192u}) {
+            for (size_t at = boundary - 16; at <= boundary + 4; at++) {
+                std::string job =
+                    filler(random, at, lb) + "%%BeginProlog" + lb + filler(random, 3000, lb);
+                SCOPED_TRACE(testing::Message() << "boundary " << boundary << " at " << at
+                                                << " break " << testing::PrintToString(lb));
+                check(job);
+                jobs++;
+            }
+        }
+    }
+    EXPECT_EQ(jobs, 3 * 2 * 21);
+}
+
+TEST(FilterDifferential, JobsCutShortInsideThePrologLine) {
+    std::mt19937 random(8192);
+    for (size_t at : {100u, 4096u - 7u, 8192u - 1u}) {
+        std::string full = filler(random, at, "\n") + "%%BeginProlog\n";
+        for (size_t cut = at; cut <= full.size(); cut++) {
+            SCOPED_TRACE(testing::Message() << "prolog at " << at << ", cut at " << cut);
+            check(full.substr(0, cut));
+        }
+    }
+}
+
+TEST(FilterDifferential, RandomJobsRichInBreaksAndFragments) {
+    std::mt19937 random(1997);
+    const std::vector<std::string> atoms = {
+        "\n",     "\r", "\r\n", "%%",           "%%Begin", "%%BeginProlog",
+        "Prolog", "x",  "abc ", "%%BeginProlo", "\n\n",    "%"};
+    for (int n = 0; n < 150; n++) {
+        size_t size = std::uniform_int_distribution<size_t>(0, 13000)(random);
+        std::string job;
+        while (job.size() < size) {
+            if (std::uniform_int_distribution<int>(0, 3)(random) == 0) {
+                job += atoms[std::uniform_int_distribution<size_t>(0, atoms.size() - 1)(random)];
+            } else {
+                job += static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
+            }
+        }
+        /* A quarter of the jobs come through the pipe in odd-sized pieces. */
+        std::vector<size_t> pieces;
+        if (n % 4 == 0)
+            pieces = {std::uniform_int_distribution<size_t>(1, 5000)(random), 1, 4095};
+        SCOPED_TRACE(n);
+        check(job, kOptions, pieces);
+    }
+}
+
+TEST(FilterDifferential, BlocksOfEveryLengthAroundTheInsertionBufferSize) {
+    /* The insertion buffer starts at 1024 bytes and grows for longer blocks:
+       every block length from 1000 to 1050 bytes, escaped values included. */
+    const std::string job = "%!PS\n%%BeginProlog\nshowpage\n";
+    int lengths = 0;
+    for (size_t n = 400; n < 520; n++) {
+        oracle::Options options = kOptions;
+        options[kQuarnUserIDKey] = std::string(n, 'u') + ")";
+        size_t length = oracle::block(options, "\n", kPinnedStampJST)->size();
+        if (length < 1000 || length > 1050)
+            continue;
+        SCOPED_TRACE(length);
+        check(job, options);
+        lengths++;
+    }
+    EXPECT_GE(lengths, 25);
+}
+
+TEST(FilterPaths, TheKernelMovesTheJobWhereAPipeIsOnOneSide) {
+    /* tee looks at an input pipe and splice passes on what was scanned; a
+       file on both sides, or a kernel that refuses, is read and written. */
+    for (Path path : kEveryPath) {
+        FilterRun run;
+        run.path = path;
+        run.program = faultFilterPath();
+        run.input = kHeader + kBody + std::string(1 << 20, 'x');
+        run.environment = {"JOBCONTROLFILTER_FAULT=count"};
+        FilterResult result = runFilter(run);
+        bool pipeIn = path == Path::kPipeToPipe || path == Path::kPipeToFile;
+        bool splices = pipeIn || path == Path::kFileToPipe;
+        SCOPED_TRACE(pathName(path));
+        EXPECT_EQ(result.err.find("tee 0,") == std::string::npos, pipeIn) << result.err;
+        EXPECT_EQ(result.err.find("splice 0\n") == std::string::npos, splices) << result.err;
     }
 }
 
