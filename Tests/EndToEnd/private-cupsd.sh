@@ -1,4 +1,4 @@
-# private-cupsd: a CUPS scheduler of a test's own, sourced by the tests that
+# private-cupsd.sh: a CUPS scheduler of a test's own, sourced by the tests that
 # print through one (cups-road, package-test). Everything it writes is under
 # the test's work directory, it listens only on a local socket there, and it
 # never shares, browses or serves the web interface.
