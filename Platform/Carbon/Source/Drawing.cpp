@@ -57,34 +57,33 @@ void FrameRect(cairo_t *cr, double x, double y, double w, double h, const Color 
     cairo_stroke(cr);
 }
 
-std::string UTF8(const UniChar *chars, CFIndex length) {
-    std::string out;
-    for (CFIndex i = 0; i < length; i++) {
-        UInt32 c = chars[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && chars[i + 1] >= 0xDC00 &&
-            chars[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (chars[++i] - 0xDC00);
-        else if (c >= 0xD800 && c < 0xE000)
-            c = 0xFFFD;
-        char buffer[6];
-        int n = g_unichar_to_utf8(c, buffer);
-        out.append(buffer, n);
-    }
-    return out;
-}
-
-std::string UTF8(CFStringRef string) {
+/* The UTF-8 form of the string's first `units` UTF-16 units (all of them
+   when negative), through the layer's own conversion; a unit that has none
+   (a lone surrogate) becomes '?'. */
+std::string UTF8(CFStringRef string, CFIndex units = -1) {
     if (string == nullptr)
         return std::string();
     CFIndex length = CFStringGetLength(string);
-    std::basic_string<UniChar> chars(length, 0);
-    CFStringGetCharacters(string, CFRangeMake(0, length), chars.data());
-    return UTF8(chars.data(), length);
+    CFRange range = CFRangeMake(0, units < 0 || units > length ? length : units);
+    CFIndex size = 0;
+    CFStringGetBytes(string, range, kCFStringEncodingUTF8, '?', false, nullptr, 0, &size);
+    std::string out(size, '\0');
+    CFStringGetBytes(string, range, kCFStringEncodingUTF8, '?', false,
+                     reinterpret_cast<UInt8 *>(out.data()), size, nullptr);
+    return out;
+}
+
+std::string UTF8(const HIText &text, CFIndex units = -1) {
+    CFStringRef string = HITextCopyString(&text);
+    std::string out = UTF8(string, units);
+    if (string != nullptr)
+        CFRelease(string);
+    return out;
 }
 
 /* The byte offset in the UTF-8 form of the first `units` UTF-16 units */
 int ByteOffset(const HIText &text, CFIndex units) {
-    return (int)UTF8(text.chars, units < text.length ? units : text.length).size();
+    return (int)UTF8(text, units).size();
 }
 
 PangoLayout *NewLayout(cairo_t *cr, const std::string &text, double wrapWidth = -1) {
@@ -130,8 +129,7 @@ void ShowLine(cairo_t *cr, const std::string &text, double x, double top, double
 
 void DrawStaticText(cairo_t *cr, ControlRef c, bool dimmed) {
     const Rect &b = c->bounds;
-    ShowLine(cr, UTF8(c->text.chars, c->text.length), b.left, b.top, b.bottom,
-             dimmed ? kDimmedTextColor : kTextColor);
+    ShowLine(cr, UTF8(c->text), b.left, b.top, b.bottom, dimmed ? kDimmedTextColor : kTextColor);
 }
 
 void DrawEditText(cairo_t *cr, ControlRef c, bool focused, bool dimmed) {
@@ -146,7 +144,7 @@ void DrawEditText(cairo_t *cr, ControlRef c, bool focused, bool dimmed) {
     FillRect(cr, x + 2, y + 2, w - 4, h - 4, dimmed ? kDimmedFieldColor : kFieldColor);
     FrameRect(cr, x + 2, y + 2, w - 4, h - 4, dimmed ? kDimmedFrameColor : kFrameColor);
 
-    std::string text = UTF8(c->text.chars, c->text.length);
+    std::string text = UTF8(c->text);
     if (c->kind == HIControlKind::Password) {
         text.clear();
         for (CFIndex i = 0; i < c->text.length; i++)
