@@ -12,7 +12,6 @@
 #include "CFInternal.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -70,7 +69,8 @@ CFTypeRef infoValue(const __CFBundle *b, CFStringRef key, CFTypeID type) {
 }
 
 String8 infoText(const __CFBundle *b, const char *key) {
-    auto text = static_cast<CFStringRef>(infoValue(b, __CFStringMakeConstantString(key), CFStringGetTypeID()));
+    auto text = static_cast<CFStringRef>(
+        infoValue(b, __CFStringMakeConstantString(key), CFStringGetTypeID()));
     return text != nullptr ? cf::toUTF8(text) : String8();
 }
 
@@ -193,18 +193,14 @@ String8 findResource(const __CFBundle *b, CFStringRef name, CFStringRef type) {
 
 // ---- Plug-ins ----------------------------------------------------------------
 
-using Key = std::array<UInt8, 16>;
-
 // Live instances per factory: bookkeeping on the ordinary heap.
-std::map<Key, CFIndex> &instances() {
-    static auto *m = new std::map<Key, CFIndex>();
+std::map<CFUUIDBytes, CFIndex, cf::UUIDLess> &instances() {
+    static auto *m = new std::map<CFUUIDBytes, CFIndex, cf::UUIDLess>();
     return *m;
 }
 
-Key keyOf(CFUUIDRef uuid, const char *call) {
-    Key k;
-    std::memcpy(k.data(), &cf::check<__CFUUID>(uuid, cf::kUUIDTypeID, call)->bytes, 16);
-    return k;
+const CFUUIDBytes &keyOf(CFUUIDRef uuid, const char *call) {
+    return cf::check<__CFUUID>(uuid, cf::kUUIDTypeID, call)->bytes;
 }
 
 // True when text is a string naming uuid (in either letter case).
@@ -220,8 +216,8 @@ bool namesUUID(CFTypeRef text, CFUUIDRef uuid) {
 // The value of the given type that the Info.plist dictionary `key` holds
 // under a UUID string naming uuid, or nullptr.
 CFTypeRef valueForUUID(const __CFBundle *b, const char *key, CFUUIDRef uuid, CFTypeID type) {
-    auto dict =
-        static_cast<const __CFDictionary *>(infoValue(b, __CFStringMakeConstantString(key), CFDictionaryGetTypeID()));
+    auto dict = static_cast<const __CFDictionary *>(
+        infoValue(b, __CFStringMakeConstantString(key), CFDictionaryGetTypeID()));
     for (size_t i = 0; dict != nullptr && i < dict->entries.size(); ++i) {
         auto [name, value] = dict->entries[i];
         if (namesUUID(name, uuid) && CFGetTypeID(value) == type)
@@ -268,7 +264,7 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
         return nullptr;
     return cf::orNull([&]() -> CFURLRef {
         String8 path = findResource(b, resourceName, resourceType);
-        return path.empty() ? nullptr : cf::makeFileURL(path, isDirectory(path));
+        return path.empty() ? nullptr : cf::makeFileURL(path);
     });
 }
 

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -192,6 +193,15 @@ struct __CFUUID : cf::Base {
 };
 
 namespace cf {
+// Orders UUID byte patterns, for the tables keyed by them.
+struct UUIDLess {
+    bool operator()(const CFUUIDBytes &a, const CFUUIDBytes &b) const {
+        return std::memcmp(&a, &b, sizeof a) < 0;
+    }
+};
+} // namespace cf
+
+namespace cf {
 
 // ---- Strings ---------------------------------------------------------------
 
@@ -217,7 +227,7 @@ void dictionarySet(CFDictionaryRef dict, const void *key, const void *value);
 // ---- Files, property lists and strings tables --------------------------------
 
 // A file URL for a POSIX path (UTF-8); nullptr for an empty path.
-CFURLRef makeFileURL(const String8 &path, bool isDirectory);
+CFURLRef makeFileURL(const String8 &path);
 // The POSIX path of a file URL; misuse unless url is a URL.
 const String8 &fileURLPath(CFURLRef url, const char *call);
 // Reads a whole file; false with errno set when it cannot be read.

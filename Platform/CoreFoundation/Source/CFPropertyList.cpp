@@ -81,8 +81,26 @@ CFTypeRef convert(plist_t node) {
     }
 }
 
-// Parses the text form of a strings table into table; false when it is malformed.
-bool parseStringsTable(std::string_view s, CFDictionaryRef table) {
+} // namespace
+
+namespace cf {
+
+CFPropertyListRef readPropertyList(const UInt8 *bytes, size_t count) {
+    if (count == 0 || count > UINT32_MAX)
+        return nullptr;
+    plist_t root = nullptr;
+    plist_from_xml(reinterpret_cast<const char *>(bytes), static_cast<uint32_t>(count), &root);
+    FreeWith rootFree(root, plist_free);
+    return root != nullptr ? convert(root) : nullptr;
+}
+
+// The text form is the one the README describes; anything malformed rejects
+// the whole table.
+CFDictionaryRef readStringsTable(const UInt8 *bytes, size_t count) {
+    std::string_view s(reinterpret_cast<const char *>(bytes), count);
+    if (s.substr(0, 3) == "\xEF\xBB\xBF")
+        s.remove_prefix(3);
+    Owned<CFDictionaryRef> table(makeDictionary());
     size_t i = 0;
     auto skipSpace = [&] { // and comments; false on an unterminated comment
         for (;;) {
@@ -101,10 +119,10 @@ bool parseStringsTable(std::string_view s, CFDictionaryRef table) {
     };
     // A quoted string: \n and \t stand for a new line and a tab, a backslash
     // before any other character for that character.
-    auto quoted = [&](cf::Owned<CFStringRef> &out) {
+    auto quoted = [&](Owned<CFStringRef> &out) {
         if (i >= s.size() || s[i] != '"')
             return false;
-        cf::String8 text;
+        String8 text;
         for (++i; i < s.size() && s[i] != '"'; ++i) {
             char c = s[i];
             if (c == '\\' && ++i < s.size())
@@ -113,40 +131,19 @@ bool parseStringsTable(std::string_view s, CFDictionaryRef table) {
         }
         if (i++ >= s.size())
             return false;
-        out.reset(cf::decodeString(text.data(), text.size(), kCFStringEncodingUTF8));
+        out.reset(decodeString(text.data(), text.size(), kCFStringEncodingUTF8));
         return out && skipSpace();
     };
     auto expect = [&](char c) { return i < s.size() && s[i++] == c && skipSpace(); };
     if (!skipSpace())
-        return false;
-    while (i < s.size()) {
-        cf::Owned<CFStringRef> key, value;
-        if (!quoted(key) || !expect('=') || !quoted(value) || !expect(';'))
-            return false;
-        cf::dictionarySet(table, key.get(), value.get());
-    }
-    return true;
-}
-
-} // namespace
-
-namespace cf {
-
-CFPropertyListRef readPropertyList(const UInt8 *bytes, size_t count) {
-    if (count == 0 || count > UINT32_MAX)
         return nullptr;
-    plist_t root = nullptr;
-    plist_from_xml(reinterpret_cast<const char *>(bytes), static_cast<uint32_t>(count), &root);
-    FreeWith rootFree(root, plist_free);
-    return root != nullptr ? convert(root) : nullptr;
-}
-
-CFDictionaryRef readStringsTable(const UInt8 *bytes, size_t count) {
-    std::string_view text(reinterpret_cast<const char *>(bytes), count);
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    Owned<CFDictionaryRef> table(makeDictionary());
-    return parseStringsTable(text, table.get()) ? table.release() : nullptr;
+    while (i < s.size()) {
+        Owned<CFStringRef> key, value;
+        if (!quoted(key) || !expect('=') || !quoted(value) || !expect(';'))
+            return nullptr;
+        dictionarySet(table.get(), key.get(), value.get());
+    }
+    return table.release();
 }
 
 } // namespace cf

@@ -3,26 +3,24 @@
  *
  * File URLs, and reading the file one names. A URL keeps its POSIX path,
  * made absolute against the current directory when the URL is made,
- * without repeated or trailing slashes (but "/"), and whether it names a
- * directory.
+ * without repeated or trailing slashes (but "/").
  */
 #include "CFInternal.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 struct __CFURL : cf::Base {
     cf::String8 path;
-    bool isDirectory = false;
 };
 
 namespace cf {
 
 const CFStandInClass kURLClass = {"CFURL", destroyObject<__CFURL>, nullptr};
 
-CFURLRef makeFileURL(const String8 &rawPath, bool isDirectory) {
+CFURLRef makeFileURL(const String8 &rawPath) {
     if (rawPath.empty())
         return nullptr;
     String8 path;
@@ -35,7 +33,6 @@ CFURLRef makeFileURL(const String8 &rawPath, bool isDirectory) {
     }
     path += rawPath;
     Owned<__CFURL *> url(newObject<__CFURL>(kURLTypeID));
-    url.get()->isDirectory = isDirectory;
     String8 &kept = url.get()->path;
     for (char c : path)
         if (c != '/' || kept.empty() || kept.back() != '/')
@@ -50,33 +47,14 @@ const String8 &fileURLPath(CFURLRef url, const char *call) {
 }
 
 bool readFile(const char *path, Vec<UInt8> &out) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path, "rbe"), std::fclose);
+    if (!file)
         return false;
-    struct Closer { // keeps the errno of the failure
-        int fd;
-        ~Closer() {
-            int saved = errno;
-            close(fd);
-            errno = saved;
-        }
-    } closer{fd};
-    struct stat st;
-    if (fstat(fd, &st) != 0)
-        return false;
-    if (S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
     out.clear();
     UInt8 chunk[16384];
-    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) != 0;) {
-        if (n < 0 && errno != EINTR)
-            return false;
-        if (n > 0)
-            out.insert(out.end(), chunk, chunk + n);
-    }
-    return true;
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+        out.insert(out.end(), chunk, chunk + n);
+    return std::ferror(file.get()) == 0; // a folder fails here, with EISDIR
 }
 
 } // namespace cf
@@ -84,13 +62,13 @@ bool readFile(const char *path, Vec<UInt8> &out) {
 extern "C" {
 
 CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8 *buffer,
-                                                 CFIndex bufLen, Boolean isDirectory) {
+                                                 CFIndex bufLen, Boolean) {
     if (bufLen < 0 || (buffer == nullptr && bufLen > 0))
         CFStandInMisuse("CFURLCreateFromFileSystemRepresentation", "bad buffer (%p, %ld)", buffer,
                         bufLen);
     return cf::orNull([&] {
         cf::String8 path(reinterpret_cast<const char *>(buffer), static_cast<size_t>(bufLen));
-        return cf::makeFileURL(path.substr(0, path.find('\0')), isDirectory);
+        return cf::makeFileURL(path.substr(0, path.find('\0')));
     });
 }
 

@@ -8,41 +8,32 @@
  */
 #include "CFInternal.h"
 
-#include <array>
 #include <cstring>
 #include <map>
 #include <uuid/uuid.h>
 
 namespace {
 
-using Key = std::array<UInt8, 16>;
-
 // The uniquing table: bookkeeping, on the ordinary heap.
-std::map<Key, __CFUUID *> &table() {
-    static auto *t = new std::map<Key, __CFUUID *>();
+std::map<CFUUIDBytes, __CFUUID *, cf::UUIDLess> &table() {
+    static auto *t = new std::map<CFUUIDBytes, __CFUUID *, cf::UUIDLess>();
     return *t;
 }
 
-Key keyOf(const CFUUIDBytes &bytes) {
-    Key k;
-    std::memcpy(k.data(), &bytes, 16);
-    return k;
-}
-
 void finalizeUUID(CFTypeRef cf) {
-    table().erase(keyOf(static_cast<const __CFUUID *>(cf)->bytes));
+    table().erase(static_cast<const __CFUUID *>(cf)->bytes);
     cf::destroyObject<__CFUUID>(cf);
 }
 
 // The object for bytes: the live one with its retain count raised, or a new one.
 CFUUIDRef uniqued(const CFUUIDBytes &bytes) {
-    auto found = table().find(keyOf(bytes));
+    auto found = table().find(bytes);
     if (found != table().end())
         return static_cast<CFUUIDRef>(CFRetain(found->second));
     __CFUUID *u = cf::orNull([] { return cf::newObject<__CFUUID>(cf::kUUIDTypeID); });
     if (u != nullptr) {
         u->bytes = bytes;
-        table().emplace(keyOf(bytes), u);
+        table().emplace(bytes, u);
     }
     return u;
 }
@@ -78,7 +69,7 @@ CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef, UInt8 byte0, UInt8 byte
                                          UInt8 byte15) {
     CFUUIDBytes bytes = {byte0, byte1, byte2,  byte3,  byte4,  byte5,  byte6,  byte7,
                          byte8, byte9, byte10, byte11, byte12, byte13, byte14, byte15};
-    __CFUUID *&u = table()[keyOf(bytes)];
+    __CFUUID *&u = table()[bytes];
     if (u == nullptr) {
         cf::InjectionPause pause;
         u = new __CFUUID();
