@@ -63,6 +63,8 @@ TEST_F(Bundle, LocalizedStringsFollowTheUsersLanguages) {
     ASSERT_NE(nullptr, open());
     setLanguage("de");
     EXPECT_EQ("Hallo", localized("Hello"));
+    EXPECT_EQ("Salut", localized("Hello", nullptr, CFSTR("Other")))
+        << "then the development region";
     setLanguage(nullptr, "de_AT.UTF-8@euro");
     EXPECT_EQ("Servus", localized("Hello")) << "the region first";
     setLanguage("ja:it");
