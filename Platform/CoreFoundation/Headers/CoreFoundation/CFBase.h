@@ -3,7 +3,7 @@
  *
  * The object runtime of the CoreFoundation layer: the polymorphic reference
  * types, ranges, comparison results, allocators, and the calls that every
- * object answers (retain, release, type, equality, hash, description).
+ * object answers (retain, release, type, equality).
  */
 #ifndef __COREFOUNDATION_CFBASE__
 #define __COREFOUNDATION_CFBASE__
