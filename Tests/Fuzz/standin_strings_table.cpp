@@ -7,9 +7,8 @@
  * the first quoted text of the input as a key.
  *
  * Checks: every lookup gives a string (a missing key gives the value asked
- * with, or the key itself); a second lookup, from the table the bundle
- * keeps, gives the same; every object and block of the layer is given back
- * when the bundle goes.
+ * with, or the key itself); a second lookup gives the same; every object
+ * and block of the layer is given back when the bundle goes.
  */
 #include "StandInFuzzSupport.h"
 

@@ -18,7 +18,7 @@ void FinalizeSession(CFTypeRef cf) {
         CFRelease(session->data);
 }
 
-const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr, nullptr, nullptr};
+const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr};
 
 Session *GetSession(PMPrintSession printSession) {
     if (!PMIsObjectOfType(printSession, PMSessionGetTypeID()))

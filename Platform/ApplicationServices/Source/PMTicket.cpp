@@ -47,7 +47,7 @@ void FinalizeTicket(CFTypeRef cf) {
     CFStandInDeallocate(ticket->ppdPath);
 }
 
-const CFStandInClass kTicketClass = {"PMTicket", FinalizeTicket, nullptr, nullptr, nullptr};
+const CFStandInClass kTicketClass = {"PMTicket", FinalizeTicket, nullptr};
 
 Ticket *GetTicket(PMTicketRef ref) {
     if (!PMIsObjectOfType(ref, PMTicketGetTypeID()))

@@ -7,19 +7,7 @@
  */
 #include "CFInternal.h"
 
-namespace cf {
-
-const void *retainType(CFAllocatorRef, const void *value) {
-    return CFRetain(value);
-}
-void releaseType(CFAllocatorRef, const void *value) {
-    CFRelease(value);
-}
-Boolean equalType(const void *a, const void *b) {
-    return CFEqual(a, b);
-}
-
-} // namespace cf
+#include <algorithm>
 
 namespace {
 
@@ -30,21 +18,12 @@ void finalizeArray(CFTypeRef cf) {
 }
 
 Boolean equalArrays(CFTypeRef x, CFTypeRef y) {
-    const auto *a = static_cast<const __CFArray *>(x);
-    const auto *b = static_cast<const __CFArray *>(y);
-    if (a->values.size() != b->values.size())
-        return false;
-    for (size_t i = 0; i < a->values.size(); ++i)
-        if (!CFEqual(a->values[i], b->values[i]))
-            return false;
-    return true;
+    const auto &a = static_cast<const __CFArray *>(x)->values;
+    const auto &b = static_cast<const __CFArray *>(y)->values;
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), CFEqual);
 }
 
-CFHashCode hashArray(CFTypeRef cf) {
-    return static_cast<const __CFArray *>(cf)->values.size();
-}
-
-const __CFArray *checkArray(CFTypeRef cf, const char *call) {
+__CFArray *checkArray(CFTypeRef cf, const char *call) {
     return cf::check<__CFArray>(cf, cf::kArrayTypeID, call);
 }
 
@@ -52,18 +31,23 @@ const __CFArray *checkArray(CFTypeRef cf, const char *call) {
 
 namespace cf {
 
-const CFStandInClass kArrayClass = {"CFArray", finalizeArray, equalArrays, hashArray, nullptr};
+const CFStandInClass kArrayClass = {"CFArray", finalizeArray, equalArrays};
 
-void setArrayMutable(CFTypeRef array, bool isMutable) {
-    const_cast<__CFArray *>(checkArray(array, "CFArray"))->isMutable = isMutable;
+CFMutableArrayRef makeArray() {
+    return newObject<__CFArray>(kArrayTypeID);
+}
+
+void arrayAppend(CFArrayRef array, const void *value) {
+    const_cast<__CFArray *>(array)->values.push_back(value);
+    CFRetain(value);
 }
 
 } // namespace cf
 
 extern "C" {
 
-const CFArrayCallBacks kCFTypeArrayCallBacks = {0, cf::retainType, cf::releaseType, nullptr,
-                                                cf::equalType};
+// Only the address counts: the arrays of the layer hold CF objects.
+const CFArrayCallBacks kCFTypeArrayCallBacks = {0, nullptr, nullptr, nullptr, nullptr};
 
 CFTypeID CFArrayGetTypeID(void) {
     return cf::kArrayTypeID;
@@ -73,9 +57,7 @@ CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity,
                                        const CFArrayCallBacks *callBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFArrayCreateMutable", "negative capacity %ld", capacity);
-    if (callBacks != &kCFTypeArrayCallBacks)
-        return nullptr;
-    __CFArray *a = cf::newObject<__CFArray>(cf::kArrayTypeID);
+    __CFArray *a = callBacks == &kCFTypeArrayCallBacks ? cf::orNull(cf::makeArray) : nullptr;
     if (a != nullptr)
         a->isMutable = true;
     return a;
@@ -91,16 +73,15 @@ const void *CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx) {
     return a->values[static_cast<size_t>(idx)];
 }
 
+// A failed allocation leaves the array as it was.
 void CFArrayAppendValue(CFMutableArrayRef theArray, const void *value) {
-    auto *a = const_cast<__CFArray *>(checkArray(theArray, "CFArrayAppendValue"));
-    if (!a->isMutable)
+    if (!checkArray(theArray, "CFArrayAppendValue")->isMutable)
         CFStandInMisuse("CFArrayAppendValue", "the array is immutable");
+    cf::checkAny(value, "CFArrayAppendValue");
     try {
-        a->values.push_back(value);
+        cf::arrayAppend(theArray, value);
     } catch (const std::bad_alloc &) {
-        return; // no memory: the array stays as it was
     }
-    CFRetain(value);
 }
 
 } // extern "C"

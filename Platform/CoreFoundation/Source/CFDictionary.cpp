@@ -1,78 +1,50 @@
 /*
  * CFDictionary.cpp
  *
- * Dictionaries: a hash table of key-value pairs. Keys and values are CF
- * objects (the kCFType callbacks: retained, released, compared with CFEqual
- * and keys hashed with CFHash); a dictionary with other callbacks is not
- * carried and CFDictionaryCreateMutable gives NULL for one. A capacity is
- * not enforced.
+ * Dictionaries of key-value pairs. Keys and values are CF objects (the
+ * kCFType callbacks: retained, released, keys compared with CFEqual); a
+ * dictionary with other callbacks is not carried and
+ * CFDictionaryCreateMutable gives NULL for one. A capacity is not enforced.
  */
 #include "CFInternal.h"
 
-#include <unordered_map>
-
 namespace {
 
-struct KeyHash {
-    size_t operator()(const void *key) const { return cf::hashType(key); }
-};
-
-struct KeyEqual {
-    bool operator()(const void *a, const void *b) const { return a == b || cf::equalType(a, b); }
-};
-
-using Table = std::unordered_map<const void *, const void *, KeyHash, KeyEqual,
-                                 cf::Allocator<std::pair<const void *const, const void *>>>;
-
-} // namespace
-
-struct __CFDictionary : cf::Base {
-    Table table;
-    bool isMutable = false;
-};
-
-namespace {
+using Entries = cf::Vec<std::pair<const void *, const void *>>;
 
 void finalizeDictionary(CFTypeRef cf) {
-    for (const auto &entry : static_cast<const __CFDictionary *>(cf)->table) {
+    for (const auto &entry : static_cast<const __CFDictionary *>(cf)->entries) {
         CFRelease(entry.first);
         CFRelease(entry.second);
     }
     cf::destroyObject<__CFDictionary>(cf);
 }
 
+// The entry for key, or end.
+Entries::const_iterator find(const __CFDictionary *d, const void *key) {
+    for (auto it = d->entries.begin(); it != d->entries.end(); ++it)
+        if (it->first == key || CFEqual(it->first, key))
+            return it;
+    return d->entries.end();
+}
+
 Boolean equalDictionaries(CFTypeRef x, CFTypeRef y) {
     const auto *a = static_cast<const __CFDictionary *>(x);
     const auto *b = static_cast<const __CFDictionary *>(y);
-    if (a->table.size() != b->table.size())
+    if (a->entries.size() != b->entries.size())
         return false;
-    for (const auto &entry : a->table) {
-        auto found = b->table.find(entry.first);
-        if (found == b->table.end() || !CFEqual(entry.second, found->second))
+    for (const auto &entry : a->entries) {
+        auto found = find(b, entry.first);
+        if (found == b->entries.end() || !CFEqual(entry.second, found->second))
             return false;
     }
     return true;
 }
 
-CFHashCode hashDictionary(CFTypeRef cf) {
-    return static_cast<const __CFDictionary *>(cf)->table.size();
-}
-
-const __CFDictionary *checkDict(CFTypeRef cf, const char *call) {
-    return cf::check<__CFDictionary>(cf, cf::kDictionaryTypeID, call);
-}
-
-__CFDictionary *checkMutableDict(CFTypeRef cf, const char *call) {
-    auto *d = const_cast<__CFDictionary *>(checkDict(cf, call));
-    if (!d->isMutable)
+__CFDictionary *checkDict(CFTypeRef cf, const char *call, bool edit = false) {
+    auto *d = cf::check<__CFDictionary>(cf, cf::kDictionaryTypeID, call);
+    if (edit && !d->isMutable)
         CFStandInMisuse(call, "the dictionary is immutable");
-    return d;
-}
-
-__CFDictionary *makeDict(bool isMutable) {
-    __CFDictionary *d = cf::newObject<__CFDictionary>(cf::kDictionaryTypeID);
-    if (d != nullptr)
-        d->isMutable = isMutable;
     return d;
 }
 
@@ -80,25 +52,35 @@ __CFDictionary *makeDict(bool isMutable) {
 
 namespace cf {
 
-const CFStandInClass kDictionaryClass = {"CFDictionary", finalizeDictionary, equalDictionaries,
-                                         hashDictionary, nullptr};
+const CFStandInClass kDictionaryClass = {"CFDictionary", finalizeDictionary, equalDictionaries};
 
-CFMutableDictionaryRef makeTypeDictionary(bool isMutable) {
-    return makeDict(isMutable);
+CFMutableDictionaryRef makeDictionary() {
+    return newObject<__CFDictionary>(kDictionaryTypeID);
 }
 
-void setDictionaryMutable(CFTypeRef dict, bool isMutable) {
-    const_cast<__CFDictionary *>(checkDict(dict, "CFDictionary"))->isMutable = isMutable;
+void dictionarySet(CFDictionaryRef dict, const void *key, const void *value) {
+    auto *d = const_cast<__CFDictionary *>(dict);
+    auto found = find(d, key);
+    if (found == d->entries.end()) {
+        d->entries.emplace_back(key, value);
+        CFRetain(key);
+    } else {
+        const void *old = found->second;
+        d->entries[static_cast<size_t>(found - d->entries.begin())].second = value;
+        CFRelease(old);
+    }
+    CFRetain(value);
 }
 
 } // namespace cf
 
 extern "C" {
 
-const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {
-    0, cf::retainType, cf::releaseType, nullptr, cf::equalType, cf::hashType};
-const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {
-    0, cf::retainType, cf::releaseType, nullptr, cf::equalType};
+// Only the addresses count: the dictionaries of the layer hold CF objects.
+const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0,       nullptr, nullptr,
+                                                                nullptr, nullptr, nullptr};
+const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, nullptr, nullptr, nullptr,
+                                                                    nullptr};
 
 CFTypeID CFDictionaryGetTypeID(void) {
     return cf::kDictionaryTypeID;
@@ -109,66 +91,50 @@ CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex capacit
                                                  const CFDictionaryValueCallBacks *valueCallBacks) {
     if (capacity < 0)
         CFStandInMisuse("CFDictionaryCreateMutable", "negative capacity %ld", capacity);
-    if (keyCallBacks != &kCFTypeDictionaryKeyCallBacks ||
-        valueCallBacks != &kCFTypeDictionaryValueCallBacks)
-        return nullptr;
-    return makeDict(true);
+    __CFDictionary *d = keyCallBacks == &kCFTypeDictionaryKeyCallBacks &&
+                                valueCallBacks == &kCFTypeDictionaryValueCallBacks
+                            ? cf::orNull(cf::makeDictionary)
+                            : nullptr;
+    if (d != nullptr)
+        d->isMutable = true;
+    return d;
 }
 
 CFIndex CFDictionaryGetCount(CFDictionaryRef theDict) {
-    return static_cast<CFIndex>(checkDict(theDict, "CFDictionaryGetCount")->table.size());
+    return static_cast<CFIndex>(checkDict(theDict, "CFDictionaryGetCount")->entries.size());
 }
 
 Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void *key) {
     const __CFDictionary *d = checkDict(theDict, "CFDictionaryContainsKey");
-    return d->table.find(key) != d->table.end();
+    return find(d, cf::checkAny(key, "CFDictionaryContainsKey")) != d->entries.end();
 }
 
 const void *CFDictionaryGetValue(CFDictionaryRef theDict, const void *key) {
     const __CFDictionary *d = checkDict(theDict, "CFDictionaryGetValue");
-    auto found = d->table.find(key);
-    return found == d->table.end() ? nullptr : found->second;
-}
-
-void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void **keys, const void **values) {
-    const __CFDictionary *d = checkDict(theDict, "CFDictionaryGetKeysAndValues");
-    size_t i = 0;
-    for (const auto &entry : d->table) {
-        if (keys != nullptr)
-            keys[i] = entry.first;
-        if (values != nullptr)
-            values[i] = entry.second;
-        ++i;
-    }
+    auto found = find(d, cf::checkAny(key, "CFDictionaryGetValue"));
+    return found == d->entries.end() ? nullptr : found->second;
 }
 
 // Adds or replaces one entry; a failed allocation leaves the dictionary as it was.
 void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void *key, const void *value) {
-    __CFDictionary *d = checkMutableDict(theDict, "CFDictionarySetValue");
-    auto found = d->table.find(key);
-    if (found != d->table.end()) {
-        const void *old = found->second;
-        found->second = CFRetain(value);
-        CFRelease(old);
-        return;
-    }
+    checkDict(theDict, "CFDictionarySetValue", true);
+    cf::checkAny(key, "CFDictionarySetValue");
+    cf::checkAny(value, "CFDictionarySetValue");
     try {
-        d->table.emplace(CFRetain(key), CFRetain(value));
+        cf::dictionarySet(theDict, key, value);
     } catch (const std::bad_alloc &) {
-        CFRelease(key);
-        CFRelease(value);
     }
 }
 
 void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void *key) {
-    __CFDictionary *d = checkMutableDict(theDict, "CFDictionaryRemoveValue");
-    auto found = d->table.find(key);
-    if (found == d->table.end())
+    __CFDictionary *d = checkDict(theDict, "CFDictionaryRemoveValue", true);
+    auto found = find(d, cf::checkAny(key, "CFDictionaryRemoveValue"));
+    if (found == d->entries.end())
         return;
-    const void *k = found->first, *v = found->second;
-    d->table.erase(found);
-    CFRelease(k);
-    CFRelease(v);
+    auto entry = *found;
+    d->entries.erase(found);
+    CFRelease(entry.first);
+    CFRelease(entry.second);
 }
 
 } // extern "C"

@@ -5,6 +5,9 @@
  * the object header and the runtime's checked lookups, the allocator
  * adaptor through which every container of the layer allocates, the
  * object structures, and the helpers one area offers another.
+ *
+ * Inside the layer, running out of memory throws std::bad_alloc; the
+ * platform calls catch it at their boundary and fail the platform's way.
  */
 #ifndef CF_STANDIN_INTERNAL_H
 #define CF_STANDIN_INTERNAL_H
@@ -14,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -56,8 +60,7 @@ struct Base {
 // ---- Allocation ------------------------------------------------------------
 
 // Standard-library allocator over CFStandInAllocate: containers of the layer
-// allocate through it, so injected failures reach them (as std::bad_alloc,
-// caught at the API boundary).
+// allocate through it, so injected failures reach them.
 template <class T> struct Allocator {
     using value_type = T;
     Allocator() noexcept = default;
@@ -86,28 +89,29 @@ template <class T> using Vec = std::vector<T, Allocator<T>>;
 using String8 = std::basic_string<char, std::char_traits<char>, Allocator<char>>;
 using UniVec = Vec<UniChar>;
 
+// Runs make and gives its result, or nullptr when memory runs out: the
+// boundary of the platform's create calls.
+template <class F> auto orNull(F make) -> decltype(make()) {
+    try {
+        return make();
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
 // ---- Runtime ---------------------------------------------------------------
 
 // Registers a freshly constructed object as live (retain count 1).
 void registerObject(Base *obj, CFTypeID typeID);
-// Registers a static or never-freed object as immortal.
-void registerImmortal(Base *obj, CFTypeID typeID);
-// Turns a live object into an immortal one (no longer counted or freed).
+// Turns a registered object into an immortal one (no longer counted or freed).
 void makeImmortal(Base *obj);
 
-// Allocates and constructs an object of type T (which derives from Base).
-// Returns nullptr when memory runs out.
-template <class T, class... Args> T *newObject(CFTypeID typeID, Args &&...args) {
+// Allocates, constructs and registers an object of type T (which derives from Base).
+template <class T> T *newObject(CFTypeID typeID) {
     void *mem = CFStandInAllocate(sizeof(T));
     if (mem == nullptr)
-        return nullptr;
-    T *obj = nullptr;
-    try {
-        obj = new (mem) T(std::forward<Args>(args)...);
-    } catch (...) {
-        CFStandInDeallocate(mem);
-        return nullptr;
-    }
+        throw std::bad_alloc();
+    T *obj = new (mem) T();
     registerObject(obj, typeID);
     return obj;
 }
@@ -127,7 +131,7 @@ template <class T> T *check(CFTypeRef cf, CFTypeID typeID, const char *call) {
     return static_cast<T *>(checkType(cf, typeID, call));
 }
 
-// Range check shared by the collection and string calls.
+// Range checks shared by the collection and string calls.
 void checkRange(const char *call, CFRange range, CFIndex length);
 void checkIndex(const char *call, CFIndex idx, CFIndex limit);
 
@@ -135,23 +139,25 @@ void checkIndex(const char *call, CFIndex idx, CFIndex limit);
 template <class T> class Owned {
 public:
     explicit Owned(T ref = nullptr) : mRef(ref) {}
-    ~Owned() {
-        if (mRef != nullptr)
-            CFRelease(mRef);
-    }
+    ~Owned() { reset(); }
     Owned(const Owned &) = delete;
     Owned &operator=(const Owned &) = delete;
     T get() const { return mRef; }
     T release() { return std::exchange(mRef, nullptr); }
+    void reset(T ref = nullptr) {
+        if (mRef != nullptr)
+            CFRelease(mRef);
+        mRef = ref;
+    }
     explicit operator bool() const { return mRef != nullptr; }
 
 private:
     T mRef;
 };
 
-// ---- Object structures -----------------------------------------------------
-
 } // namespace cf
+
+// ---- Object structures -------------------------------------------------------
 
 struct __CFString : cf::Base {
     cf::UniVec chars;
@@ -169,8 +175,16 @@ struct __CFData : cf::Base {
     cf::Vec<UInt8> bytes;
 };
 
+// Collections hold CF objects, each retained once by the collection.
 struct __CFArray : cf::Base {
     cf::Vec<const void *> values;
+    bool isMutable = false;
+};
+
+// The entries in the order they were added, looked up by CFEqual: the
+// dictionaries of the layer hold tens of entries, not thousands.
+struct __CFDictionary : cf::Base {
+    cf::Vec<std::pair<const void *, const void *>> entries;
     bool isMutable = false;
 };
 
@@ -179,75 +193,52 @@ struct __CFUUID : cf::Base {
 };
 
 namespace cf {
+// Orders UUID byte patterns, for the tables keyed by them.
+struct UUIDLess {
+    bool operator()(const CFUUIDBytes &a, const CFUUIDBytes &b) const {
+        return std::memcmp(&a, &b, sizeof a) < 0;
+    }
+};
+} // namespace cf
+
+namespace cf {
 
 // ---- Strings ---------------------------------------------------------------
 
-// A new string from UTF-16; nullptr when memory runs out.
-CFStringRef makeString(const UniChar *chars, size_t count);
-// New string from UTF-8 bytes; nullptr on invalid UTF-8 or no memory.
-CFStringRef makeStringFromUTF8(const char *bytes, size_t count);
-// The string as UTF-8 (unpaired surrogates become '?'). Throws bad_alloc.
-String8 toUTF8(CFStringRef str);
 const __CFString *checkString(CFTypeRef cf, const char *call);
+// A new string from UTF-16.
+CFStringRef makeString(const UniChar *chars, size_t count);
+// A new string from bytes in an encoding (external: a UTF-8 byte-order mark
+// is skipped); nullptr for bytes invalid in the encoding or an encoding the
+// layer does not carry.
+CFStringRef decodeString(const void *bytes, size_t count, CFStringEncoding encoding,
+                         bool external = false);
+// The string as UTF-8 (unpaired surrogates become '?').
+String8 toUTF8(CFStringRef str);
 
-// ---- Encodings: MacRoman, ASCII and UTF-8 (through iconv) -------------------
+// ---- Collections -----------------------------------------------------------
 
-// Decodes bytes into UTF-16 (external: a UTF-8 byte-order mark is skipped).
-// False for bytes invalid in the encoding or an unsupported encoding.
-// Throws bad_alloc.
-bool decode(const UInt8 *bytes, size_t count, CFStringEncoding encoding, bool external,
-            UniVec &out);
-// Encodes chars as CFStringGetBytes does: as many characters as fit, stopping
-// at one that cannot be encoded unless lossByte is given. Returns the number
-// of UTF-16 units converted; *used gets the bytes written (or needed).
-CFIndex encode(const UniChar *chars, CFIndex count, CFStringEncoding encoding, UInt8 lossByte,
-               UInt8 *buffer, CFIndex maxBufLen, CFIndex *used);
+// An immutable array or dictionary for a builder to fill with the calls below.
+CFMutableArrayRef makeArray();
+CFMutableDictionaryRef makeDictionary();
+void arrayAppend(CFArrayRef array, const void *value);
+void dictionarySet(CFDictionaryRef dict, const void *key, const void *value);
 
-// ---- URLs and files ----------------------------------------------------------
+// ---- Files, property lists and strings tables --------------------------------
 
-// A file URL for a POSIX path (UTF-8); nullptr for an empty path or no memory.
-CFURLRef makeFileURL(const String8 &path, bool isDirectory);
+// A file URL for a POSIX path (UTF-8); nullptr for an empty path.
+CFURLRef makeFileURL(const String8 &path);
 // The POSIX path of a file URL; misuse unless url is a URL.
 const String8 &fileURLPath(CFURLRef url, const char *call);
-// Reads a whole file; false with errno set when it cannot be read. Throws bad_alloc.
+// Reads a whole file; false with errno set when it cannot be read.
 bool readFile(const char *path, Vec<UInt8> &out);
 
-// ---- Values and collections --------------------------------------------------
-
-// The callbacks of the CF-type callback sets: values are CF objects, retained,
-// released, compared and hashed as such.
-const void *retainType(CFAllocatorRef, const void *value);
-void releaseType(CFAllocatorRef, const void *value);
-Boolean equalType(const void *a, const void *b);
-CFHashCode hashType(const void *value);
-
-CFMutableDictionaryRef makeTypeDictionary(bool isMutable);
-// Marks a collection made mutable as immutable (or back), for builders.
-void setDictionaryMutable(CFTypeRef dict, bool isMutable);
-void setArrayMutable(CFTypeRef array, bool isMutable);
-
-// ---- Property lists and strings tables --------------------------------------
-
-// Reads property-list bytes as immutable objects. nullptr when they are
-// malformed or hold an unsupported type, or (with *outOfMemory set) when
-// memory ran out.
-CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, bool *outOfMemory);
-
-// Parses a strings table ("key" = "value"; pairs in UTF-8). Returns a new
-// dictionary, or nullptr when the data is no strings table or memory runs out.
-CFDictionaryRef parseStringsTable(const UInt8 *bytes, size_t count);
-
-// ---- Bundles ----------------------------------------------------------------
-
-// The registered bundles, in the order they were created.
-const std::vector<__CFBundle *> &registeredBundles();
-
-// ---- Localization ----------------------------------------------------------
-
-// The localization of `available` that best serves the preferred languages,
-// else the development region (if available), else "en", else the first
-// available; empty when nothing is available.
-String8 chooseLocalization(const Vec<String8> &available, const String8 &developmentRegion);
+// Reads XML property-list bytes as immutable objects; nullptr when they are
+// malformed or hold a type the layer does not carry.
+CFPropertyListRef readPropertyList(const UInt8 *bytes, size_t count);
+// Reads a strings table ("key" = "value"; pairs in UTF-8) as an immutable
+// dictionary; nullptr when the data is no strings table.
+CFDictionaryRef readStringsTable(const UInt8 *bytes, size_t count);
 
 } // namespace cf
 

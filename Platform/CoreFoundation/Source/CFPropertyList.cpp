@@ -6,118 +6,75 @@
  * integers (64-bit numbers): what bundles, nibs and the plug-in's data hold.
  * A tree that holds anything else (a real, a date, data, a keyed-archiver
  * UID), or comes in the binary form, is refused, and so is a request for
- * mutable objects.
+ * mutable objects. Also the reader of localized strings tables.
  */
 #include "CFInternal.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <plist/plist.h>
+#include <string_view>
 
 namespace {
 
-struct PlistHolder {
-    plist_t node = nullptr;
-    ~PlistHolder() {
-        if (node != nullptr)
-            plist_free(node);
-    }
-};
+using FreeWith = std::unique_ptr<void, void (*)(void *)>;
 
-// Reading: every helper returns a new object, returns nullptr for a value
-// that is no property-list type (or text that is no UTF-8), and throws
-// std::bad_alloc when memory runs out, so that the two can be told apart.
-
-CFTypeRef fromPlist(plist_t node);
-
-template <class T> T need(T ref) {
-    if (ref == nullptr)
-        throw std::bad_alloc();
-    return ref;
-}
-
-// A string of UTF-8 text; nullptr for text that is no UTF-8.
-CFStringRef stringFromText(const char *text, size_t length) {
-    cf::UniVec chars;
-    if (text == nullptr || !cf::decode(reinterpret_cast<const UInt8 *>(text), length,
-                                       kCFStringEncodingUTF8, false, chars))
-        return nullptr;
-    return need(cf::makeString(chars.data(), chars.size()));
-}
-
-CFTypeRef dictFromPlist(plist_t node) {
-    cf::Owned<CFMutableDictionaryRef> dict(need(cf::makeTypeDictionary(true)));
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(node, &it);
-    if (it == nullptr)
-        throw std::bad_alloc();
-    struct IterFree {
-        plist_dict_iter it;
-        ~IterFree() { std::free(it); }
-    } itFree{it};
-    for (;;) {
-        char *key = nullptr; // XML keys hold no zero byte
-        plist_t value = nullptr;
-        plist_dict_next_item(node, it, &key, &value);
-        std::unique_ptr<char, void (*)(void *)> keyText(key, std::free);
-        if (value == nullptr)
-            break;
-        cf::Owned<CFStringRef> k(stringFromText(key, key != nullptr ? strlen(key) : 0));
-        if (!k)
-            return nullptr;
-        cf::Owned<CFTypeRef> v(fromPlist(value));
-        if (!v)
-            return nullptr;
-        CFIndex before = CFDictionaryGetCount(dict.get());
-        bool replacing = CFDictionaryContainsKey(dict.get(), k.get());
-        CFDictionarySetValue(dict.get(), k.get(), v.get());
-        if (!replacing && CFDictionaryGetCount(dict.get()) != before + 1)
-            throw std::bad_alloc();
-    }
-    cf::setDictionaryMutable(dict.get(), false);
-    return dict.release();
-}
-
-CFTypeRef arrayFromPlist(plist_t node) {
-    cf::Owned<CFMutableArrayRef> array(
-        need(CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks)));
-    uint32_t count = plist_array_get_size(node);
-    for (uint32_t i = 0; i < count; ++i) {
-        cf::Owned<CFTypeRef> v(fromPlist(plist_array_get_item(node, i)));
-        if (!v)
-            return nullptr;
-        CFArrayAppendValue(array.get(), v.get());
-        if (CFArrayGetCount(array.get()) != static_cast<CFIndex>(i) + 1)
-            throw std::bad_alloc();
-    }
-    cf::setArrayMutable(array.get(), false);
-    return array.release();
-}
-
-CFTypeRef fromPlist(plist_t node) {
-    if (node == nullptr)
-        return nullptr;
+// A new object for a libplist node; nullptr for a value that is no
+// property-list type of the layer (or text that is no UTF-8).
+CFTypeRef convert(plist_t node) {
     switch (plist_get_node_type(node)) {
-    case PLIST_DICT:
-        return dictFromPlist(node);
-    case PLIST_ARRAY:
-        return arrayFromPlist(node);
+    case PLIST_DICT: {
+        cf::Owned<CFDictionaryRef> dict(cf::makeDictionary());
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        FreeWith itFree(it, std::free);
+        if (it == nullptr)
+            throw std::bad_alloc();
+        for (;;) {
+            char *key = nullptr; // XML keys hold no zero byte
+            plist_t value = nullptr;
+            plist_dict_next_item(node, it, &key, &value);
+            FreeWith keyFree(key, std::free);
+            if (value == nullptr)
+                return dict.release();
+            if (key == nullptr)
+                throw std::bad_alloc();
+            cf::Owned<CFStringRef> k(
+                cf::decodeString(key, std::strlen(key), kCFStringEncodingUTF8));
+            cf::Owned<CFTypeRef> v(convert(value));
+            if (!k || !v)
+                return nullptr;
+            cf::dictionarySet(dict.get(), k.get(), v.get());
+        }
+    }
+    case PLIST_ARRAY: {
+        cf::Owned<CFArrayRef> array(cf::makeArray());
+        for (uint32_t i = 0; i < plist_array_get_size(node); ++i) {
+            cf::Owned<CFTypeRef> v(convert(plist_array_get_item(node, i)));
+            if (!v)
+                return nullptr;
+            cf::arrayAppend(array.get(), v.get());
+        }
+        return array.release();
+    }
     case PLIST_STRING: {
         uint64_t length = 0;
         const char *text = plist_get_string_ptr(node, &length);
-        return stringFromText(text, static_cast<size_t>(length));
+        return text != nullptr ? cf::decodeString(text, length, kCFStringEncodingUTF8) : nullptr;
     }
     case PLIST_BOOLEAN: {
         uint8_t value = 0;
         plist_get_bool_val(node, &value);
-        return CFRetain(value ? kCFBooleanTrue : kCFBooleanFalse);
+        return value ? kCFBooleanTrue : kCFBooleanFalse;
     }
     case PLIST_UINT: {
         uint64_t raw = 0;
         plist_get_uint_val(node, &raw);
-        int64_t value = static_cast<int64_t>(raw); // negative values come back two's-complement
-        return need(CFNumberCreate(nullptr, kCFNumberSInt64Type, &value));
+        __CFNumber *n = cf::newObject<__CFNumber>(cf::kNumberTypeID);
+        n->i = static_cast<int64_t>(raw); // negative values come back two's-complement
+        return n;
     }
     default:
         return nullptr; // reals, dates, data, UIDs, stray keys are not carried
@@ -128,35 +85,83 @@ CFTypeRef fromPlist(plist_t node) {
 
 namespace cf {
 
-CFPropertyListRef createPropertyList(const UInt8 *bytes, size_t count, bool *outOfMemory) {
-    *outOfMemory = false;
+CFPropertyListRef readPropertyList(const UInt8 *bytes, size_t count) {
     if (count == 0 || count > UINT32_MAX)
         return nullptr;
-    PlistHolder holder;
-    plist_from_xml(reinterpret_cast<const char *>(bytes), static_cast<uint32_t>(count),
-                   &holder.node);
-    try {
-        return fromPlist(holder.node);
-    } catch (const std::bad_alloc &) {
-        *outOfMemory = true;
+    plist_t root = nullptr;
+    plist_from_xml(reinterpret_cast<const char *>(bytes), static_cast<uint32_t>(count), &root);
+    FreeWith rootFree(root, plist_free);
+    return root != nullptr ? convert(root) : nullptr;
+}
+
+// The text form is the one the README describes; anything malformed rejects
+// the whole table.
+CFDictionaryRef readStringsTable(const UInt8 *bytes, size_t count) {
+    std::string_view s(reinterpret_cast<const char *>(bytes), count);
+    if (s.substr(0, 3) == "\xEF\xBB\xBF")
+        s.remove_prefix(3);
+    Owned<CFDictionaryRef> table(makeDictionary());
+    size_t i = 0;
+    auto skipSpace = [&] { // and comments; false on an unterminated comment
+        for (;;) {
+            i = std::min(s.find_first_not_of(" \t\r\n", i), s.size());
+            if (s.compare(i, 2, "//") == 0) {
+                i = s.find('\n', i);
+            } else if (s.compare(i, 2, "/*") == 0) {
+                size_t end = s.find("*/", i + 2);
+                if (end == std::string_view::npos)
+                    return false;
+                i = end + 2;
+            } else {
+                return true;
+            }
+        }
+    };
+    // A quoted string: \n and \t stand for a new line and a tab, a backslash
+    // before any other character for that character.
+    auto quoted = [&](Owned<CFStringRef> &out) {
+        if (i >= s.size() || s[i] != '"')
+            return false;
+        String8 text;
+        for (++i; i < s.size() && s[i] != '"'; ++i) {
+            char c = s[i];
+            if (c == '\\' && ++i < s.size())
+                c = s[i] == 'n' ? '\n' : s[i] == 't' ? '\t' : s[i];
+            text += c;
+        }
+        if (i++ >= s.size())
+            return false;
+        out.reset(decodeString(text.data(), text.size(), kCFStringEncodingUTF8));
+        return out && skipSpace();
+    };
+    auto expect = [&](char c) { return i < s.size() && s[i++] == c && skipSpace(); };
+    if (!skipSpace())
         return nullptr;
+    while (i < s.size()) {
+        Owned<CFStringRef> key, value;
+        if (!quoted(key) || !expect('=') || !quoted(value) || !expect(';'))
+            return nullptr;
+        dictionarySet(table.get(), key.get(), value.get());
     }
+    return table.release();
 }
 
 } // namespace cf
 
-extern "C" {
-
-CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
-                                                  CFOptionFlags mutabilityOption,
-                                                  CFStringRef *errorString) {
+extern "C" CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
+                                                             CFOptionFlags mutabilityOption,
+                                                             CFStringRef *errorString) {
     cf::checkType(xmlData, cf::kDataTypeID, "CFPropertyListCreateFromXMLData");
     bool outOfMemory = false;
-    CFPropertyListRef result =
-        mutabilityOption != kCFPropertyListImmutable
-            ? nullptr
-            : cf::createPropertyList(CFDataGetBytePtr(xmlData),
-                                     static_cast<size_t>(CFDataGetLength(xmlData)), &outOfMemory);
+    CFPropertyListRef result = nullptr;
+    if (mutabilityOption == kCFPropertyListImmutable) {
+        try {
+            result = cf::readPropertyList(CFDataGetBytePtr(xmlData),
+                                          static_cast<size_t>(CFDataGetLength(xmlData)));
+        } catch (const std::bad_alloc &) {
+            outOfMemory = true;
+        }
+    }
     if (errorString != nullptr) // the caller releases the description
         *errorString = result != nullptr ? nullptr
                        : mutabilityOption != kCFPropertyListImmutable
@@ -165,5 +170,3 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlD
                                      : CFSTR("The data is no property list of the supported types");
     return result;
 }
-
-} // extern "C"

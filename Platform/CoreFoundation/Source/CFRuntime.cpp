@@ -2,9 +2,10 @@
  * CFRuntime.cpp
  *
  * The object runtime: class table, live-object registry, retain and release,
- * the polymorphic calls (type, equality, hash), the allocator constants and
- * misuse reporting. The registry knows every object from creation to free,
- * so a check never reads through a bad pointer.
+ * the polymorphic calls (type, equality), the allocator constants, misuse
+ * reporting, and the one allocator of the platform layer with its fault
+ * injection. The registry knows every object from creation to free, so a
+ * check never reads through a bad pointer.
  */
 #include "CFInternal.h"
 
@@ -21,7 +22,7 @@ struct __CFAllocator : cf::Base {};
 
 namespace {
 
-const CFStandInClass kAllocatorClass = {"CFAllocator", nullptr, nullptr, nullptr, nullptr};
+const CFStandInClass kAllocatorClass = {"CFAllocator", nullptr, nullptr};
 
 // The class table; registered classes are appended after the built-in ones.
 const CFStandInClass *gClasses[cf::kMaxTypeID] = {
@@ -38,13 +39,8 @@ __CFAllocator gSystemDefault = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kIm
 // allocates from the ordinary heap and is not subject to fault injection.
 struct Registry {
     std::unordered_set<const void *> live;
-    std::unordered_set<const void *> immortal;
-    Registry() {
-        for (cf::Base *b :
-             {static_cast<cf::Base *>(&gSystemDefault), static_cast<cf::Base *>(&cf::gBooleanTrue),
-              static_cast<cf::Base *>(&cf::gBooleanFalse)})
-            immortal.insert(b);
-    }
+    std::unordered_set<const void *> immortal = {&gSystemDefault, &cf::gBooleanTrue,
+                                                 &cf::gBooleanFalse};
 };
 
 Registry &registry() {
@@ -57,13 +53,27 @@ Registry &registry() {
 constexpr size_t kInstanceOffset = (sizeof(cf::Base) + alignof(std::max_align_t) - 1) /
                                    alignof(std::max_align_t) * alignof(std::max_align_t);
 
-void freeObject(cf::Base *obj) {
-    const CFStandInClass *cls = gClasses[obj->typeID];
-    if (cls != nullptr && cls->finalize != nullptr)
-        cls->finalize(obj);
-    registry().live.erase(obj);
-    obj->magic = 0;
-    CFStandInDeallocate(obj);
+const char *typeName(CFTypeID typeID) {
+    if (typeID < cf::kMaxTypeID && gClasses[typeID] != nullptr)
+        return gClasses[typeID]->className;
+    return "unknown type";
+}
+
+// Allocation accounting and fault injection.
+long gFailed = 0;      // requests refused by injection
+long gOutstanding = 0; // blocks handed out and not yet returned
+long gCountdown = 0;   // requests until the injected failure; 0: none armed
+bool gPersistent = false;
+bool gFailing = false; // a persistent failure has started
+int gPaused = 0;       // > 0 while never-freed constants are being made
+
+bool injectFailure() {
+    if (gFailing)
+        return true;
+    if (gCountdown <= 0 || --gCountdown > 0)
+        return false;
+    gFailing = gPersistent;
+    return true;
 }
 
 } // namespace
@@ -75,6 +85,13 @@ const CFAllocatorRef kCFAllocatorSystemDefault = &gSystemDefault;
 
 namespace cf {
 
+InjectionPause::InjectionPause() {
+    ++gPaused;
+}
+InjectionPause::~InjectionPause() {
+    --gPaused;
+}
+
 void registerObject(Base *obj, CFTypeID typeID) {
     obj->magic = kMagic;
     obj->immortal = false;
@@ -83,40 +100,17 @@ void registerObject(Base *obj, CFTypeID typeID) {
     registry().live.insert(obj);
 }
 
-void registerImmortal(Base *obj, CFTypeID typeID) {
-    obj->magic = kMagic;
-    obj->immortal = true;
-    obj->typeID = typeID;
-    obj->retainCount = kImmortalRetainCount;
-    registry().immortal.insert(obj);
-}
-
 void makeImmortal(Base *obj) {
-    if (obj->immortal)
-        return;
     registry().live.erase(obj);
     registry().immortal.insert(obj);
     obj->immortal = true;
     obj->retainCount = kImmortalRetainCount;
 }
 
-bool isObject(CFTypeRef cf) {
-    if (cf == nullptr)
-        return false;
-    Registry &r = registry();
-    return r.live.count(cf) != 0 || r.immortal.count(cf) != 0;
-}
-
-static const char *typeName(CFTypeID typeID) {
-    if (typeID < kMaxTypeID && gClasses[typeID] != nullptr)
-        return gClasses[typeID]->className;
-    return "unknown type";
-}
-
 Base *checkAny(CFTypeRef cf, const char *call) {
     if (cf == nullptr)
         CFStandInMisuse(call, "NULL object reference");
-    if (!isObject(cf))
+    if (!CFStandInIsValidObject(cf))
         CFStandInMisuse(call, "%p is not a live object (already released, or never an object)", cf);
     return const_cast<Base *>(static_cast<const Base *>(cf));
 }
@@ -136,14 +130,6 @@ void checkRange(const char *call, CFRange range, CFIndex length) {
         range.length > length - range.location)
         CFStandInMisuse(call, "range {%ld, %ld} out of bounds (length %ld)", range.location,
                         range.length, length);
-}
-
-CFHashCode hashType(const void *value) {
-    Base *obj = checkAny(value, "CFHash");
-    const CFStandInClass *cls = gClasses[obj->typeID];
-    if (cls != nullptr && cls->hash != nullptr)
-        return cls->hash(value);
-    return static_cast<CFHashCode>(reinterpret_cast<uintptr_t>(value) >> 4);
 }
 
 void checkIndex(const char *call, CFIndex idx, CFIndex limit) {
@@ -179,12 +165,14 @@ CFTypeRef CFRetain(CFTypeRef cf) {
 
 void CFRelease(CFTypeRef cf) {
     cf::Base *obj = cf::checkAny(cf, "CFRelease");
-    if (obj->immortal)
+    if (obj->immortal || --obj->retainCount > 0)
         return;
-    if (obj->retainCount <= 0)
-        CFStandInMisuse("CFRelease", "%p released beyond its last reference", cf);
-    if (--obj->retainCount == 0)
-        freeObject(obj);
+    const CFStandInClass *cls = gClasses[obj->typeID];
+    if (cls != nullptr && cls->finalize != nullptr)
+        cls->finalize(obj);
+    registry().live.erase(obj);
+    obj->magic = 0;
+    CFStandInDeallocate(obj);
 }
 
 Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {
@@ -192,10 +180,8 @@ Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {
     cf::Base *b = cf::checkAny(cf2, "CFEqual");
     if (a == b)
         return true;
-    if (a->typeID != b->typeID)
-        return false;
     const CFStandInClass *cls = gClasses[a->typeID];
-    return cls != nullptr && cls->equal != nullptr && cls->equal(cf1, cf2);
+    return a->typeID == b->typeID && cls != nullptr && cls->equal != nullptr && cls->equal(a, b);
 }
 
 CFIndex CFStandInGetLiveObjectCount(void) {
@@ -205,8 +191,7 @@ CFIndex CFStandInGetLiveObjectCount(void) {
 CFIndex CFStandInGetLiveObjectCountOfType(CFTypeID typeID) {
     CFIndex n = 0;
     for (const void *p : registry().live)
-        if (static_cast<const cf::Base *>(p)->typeID == typeID)
-            ++n;
+        n += static_cast<const cf::Base *>(p)->typeID == typeID;
     return n;
 }
 
@@ -229,21 +214,50 @@ CFTypeRef CFStandInCreateInstance(CFAllocatorRef, CFTypeID typeID, CFIndex extra
     if (mem == nullptr)
         return nullptr;
     std::memset(mem, 0, size);
-    cf::Base *obj = static_cast<cf::Base *>(mem);
-    cf::registerObject(obj, typeID);
-    return obj;
+    cf::registerObject(static_cast<cf::Base *>(mem), typeID);
+    return mem;
 }
 
 void *CFStandInGetInstanceData(CFTypeRef cf) {
     cf::Base *obj = cf::checkAny(cf, "CFStandInGetInstanceData");
     if (obj->typeID < cf::kFirstRegisteredTypeID)
         CFStandInMisuse("CFStandInGetInstanceData", "%s has no instance data",
-                        cf::typeName(obj->typeID));
+                        typeName(obj->typeID));
     return reinterpret_cast<char *>(obj) + kInstanceOffset;
 }
 
 Boolean CFStandInIsValidObject(CFTypeRef cf) {
-    return cf::isObject(cf);
+    return cf != nullptr && (registry().live.count(cf) != 0 || registry().immortal.count(cf) != 0);
+}
+
+void *CFStandInAllocate(size_t size) {
+    if (gPaused == 0 && injectFailure()) {
+        ++gFailed;
+        return nullptr;
+    }
+    void *ptr = std::malloc(size == 0 ? 1 : size);
+    gOutstanding += ptr != nullptr && gPaused == 0;
+    return ptr;
+}
+
+void CFStandInDeallocate(void *ptr) {
+    if (ptr != nullptr && gPaused == 0)
+        --gOutstanding;
+    std::free(ptr);
+}
+
+void CFStandInSetAllocationFailure(long nth, Boolean persistent) {
+    gCountdown = nth > 0 ? nth : 0;
+    gPersistent = persistent != 0;
+    gFailing = false;
+}
+
+long CFStandInGetFailedAllocationCount(void) {
+    return gFailed;
+}
+
+long CFStandInGetOutstandingAllocationCount(void) {
+    return gOutstanding;
 }
 
 } // extern "C"

@@ -2,71 +2,144 @@
  * CFString.cpp
  *
  * Strings: UTF-16 held in the object, immutable; constant strings (CFSTR)
- * uniqued by their text and never freed; creation from and conversion to
- * MacRoman, ASCII and UTF-8; comparison.
+ * uniqued by their text and never freed; conversion from and to the
+ * encodings the layer carries (MacRoman, ASCII, UTF-8, through iconv);
+ * literal comparison. Encoding works one character at a time so that
+ * CFStringGetBytes stops exactly at the first character that the target
+ * encoding cannot represent, or at the first that does not fit.
  */
 #include "CFInternal.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iconv.h>
 #include <map>
 #include <string>
 
 namespace {
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "UTF-16LE is the host's order");
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// Conversion descriptors, opened once per encoding and direction and kept,
+// reset for each use; kNoConverter for an encoding the layer does not carry.
+iconv_t converter(CFStringEncoding encoding, bool toUnicode) {
+    struct Slot {
+        iconv_t cd = kNoConverter;
+    };
+    static Slot table[3][2];
+    const char *const names[] = {"MACINTOSH", "ASCII", "UTF-8"};
+    int which = encoding == kCFStringEncodingMacRoman ? 0
+                : encoding == kCFStringEncodingASCII  ? 1
+                : encoding == kCFStringEncodingUTF8   ? 2
+                                                      : -1;
+    if (which < 0)
+        return kNoConverter;
+    iconv_t &cd = table[which][toUnicode].cd;
+    if (cd == kNoConverter)
+        cd =
+            toUnicode ? iconv_open("UTF-16LE", names[which]) : iconv_open(names[which], "UTF-16LE");
+    else
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return cd;
+}
+
+// Decodes bytes into UTF-16; false for bytes invalid in the encoding or an
+// encoding the layer does not carry.
+bool decode(const UInt8 *bytes, size_t count, CFStringEncoding encoding, cf::UniVec &out) {
+    iconv_t cd = converter(encoding, true);
+    if (cd == kNoConverter)
+        return false;
+    out.resize(count); // no encoding carried yields more UTF-16 units than bytes
+    char *in = const_cast<char *>(reinterpret_cast<const char *>(bytes));
+    char *outp = reinterpret_cast<char *>(out.data());
+    size_t inLeft = count, outLeft = count * sizeof(UniChar);
+    if (count > 0 && iconv(cd, &in, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1))
+        return false;
+    out.resize(count - outLeft / sizeof(UniChar));
+    return inLeft == 0;
+}
+
+// Encodes chars as CFStringGetBytes does: as many characters as fit, stopping
+// at one that cannot be encoded unless lossByte is given. Returns the number
+// of UTF-16 units converted; *used gets the bytes written (or needed).
+CFIndex encode(const UniChar *chars, CFIndex count, CFStringEncoding encoding, UInt8 lossByte,
+               UInt8 *buffer, CFIndex maxBufLen, CFIndex *used) {
+    CFIndex written = 0, converted = 0;
+    iconv_t cd = converter(encoding, false);
+    while (cd != kNoConverter && converted < count) {
+        UniChar u = chars[converted];
+        CFIndex units = u >= 0xD800 && u <= 0xDBFF && converted + 1 < count &&
+                                chars[converted + 1] >= 0xDC00 && chars[converted + 1] <= 0xDFFF
+                            ? 2
+                            : 1;
+        UInt8 tmp[8] = {static_cast<UInt8>(u)};
+        size_t produced = 1;
+        bool ok = u < 0x80; // ASCII is the same in all three
+        if (!ok) {
+            char *in = reinterpret_cast<char *>(const_cast<UniChar *>(chars + converted));
+            char *outp = reinterpret_cast<char *>(tmp);
+            size_t inLeft = static_cast<size_t>(units) * sizeof(UniChar), outLeft = sizeof tmp;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            ok = iconv(cd, &in, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+            produced = sizeof tmp - outLeft;
+        }
+        if (!ok && lossByte == 0)
+            break;
+        if (!ok) {
+            tmp[0] = lossByte;
+            produced = 1;
+        }
+        if (buffer != nullptr && written + static_cast<CFIndex>(produced) > maxBufLen)
+            break;
+        if (buffer != nullptr)
+            std::memcpy(buffer + written, tmp, produced);
+        written += static_cast<CFIndex>(produced);
+        converted += units;
+    }
+    if (used != nullptr)
+        *used = written;
+    return converted;
+}
+
+// The whole string encoded into buffer (at most room bytes): the bytes
+// written, or -1 when it does not all convert or fit.
+CFIndex encodeWhole(const __CFString *s, CFStringEncoding encoding, UInt8 *buffer, CFIndex room) {
+    CFIndex n = static_cast<CFIndex>(s->chars.size()), used = 0;
+    return encode(s->chars.data(), n, encoding, 0, buffer, room, &used) == n ? used : -1;
+}
+
 Boolean equalStrings(CFTypeRef a, CFTypeRef b) {
     return static_cast<const __CFString *>(a)->chars == static_cast<const __CFString *>(b)->chars;
-}
-
-CFHashCode hashString(CFTypeRef cf) {
-    CFHashCode h = 1469598103934665603UL;
-    for (UniChar u : static_cast<const __CFString *>(cf)->chars) {
-        h ^= u;
-        h *= 1099511628211UL;
-    }
-    return h;
-}
-
-void finalizeString(CFTypeRef cf) {
-    cf::destroyObject<__CFString>(cf);
-}
-
-UniChar foldCase(UniChar u) {
-    return (u >= 'A' && u <= 'Z') ? static_cast<UniChar>(u + 32) : u;
 }
 
 } // namespace
 
 namespace cf {
 
-const CFStandInClass kStringClass = {"CFString", finalizeString, equalStrings, hashString, nullptr};
+const CFStandInClass kStringClass = {"CFString", destroyObject<__CFString>, equalStrings};
 
 const __CFString *checkString(CFTypeRef cf, const char *call) {
     return check<__CFString>(cf, kStringTypeID, call);
 }
 
 CFStringRef makeString(const UniChar *chars, size_t count) {
-    __CFString *s = newObject<__CFString>(kStringTypeID);
-    if (s == nullptr)
-        return nullptr;
-    try {
-        s->chars.assign(chars, chars + count);
-    } catch (const std::bad_alloc &) {
-        CFRelease(s);
-        return nullptr;
-    }
-    return s;
+    Owned<__CFString *> s(newObject<__CFString>(kStringTypeID));
+    s.get()->chars.assign(chars, chars + count);
+    return s.release();
 }
 
-CFStringRef makeStringFromUTF8(const char *bytes, size_t count) {
-    try {
-        UniVec chars;
-        if (!decode(reinterpret_cast<const UInt8 *>(bytes), count, kCFStringEncodingUTF8, false,
-                    chars))
-            return nullptr;
-        return makeString(chars.data(), chars.size());
-    } catch (const std::bad_alloc &) {
-        return nullptr;
+CFStringRef decodeString(const void *bytes, size_t count, CFStringEncoding encoding,
+                         bool external) {
+    auto *p = static_cast<const UInt8 *>(bytes);
+    if (encoding == kCFStringEncodingUTF8 && external && count >= 3 &&
+        std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) {
+        p += 3;
+        count -= 3;
     }
+    UniVec chars;
+    return decode(p, count, encoding, chars) ? makeString(chars.data(), chars.size()) : nullptr;
 }
 
 String8 toUTF8(CFStringRef str) {
@@ -93,11 +166,11 @@ CFStringRef __CFStringMakeConstantString(const char *cStr) {
     cf::InjectionPause pause;
     auto *s = new __CFString();
     size_t n = std::strlen(cStr);
-    if (!cf::decode(reinterpret_cast<const UInt8 *>(cStr), n, kCFStringEncodingUTF8, false,
-                    s->chars))
-        cf::decode(reinterpret_cast<const UInt8 *>(cStr), n, kCFStringEncodingMacRoman, false,
-                   s->chars);
-    cf::registerImmortal(s, cf::kStringTypeID);
+    auto *bytes = reinterpret_cast<const UInt8 *>(cStr);
+    if (!decode(bytes, n, kCFStringEncodingUTF8, s->chars))
+        decode(bytes, n, kCFStringEncodingMacRoman, s->chars);
+    cf::registerObject(s, cf::kStringTypeID);
+    cf::makeImmortal(s);
     constants->emplace(cStr, s);
     return s;
 }
@@ -110,15 +183,10 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8 *bytes, CFIndex 
                                     CFStringEncoding encoding, Boolean isExternalRepresentation) {
     if (numBytes < 0 || (bytes == nullptr && numBytes > 0))
         CFStandInMisuse("CFStringCreateWithBytes", "bad byte buffer (%p, %ld)", bytes, numBytes);
-    try {
-        cf::UniVec chars;
-        if (!cf::decode(bytes, static_cast<size_t>(numBytes), encoding, isExternalRepresentation,
-                        chars))
-            return nullptr;
-        return cf::makeString(chars.data(), chars.size());
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
+    return cf::orNull([&] {
+        return cf::decodeString(bytes, static_cast<size_t>(numBytes), encoding,
+                                isExternalRepresentation);
+    });
 }
 
 CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char *cStr,
@@ -133,7 +201,7 @@ CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar *chars, C
     if (numChars < 0 || (chars == nullptr && numChars > 0))
         CFStandInMisuse("CFStringCreateWithCharacters", "bad character buffer (%p, %ld)", chars,
                         numChars);
-    return cf::makeString(chars, static_cast<size_t>(numChars));
+    return cf::orNull([&] { return cf::makeString(chars, static_cast<size_t>(numChars)); });
 }
 
 CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
@@ -156,9 +224,7 @@ void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar *buffer
     cf::checkRange("CFStringGetCharacters", range, static_cast<CFIndex>(s->chars.size()));
     if (buffer == nullptr && range.length > 0)
         CFStandInMisuse("CFStringGetCharacters", "NULL buffer");
-    if (range.length > 0)
-        std::memcpy(buffer, s->chars.data() + range.location,
-                    static_cast<size_t>(range.length) * sizeof(UniChar));
+    std::copy_n(s->chars.data() + range.location, range.length, buffer);
 }
 
 CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding,
@@ -166,8 +232,8 @@ CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding 
                          CFIndex *usedBufLen) {
     const __CFString *s = cf::checkString(theString, "CFStringGetBytes");
     cf::checkRange("CFStringGetBytes", range, static_cast<CFIndex>(s->chars.size()));
-    return cf::encode(s->chars.data() + range.location, range.length, encoding, lossByte, buffer,
-                      maxBufLen, usedBufLen);
+    return encode(s->chars.data() + range.location, range.length, encoding, lossByte, buffer,
+                  maxBufLen, usedBufLen);
 }
 
 Boolean CFStringGetCString(CFStringRef theString, char *buffer, CFIndex bufferSize,
@@ -175,11 +241,9 @@ Boolean CFStringGetCString(CFStringRef theString, char *buffer, CFIndex bufferSi
     const __CFString *s = cf::checkString(theString, "CFStringGetCString");
     if (buffer == nullptr || bufferSize <= 0)
         return false;
-    CFIndex n = static_cast<CFIndex>(s->chars.size()), used = 0;
-    CFIndex done = cf::encode(s->chars.data(), n, encoding, 0, reinterpret_cast<UInt8 *>(buffer),
-                              bufferSize - 1, &used);
-    buffer[done == n ? used : 0] = '\0';
-    return done == n;
+    CFIndex used = encodeWhole(s, encoding, reinterpret_cast<UInt8 *>(buffer), bufferSize - 1);
+    buffer[used < 0 ? 0 : used] = '\0';
+    return used >= 0;
 }
 
 Boolean CFStringGetPascalString(CFStringRef theString, StringPtr buffer, CFIndex bufferSize,
@@ -187,27 +251,21 @@ Boolean CFStringGetPascalString(CFStringRef theString, StringPtr buffer, CFIndex
     const __CFString *s = cf::checkString(theString, "CFStringGetPascalString");
     if (buffer == nullptr || bufferSize <= 0)
         return false;
-    CFIndex room = bufferSize - 1 < 255 ? bufferSize - 1 : 255;
-    CFIndex n = static_cast<CFIndex>(s->chars.size()), used = 0;
-    CFIndex done = cf::encode(s->chars.data(), n, encoding, 0, buffer + 1, room, &used);
-    buffer[0] = static_cast<unsigned char>(done == n ? used : 0);
-    return done == n;
+    CFIndex used = encodeWhole(s, encoding, buffer + 1, std::min<CFIndex>(bufferSize - 1, 255));
+    buffer[0] = static_cast<unsigned char>(used < 0 ? 0 : used);
+    return used >= 0;
 }
 
+// Literal comparison of the UTF-16 units; the compare options are not reproduced.
 CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
-                                   CFStringCompareFlags compareOptions) {
+                                   CFStringCompareFlags) {
     const cf::UniVec &a = cf::checkString(theString1, "CFStringCompare")->chars;
     const cf::UniVec &b = cf::checkString(theString2, "CFStringCompare")->chars;
-    const bool fold = (compareOptions & kCFCompareCaseInsensitive) != 0;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        UniChar x = fold ? foldCase(a[i]) : a[i];
-        UniChar y = fold ? foldCase(b[i]) : b[i];
-        if (x != y)
-            return x < y ? kCFCompareLessThan : kCFCompareGreaterThan;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size() ? kCFCompareLessThan : kCFCompareGreaterThan;
-    return kCFCompareEqualTo;
+    if (a == b)
+        return kCFCompareEqualTo;
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end())
+               ? kCFCompareLessThan
+               : kCFCompareGreaterThan;
 }
 
 } // extern "C"

@@ -1,86 +1,104 @@
 /*
  * CFURL.cpp
  *
- * File URLs. A URL keeps its POSIX path, made absolute against the current
- * directory when the URL is made, without repeated or trailing slashes
- * (but "/"), and whether it names a directory.
+ * File URLs, and reading the file one names. A URL keeps its POSIX path,
+ * made absolute against the current directory when the URL is made,
+ * without repeated or trailing slashes (but "/").
  */
 #include "CFInternal.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 struct __CFURL : cf::Base {
     cf::String8 path;
-    bool isDirectory = false;
 };
-
-namespace {
-
-Boolean equalURLs(CFTypeRef a, CFTypeRef b) {
-    const auto *x = static_cast<const __CFURL *>(a);
-    const auto *y = static_cast<const __CFURL *>(b);
-    return x->path == y->path && x->isDirectory == y->isDirectory;
-}
-
-CFHashCode hashURL(CFTypeRef cf) {
-    return static_cast<const __CFURL *>(cf)->path.size();
-}
-
-} // namespace
 
 namespace cf {
 
-const CFStandInClass kURLClass = {"CFURL", destroyObject<__CFURL>, equalURLs, hashURL, nullptr};
+const CFStandInClass kURLClass = {"CFURL", destroyObject<__CFURL>, nullptr};
 
-CFURLRef makeFileURL(const String8 &rawPath, bool isDirectory) {
+CFURLRef makeFileURL(const String8 &rawPath) {
     if (rawPath.empty())
         return nullptr;
-    __CFURL *url = newObject<__CFURL>(kURLTypeID);
-    if (url == nullptr)
-        return nullptr;
-    url->isDirectory = isDirectory;
-    try {
-        String8 path;
-        if (rawPath[0] != '/') {
-            char cwd[4096];
-            if (getcwd(cwd, sizeof cwd) == nullptr) {
-                CFRelease(url);
-                return nullptr;
-            }
-            path = cwd;
-            path += '/';
-        }
-        path += rawPath;
-        for (char c : path)
-            if (!(c == '/' && !url->path.empty() && url->path.back() == '/'))
-                url->path.push_back(c);
-        if (url->path.size() > 1 && url->path.back() == '/')
-            url->path.pop_back();
-    } catch (const std::bad_alloc &) {
-        CFRelease(url);
-        return nullptr;
+    String8 path;
+    if (rawPath[0] != '/') {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd) == nullptr)
+            return nullptr;
+        path = cwd;
+        path += '/';
     }
-    return url;
+    path += rawPath;
+    Owned<__CFURL *> url(newObject<__CFURL>(kURLTypeID));
+    String8 &kept = url.get()->path;
+    for (char c : path)
+        if (c != '/' || kept.empty() || kept.back() != '/')
+            kept.push_back(c);
+    if (kept.size() > 1 && kept.back() == '/')
+        kept.pop_back();
+    return url.release();
 }
 
 const String8 &fileURLPath(CFURLRef url, const char *call) {
     return check<__CFURL>(url, kURLTypeID, call)->path;
 }
 
+bool readFile(const char *path, Vec<UInt8> &out) {
+    std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path, "rbe"), std::fclose);
+    if (!file)
+        return false;
+    out.clear();
+    UInt8 chunk[16384];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+        out.insert(out.end(), chunk, chunk + n);
+    return std::ferror(file.get()) == 0; // a folder fails here, with EISDIR
+}
+
 } // namespace cf
 
-extern "C" CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8 *buffer,
-                                                            CFIndex bufLen, Boolean isDirectory) {
+extern "C" {
+
+CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8 *buffer,
+                                                 CFIndex bufLen, Boolean) {
     if (bufLen < 0 || (buffer == nullptr && bufLen > 0))
         CFStandInMisuse("CFURLCreateFromFileSystemRepresentation", "bad buffer (%p, %ld)", buffer,
                         bufLen);
-    try {
+    return cf::orNull([&] {
         cf::String8 path(reinterpret_cast<const char *>(buffer), static_cast<size_t>(bufLen));
-        size_t nul = path.find('\0');
-        if (nul != cf::String8::npos)
-            path.resize(nul);
-        return cf::makeFileURL(path, isDirectory);
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
+        return cf::makeFileURL(path.substr(0, path.find('\0')));
+    });
 }
+
+Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef, CFURLRef url,
+                                                 CFDataRef *resourceData,
+                                                 CFDictionaryRef *properties, CFArrayRef,
+                                                 SInt32 *errorCode) {
+    const cf::String8 &path = cf::fileURLPath(url, "CFURLCreateDataAndPropertiesFromResource");
+    SInt32 status = 0;
+    if (properties != nullptr) {
+        *properties = nullptr;
+        status = kCFURLPropertyKeyUnavailableError; // properties are not reproduced
+    }
+    if (resourceData != nullptr) {
+        *resourceData = nullptr;
+        try {
+            cf::Owned<__CFData *> data(cf::newObject<__CFData>(cf::kDataTypeID));
+            if (!cf::readFile(path.c_str(), data.get()->bytes))
+                status = errno == ENOENT || errno == ENOTDIR ? kCFURLResourceNotFoundError
+                         : errno == EACCES                   ? kCFURLResourceAccessViolationError
+                                                             : kCFURLUnknownError;
+            else if (status == 0)
+                *resourceData = data.release();
+        } catch (const std::bad_alloc &) {
+            status = kCFURLUnknownError;
+        }
+    }
+    if (errorCode != nullptr)
+        *errorCode = status;
+    return status == 0;
+}
+
+} // extern "C"

@@ -3,63 +3,45 @@
  *
  * UUID objects, uniqued by their 16 bytes: while an object for a byte
  * pattern lives, every create call for the same bytes returns it with its
- * retain count raised. Constant UUIDs are never freed. Text is parsed by
- * libuuid.
+ * retain count raised, so identity is equality. Constant UUIDs are never
+ * freed. Text is parsed by libuuid.
  */
 #include "CFInternal.h"
 
-#include <array>
 #include <cstring>
 #include <map>
 #include <uuid/uuid.h>
 
 namespace {
 
-using Key = std::array<UInt8, 16>;
-
 // The uniquing table: bookkeeping, on the ordinary heap.
-std::map<Key, __CFUUID *> &table() {
-    static auto *t = new std::map<Key, __CFUUID *>();
+std::map<CFUUIDBytes, __CFUUID *, cf::UUIDLess> &table() {
+    static auto *t = new std::map<CFUUIDBytes, __CFUUID *, cf::UUIDLess>();
     return *t;
 }
 
-Key keyOf(const CFUUIDBytes &bytes) {
-    Key k;
-    std::memcpy(k.data(), &bytes, 16);
-    return k;
-}
-
 void finalizeUUID(CFTypeRef cf) {
-    const auto *u = static_cast<const __CFUUID *>(cf);
-    table().erase(keyOf(u->bytes));
+    table().erase(static_cast<const __CFUUID *>(cf)->bytes);
     cf::destroyObject<__CFUUID>(cf);
 }
 
-// UUIDs are unique per byte pattern, so identity is equality.
-CFHashCode hashUUID(CFTypeRef cf) {
-    const auto *u = static_cast<const __CFUUID *>(cf);
-    CFHashCode h;
-    std::memcpy(&h, &u->bytes, sizeof h);
-    return h;
-}
-
+// The object for bytes: the live one with its retain count raised, or a new one.
 CFUUIDRef uniqued(const CFUUIDBytes &bytes) {
-    Key k = keyOf(bytes);
-    auto found = table().find(k);
+    auto found = table().find(bytes);
     if (found != table().end())
         return static_cast<CFUUIDRef>(CFRetain(found->second));
-    __CFUUID *u = cf::newObject<__CFUUID>(cf::kUUIDTypeID);
-    if (u == nullptr)
-        return nullptr;
-    u->bytes = bytes;
-    table().emplace(k, u);
+    __CFUUID *u = cf::orNull([] { return cf::newObject<__CFUUID>(cf::kUUIDTypeID); });
+    if (u != nullptr) {
+        u->bytes = bytes;
+        table().emplace(bytes, u);
+    }
     return u;
 }
 
 } // namespace
 
 namespace cf {
-const CFStandInClass kUUIDClass = {"CFUUID", finalizeUUID, nullptr, hashUUID, nullptr};
+const CFStandInClass kUUIDClass = {"CFUUID", finalizeUUID, nullptr};
 }
 
 extern "C" {
@@ -71,16 +53,9 @@ CFUUIDRef CFUUIDCreateFromUUIDBytes(CFAllocatorRef, CFUUIDBytes bytes) {
 CFUUIDRef CFUUIDCreateFromString(CFAllocatorRef, CFStringRef uuidStr) {
     cf::checkString(uuidStr, "CFUUIDCreateFromString");
     char text[40];
-    if (!CFStringGetCString(uuidStr, text, sizeof text, kCFStringEncodingASCII))
-        return nullptr;
-    char *start = text;
-    size_t len = std::strlen(text);
-    if (len == 38 && text[0] == '{' && text[37] == '}') { // registry form "{...}"
-        text[37] = '\0';
-        ++start;
-    }
     uuid_t raw;
-    if (uuid_parse(start, raw) != 0)
+    if (!CFStringGetCString(uuidStr, text, sizeof text, kCFStringEncodingASCII) ||
+        uuid_parse(text, raw) != 0)
         return nullptr;
     CFUUIDBytes bytes;
     std::memcpy(&bytes, raw, 16);
@@ -94,17 +69,14 @@ CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef, UInt8 byte0, UInt8 byte
                                          UInt8 byte15) {
     CFUUIDBytes bytes = {byte0, byte1, byte2,  byte3,  byte4,  byte5,  byte6,  byte7,
                          byte8, byte9, byte10, byte11, byte12, byte13, byte14, byte15};
-    Key k = keyOf(bytes);
-    auto found = table().find(k);
-    if (found != table().end()) {
-        cf::makeImmortal(found->second); // from now on the pattern's object is a constant
-        return found->second;
+    __CFUUID *&u = table()[bytes];
+    if (u == nullptr) {
+        cf::InjectionPause pause;
+        u = new __CFUUID();
+        u->bytes = bytes;
+        cf::registerObject(u, cf::kUUIDTypeID);
     }
-    cf::InjectionPause pause;
-    auto *u = new __CFUUID();
-    u->bytes = bytes;
-    cf::registerImmortal(u, cf::kUUIDTypeID);
-    table().emplace(k, u);
+    cf::makeImmortal(u); // from now on the pattern's object is a constant
     return u;
 }
 

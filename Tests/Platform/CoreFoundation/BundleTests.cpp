@@ -63,6 +63,8 @@ TEST_F(Bundle, LocalizedStringsFollowTheUsersLanguages) {
     ASSERT_NE(nullptr, open());
     setLanguage("de");
     EXPECT_EQ("Hallo", localized("Hello"));
+    EXPECT_EQ("Salut", localized("Hello", nullptr, CFSTR("Other")))
+        << "then the development region";
     setLanguage(nullptr, "de_AT.UTF-8@euro");
     EXPECT_EQ("Servus", localized("Hello")) << "the region first";
     setLanguage("ja:it");
@@ -74,13 +76,13 @@ TEST_F(Bundle, LocalizedStringsFollowTheUsersLanguages) {
 }
 
 TEST_F(Bundle, StringsTablesAreReadWholeOrNotAtAll) {
-    dir.Write("en.lproj/Localizable.strings",
+    dir.Write("Contents/Resources/en.lproj/Localizable.strings",
               "\xEF\xBB\xBF/* comment */ \"a\" = \"x\\\"y\\n\\q\xC3\xA9\"; // line\n"
               "\"last\"=\"end\";");
-    dir.Write("en.lproj/Bad.strings", "\"a\" = \"x\";\n\"b\" = ;");
-    dir.Write("en.lproj/Open.strings", "\"a\" = \"x\"; /* never closed");
-    dir.Write("en.lproj/Short.strings", "\"a\" = \"x\"");
-    ASSERT_NE(nullptr, open()) << "a flat bundle without Info.plist";
+    dir.Write("Contents/Resources/en.lproj/Bad.strings", "\"a\" = \"x\";\n\"b\" = ;");
+    dir.Write("Contents/Resources/en.lproj/Open.strings", "\"a\" = \"x\"; /* never closed");
+    dir.Write("Contents/Resources/en.lproj/Short.strings", "\"a\" = \"x\"");
+    ASSERT_NE(nullptr, open()) << "a bundle without Info.plist";
     setLanguage("en");
     EXPECT_EQ("x\"y\nq\xC3\xA9", localized("a"));
     EXPECT_EQ("end", localized("last"));

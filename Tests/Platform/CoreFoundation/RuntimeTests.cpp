@@ -2,7 +2,8 @@
  * RuntimeTests.cpp
  *
  * The misuse checks of the object runtime: a wrong reference, index or
- * edit stops the program with a message naming the call.
+ * edit (of an object read as immutable too) stops the program with a
+ * message naming the call.
  */
 #include <StandIn/CFStandIn.h>
 #include <gtest/gtest.h>
@@ -30,11 +31,16 @@ TEST(RuntimeDeathTest, MisuseStopsTheProgramNamingTheCall) {
     CFArrayAppendValue(array, n);
     EXPECT_DEATH(CFArrayGetValueAtIndex(array, 1), "index 1 out of bounds");
     EXPECT_DEATH(CFNumberCreate(nullptr, (CFNumberType)99, &n), "invalid number type 99");
+    const char xml[] = "<plist><dict/></plist>";
+    CFDataRef data = CFDataCreate(nullptr, (const UInt8 *)xml, sizeof xml - 1);
+    auto read = (CFMutableDictionaryRef)CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr);
+    EXPECT_DEATH(CFDictionarySetValue(read, n, n), "CFDictionarySetValue: misuse: .*immutable");
     CFUUIDRef factory =
         CFUUIDCreateFromString(nullptr, CFSTR("0A0B0C0D-0E0F-1011-1213-1415161718FF"));
     EXPECT_DEATH(CFPlugInRemoveInstanceForFactory(factory), "more instances removed");
     EXPECT_DEATH(CFBundleCopyLocalizedString(nullptr, CFSTR("k"), nullptr, nullptr),
                  "CFBundleCopyLocalizedString: misuse: NULL");
-    for (CFTypeRef cf : {(CFTypeRef)factory, (CFTypeRef)array, (CFTypeRef)n})
+    for (CFTypeRef cf :
+         {(CFTypeRef)factory, (CFTypeRef)array, (CFTypeRef)n, (CFTypeRef)data, (CFTypeRef)read})
         CFRelease(cf);
 }

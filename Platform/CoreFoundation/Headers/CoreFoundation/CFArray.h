@@ -27,8 +27,6 @@ typedef struct {
 /* Values are CF objects: retained, released, compared with CFEqual */
 CF_EXPORT const CFArrayCallBacks kCFTypeArrayCallBacks;
 
-typedef void (*CFArrayApplierFunction)(const void *value, void *context);
-
 typedef const struct __CFArray *CFArrayRef;
 typedef struct __CFArray *CFMutableArrayRef;
 

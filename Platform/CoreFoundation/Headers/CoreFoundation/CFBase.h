@@ -3,7 +3,7 @@
  *
  * The object runtime of the CoreFoundation layer: the polymorphic reference
  * types, ranges, comparison results, allocators, and the calls that every
- * object answers (retain, release, type, equality, hash, description).
+ * object answers (retain, release, type, equality).
  */
 #ifndef __COREFOUNDATION_CFBASE__
 #define __COREFOUNDATION_CFBASE__
@@ -43,7 +43,6 @@ typedef signed long CFIndex;
 typedef const void *CFTypeRef;
 
 typedef const struct __CFString *CFStringRef;
-typedef struct __CFString *CFMutableStringRef;
 
 /* A property list is a string, data, number, boolean, date, array or dictionary */
 typedef CFTypeRef CFPropertyListRef;
@@ -53,8 +52,6 @@ typedef enum {
     kCFCompareEqualTo = 0,
     kCFCompareGreaterThan = 1
 } CFComparisonResult;
-
-enum { kCFNotFound = -1 };
 
 typedef struct {
     CFIndex location;

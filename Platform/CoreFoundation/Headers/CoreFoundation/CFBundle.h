@@ -28,18 +28,11 @@ CF_EXPORT CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 
 CF_EXPORT CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
 
-/* Values of the Info.plist (no InfoPlist.strings localization) */
-CF_EXPORT CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle);
-
 /* Resources */
 CF_EXPORT CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
                                            CFStringRef resourceType, CFStringRef subDirName);
 CF_EXPORT CFStringRef CFBundleCopyLocalizedString(CFBundleRef bundle, CFStringRef key,
                                                   CFStringRef value, CFStringRef tableName);
-
-/* Code loading (dlopen); loaded code stays loaded */
-CF_EXPORT Boolean CFBundleLoadExecutable(CFBundleRef bundle);
-CF_EXPORT void *CFBundleGetFunctionPointerForName(CFBundleRef bundle, CFStringRef functionName);
 
 CF_EXTERN_C_END
 

@@ -39,8 +39,6 @@ CF_EXPORT const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks;
 /* Values are CF objects: retained, released, compared with CFEqual */
 CF_EXPORT const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
 
-typedef void (*CFDictionaryApplierFunction)(const void *key, const void *value, void *context);
-
 typedef const struct __CFDictionary *CFDictionaryRef;
 typedef struct __CFDictionary *CFMutableDictionaryRef;
 
@@ -53,8 +51,6 @@ CF_EXPORT CFMutableDictionaryRef CFDictionaryCreateMutable(
 CF_EXPORT CFIndex CFDictionaryGetCount(CFDictionaryRef theDict);
 CF_EXPORT Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void *key);
 CF_EXPORT const void *CFDictionaryGetValue(CFDictionaryRef theDict, const void *key);
-CF_EXPORT void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void **keys,
-                                            const void **values);
 
 CF_EXPORT void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void *key,
                                     const void *value);

@@ -17,16 +17,14 @@
 
 CF_EXTERN_C_BEGIN
 
-CF_EXPORT const CFStringRef kCFPlugInFactoriesKey; /* "CFPlugInFactories" */
-CF_EXPORT const CFStringRef kCFPlugInTypesKey;     /* "CFPlugInTypes" */
-
 typedef void *(*CFPlugInFactoryFunction)(CFAllocatorRef allocator, CFUUIDRef typeUUID);
 
 CF_EXPORT CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL);
 
 /* Factories (CFUUIDs) of every registered plug-in bundle that make typeUUID */
 CF_EXPORT CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID);
-/* Loads the factory's bundle and calls its factory function */
+/* Loads the factory's bundle (dlopen; loaded code stays loaded) and calls
+ * its factory function */
 CF_EXPORT void *CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID,
                                        CFUUIDRef typeUUID);
 

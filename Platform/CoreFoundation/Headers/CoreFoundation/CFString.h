@@ -19,10 +19,7 @@ typedef enum {
     kCFStringEncodingUTF8 = 0x08000100
 } CFStringBuiltInEncodings;
 
-#define kCFStringEncodingInvalidId (0xffffffffU)
-
 typedef CFOptionFlags CFStringCompareFlags;
-enum { kCFCompareCaseInsensitive = 1 }; /* ASCII letters only */
 
 /* Constant strings: one immortal object per distinct text, never released */
 #define CFSTR(cStr) __CFStringMakeConstantString("" cStr "")
@@ -52,6 +49,7 @@ CF_EXPORT CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStrin
                                    CFIndex maxBufLen, CFIndex *usedBufLen);
 
 /* Comparison */
+/* Literal: the compare options are not reproduced */
 CF_EXPORT CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
                                              CFStringCompareFlags compareOptions);
 

@@ -53,16 +53,12 @@ CF_EXPORT long CFStandInGetFailedAllocationCount(void);
 /* Blocks allocated and not yet deallocated */
 CF_EXPORT long CFStandInGetOutstandingAllocationCount(void);
 
-/* ---- Registries ---------------------------------------------------------- */
-
 /* ---- Classes for other frameworks of the layer --------------------------- */
 
 typedef struct CFStandInClass {
     const char *className;                          /* e.g. "PMTicket" */
     void (*finalize)(CFTypeRef cf);                 /* may be NULL */
     Boolean (*equal)(CFTypeRef cf1, CFTypeRef cf2); /* NULL: identity */
-    CFHashCode (*hash)(CFTypeRef cf);               /* NULL: address */
-    CFStringRef (*copyDescription)(CFTypeRef cf);   /* not called: no descriptions are made */
 } CFStandInClass;
 
 /* Registers a class (the record must stay valid) and returns its type id,
