@@ -38,4 +38,7 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options, 
 
 extern const char kPdehostUsage[];
 
+/* pdehost's exit statuses (README.md, "Exit status"). */
+enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitLeaked = 3 };
+
 #endif /* PDEHOST_COMMAND_LINE_H */

@@ -11,7 +11,6 @@
  */
 #include "Window.h"
 
-#include "DialogRun.h"
 #include "DialogSession.h"
 #include "HostText.h"
 

@@ -3,10 +3,10 @@
  *
  * pdehost: the print dialog for one printer and one dialog-extension
  * pane, worked by a script (README.md). Reads the command line and the
- * script, then runs the dialog (DialogRun.h).
+ * script, then runs the dialog (DialogSession.h).
  */
 #include "CommandLine.h"
-#include "DialogRun.h"
+#include "DialogSession.h"
 #include "EventOutput.h"
 #include "HostText.h"
 #include "Script.h"

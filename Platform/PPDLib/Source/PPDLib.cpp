@@ -2,10 +2,10 @@
  * PPDLib.cpp
  *
  * The compiled-PPD library over libcups's PPD reader: a context holds the
- * ppd_file_t of the printer's PPD (named by the printer-info ticket) and a
- * table of the main keywords looked up in it; a main index is a keyword's
- * slot in that table. The values of a repeated keyword are its attributes
- * in file order (ppdFindAttr / ppdFindNextAttr).
+ * ppd_file_t of the printer's PPD (named by the printer-info ticket); a main
+ * index is the place of a keyword's first attribute in the PPD's attribute
+ * list. The values of a repeated keyword are its attributes in file order
+ * (ppdFindAttr / ppdFindNextAttr).
  */
 #include <PPDLib/PPDLib.h>
 #include <StandIn/CFStandIn.h>
@@ -13,7 +13,7 @@
 #include <StandIn/PPDStandIn.h>
 
 #include <string.h>
-#include <strings.h>
+#include <stdint.h>
 
 /* The PPD reader is deprecated in favour of the IPP destination API, which
  * has no access to a PPD's own keywords. */
@@ -26,21 +26,11 @@ typedef char KeywordName[PPD_MAX_NAME];
 struct OpaquePPDContext {
     OpaquePPDContext *next;
     ppd_file_t *ppd;
-    KeywordName *keywords; /* by main index */
-    SInt16 keywordCount;
-    SInt16 keywordCapacity;
 };
 
 namespace {
 
 OpaquePPDContext *gContexts = nullptr;
-
-/* The keyword of a main index, or NULL */
-const char *KeywordAt(PPDContext context, SInt16 mainIndex) {
-    if (mainIndex < 0 || mainIndex >= context->keywordCount)
-        return nullptr;
-    return context->keywords[mainIndex];
-}
 
 bool IsContext(PPDContext context) {
     for (OpaquePPDContext *c = gContexts; c != nullptr; c = c->next)
@@ -112,31 +102,16 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
     KeywordName name;
     if (!KeywordFromPascal(keyword, name))
         return paramErr;
-    if (ppdFindAttr(context->ppd, name, nullptr) == nullptr)
+    ppd_attr_t *first = ppdFindAttr(context->ppd, name, nullptr);
+    if (first == nullptr)
         return kPMKeyNotFound;
-    for (SInt16 i = 0; i < context->keywordCount; i++) {
-        if (strcasecmp(context->keywords[i], name) == 0) {
-            *mainIndex = i;
+    for (int i = 0; i < context->ppd->num_attrs && i <= INT16_MAX; i++) {
+        if (context->ppd->attrs[i] == first) {
+            *mainIndex = static_cast<SInt16>(i);
             return noErr;
         }
     }
-    if (context->keywordCount == context->keywordCapacity) {
-        if (context->keywordCapacity >= 16384)
-            return kPMValueOutOfRange; /* beyond what an SInt16 index can name */
-        SInt16 capacity = context->keywordCapacity == 0 ? 8 : context->keywordCapacity * 2;
-        KeywordName *grown =
-            static_cast<KeywordName *>(CFStandInAllocate(capacity * sizeof(KeywordName)));
-        if (grown == nullptr)
-            return memFullErr;
-        if (context->keywordCount > 0)
-            memcpy(grown, context->keywords, context->keywordCount * sizeof(KeywordName));
-        CFStandInDeallocate(context->keywords);
-        context->keywords = grown;
-        context->keywordCapacity = capacity;
-    }
-    memcpy(context->keywords[context->keywordCount], name, sizeof(KeywordName));
-    *mainIndex = context->keywordCount++;
-    return noErr;
+    return kPMValueOutOfRange; /* beyond what an SInt16 index can name */
 }
 
 OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 optionIndex,
@@ -144,9 +119,9 @@ OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 opt
     if (!IsContext(context) || invocation == nullptr || maxLength < 1)
         return paramErr;
     ppd_file_t *ppd = context->ppd;
-    const char *name = KeywordAt(context, mainIndex);
-    if (name == nullptr || optionIndex < 0)
+    if (mainIndex < 0 || mainIndex >= ppd->num_attrs || optionIndex < 0)
         return kPMInvalidIndex;
+    const char *name = ppd->attrs[mainIndex]->name;
     ppd_attr_t *attr = ppdFindAttr(ppd, name, nullptr);
     for (SInt16 i = 0; attr != nullptr && i < optionIndex; i++)
         attr = ppdFindNextAttr(ppd, name, nullptr);
@@ -174,7 +149,6 @@ OSStatus ppdCloseCompiledPPDFromTicket(PPDContext context, FSSpec *) {
         }
     }
     ppdClose(context->ppd);
-    CFStandInDeallocate(context->keywords);
     CFStandInDeallocate(context);
     return noErr;
 }

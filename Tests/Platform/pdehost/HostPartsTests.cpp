@@ -8,7 +8,7 @@
  */
 #include "CommandLine.h"
 #include "Script.h"
-#include "TicketOptions.h"
+#include "PrintTickets.h"
 
 #include <cups/cups.h>
 #include <gtest/gtest.h>

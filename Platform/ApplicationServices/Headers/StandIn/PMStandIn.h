@@ -5,10 +5,6 @@
  * tests; not part of the framework's API. They give the printer-info ticket
  * the printer's PPD file, list a ticket's items in the order they were first
  * written, and count live sessions and tickets.
- *
- * The host keeps its tickets in the session under "PMPrinterInfoTicket" and
- * "PMPrintSettingsTicket" as CFNumbers of type kCFNumberSInt64Type holding
- * (SInt64)(intptr_t)ticketRef; PMStandInSessionSetTicket does exactly that.
  */
 #ifndef __PMSTANDIN__
 #define __PMSTANDIN__
@@ -31,9 +27,6 @@ CFIndex PMStandInTicketGetItemCount(PMTicketRef ticket);
  * value and client are borrowed. kPMInvalidIndex when index is out of range. */
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ticket, CFIndex index, CFStringRef *key,
                                        CFTypeRef *value, CFStringRef *clientID, Boolean *locked);
-
-/* Stores ticket in the session under name as an SInt64 number. */
-OSStatus PMStandInSessionSetTicket(PMPrintSession session, CFStringRef name, PMTicketRef ticket);
 
 CFIndex PMStandInGetLiveSessionCount(void);
 CFIndex PMStandInGetLiveTicketCount(void);

@@ -1,17 +1,56 @@
 /*
- * PMTicket.cpp
+ * PrintCore.cpp
  *
- * Job tickets: an ordered list of items at the top level, each a CF value
- * under a string key with the client identifier of its writer and a locked
- * flag. A locked item cannot be rewritten or deleted; a rewrite of an
- * unlocked item keeps its position. Tickets also carry, for the
- * compiled-PPD library, the path of the printer's PPD file.
+ * The printing framework's sessions and job tickets, objects of the
+ * CoreFoundation runtime (classes registered through
+ * CFStandInRegisterClass), so they are retained, released and counted like
+ * every other object of the layer.
+ *
+ * A session carries named data for the print dialog and its extensions
+ * (the dialog keeps its tickets there). A ticket is an ordered list of items
+ * at the top level, each a CF value under a string key with the client
+ * identifier of its writer and a locked flag. A locked item cannot be
+ * rewritten; a rewrite of an unlocked item keeps its position. Tickets also
+ * carry, for the compiled-PPD library, the path of the printer's PPD file.
  */
-#include "PMInternal.h"
+#include <ApplicationServices/ApplicationServices.h>
+#include <StandIn/CFStandIn.h>
+#include <StandIn/PMStandIn.h>
 
 #include <string.h>
 
 namespace {
+
+bool PMIsObjectOfType(const void *object, CFTypeID type) {
+    return object != nullptr && CFStandInIsValidObject(object) && CFGetTypeID(object) == type;
+}
+
+bool PMIsString(CFTypeRef value) {
+    return PMIsObjectOfType(value, CFStringGetTypeID());
+}
+
+struct Session {
+    CFMutableDictionaryRef data;
+};
+
+void FinalizeSession(CFTypeRef cf) {
+    Session *session = static_cast<Session *>(CFStandInGetInstanceData(cf));
+    if (session->data != nullptr)
+        CFRelease(session->data);
+}
+
+const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr, nullptr, nullptr};
+
+CFTypeID SessionType() {
+    static CFTypeID type = CFStandInRegisterClass(&kSessionClass);
+    return type;
+}
+
+Session *GetSession(PMPrintSession printSession) {
+    if (!PMIsObjectOfType(printSession, SessionType()))
+        return nullptr;
+    return static_cast<Session *>(CFStandInGetInstanceData(printSession));
+}
 
 struct Item {
     Item *next;
@@ -49,8 +88,13 @@ void FinalizeTicket(CFTypeRef cf) {
 
 const CFStandInClass kTicketClass = {"PMTicket", FinalizeTicket, nullptr, nullptr, nullptr};
 
+CFTypeID TicketType() {
+    static CFTypeID type = CFStandInRegisterClass(&kTicketClass);
+    return type;
+}
+
 Ticket *GetTicket(PMTicketRef ref) {
-    if (!PMIsObjectOfType(ref, PMTicketGetTypeID()))
+    if (!PMIsObjectOfType(ref, TicketType()))
         return nullptr;
     return static_cast<Ticket *>(CFStandInGetInstanceData(ref));
 }
@@ -82,9 +126,66 @@ OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFS
 
 } // namespace
 
-CFTypeID PMTicketGetTypeID(void) {
-    static CFTypeID type = CFStandInRegisterClass(&kTicketClass);
-    return type;
+OSStatus PMCreateSession(PMPrintSession *printSession) {
+    if (printSession == nullptr)
+        return kPMInvalidParameter;
+    *printSession = nullptr;
+    if (SessionType() == 0)
+        return kPMAllocationFailure; /* the runtime's class table is full */
+    CFTypeRef object = CFStandInCreateInstance(kCFAllocatorDefault, SessionType(), sizeof(Session));
+    if (object == nullptr)
+        return kPMAllocationFailure;
+    Session *session = static_cast<Session *>(CFStandInGetInstanceData(object));
+    session->data = CFDictionaryCreateMutable(
+        kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    if (session->data == nullptr) {
+        CFRelease(object);
+        return kPMAllocationFailure;
+    }
+    *printSession = (PMPrintSession)object;
+    return noErr;
+}
+
+OSStatus PMRelease(PMObject object) {
+    if (!PMIsObjectOfType(object, SessionType()) && !PMIsObjectOfType(object, TicketType()))
+        return kPMInvalidParameter;
+    CFRelease(object);
+    return noErr;
+}
+
+OSStatus PMSessionGetDataFromSession(PMPrintSession printSession, CFStringRef key,
+                                     CFTypeRef *data) {
+    Session *session = GetSession(printSession);
+    if (session == nullptr)
+        return kPMInvalidPrintSession;
+    if (data == nullptr || !PMIsString(key))
+        return kPMInvalidParameter;
+    *data = CFDictionaryGetValue(session->data, key);
+    if (*data == nullptr)
+        return kPMKeyNotFound;
+    return noErr;
+}
+
+OSStatus PMSessionSetDataInSession(PMPrintSession printSession, CFStringRef key, CFTypeRef data) {
+    Session *session = GetSession(printSession);
+    if (session == nullptr)
+        return kPMInvalidPrintSession;
+    if (!PMIsString(key) || (data != nullptr && !CFStandInIsValidObject(data)))
+        return kPMInvalidParameter;
+    if (data == nullptr) {
+        CFDictionaryRemoveValue(session->data, key);
+        return noErr;
+    }
+    CFIndex before = CFDictionaryGetCount(session->data);
+    bool existed = CFDictionaryContainsKey(session->data, key);
+    CFDictionarySetValue(session->data, key, data);
+    if (!existed && CFDictionaryGetCount(session->data) == before)
+        return kPMAllocationFailure; /* the dictionary could not grow */
+    return noErr;
+}
+
+CFIndex PMStandInGetLiveSessionCount(void) {
+    return CFStandInGetLiveObjectCountOfType(SessionType());
 }
 
 OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef *newTicket) {
@@ -93,10 +194,9 @@ OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef *new
     *newTicket = nullptr;
     if (!PMIsString(ticketType))
         return kPMInvalidParameter;
-    if (PMTicketGetTypeID() == 0)
+    if (TicketType() == 0)
         return kPMAllocationFailure; /* the runtime's class table is full */
-    CFTypeRef object =
-        CFStandInCreateInstance(kCFAllocatorDefault, PMTicketGetTypeID(), sizeof(Ticket));
+    CFTypeRef object = CFStandInCreateInstance(kCFAllocatorDefault, TicketType(), sizeof(Ticket));
     if (object == nullptr)
         return kPMAllocationFailure;
     *newTicket = (PMTicketRef)object;
@@ -240,5 +340,5 @@ OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringR
 }
 
 CFIndex PMStandInGetLiveTicketCount(void) {
-    return CFStandInGetLiveObjectCountOfType(PMTicketGetTypeID());
+    return CFStandInGetLiveObjectCountOfType(TicketType());
 }
