@@ -1,12 +1,17 @@
 /*
  * CommandLine.cpp
  *
- * Reading pdehost's options.
+ * Reading pdehost's options, and the dialog script's lines into actions.
+ * Only the form of a line is checked here; whether a control exists or a
+ * text can be typed is found out when the action runs.
  */
 #include "CommandLine.h"
 
 #include <strings.h>
 
+#include <algorithm>
+#include <charconv>
+#include <climits>
 #include <utility>
 
 const char kPdehostUsage[] =
@@ -120,4 +125,197 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
     if (options.script == "-")
         options.script.clear();
     return true;
+}
+
+namespace {
+
+bool isBlank(char ch) {
+    return ch == ' ' || ch == '\t';
+}
+
+std::vector<std::string_view> splitWords(std::string_view text) {
+    std::vector<std::string_view> words;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        while (pos < text.size() && isBlank(text[pos]))
+            pos++;
+        size_t start = pos;
+        while (pos < text.size() && !isBlank(text[pos]))
+            pos++;
+        if (pos > start)
+            words.push_back(text.substr(start, pos - start));
+    }
+    return words;
+}
+
+std::optional<long> parseInteger(std::string_view word, long min, long max) {
+    long value = 0;
+    auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size() || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+/* Number of characters in UTF-8 text: bytes that do not continue one. */
+size_t countCharacters(std::string_view text) {
+    return std::count_if(text.begin(), text.end(), [](char ch) { return (ch & 0xC0) != 0x80; });
+}
+
+struct ActionName {
+    const char *name;
+    ActionKind kind;
+};
+
+const ActionName kSimpleActions[] = {
+    {"open", ActionKind::Open},       {"close", ActionKind::Close}, {"paste", ActionKind::Paste},
+    {"summary", ActionKind::Summary}, {"show", ActionKind::Show},   {"print", ActionKind::Print},
+};
+
+/* The address of `focus SIG ID` and `click SIG ID` (SIG exactly four
+   bytes, as in 'jlog'); an error message, empty when it is right. */
+std::string parseControlAddress(Action &action, std::string_view name,
+                                const std::vector<std::string_view> &words) {
+    if (words.size() != 3)
+        return std::string(name) + " needs a control signature and ID, e.g. " + std::string(name) +
+               " jlog 1";
+    if (words[1].size() != 4)
+        return "control signature \"" + std::string(words[1]) + "\" is not four characters";
+    for (unsigned char ch : words[1])
+        action.signature = (action.signature << 8) | ch;
+    std::optional<long> id = parseInteger(words[2], INT32_MIN, INT32_MAX);
+    if (!id)
+        return "control ID \"" + std::string(words[2]) + "\" is not a number";
+    action.id = static_cast<int32_t>(*id);
+    return std::string();
+}
+
+} // namespace
+
+ParsedLine ParseScriptLine(std::string_view line, int lineNumber) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    std::vector<std::string_view> words = splitWords(line);
+    if (words.empty() || words[0][0] == '#')
+        return {};
+
+    ParsedLine parsed;
+    Action &action = parsed.action.emplace();
+    action.line = lineNumber;
+    std::string_view name = words[0];
+    auto fail = [&parsed](std::string message) {
+        parsed.action.reset();
+        parsed.error = std::move(message);
+        return parsed;
+    };
+
+    for (const ActionName &simple : kSimpleActions) {
+        if (name == simple.name) {
+            if (words.size() != 1)
+                return fail(std::string(name) + " takes no argument");
+            action.kind = simple.kind;
+            return parsed;
+        }
+    }
+
+    // The text of type, clipboard and drop: everything after the one space
+    // that follows the name, so that leading and trailing blanks are typed.
+    size_t textStart = static_cast<size_t>(name.data() - line.data()) + name.size();
+    bool hasText = textStart < line.size();
+    std::string text = hasText ? std::string(line.substr(textStart + 1)) : std::string();
+
+    if (name == "type" || name == "drop") {
+        if (!hasText || text.empty())
+            return fail(std::string(name) + " needs a text");
+        action.kind = name == "type" ? ActionKind::Type : ActionKind::Drop;
+        action.text = std::move(text);
+        return parsed;
+    }
+    if (name == "snapshot" || name == "snapshot-alert") {
+        if (!hasText || text.empty())
+            return fail(std::string(name) + " needs a file name");
+        action.kind = name == "snapshot" ? ActionKind::Snapshot : ActionKind::SnapshotAlert;
+        action.text = std::move(text);
+        return parsed;
+    }
+    if (name == "clipboard") {
+        if (!hasText) {
+            action.kind = ActionKind::ClipboardEmpty;
+        } else {
+            action.kind = ActionKind::Clipboard;
+            action.text = std::move(text);
+        }
+        return parsed;
+    }
+    if (name == "focus" || name == "click") {
+        action.kind = name == "focus" ? ActionKind::Focus : ActionKind::Click;
+        std::string error = parseControlAddress(action, name, words);
+        return error.empty() ? parsed : fail(error);
+    }
+    if (name == "key") {
+        if (words.size() != 2)
+            return fail("key needs one key name");
+        std::string_view keyName = words[1];
+        if (keyName.substr(0, 4) == "cmd-") {
+            std::string_view character = keyName.substr(4);
+            if (countCharacters(character) != 1)
+                return fail("key cmd- needs exactly one character, e.g. key cmd-v");
+            action.kind = ActionKind::CommandKey;
+            action.text = std::string(character);
+            return parsed;
+        }
+        static const char *const kKeyNames[] = {
+            "backspace", "delete", "left",   "right", "home",
+            "end",       "tab",    "return", "escape"}; // KeyName's order
+        for (size_t i = 0; i < std::size(kKeyNames); i++) {
+            if (keyName == kKeyNames[i]) {
+                action.kind = ActionKind::Key;
+                action.key = static_cast<KeyName>(i);
+                return parsed;
+            }
+        }
+        return fail("unknown key \"" + std::string(keyName) +
+                    "\" (backspace, delete, left, right, home, end, tab, return, escape "
+                    "or cmd-CHAR)");
+    }
+    if (name == "select") {
+        if (words.size() != 3)
+            return fail("select needs a start and an end");
+        std::optional<long> start = parseInteger(words[1], 0, INT16_MAX);
+        std::optional<long> end = parseInteger(words[2], 0, INT16_MAX);
+        if (!start || !end || *start > *end)
+            return fail("select needs 0 <= START <= END <= 32767");
+        action.kind = ActionKind::Select;
+        action.selectionStart = static_cast<int>(*start);
+        action.selectionEnd = static_cast<int>(*end);
+        return parsed;
+    }
+    if (name == "sync") {
+        if (words.size() != 2 || (words[1] != "ui" && words[1] != "tickets"))
+            return fail("sync needs \"ui\" or \"tickets\"");
+        action.kind = words[1] == "ui" ? ActionKind::SyncUI : ActionKind::SyncTickets;
+        return parsed;
+    }
+    return fail("unknown action \"" + std::string(name) + "\"");
+}
+
+ParsedScript ParseScript(std::string_view text) {
+    ParsedScript script;
+    int lineNumber = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lineNumber++;
+        ParsedLine parsed = ParseScriptLine(text.substr(pos, end - pos), lineNumber);
+        if (!parsed.error.empty()) {
+            script.errorLine = lineNumber;
+            script.error = std::move(parsed.error);
+            return script;
+        }
+        if (parsed.action)
+            script.actions.push_back(std::move(*parsed.action));
+        pos = end + 1;
+    }
+    return script;
 }

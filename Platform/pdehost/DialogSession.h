@@ -12,8 +12,7 @@
 #define PDEHOST_DIALOG_SESSION_H
 
 #include "CommandLine.h"
-#include "EventOutput.h"
-#include "Script.h"
+#include "HostText.h"
 
 #include <ApplicationServices/ApplicationServices.h>
 #include <Carbon/Carbon.h>

@@ -1,11 +1,10 @@
 /*
  * HostText.cpp
  *
- * UTF-8 in and out of the platform's strings; the host's complaints.
+ * UTF-8 in and out of the platform's strings; the host's event lines and
+ * complaints.
  */
 #include "HostText.h"
-
-#include <cstdio>
 
 std::optional<std::string> TextFromCFString(CFStringRef string) {
     if (string == nullptr)
@@ -37,4 +36,34 @@ CFStringRef CreateCFStringFromText(std::string_view text) {
 
 void Complain(const std::string &message) {
     std::fprintf(stderr, "pdehost: %s\n", message.c_str());
+}
+
+std::string QuoteEventText(std::string_view text) {
+    std::string quoted = "\"";
+    for (char ch : text) {
+        if (ch == '"' || ch == '\\')
+            quoted += '\\';
+        quoted += ch;
+    }
+    return quoted + '"';
+}
+
+std::string FourCharCodeText(uint32_t code) {
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        char ch = static_cast<char>((code >> shift) & 0xFF);
+        if (ch <= ' ' || ch > '~') {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+            return hex;
+        }
+        text += ch;
+    }
+    return text;
+}
+
+void EventWriter::Line(const std::string &text) {
+    if (std::fwrite(text.data(), 1, text.size(), mStream) != text.size() ||
+        std::fputc('\n', mStream) == EOF || std::fflush(mStream) == EOF)
+        mGood = false;
 }

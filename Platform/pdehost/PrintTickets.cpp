@@ -8,7 +8,6 @@
  */
 #include "PrintTickets.h"
 
-#include "EventOutput.h"
 #include "HostText.h"
 
 #include <PPDLib/PPDLib.h>

@@ -7,9 +7,7 @@
  */
 #include "CommandLine.h"
 #include "DialogSession.h"
-#include "EventOutput.h"
 #include "HostText.h"
-#include "Script.h"
 #include "Window.h"
 
 #include <unistd.h>

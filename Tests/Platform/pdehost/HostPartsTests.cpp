@@ -7,7 +7,6 @@
  * from libcups's own option parser.
  */
 #include "CommandLine.h"
-#include "Script.h"
 #include "PrintTickets.h"
 
 #include <cups/cups.h>
