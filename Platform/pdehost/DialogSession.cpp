@@ -52,21 +52,20 @@ std::string controlName(const Action &action) {
 
 /* The text a control shows: an edit field's or static text's content, or a
    check box's title. */
-std::string controlText(ControlRef control, const char *kind) {
-    std::string name = kind != nullptr ? kind : "";
+std::string controlText(ControlRef control, const std::string &kind) {
     CFStringRef text = nullptr;
-    if (name == "edittext" || name == "password" || name == "statictext") {
-        ControlPartCode part = kControlEditTextPart;
-        if (name == "statictext")
-            part = kControlEntireControl;
-        ResType tag =
-            name == "password" ? kControlEditTextPasswordCFStringTag : kControlEditTextCFStringTag;
-        if (GetControlData(control, part, tag, sizeof text, &text, nullptr) != noErr)
-            text = nullptr;
-    } else if (name == "checkbox") {
-        if (CopyControlTitleAsCFString(control, &text) != noErr)
-            text = nullptr;
-    }
+    OSStatus status = kind == "checkbox" ? CopyControlTitleAsCFString(control, &text)
+                      : kind == "statictext"
+                          ? GetControlData(control, kControlEntireControl,
+                                           kControlEditTextCFStringTag, sizeof text, &text, nullptr)
+                      : kind == "edittext" || kind == "password"
+                          ? GetControlData(control, kControlEditTextPart,
+                                           kind == "password" ? kControlEditTextPasswordCFStringTag
+                                                              : kControlEditTextCFStringTag,
+                                           sizeof text, &text, nullptr)
+                          : static_cast<OSStatus>(errUnknownControl);
+    if (status != noErr)
+        text = nullptr;
     std::string result = TextOrEmpty(text);
     if (text != nullptr)
         CFRelease(text);
@@ -92,7 +91,7 @@ DialogItemIndex DialogSession::observeAlert(void *refcon, AlertType type, CFStri
         Complain("cannot write the picture " + dialog->mAlertPicture);
     dialog->mAlertPicture.clear();
     if (dialog->mPresentAlert != nullptr)
-        dialog->mPresentAlert(dialog->mPresentRefcon, TextOrEmpty(message));
+        dialog->mPresentAlert(TextOrEmpty(message));
     return kAlertStdAlertOKButton; // the default button answers
 }
 
@@ -284,15 +283,15 @@ void DialogSession::showChildren(ControlRef parent) {
         ControlID id = {0, 0};
         if (GetControlID(control, &id) != noErr)
             id = {0, 0};
-        const char *kind = HIStandInGetControlKindName(control);
+        const char *kindName = HIStandInGetControlKindName(control);
+        std::string kind = kindName != nullptr ? kindName : "unknown";
         ControlRef focused = nullptr;
         bool hasFocus = GetKeyboardFocus(mWindow, &focused) == noErr && focused == control;
         Rect bounds = {0, 0, 0, 0};
         GetControlBounds(control, &bounds);
         auto yesNo = [](bool flag) { return flag ? std::string("yes") : std::string("no"); };
         mEvents.Line("control " + FourCharCodeText(id.signature) + " " + std::to_string(id.id) +
-                     " " + (kind != nullptr ? kind : "unknown") +
-                     " value=" + std::to_string(GetControl32BitValue(control)) +
+                     " " + kind + " value=" + std::to_string(GetControl32BitValue(control)) +
                      " enabled=" + yesNo(IsControlEnabled(control)) +
                      " visible=" + yesNo(IsControlVisible(control)) + " focus=" + yesNo(hasFocus) +
                      " bounds=" + std::to_string(bounds.top) + "," + std::to_string(bounds.left) +

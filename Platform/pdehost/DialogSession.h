@@ -67,11 +67,7 @@ public:
        when it closes, and what else the user sees of an alert. */
     WindowRef Window() const { return mWindow; }
     void SetClosingPicture(const std::string &path) { mClosingPicture = path; }
-    void SetAlertPresenter(void (*present)(void *refcon, const std::string &message),
-                           void *refcon) {
-        mPresentAlert = present;
-        mPresentRefcon = refcon;
-    }
+    void SetAlertPresenter(void (*present)(const std::string &message)) { mPresentAlert = present; }
 
 private:
     void closeDialog(OSStatus dialogStatus);
@@ -96,8 +92,7 @@ private:
     int mLine = 0; /* the line of the action being performed */
     std::string mClosingPicture;
     std::string mAlertPicture; /* written while the next alert is up */
-    void (*mPresentAlert)(void *, const std::string &) = nullptr;
-    void *mPresentRefcon = nullptr;
+    void (*mPresentAlert)(const std::string &) = nullptr;
     /* The toolbox's reports of a beep and of an alert */
     static void observeBeep(void *refcon, short);
     static DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
