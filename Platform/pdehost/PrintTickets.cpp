@@ -172,8 +172,13 @@ bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingIte
         return failed("cannot make a print session", status);
     }
     status = PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &tickets.printerInfo);
+    CFStringRef path = CreateCFStringFromText(ppdPath);
     if (status == noErr)
-        status = PMStandInTicketSetPPDPath(tickets.printerInfo, ppdPath.c_str());
+        status = path != nullptr ? PMTicketSetCFString(tickets.printerInfo, kHostClientID,
+                                                       kPMStandInPPDPathKey, path, kPMUnlocked)
+                                 : static_cast<OSStatus>(kPMAllocationFailure);
+    if (path != nullptr)
+        CFRelease(path);
     if (status != noErr)
         return failed("cannot make the printer-info ticket", status);
     status = PMTicketCreate(kCFAllocatorDefault, kPMPrintSettingsTicket, &tickets.printSettings);
@@ -238,13 +243,11 @@ std::vector<TicketItem> ReadTicketItems(PMTicketRef ticket) {
     for (CFIndex i = 0; i < count; i++) {
         CFStringRef key = nullptr, client = nullptr;
         CFTypeRef value = nullptr;
-        Boolean locked = false;
-        if (PMStandInTicketGetItemAtIndex(ticket, i, &key, &value, &client, &locked) != noErr)
+        if (PMStandInTicketGetItemAtIndex(ticket, i, &key, &value, &client) != noErr)
             continue;
         TicketItem item;
         item.key = TextOrEmpty(key);
         item.client = TextOrEmpty(client);
-        item.locked = locked;
         if (value != nullptr && CFGetTypeID(value) == CFStringGetTypeID()) {
             std::optional<std::string> text = TextFromCFString(static_cast<CFStringRef>(value));
             if (text) {

@@ -51,7 +51,6 @@ struct TicketItem {
     std::string text;     /* the value of a string item */
     bool boolean = false; /* the value of a boolean item */
     std::string client;   /* the client that wrote it */
-    bool locked = false;
     bool operator==(const TicketItem &) const = default;
 };
 

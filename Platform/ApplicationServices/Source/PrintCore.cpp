@@ -10,14 +10,11 @@
  * (the dialog keeps its tickets there). A ticket is an ordered list of items
  * at the top level, each a CF value under a string key with the client
  * identifier of its writer and a locked flag. A locked item cannot be
- * rewritten; a rewrite of an unlocked item keeps its position. Tickets also
- * carry, for the compiled-PPD library, the path of the printer's PPD file.
+ * rewritten; a rewrite of an unlocked item keeps its position.
  */
 #include <ApplicationServices/ApplicationServices.h>
 #include <StandIn/CFStandIn.h>
 #include <StandIn/PMStandIn.h>
-
-#include <string.h>
 
 namespace {
 
@@ -64,7 +61,6 @@ struct Ticket {
     Item *first;
     Item *last;
     CFIndex count;
-    char *ppdPath;
 };
 
 void FreeItem(Item *item) {
@@ -83,7 +79,6 @@ void FinalizeTicket(CFTypeRef cf) {
         FreeItem(item);
         item = next;
     }
-    CFStandInDeallocate(ticket->ppdPath);
 }
 
 const CFStandInClass kTicketClass = {"PMTicket", FinalizeTicket, nullptr, nullptr, nullptr};
@@ -291,35 +286,13 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
     return noErr;
 }
 
-OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath) {
-    Ticket *ticket = GetTicket(printerInfo);
-    if (ticket == nullptr)
-        return kPMInvalidTicket;
-    char *copy = nullptr;
-    if (ppdPath != nullptr) {
-        size_t length = strlen(ppdPath);
-        copy = static_cast<char *>(CFStandInAllocate(length + 1));
-        if (copy == nullptr)
-            return kPMAllocationFailure;
-        memcpy(copy, ppdPath, length + 1);
-    }
-    CFStandInDeallocate(ticket->ppdPath);
-    ticket->ppdPath = copy;
-    return noErr;
-}
-
-const char *PMStandInTicketGetPPDPath(PMTicketRef printerInfo) {
-    Ticket *ticket = GetTicket(printerInfo);
-    return ticket != nullptr ? ticket->ppdPath : nullptr;
-}
-
 CFIndex PMStandInTicketGetItemCount(PMTicketRef ref) {
     Ticket *ticket = GetTicket(ref);
     return ticket != nullptr ? ticket->count : -1;
 }
 
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringRef *key,
-                                       CFTypeRef *value, CFStringRef *clientID, Boolean *locked) {
+                                       CFTypeRef *value, CFStringRef *clientID) {
     Ticket *ticket = GetTicket(ref);
     if (ticket == nullptr)
         return kPMInvalidTicket;
@@ -334,8 +307,6 @@ OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringR
         *value = item->value;
     if (clientID != nullptr)
         *clientID = item->client;
-    if (locked != nullptr)
-        *locked = item->locked;
     return noErr;
 }
 

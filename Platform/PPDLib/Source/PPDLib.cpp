@@ -13,6 +13,7 @@
 #include <StandIn/PPDStandIn.h>
 
 #include <string.h>
+#include <limits.h>
 #include <stdint.h>
 
 /* The PPD reader is deprecated in favour of the IPP destination API, which
@@ -65,11 +66,14 @@ OSStatus ppdOpenCompiledPPDFromTicket(PMTicketRef ticket, FSSpec *fileSpec, PPDC
     if (context == nullptr)
         return paramErr;
     *context = nullptr;
-    if (PMStandInTicketGetItemCount(ticket) < 0)
-        return kPMInvalidTicket;
-    const char *path = PMStandInTicketGetPPDPath(ticket);
-    if (path == nullptr)
-        return kPMKeyNotFound;
+    CFStringRef pathString = nullptr;
+    OSStatus status =
+        PMTicketGetCFString(ticket, kPMTopLevel, kPMTopLevel, kPMStandInPPDPathKey, &pathString);
+    if (status != noErr)
+        return status;
+    char path[PATH_MAX];
+    if (!CFStringGetCString(pathString, path, sizeof path, kCFStringEncodingUTF8))
+        return fnfErr;
     PPDContext result = static_cast<PPDContext>(CFStandInAllocate(sizeof(OpaquePPDContext)));
     if (result == nullptr)
         return memFullErr;

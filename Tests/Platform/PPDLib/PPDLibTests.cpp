@@ -30,6 +30,10 @@ TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeave
     TempDir folder;
     PMTicketRef ticket = nullptr;
     ASSERT_EQ(noErr, PMTicketCreate(nullptr, kPMPrinterInfoTicket, &ticket));
+    auto usePPD = [ticket](const std::string &path) {
+        CFOwned<CFStringRef> text(CreateCFStringFromText(path));
+        return PMTicketSetCFString(ticket, nullptr, kPMStandInPPDPathKey, text.get(), false);
+    };
     PPDContext context = (PPDContext)1;
     FSSpec spec;
     EXPECT_EQ(kPMKeyNotFound, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context)) << "no PPD";
@@ -40,14 +44,14 @@ TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeave
         {"/nonexistent/missing.ppd", fnfErr},
         {folder.Write("bad.ppd", "not a PPD\n"), kPMInvalidValue}};
     for (const auto &[path, status] : kUnopenable) {
-        PMStandInTicketSetPPDPath(ticket, path.c_str());
+        usePPD(path);
         EXPECT_EQ(status, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context)) << path;
     }
     std::string path = folder.Write(
         "Q.ppd", "*PPD-Adobe: \"4.3\"\n*APDialogExtension: \"/other\"\n*APDialogExtension: \"" +
                      kOurs + "\"\n*QuarnLong: \"" + std::string(150, 'v') + "\n" +
                      std::string(150, 'w') + "\"\n");
-    ASSERT_EQ(noErr, PMStandInTicketSetPPDPath(ticket, path.c_str()));
+    ASSERT_EQ(noErr, usePPD(path));
     CFStandInSetAllocationFailure(1, false);
     EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context));
     CFStandInSetAllocationFailure(0, false);

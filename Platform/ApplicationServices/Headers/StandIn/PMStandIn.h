@@ -15,10 +15,9 @@
 extern "C" {
 #endif
 
-/* The printer's PPD file, read by ppdOpenCompiledPPDFromTicket. NULL clears it. */
-OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath);
-/* The PPD path set on the ticket (borrowed), or NULL. */
-const char *PMStandInTicketGetPPDPath(PMTicketRef printerInfo);
+/* The printer-info ticket names the printer's PPD file for
+ * ppdOpenCompiledPPDFromTicket: its path, a string item under this key. */
+#define kPMStandInPPDPathKey CFSTR("com.quarn.standin.PPDPath")
 
 /* Items at the top level, in the order they were first written (rewriting an
  * item keeps its position). -1 for an invalid ticket. */
@@ -26,7 +25,7 @@ CFIndex PMStandInTicketGetItemCount(PMTicketRef ticket);
 /* The item at index (0-based); every out-parameter may be NULL. The key,
  * value and client are borrowed. kPMInvalidIndex when index is out of range. */
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ticket, CFIndex index, CFStringRef *key,
-                                       CFTypeRef *value, CFStringRef *clientID, Boolean *locked);
+                                       CFTypeRef *value, CFStringRef *clientID);
 
 CFIndex PMStandInGetLiveSessionCount(void);
 CFIndex PMStandInGetLiveTicketCount(void);
