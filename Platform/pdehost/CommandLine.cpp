@@ -33,6 +33,10 @@ const char kPdehostUsage[] =
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
                       std::string &error) {
     options = HostOptions();
+    auto refuse = [&error](std::string message) {
+        error = std::move(message);
+        return false;
+    };
     bool haveScript = false;
     bool onlyScripts = false; /* after "--" */
     for (int i = 1; i < argc; i++) {
@@ -46,18 +50,14 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
             continue;
         }
         if (onlyScripts || argument == "-" || argument.empty() || argument[0] != '-') {
-            if (haveScript) {
-                error = "more than one script: " + options.script + " and " + argument;
-                return false;
-            }
+            if (haveScript)
+                return refuse("more than one script: " + options.script + " and " + argument);
             options.script = argument;
             haveScript = true;
             continue;
         }
-        if (argument.compare(0, 2, "--") != 0) {
-            error = "unknown option " + argument;
-            return false;
-        }
+        if (argument.compare(0, 2, "--") != 0)
+            return refuse("unknown option " + argument);
 
         if (argument == "--window") {
             options.window = true;
@@ -75,16 +75,12 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
         std::string HostOptions::*path = nullptr;
         for (const auto &[known, member] : kPaths)
             path = name == known ? member : path;
-        if (path == nullptr && name != "--set" && name != "--set-bool") {
-            error = "unknown option " + name;
-            return false;
-        }
+        if (path == nullptr && name != "--set" && name != "--set-bool")
+            return refuse("unknown option " + name);
         if (!inlineValue && i + 1 < argc)
             value = argv[++i];
-        if (value.empty()) {
-            error = name + " needs a value";
-            return false;
-        }
+        if (value.empty())
+            return refuse(name + " needs a value");
         if (path != nullptr) {
             options.*path = value;
             continue;
@@ -92,36 +88,26 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
 
         SettingItem item;
         equals = value.find('=');
-        if (equals == std::string::npos || equals == 0) {
-            error = "\"" + value + "\" is not KEY=VALUE";
-            return false;
-        }
+        if (equals == std::string::npos || equals == 0)
+            return refuse("\"" + value + "\" is not KEY=VALUE");
         item.key = value.substr(0, equals);
         item.text = value.substr(equals + 1);
         if (name == "--set-bool") {
             item.isBoolean = true;
             item.boolean = strcasecmp(item.text.c_str(), "true") == 0;
-            if (!item.boolean && strcasecmp(item.text.c_str(), "false") != 0) {
-                error =
-                    "--set-bool " + item.key + " needs true or false, not \"" + item.text + "\"";
-                return false;
-            }
+            if (!item.boolean && strcasecmp(item.text.c_str(), "false") != 0)
+                return refuse("--set-bool " + item.key + " needs true or false, not \"" +
+                              item.text + "\"");
             item.text.clear();
         }
         options.settings.push_back(std::move(item));
     }
-    if (options.ppd.empty()) {
-        error = "--ppd FILE is required: the printer's PPD";
-        return false;
-    }
-    if (!options.printer.empty() && !options.filter.empty()) {
-        error = "--printer and --filter exclude each other";
-        return false;
-    }
-    if (options.window && haveScript) {
-        error = "--window takes no script";
-        return false;
-    }
+    if (options.ppd.empty())
+        return refuse("--ppd FILE is required: the printer's PPD");
+    if (!options.printer.empty() && !options.filter.empty())
+        return refuse("--printer and --filter exclude each other");
+    if (options.window && haveScript)
+        return refuse("--window takes no script");
     if (options.script == "-")
         options.script.clear();
     return true;

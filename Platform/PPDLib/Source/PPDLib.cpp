@@ -22,8 +22,6 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cups/ppd.h>
 
-typedef char KeywordName[PPD_MAX_NAME];
-
 struct OpaquePPDContext {
     OpaquePPDContext *next;
     ppd_file_t *ppd;
@@ -41,7 +39,7 @@ bool IsContext(PPDContext context) {
 }
 
 /* The keyword of a Pascal string as a C string; false if it cannot name a keyword. */
-bool KeywordFromPascal(ConstStr255Param keyword, KeywordName name) {
+bool KeywordFromPascal(ConstStr255Param keyword, char name[PPD_MAX_NAME]) {
     if (keyword == nullptr || keyword[0] == 0 || keyword[0] >= PPD_MAX_NAME)
         return false;
     memcpy(name, keyword + 1, keyword[0]);
@@ -53,9 +51,7 @@ void FillFileSpec(FSSpec *fileRecord, const char *path) {
     memset(fileRecord, 0, sizeof(*fileRecord));
     const char *base = strrchr(path, '/');
     base = base != nullptr ? base + 1 : path;
-    size_t length = strlen(base);
-    if (length > 63)
-        length = 63;
+    size_t length = strnlen(base, 63);
     fileRecord->name[0] = (unsigned char)length;
     memcpy(fileRecord->name + 1, base, length);
 }
@@ -103,7 +99,7 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
     *mainIndex = -1;
     if (!IsContext(context))
         return paramErr;
-    KeywordName name;
+    char name[PPD_MAX_NAME];
     if (!KeywordFromPascal(keyword, name))
         return paramErr;
     ppd_attr_t *first = ppdFindAttr(context->ppd, name, nullptr);
