@@ -67,8 +67,7 @@ std::string controlText(ControlRef control, const std::string &kind) {
     if (status != noErr)
         text = nullptr;
     std::string result = TextOrEmpty(text);
-    if (text != nullptr)
-        CFRelease(text);
+    ReleaseIfAny(text);
     return result;
 }
 
@@ -146,8 +145,7 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     OSStatus status =
         mInterface->vtable->Prologue(&mContext, &creator, &kind, &title, &maxH, &maxV);
     mEvents.Status("prologue", status);
-    if (title != nullptr)
-        CFRelease(title); // handed to the dialog with ownership
+    ReleaseIfAny(title); // handed to the dialog with ownership
     if (status != noErr)
         return true; // no pane, and no context to terminate
     mHasContext = true;
@@ -264,10 +262,8 @@ void DialogSession::summary() {
                          QuoteEventText(at(texts, textCount)));
         }
     }
-    if (titles != nullptr)
-        CFRelease(titles);
-    if (texts != nullptr)
-        CFRelease(texts);
+    ReleaseIfAny(titles);
+    ReleaseIfAny(texts);
 }
 
 /* The `control` line of every control embedded in `parent`, each followed
@@ -446,8 +442,7 @@ void *createInstance(std::string path, CFPlugInFactoryFunction linkedFactory, CF
         kCFAllocatorDefault, reinterpret_cast<const UInt8 *>(path.c_str()),
         static_cast<CFIndex>(path.size()), true);
     plugIn = url != nullptr ? CFPlugInCreate(kCFAllocatorDefault, url) : nullptr;
-    if (url != nullptr)
-        CFRelease(url);
+    ReleaseIfAny(url);
     if (plugIn == nullptr) {
         error = "no bundle at " + path;
         return nullptr;
@@ -467,10 +462,8 @@ void *createInstance(std::string path, CFPlugInFactoryFunction linkedFactory, CF
                 "type " kPMPrintingDialogExtensionsPlugInType;
     else if (instance == nullptr)
         error = "the factory made no instance of the dialog-extension type";
-    if (factories != nullptr)
-        CFRelease(factories);
-    if (type != nullptr)
-        CFRelease(type);
+    ReleaseIfAny(factories);
+    ReleaseIfAny(type);
     return instance;
 }
 
@@ -549,8 +542,7 @@ int runWithTickets(const HostOptions &options, const std::vector<Action> *action
         status = kExitFailed;
     }
     ReleasePrintTickets(tickets);
-    if (plugIn != nullptr)
-        CFRelease(plugIn); // the executable stays loaded, as on the platform
+    ReleaseIfAny(plugIn); // the executable stays loaded, as on the platform
     return status;
 }
 

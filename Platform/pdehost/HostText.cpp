@@ -34,6 +34,11 @@ CFStringRef CreateCFStringFromText(std::string_view text) {
                                    static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false);
 }
 
+void ReleaseIfAny(CFTypeRef ref) {
+    if (ref != nullptr)
+        CFRelease(ref);
+}
+
 void Complain(const std::string &message) {
     std::fprintf(stderr, "pdehost: %s\n", message.c_str());
 }

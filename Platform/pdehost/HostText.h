@@ -26,6 +26,9 @@ std::string TextOrEmpty(CFStringRef string);
    is not UTF-8 or memory runs out. */
 CFStringRef CreateCFStringFromText(std::string_view text);
 
+/* CFRelease for a reference that may be NULL. */
+void ReleaseIfAny(CFTypeRef ref);
+
 /* "pdehost: MESSAGE" on standard error. */
 void Complain(const std::string &message);
 

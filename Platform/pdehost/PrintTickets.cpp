@@ -45,10 +45,8 @@ OSStatus writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &
     if (status != noErr && error.empty())
         error = "cannot set " + item.key + " in the print-settings ticket: status " +
                 std::to_string(status);
-    if (key != nullptr)
-        CFRelease(key);
-    if (value != nullptr)
-        CFRelease(value);
+    ReleaseIfAny(key);
+    ReleaseIfAny(value);
     return status;
 }
 
@@ -61,10 +59,8 @@ OSStatus keepTicket(PMPrintSession session, const char *name, PMTicketRef ticket
     OSStatus status = number != nullptr && key != nullptr
                           ? PMSessionSetDataInSession(session, key, number)
                           : static_cast<OSStatus>(kPMAllocationFailure);
-    if (number != nullptr)
-        CFRelease(number);
-    if (key != nullptr)
-        CFRelease(key);
+    ReleaseIfAny(number);
+    ReleaseIfAny(key);
     return status;
 }
 
@@ -177,8 +173,7 @@ bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingIte
         status = path != nullptr ? PMTicketSetCFString(tickets.printerInfo, kHostClientID,
                                                        kPMStandInPPDPathKey, path, kPMUnlocked)
                                  : static_cast<OSStatus>(kPMAllocationFailure);
-    if (path != nullptr)
-        CFRelease(path);
+    ReleaseIfAny(path);
     if (status != noErr)
         return failed("cannot make the printer-info ticket", status);
     status = PMTicketCreate(kCFAllocatorDefault, kPMPrintSettingsTicket, &tickets.printSettings);

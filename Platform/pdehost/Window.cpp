@@ -76,8 +76,7 @@ void scrapToClipboard() {
     CFStringRef string = CFStringCreateWithBytes(kCFAllocatorDefault, bytes.data(), size,
                                                  kCFStringEncodingMacRoman, false);
     std::string text = TextOrEmpty(string);
-    if (string != nullptr)
-        CFRelease(string);
+    ReleaseIfAny(string);
     gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), text.c_str(), -1);
 }
 
