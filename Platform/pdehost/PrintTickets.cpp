@@ -234,12 +234,10 @@ std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error)
 
 std::vector<TicketItem> ReadTicketItems(PMTicketRef ticket) {
     std::vector<TicketItem> items;
-    CFIndex count = PMStandInTicketGetItemCount(ticket);
-    for (CFIndex i = 0; i < count; i++) {
-        CFStringRef key = nullptr, client = nullptr;
-        CFTypeRef value = nullptr;
-        if (PMStandInTicketGetItemAtIndex(ticket, i, &key, &value, &client) != noErr)
-            continue;
+    CFStringRef key = nullptr, client = nullptr;
+    CFTypeRef value = nullptr;
+    for (CFIndex i = 0; PMStandInTicketGetItemAtIndex(ticket, i, &key, &value, &client) == noErr;
+         i++) {
         TicketItem item;
         item.key = TextOrEmpty(key);
         item.client = TextOrEmpty(client);

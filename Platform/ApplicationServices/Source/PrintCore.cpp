@@ -60,7 +60,6 @@ struct Item {
 struct Ticket {
     Item *first;
     Item *last;
-    CFIndex count;
 };
 
 void FreeItem(Item *item) {
@@ -225,7 +224,6 @@ static OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, 
         *item = {nullptr, (CFStringRef)CFRetain(key), nullptr, nullptr, false};
         (ticket->last != nullptr ? ticket->last->next : ticket->first) = item;
         ticket->last = item;
-        ticket->count++;
     }
     CFTypeRef oldValue = item->value, oldClient = item->client; /* the new ones may be them */
     item->value = CFRetain(value);
@@ -240,11 +238,7 @@ static OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, 
 
 OSStatus PMTicketSetCFString(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
                              CFStringRef value, Boolean locked) {
-    if (GetTicket(ticket) == nullptr)
-        return kPMInvalidTicket;
-    if (!PMIsString(value))
-        return kPMInvalidValue;
-    return SetItem(ticket, clientID, key, value, locked);
+    return SetItem(ticket, clientID, key, PMIsString(value) ? value : nullptr, locked);
 }
 
 OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
@@ -254,8 +248,6 @@ OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRe
 
 OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef key, SInt32 value,
                            Boolean locked) {
-    if (GetTicket(ticket) == nullptr)
-        return kPMInvalidTicket;
     CFNumberRef number = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &value);
     if (number == nullptr)
         return kPMAllocationFailure;
@@ -286,27 +278,21 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
     return noErr;
 }
 
-CFIndex PMStandInTicketGetItemCount(PMTicketRef ref) {
-    Ticket *ticket = GetTicket(ref);
-    return ticket != nullptr ? ticket->count : -1;
-}
-
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringRef *key,
                                        CFTypeRef *value, CFStringRef *clientID) {
     Ticket *ticket = GetTicket(ref);
     if (ticket == nullptr)
         return kPMInvalidTicket;
-    if (index < 0 || index >= ticket->count)
-        return kPMInvalidIndex;
-    Item *item = ticket->first;
-    for (CFIndex i = 0; i < index; i++)
+    if (key == nullptr || value == nullptr || clientID == nullptr)
+        return kPMInvalidParameter;
+    Item *item = index >= 0 ? ticket->first : nullptr;
+    for (CFIndex i = 0; item != nullptr && i < index; i++)
         item = item->next;
-    if (key != nullptr)
-        *key = item->key;
-    if (value != nullptr)
-        *value = item->value;
-    if (clientID != nullptr)
-        *clientID = item->client;
+    if (item == nullptr)
+        return kPMInvalidIndex;
+    *key = item->key;
+    *value = item->value;
+    *clientID = item->client;
     return noErr;
 }
 

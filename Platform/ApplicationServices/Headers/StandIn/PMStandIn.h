@@ -19,11 +19,9 @@ extern "C" {
  * ppdOpenCompiledPPDFromTicket: its path, a string item under this key. */
 #define kPMStandInPPDPathKey CFSTR("com.quarn.standin.PPDPath")
 
-/* Items at the top level, in the order they were first written (rewriting an
- * item keeps its position). -1 for an invalid ticket. */
-CFIndex PMStandInTicketGetItemCount(PMTicketRef ticket);
-/* The item at index (0-based); every out-parameter may be NULL. The key,
- * value and client are borrowed. kPMInvalidIndex when index is out of range. */
+/* The item at index (0-based) of the top level, in the order the items were
+ * first written (rewriting an item keeps its position): its key, value and
+ * client (NULL when none), borrowed. kPMInvalidIndex past the last item. */
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ticket, CFIndex index, CFStringRef *key,
                                        CFTypeRef *value, CFStringRef *clientID);
 
