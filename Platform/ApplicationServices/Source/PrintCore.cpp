@@ -44,9 +44,8 @@ CFTypeID SessionType() {
 }
 
 Session *GetSession(PMPrintSession printSession) {
-    if (!PMIsObjectOfType(printSession, SessionType()))
-        return nullptr;
-    return static_cast<Session *>(CFStandInGetInstanceData(printSession));
+    bool valid = PMIsObjectOfType(printSession, SessionType());
+    return valid ? static_cast<Session *>(CFStandInGetInstanceData(printSession)) : nullptr;
 }
 
 struct Item {
@@ -88,9 +87,8 @@ CFTypeID TicketType() {
 }
 
 Ticket *GetTicket(PMTicketRef ref) {
-    if (!PMIsObjectOfType(ref, TicketType()))
-        return nullptr;
-    return static_cast<Ticket *>(CFStandInGetInstanceData(ref));
+    bool valid = PMIsObjectOfType(ref, TicketType());
+    return valid ? static_cast<Ticket *>(CFStandInGetInstanceData(ref)) : nullptr;
 }
 
 Item *FindItem(Ticket *ticket, CFStringRef key) {
@@ -261,10 +259,9 @@ OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeI
     Item *item = nullptr;
     OSStatus status =
         LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFStringGetTypeID(), &item);
-    if (status != noErr)
-        return status;
-    *value = (CFStringRef)item->value;
-    return noErr;
+    if (status == noErr)
+        *value = (CFStringRef)item->value;
+    return status;
 }
 
 OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
@@ -272,10 +269,9 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
     Item *item = nullptr;
     OSStatus status =
         LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFBooleanGetTypeID(), &item);
-    if (status != noErr)
-        return status;
-    *value = CFBooleanGetValue((CFBooleanRef)item->value);
-    return noErr;
+    if (status == noErr)
+        *value = CFBooleanGetValue((CFBooleanRef)item->value);
+    return status;
 }
 
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringRef *key,
