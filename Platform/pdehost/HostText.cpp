@@ -11,14 +11,9 @@ std::optional<std::string> TextFromCFString(CFStringRef string) {
         return std::nullopt;
     CFIndex length = CFStringGetLength(string);
     CFIndex usedBytes = 0;
-    CFIndex converted = CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0,
-                                         false, nullptr, 0, &usedBytes);
-    if (converted != length)
-        return std::nullopt;
-    std::string text(static_cast<size_t>(usedBytes), '\0');
-    if (usedBytes > 0 &&
-        CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
-                         reinterpret_cast<UInt8 *>(text.data()), usedBytes, &usedBytes) != length)
+    std::string text(static_cast<size_t>(length) * 3, '\0'); /* 3 bytes at most a UTF-16 unit */
+    if (CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
+                         reinterpret_cast<UInt8 *>(text.data()), length * 3, &usedBytes) != length)
         return std::nullopt;
     text.resize(static_cast<size_t>(usedBytes));
     return text;
