@@ -1,13 +1,17 @@
 /*
  * CommandLine.h
  *
- * pdehost's command line (kPdehostUsage); options may also be written
- * --name=value.
+ * pdehost's command line (kPdehostUsage; options may also be written
+ * --name=value) and the dialog script's actions, one per line (README.md,
+ * "The script").
  */
 #ifndef PDEHOST_COMMAND_LINE_H
 #define PDEHOST_COMMAND_LINE_H
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /* An item put into the print-settings ticket before the dialog opens. */
@@ -37,5 +41,61 @@ struct HostOptions {
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options, std::string &error);
 
 extern const char kPdehostUsage[];
+
+/* pdehost's exit statuses (README.md, "Exit status"). */
+enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitLeaked = 3 };
+
+enum class ActionKind {
+    Open,           /* open */
+    Close,          /* close */
+    Focus,          /* focus SIG ID */
+    Type,           /* type TEXT */
+    Key,            /* key NAME */
+    CommandKey,     /* key cmd-CHAR */
+    Select,         /* select START END */
+    Clipboard,      /* clipboard TEXT */
+    ClipboardEmpty, /* clipboard */
+    Paste,          /* paste */
+    Drop,           /* drop TEXT */
+    Click,          /* click SIG ID */
+    SyncUI,         /* sync ui */
+    SyncTickets,    /* sync tickets */
+    Summary,        /* summary */
+    Show,           /* show */
+    Print,          /* print */
+    Snapshot,       /* snapshot FILE */
+    SnapshotAlert   /* snapshot-alert FILE */
+};
+
+enum class KeyName { Backspace, Delete, Left, Right, Home, End, Tab, Return, Escape };
+
+struct Action {
+    ActionKind kind = ActionKind::Open;
+    int line = 0;
+    uint32_t signature = 0; /* focus, click: the control ID */
+    int32_t id = 0;
+    std::string text; /* type, clipboard, drop, snapshot; the character of key cmd-CHAR */
+    KeyName key = KeyName::Backspace;
+    int selectionStart = 0; /* select */
+    int selectionEnd = 0;
+};
+
+/* The outcome of reading one line: an action, nothing (a blank or comment
+   line), or an error message about the line. */
+struct ParsedLine {
+    std::optional<Action> action;
+    std::string error; /* empty unless the line is wrong */
+};
+
+ParsedLine ParseScriptLine(std::string_view line, int lineNumber);
+
+/* A whole script; stops at the first wrong line. */
+struct ParsedScript {
+    std::vector<Action> actions;
+    int errorLine = 0; /* 0 when every line is right */
+    std::string error;
+};
+
+ParsedScript ParseScript(std::string_view text);
 
 #endif /* PDEHOST_COMMAND_LINE_H */

@@ -7,10 +7,14 @@
 #include "DialogSession.h"
 
 #include "HostText.h"
+#include "LiveObjects.h"
+#include "PrintTickets.h"
 
 #include <StandIn/HIStandIn.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -28,10 +32,6 @@ const SInt16 kWindowLeft = 80;
 const char *alertKindName(AlertType type) {
     static const char *const kNames[] = {"stop", "note", "caution", "plain"}; // kAlert...Alert
     return type >= 0 && type < 4 ? kNames[type] : "unknown";
-}
-
-void observeBeep(void *refcon, short) {
-    static_cast<DialogSession *>(refcon)->Events().Beep();
 }
 
 const PMPlugInHeader &header(PlugInIntf *interface) {
@@ -52,42 +52,159 @@ std::string controlName(const Action &action) {
 
 /* The text a control shows: an edit field's or static text's content, or a
    check box's title. */
-std::string controlText(ControlRef control, const char *kind) {
-    std::string name = kind != nullptr ? kind : "";
+std::string controlText(ControlRef control, const std::string &kind) {
     CFStringRef text = nullptr;
-    if (name == "edittext" || name == "password" || name == "statictext") {
-        ControlPartCode part = kControlEditTextPart;
-        if (name == "statictext")
-            part = kControlEntireControl;
-        ResType tag =
-            name == "password" ? kControlEditTextPasswordCFStringTag : kControlEditTextCFStringTag;
-        if (GetControlData(control, part, tag, sizeof text, &text, nullptr) != noErr)
-            text = nullptr;
-    } else if (name == "checkbox") {
-        if (CopyControlTitleAsCFString(control, &text) != noErr)
-            text = nullptr;
-    }
+    OSStatus status = kind == "checkbox" ? CopyControlTitleAsCFString(control, &text)
+                      : kind == "statictext"
+                          ? GetControlData(control, kControlEntireControl,
+                                           kControlEditTextCFStringTag, sizeof text, &text, nullptr)
+                      : kind == "edittext" || kind == "password"
+                          ? GetControlData(control, kControlEditTextPart,
+                                           kind == "password" ? kControlEditTextPasswordCFStringTag
+                                                              : kControlEditTextCFStringTag,
+                                           sizeof text, &text, nullptr)
+                          : static_cast<OSStatus>(errUnknownControl);
+    if (status != noErr)
+        text = nullptr;
     std::string result = TextOrEmpty(text);
-    if (text != nullptr)
-        CFRelease(text);
+    ReleaseIfAny(text);
     return result;
+}
+
+/* The bundle at `path` as a plug-in, and an instance of the dialog-extension
+   type from the first factory that makes one. */
+void *createInstance(std::string path, CFPlugInFactoryFunction linkedFactory, CFPlugInRef &plugIn,
+                     std::string &error) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
+        kCFAllocatorDefault, reinterpret_cast<const UInt8 *>(path.c_str()),
+        static_cast<CFIndex>(path.size()), true);
+    plugIn = url != nullptr ? CFPlugInCreate(kCFAllocatorDefault, url) : nullptr;
+    ReleaseIfAny(url);
+    if (plugIn == nullptr) {
+        error = "no bundle at " + path;
+        return nullptr;
+    }
+    CFUUIDRef type =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
+    CFArrayRef factories = type != nullptr ? CFPlugInFindFactoriesForPlugInType(type) : nullptr;
+    void *instance = nullptr;
+    for (CFIndex i = 0; factories != nullptr && i < CFArrayGetCount(factories) && !instance; i++) {
+        auto factory = static_cast<CFUUIDRef>(CFArrayGetValueAtIndex(factories, i));
+        instance = linkedFactory != nullptr
+                       ? linkedFactory(kCFAllocatorDefault, type)
+                       : CFPlugInInstanceCreate(kCFAllocatorDefault, factory, type);
+    }
+    if (factories == nullptr || CFArrayGetCount(factories) == 0)
+        error = "the bundle's Info.plist names no factory for the dialog-extension plug-in "
+                "type " kPMPrintingDialogExtensionsPlugInType;
+    else if (instance == nullptr)
+        error = "the factory made no instance of the dialog-extension type";
+    ReleaseIfAny(factories);
+    ReleaseIfAny(type);
+    return instance;
+}
+
+/* Performs the actions until a print succeeds, the script ends or a line
+   is wrong; reading them from the terminal when there is no script, where
+   wrong lines are reported and skipped. */
+int runActions(DialogSession &dialog, const std::vector<Action> *actions, bool &printed) {
+    auto perform = [&](const Action &action) {
+        std::string error;
+        DialogSession::Outcome outcome = dialog.Perform(action, error);
+        if (outcome == DialogSession::Outcome::BadArgument)
+            Complain("line " + std::to_string(action.line) + ": " + error);
+        printed = outcome == DialogSession::Outcome::Printed;
+        return outcome;
+    };
+    if (actions != nullptr) {
+        for (const Action &action : *actions) {
+            DialogSession::Outcome outcome = perform(action);
+            if (outcome == DialogSession::Outcome::BadArgument)
+                return kExitUsage;
+            if (printed)
+                break;
+        }
+        return kExitDone;
+    }
+    std::string line;
+    for (int lineNumber = 1; dialog.IsOpen(); lineNumber++) {
+        std::fputs("pdehost> ", stderr);
+        std::fflush(stderr);
+        if (!std::getline(std::cin, line))
+            break;
+        ParsedLine parsed = ParseScriptLine(line, lineNumber);
+        if (!parsed.error.empty())
+            Complain("line " + std::to_string(lineNumber) + ": " + parsed.error);
+        else if (parsed.action)
+            perform(*parsed.action);
+    }
+    std::fputs("\n", stderr);
+    return kExitDone;
+}
+
+/* Everything between the two counts of live objects. */
+int runWithTickets(const HostOptions &options, const std::vector<Action> *actions,
+                   EventWriter &events, CFPlugInFactoryFunction linkedFactory,
+                   DialogDriver driver) {
+    PrintTickets tickets;
+    std::string error;
+    if (!CreatePrintTickets(options.ppd, options.settings, tickets, error)) {
+        Complain(error);
+        return kExitFailed;
+    }
+    std::string path = options.plugin;
+    if (path.empty())
+        path = ReadDialogExtensionPath(tickets.printerInfo, error);
+    CFPlugInRef plugIn = nullptr;
+    void *instance = path.empty() ? nullptr : createInstance(path, linkedFactory, plugIn, error);
+    int status = kExitFailed;
+    bool printed = false;
+    if (instance == nullptr) {
+        Complain(error);
+    } else {
+        DialogSession dialog(events);
+        dialog.SetClosingPicture(options.snapshot);
+        if (!dialog.Start(instance, tickets.session, error))
+            Complain(error);
+        else if (driver != nullptr)
+            status = driver(dialog, printed);
+        else
+            status = runActions(dialog, actions, printed);
+        dialog.Cancel(); // a dialog still open when the actions end is cancelled
+    }
+    if (printed)
+        status = PrintJob(options, tickets.printSettings, events);
+    if (!events.Good()) {
+        Complain("cannot write the events to standard output");
+        status = kExitFailed;
+    }
+    ReleasePrintTickets(tickets);
+    ReleaseIfAny(plugIn); // the executable stays loaded, as on the platform
+    return status;
 }
 
 } // namespace
 
-DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
-                             CFStringRef explanation) {
+void DialogSession::observeBeep(void *refcon, short) {
+    static_cast<DialogSession *>(refcon)->mEvents.Line("beep");
+}
+
+DialogItemIndex DialogSession::observeAlert(void *refcon, AlertType type, CFStringRef message,
+                                            CFStringRef explanation) {
     auto *dialog = static_cast<DialogSession *>(refcon);
-    std::optional<std::string> explanationText;
+    std::string line =
+        "alert " + std::string(alertKindName(type)) + " " + QuoteEventText(TextOrEmpty(message));
     if (explanation != nullptr)
-        explanationText = TextOrEmpty(explanation);
-    dialog->mEvents.Alert(alertKindName(type), TextOrEmpty(message), explanationText);
+        line += " " + QuoteEventText(TextOrEmpty(explanation));
+    dialog->mEvents.Line(line);
     if (!dialog->mAlertPicture.empty() && dialog->mWindow != nullptr &&
         HIStandInWriteWindowPicture(dialog->mWindow, dialog->mAlertPicture.c_str()) != noErr)
         Complain("cannot write the picture " + dialog->mAlertPicture);
     dialog->mAlertPicture.clear();
     if (dialog->mPresentAlert != nullptr)
-        dialog->mPresentAlert(dialog->mPresentRefcon, TextOrEmpty(message));
+        dialog->mPresentAlert(TextOrEmpty(message));
     return kAlertStdAlertOKButton; // the default button answers
 }
 
@@ -142,8 +259,7 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     OSStatus status =
         mInterface->vtable->Prologue(&mContext, &creator, &kind, &title, &maxH, &maxV);
     mEvents.Status("prologue", status);
-    if (title != nullptr)
-        CFRelease(title); // handed to the dialog with ownership
+    ReleaseIfAny(title); // handed to the dialog with ownership
     if (status != noErr)
         return true; // no pane, and no context to terminate
     mHasContext = true;
@@ -256,49 +372,42 @@ void DialogSession::summary() {
                     return std::string();
                 return TextOrEmpty(static_cast<CFStringRef>(value));
             };
-            mEvents.Summary(at(titles, titleCount), at(texts, textCount));
+            mEvents.Line("summary " + QuoteEventText(at(titles, titleCount)) + " " +
+                         QuoteEventText(at(texts, textCount)));
         }
     }
-    if (titles != nullptr)
-        CFRelease(titles);
-    if (texts != nullptr)
-        CFRelease(texts);
+    ReleaseIfAny(titles);
+    ReleaseIfAny(texts);
 }
 
-void DialogSession::showControl(ControlRef control) {
-    ControlState state;
-    ControlID id = {0, 0};
-    if (GetControlID(control, &id) == noErr) {
-        state.signature = id.signature;
-        state.id = id.id;
-    }
-    const char *kind = HIStandInGetControlKindName(control);
-    state.kind = kind != nullptr ? kind : "unknown";
-    state.value = GetControl32BitValue(control);
-    state.enabled = IsControlEnabled(control);
-    state.visible = IsControlVisible(control);
-    ControlRef focused = nullptr;
-    state.focused = GetKeyboardFocus(mWindow, &focused) == noErr && focused == control;
-    Rect bounds = {0, 0, 0, 0};
-    GetControlBounds(control, &bounds);
-    state.top = bounds.top;
-    state.left = bounds.left;
-    state.bottom = bounds.bottom;
-    state.right = bounds.right;
-    state.text = controlText(control, kind);
-    mEvents.Control(state);
-
-    showChildren(control);
-}
-
+/* The `control` line of every control embedded in `parent`, each followed
+   by those embedded in it. */
 void DialogSession::showChildren(ControlRef parent) {
     UInt16 count = 0;
     if (parent == nullptr || CountSubControls(parent, &count) != noErr)
         return;
     for (UInt16 index = 1; index <= count; index++) {
-        ControlRef child = nullptr;
-        if (GetIndexedSubControl(parent, index, &child) == noErr && child != nullptr)
-            showControl(child);
+        ControlRef control = nullptr;
+        if (GetIndexedSubControl(parent, index, &control) != noErr || control == nullptr)
+            continue;
+        ControlID id = {0, 0};
+        if (GetControlID(control, &id) != noErr)
+            id = {0, 0};
+        const char *kindName = HIStandInGetControlKindName(control);
+        std::string kind = kindName != nullptr ? kindName : "unknown";
+        ControlRef focused = nullptr;
+        bool hasFocus = GetKeyboardFocus(mWindow, &focused) == noErr && focused == control;
+        Rect bounds = {0, 0, 0, 0};
+        GetControlBounds(control, &bounds);
+        auto yesNo = [](bool flag) { return flag ? std::string("yes") : std::string("no"); };
+        mEvents.Line("control " + FourCharCodeText(id.signature) + " " + std::to_string(id.id) +
+                     " " + kind + " value=" + std::to_string(GetControl32BitValue(control)) +
+                     " enabled=" + yesNo(IsControlEnabled(control)) +
+                     " visible=" + yesNo(IsControlVisible(control)) + " focus=" + yesNo(hasFocus) +
+                     " bounds=" + std::to_string(bounds.top) + "," + std::to_string(bounds.left) +
+                     "," + std::to_string(bounds.bottom) + "," + std::to_string(bounds.right) +
+                     " text=" + QuoteEventText(controlText(control, kind)));
+        showChildren(control);
     }
 }
 
@@ -433,4 +542,18 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     else if (!typing && status != noErr && !what.empty())
         note(what + " refused: status " + std::to_string(status));
     return Outcome::Continue;
+}
+
+int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
+              CFPlugInFactoryFunction linkedFactory, DialogDriver driver) {
+    if (!options.language.empty())
+        setenv("LANGUAGE", options.language.c_str(), 1); /* read by the bundle's lookups */
+    LiveObjects before = LiveObjects::Now();
+    int status = runWithTickets(options, actions, events, linkedFactory, driver);
+    std::string leftOver = LiveObjects::Differences(before, LiveObjects::Now());
+    if (!leftOver.empty()) {
+        Complain("the dialog left platform objects behind: " + leftOver);
+        return kExitLeaked;
+    }
+    return status;
 }

@@ -3,22 +3,37 @@
  *
  * One print dialog with one dialog-extension pane, driven the way the
  * platform's print dialog drives it (README.md, "How the dialog drives the
- * pane"), the user's actions performed one by one and reported as events.
+ * pane"), the user's actions performed one by one and reported as events;
+ * and the whole dialog as pdehost and the in-process tests run it, from the
+ * tickets and the loading of the bundle to the print system's part and the
+ * count of live platform objects before and after.
  */
 #ifndef PDEHOST_DIALOG_SESSION_H
 #define PDEHOST_DIALOG_SESSION_H
 
-#include "EventOutput.h"
-#include "Script.h"
+#include "CommandLine.h"
+#include "HostText.h"
 
 #include <ApplicationServices/ApplicationServices.h>
 #include <Carbon/Carbon.h>
 
 #include <string>
+#include <vector>
 
 class DialogSession;
-DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
-                             CFStringRef explanation);
+
+/* Works an open dialog in place of a script: the exit status, with
+   `printed` set when a print succeeded. */
+using DialogDriver = int (*)(DialogSession &dialog, bool &printed);
+
+/* Runs the dialog for `options` with `actions` (null: read from the
+   terminal, one at a time) and returns pdehost's exit status; what fails is
+   said on standard error. `linkedFactory`, when given, makes the pane's
+   instance in place of the bundle's own factory (the bundle is still
+   registered, so the pane finds its resources): the tests link the pane's
+   code so that they can reach its glue. */
+int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
+              CFPlugInFactoryFunction linkedFactory = nullptr, DialogDriver driver = nullptr);
 
 class DialogSession {
 public:
@@ -41,7 +56,6 @@ public:
     bool Start(void *instance, PMPrintSession session, std::string &error);
 
     Outcome Perform(const Action &action, std::string &error);
-    EventWriter &Events() { return mEvents; }
 
     /* Closes the dialog without printing. Does nothing when it is closed. */
     void Cancel();
@@ -53,11 +67,7 @@ public:
        when it closes, and what else the user sees of an alert. */
     WindowRef Window() const { return mWindow; }
     void SetClosingPicture(const std::string &path) { mClosingPicture = path; }
-    void SetAlertPresenter(void (*present)(void *refcon, const std::string &message),
-                           void *refcon) {
-        mPresentAlert = present;
-        mPresentRefcon = refcon;
-    }
+    void SetAlertPresenter(void (*present)(const std::string &message)) { mPresentAlert = present; }
 
 private:
     void closeDialog(OSStatus dialogStatus);
@@ -65,7 +75,6 @@ private:
     OSStatus callSync(Boolean direction);
     void summary();
     void showChildren(ControlRef parent);
-    void showControl(ControlRef control);
     bool findControl(const Action &action, ControlRef &control, std::string &error);
     void note(const std::string &text);
 
@@ -83,9 +92,11 @@ private:
     int mLine = 0; /* the line of the action being performed */
     std::string mClosingPicture;
     std::string mAlertPicture; /* written while the next alert is up */
-    void (*mPresentAlert)(void *, const std::string &) = nullptr;
-    void *mPresentRefcon = nullptr;
-    friend DialogItemIndex observeAlert(void *, AlertType, CFStringRef, CFStringRef);
+    void (*mPresentAlert)(const std::string &) = nullptr;
+    /* The toolbox's reports of a beep and of an alert */
+    static void observeBeep(void *refcon, short);
+    static DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
+                                        CFStringRef explanation);
 };
 
 #endif /* PDEHOST_DIALOG_SESSION_H */

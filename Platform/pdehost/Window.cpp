@@ -11,7 +11,6 @@
  */
 #include "Window.h"
 
-#include "DialogRun.h"
 #include "DialogSession.h"
 #include "HostText.h"
 
@@ -77,8 +76,7 @@ void scrapToClipboard() {
     CFStringRef string = CFStringCreateWithBytes(kCFAllocatorDefault, bytes.data(), size,
                                                  kCFStringEncodingMacRoman, false);
     std::string text = TextOrEmpty(string);
-    if (string != nullptr)
-        CFRelease(string);
+    ReleaseIfAny(string);
     gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), text.c_str(), -1);
 }
 
@@ -157,7 +155,7 @@ gboolean onCancel(GtkWidget *, GdkEvent *, gpointer) {
     return TRUE;
 }
 
-void presentAlert(void *, const std::string &message) {
+void presentAlert(const std::string &message) {
     gtk_widget_queue_draw(gState.area);
     GtkWidget *alert =
         gtk_message_dialog_new(GTK_WINDOW(gState.top), GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
@@ -208,14 +206,14 @@ int workWindow(DialogSession &dialog, bool &printed) {
     gtk_container_add(GTK_CONTAINER(buttons), makeButton("_Print", G_CALLBACK(onPrint)));
     gtk_box_pack_start(GTK_BOX(column), buttons, FALSE, FALSE, 0);
 
-    dialog.SetAlertPresenter(presentAlert, nullptr);
+    dialog.SetAlertPresenter(presentAlert);
     gtk_widget_show_all(gState.top);
     gtk_widget_grab_focus(gState.area);
     perform(makeAction(ActionKind::Open)); /* the dialog shows the pane */
     if (!gState.printed)
         gtk_main();
     printed = gState.printed;
-    dialog.SetAlertPresenter(nullptr, nullptr);
+    dialog.SetAlertPresenter(nullptr);
     gtk_widget_destroy(gState.top);
     while (gtk_events_pending())
         gtk_main_iteration();

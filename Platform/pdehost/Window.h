@@ -8,7 +8,7 @@
 #define PDEHOST_WINDOW_H
 
 #include "CommandLine.h"
-#include "EventOutput.h"
+#include "HostText.h"
 
 /* Runs the dialog for `options` in a window until the user prints or
    cancels; pdehost's exit status. */

@@ -3,13 +3,11 @@
  *
  * pdehost: the print dialog for one printer and one dialog-extension
  * pane, worked by a script (README.md). Reads the command line and the
- * script, then runs the dialog (DialogRun.h).
+ * script, then runs the dialog (DialogSession.h).
  */
 #include "CommandLine.h"
-#include "DialogRun.h"
-#include "EventOutput.h"
+#include "DialogSession.h"
 #include "HostText.h"
-#include "Script.h"
 #include "Window.h"
 
 #include <unistd.h>
@@ -19,7 +17,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -32,9 +30,7 @@ bool readScript(const std::string &path, std::string &text) {
             return false;
     }
     std::istream &in = path.empty() ? std::cin : file;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
+    text.assign(std::istreambuf_iterator<char>(in), {});
     return !in.bad();
 }
 
@@ -52,13 +48,11 @@ int main(int argc, char *argv[]) {
         std::fputs(kPdehostUsage, stdout);
         return kExitDone;
     }
-    if (access(options.ppd.c_str(), R_OK) != 0) {
-        Complain("cannot read the PPD " + options.ppd + ": " + std::strerror(errno));
-        return kExitUsage;
-    }
-    if (!options.job.empty() && access(options.job.c_str(), R_OK) != 0) {
-        Complain("cannot read the job " + options.job + ": " + std::strerror(errno));
-        return kExitUsage;
+    for (const auto &[what, path] : {std::pair("PPD ", options.ppd), {"job ", options.job}}) {
+        if (!path.empty() && access(path.c_str(), R_OK) != 0) {
+            Complain("cannot read the " + std::string(what) + path + ": " + std::strerror(errno));
+            return kExitUsage;
+        }
     }
 
     bool interactive = options.window || (options.script.empty() && isatty(STDIN_FILENO));

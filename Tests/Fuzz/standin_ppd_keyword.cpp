@@ -95,9 +95,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     LayerCounts before = LayerCounts::Now();
     PMTicketRef ticket = nullptr;
+    CFStringRef pathText = CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8);
     if (PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &ticket) != noErr ||
-        PMStandInTicketSetPPDPath(ticket, path.c_str()) != noErr)
+        PMTicketSetCFString(ticket, nullptr, kPMStandInPPDPathKey, pathText, false) != noErr)
         FuzzFail("no printer-info ticket");
+    CFRelease(pathText);
     FSSpec fileRecord;
     PPDContext context = nullptr;
     OSStatus status = ppdOpenCompiledPPDFromTicket(ticket, &fileRecord, &context);

@@ -9,7 +9,7 @@
  * when its prologue succeeded, and every platform object and block of the
  * layer given back; the run past the last allocation must be the clean run.
  */
-#include "DialogRun.h"
+#include "DialogSession.h"
 #include "PDEInterface.h"
 #include "TestSupport.h"
 

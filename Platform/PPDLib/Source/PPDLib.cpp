@@ -2,10 +2,10 @@
  * PPDLib.cpp
  *
  * The compiled-PPD library over libcups's PPD reader: a context holds the
- * ppd_file_t of the printer's PPD (named by the printer-info ticket) and a
- * table of the main keywords looked up in it; a main index is a keyword's
- * slot in that table. The values of a repeated keyword are its attributes
- * in file order (ppdFindAttr / ppdFindNextAttr).
+ * ppd_file_t of the printer's PPD (named by the printer-info ticket); a main
+ * index is the place of a keyword's first attribute in the PPD's attribute
+ * list. The values of a repeated keyword are its attributes in file order
+ * (ppdFindAttr / ppdFindNextAttr).
  */
 #include <PPDLib/PPDLib.h>
 #include <StandIn/CFStandIn.h>
@@ -13,7 +13,8 @@
 #include <StandIn/PPDStandIn.h>
 
 #include <string.h>
-#include <strings.h>
+#include <limits.h>
+#include <stdint.h>
 
 /* The PPD reader is deprecated in favour of the IPP destination API, which
  * has no access to a PPD's own keywords. */
@@ -21,26 +22,14 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cups/ppd.h>
 
-typedef char KeywordName[PPD_MAX_NAME];
-
 struct OpaquePPDContext {
     OpaquePPDContext *next;
     ppd_file_t *ppd;
-    KeywordName *keywords; /* by main index */
-    SInt16 keywordCount;
-    SInt16 keywordCapacity;
 };
 
 namespace {
 
 OpaquePPDContext *gContexts = nullptr;
-
-/* The keyword of a main index, or NULL */
-const char *KeywordAt(PPDContext context, SInt16 mainIndex) {
-    if (mainIndex < 0 || mainIndex >= context->keywordCount)
-        return nullptr;
-    return context->keywords[mainIndex];
-}
 
 bool IsContext(PPDContext context) {
     for (OpaquePPDContext *c = gContexts; c != nullptr; c = c->next)
@@ -50,7 +39,7 @@ bool IsContext(PPDContext context) {
 }
 
 /* The keyword of a Pascal string as a C string; false if it cannot name a keyword. */
-bool KeywordFromPascal(ConstStr255Param keyword, KeywordName name) {
+bool KeywordFromPascal(ConstStr255Param keyword, char name[PPD_MAX_NAME]) {
     if (keyword == nullptr || keyword[0] == 0 || keyword[0] >= PPD_MAX_NAME)
         return false;
     memcpy(name, keyword + 1, keyword[0]);
@@ -62,9 +51,7 @@ void FillFileSpec(FSSpec *fileRecord, const char *path) {
     memset(fileRecord, 0, sizeof(*fileRecord));
     const char *base = strrchr(path, '/');
     base = base != nullptr ? base + 1 : path;
-    size_t length = strlen(base);
-    if (length > 63)
-        length = 63;
+    size_t length = strnlen(base, 63);
     fileRecord->name[0] = (unsigned char)length;
     memcpy(fileRecord->name + 1, base, length);
 }
@@ -75,11 +62,14 @@ OSStatus ppdOpenCompiledPPDFromTicket(PMTicketRef ticket, FSSpec *fileSpec, PPDC
     if (context == nullptr)
         return paramErr;
     *context = nullptr;
-    if (PMStandInTicketGetItemCount(ticket) < 0)
-        return kPMInvalidTicket;
-    const char *path = PMStandInTicketGetPPDPath(ticket);
-    if (path == nullptr)
-        return kPMKeyNotFound;
+    CFStringRef pathString = nullptr;
+    OSStatus status =
+        PMTicketGetCFString(ticket, kPMTopLevel, kPMTopLevel, kPMStandInPPDPathKey, &pathString);
+    if (status != noErr)
+        return status;
+    char path[PATH_MAX];
+    if (!CFStringGetCString(pathString, path, sizeof path, kCFStringEncodingUTF8))
+        return fnfErr;
     PPDContext result = static_cast<PPDContext>(CFStandInAllocate(sizeof(OpaquePPDContext)));
     if (result == nullptr)
         return memFullErr;
@@ -109,34 +99,19 @@ OSStatus ppdGetMainIndex(PPDContext context, ConstStr255Param keyword, SInt16 *m
     *mainIndex = -1;
     if (!IsContext(context))
         return paramErr;
-    KeywordName name;
+    char name[PPD_MAX_NAME];
     if (!KeywordFromPascal(keyword, name))
         return paramErr;
-    if (ppdFindAttr(context->ppd, name, nullptr) == nullptr)
+    ppd_attr_t *first = ppdFindAttr(context->ppd, name, nullptr);
+    if (first == nullptr)
         return kPMKeyNotFound;
-    for (SInt16 i = 0; i < context->keywordCount; i++) {
-        if (strcasecmp(context->keywords[i], name) == 0) {
-            *mainIndex = i;
+    for (int i = 0; i < context->ppd->num_attrs && i <= INT16_MAX; i++) {
+        if (context->ppd->attrs[i] == first) {
+            *mainIndex = static_cast<SInt16>(i);
             return noErr;
         }
     }
-    if (context->keywordCount == context->keywordCapacity) {
-        if (context->keywordCapacity >= 16384)
-            return kPMValueOutOfRange; /* beyond what an SInt16 index can name */
-        SInt16 capacity = context->keywordCapacity == 0 ? 8 : context->keywordCapacity * 2;
-        KeywordName *grown =
-            static_cast<KeywordName *>(CFStandInAllocate(capacity * sizeof(KeywordName)));
-        if (grown == nullptr)
-            return memFullErr;
-        if (context->keywordCount > 0)
-            memcpy(grown, context->keywords, context->keywordCount * sizeof(KeywordName));
-        CFStandInDeallocate(context->keywords);
-        context->keywords = grown;
-        context->keywordCapacity = capacity;
-    }
-    memcpy(context->keywords[context->keywordCount], name, sizeof(KeywordName));
-    *mainIndex = context->keywordCount++;
-    return noErr;
+    return kPMValueOutOfRange; /* beyond what an SInt16 index can name */
 }
 
 OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 optionIndex,
@@ -144,9 +119,9 @@ OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 opt
     if (!IsContext(context) || invocation == nullptr || maxLength < 1)
         return paramErr;
     ppd_file_t *ppd = context->ppd;
-    const char *name = KeywordAt(context, mainIndex);
-    if (name == nullptr || optionIndex < 0)
+    if (mainIndex < 0 || mainIndex >= ppd->num_attrs || optionIndex < 0)
         return kPMInvalidIndex;
+    const char *name = ppd->attrs[mainIndex]->name;
     ppd_attr_t *attr = ppdFindAttr(ppd, name, nullptr);
     for (SInt16 i = 0; attr != nullptr && i < optionIndex; i++)
         attr = ppdFindNextAttr(ppd, name, nullptr);
@@ -174,7 +149,6 @@ OSStatus ppdCloseCompiledPPDFromTicket(PPDContext context, FSSpec *) {
         }
     }
     ppdClose(context->ppd);
-    CFStandInDeallocate(context->keywords);
     CFStandInDeallocate(context);
     return noErr;
 }

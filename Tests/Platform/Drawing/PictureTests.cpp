@@ -10,7 +10,7 @@
  * ones not, the check mark exactly when the check box is on, the focus ring
  * on the focused field only, the selection, and the alert.
  */
-#include "DialogRun.h"
+#include "DialogSession.h"
 #include "TestSupport.h"
 
 #include <CJobLogPDE.h>

@@ -3,7 +3,7 @@
  *
  * The compiled-PPD library on small PPD files: keyword values as Pascal
  * strings in file order, truncated without writing beyond the buffer; and
- * the failures of opening and of bad arguments.
+ * opening that fails, leaving no context behind.
  */
 #include "TestSupport.h"
 
@@ -22,42 +22,48 @@ namespace {
 const std::string kOurs = "/Library/Printers/QUARN/PDEs/quarnJobLogTQX.plugin"; /* 50 bytes */
 const unsigned char kKeyword[] = "\021APDialogExtension";
 
-class PPD : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(noErr, PMTicketCreate(nullptr, kPMPrinterInfoTicket, &mPrinterInfo));
-    }
-    void TearDown() override {
-        CFStandInSetAllocationFailure(0, false);
-        PMTicketRelease(mPrinterInfo);
-        EXPECT_EQ(0, PPDStandInGetLiveContextCount()) << "contexts left open";
-    }
-    /* Makes the printer-info ticket name a PPD holding these lines after the header. */
-    void UsePPD(const std::string &lines, const char *header = "*PPD-Adobe: \"4.3\"\n") {
-        mPath = mFolder.Write("Q.ppd", header + lines);
-        ASSERT_EQ(noErr, PMStandInTicketSetPPDPath(mPrinterInfo, mPath.c_str()));
-    }
-    TempDir mFolder;
-    std::string mPath;
-    PMTicketRef mPrinterInfo = nullptr;
-    FSSpec mSpec;
-    PPDContext mContext = nullptr;
-};
-
 std::string Pascal(const unsigned char *p) {
     return std::string((const char *)p + 1, p[0]);
 }
 
-TEST_F(PPD, ValuesComeAsPascalStringsInFileOrderWithinTheBuffer) {
-    UsePPD("*APDialogExtension: \"/other\"\n*APDialogExtension: \"" + kOurs + "\"\n*QuarnLong: \"" +
-           std::string(150, 'v') + "\n" + std::string(150, 'w') + "\"\n");
-    ASSERT_EQ(noErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
-    EXPECT_EQ("Q.ppd", Pascal(mSpec.name));
+TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeaveNothingOpen) {
+    TempDir folder;
+    PMTicketRef ticket = nullptr;
+    ASSERT_EQ(noErr, PMTicketCreate(nullptr, kPMPrinterInfoTicket, &ticket));
+    auto usePPD = [ticket](const std::string &path) {
+        CFOwned<CFStringRef> text(CreateCFStringFromText(path));
+        return PMTicketSetCFString(ticket, nullptr, kPMStandInPPDPathKey, text.get(), false);
+    };
+    PPDContext context = (PPDContext)1;
+    FSSpec spec;
+    EXPECT_EQ(kPMKeyNotFound, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context)) << "no PPD";
+    EXPECT_EQ(nullptr, context);
+    EXPECT_EQ(kPMInvalidTicket,
+              ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &spec, &context));
+    const std::pair<std::string, OSStatus> kUnopenable[] = {
+        {"/nonexistent/missing.ppd", fnfErr},
+        {folder.Write("bad.ppd", "not a PPD\n"), kPMInvalidValue}};
+    for (const auto &[path, status] : kUnopenable) {
+        usePPD(path);
+        EXPECT_EQ(status, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context)) << path;
+    }
+    std::string path = folder.Write(
+        "Q.ppd", "*PPD-Adobe: \"4.3\"\n*APDialogExtension: \"/other\"\n*APDialogExtension: \"" +
+                     kOurs + "\"\n*QuarnLong: \"" + std::string(150, 'v') + "\n" +
+                     std::string(150, 'w') + "\"\n");
+    ASSERT_EQ(noErr, usePPD(path));
+    CFStandInSetAllocationFailure(1, false);
+    EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context));
+    CFStandInSetAllocationFailure(0, false);
+    EXPECT_EQ(0, PPDStandInGetLiveContextCount());
+
+    ASSERT_EQ(noErr, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context));
+    EXPECT_EQ("Q.ppd", Pascal(spec.name));
     SInt16 main = -5, again = -5, other = -5;
-    ASSERT_EQ(noErr, ppdGetMainIndex(mContext, kKeyword, &main));
-    ASSERT_EQ(noErr, ppdGetMainIndex(mContext, (const unsigned char *)"\011QuarnLong", &other));
+    ASSERT_EQ(noErr, ppdGetMainIndex(context, kKeyword, &main));
+    ASSERT_EQ(noErr, ppdGetMainIndex(context, (const unsigned char *)"\011QuarnLong", &other));
     ASSERT_EQ(noErr,
-              ppdGetMainIndex(mContext, (const unsigned char *)"\021apdialogextension", &again));
+              ppdGetMainIndex(context, (const unsigned char *)"\021apdialogextension", &again));
     EXPECT_TRUE(main == again && main != other) << "keywords match without regard to case";
     unsigned char buffer[300];
     /* {index, occurrence, maxLength, value}: whole, cut to the buffer, 255 at most */
@@ -69,41 +75,23 @@ TEST_F(PPD, ValuesComeAsPascalStringsInFileOrderWithinTheBuffer) {
     };
     for (const auto &[index, option, length, value] : kReads) {
         memset(buffer, 0xAA, sizeof(buffer));
-        EXPECT_EQ(noErr, ppdGetInvocationString(mContext, index, option, buffer, length));
+        EXPECT_EQ(noErr, ppdGetInvocationString(context, index, option, buffer, length));
         EXPECT_EQ(value, Pascal(buffer));
         EXPECT_EQ(0xAA, buffer[value.size() + 1]) << "nothing written after the value";
     }
     memset(buffer, 0xAA, sizeof(buffer));
-    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(mContext, main, 2, buffer, 64));
-    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(mContext, -1, 0, buffer, 64));
-    EXPECT_EQ(paramErr, ppdGetInvocationString(mContext, main, 0, buffer, 0));
+    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(context, main, 2, buffer, 64));
+    EXPECT_EQ(kPMInvalidIndex, ppdGetInvocationString(context, -1, 0, buffer, 64));
+    EXPECT_EQ(paramErr, ppdGetInvocationString(context, main, 0, buffer, 0));
     EXPECT_EQ(0xAA, buffer[0]) << "a failed call writes nothing";
-    EXPECT_EQ(kPMKeyNotFound, ppdGetMainIndex(mContext, (const unsigned char *)"\005Other", &main));
+    EXPECT_EQ(kPMKeyNotFound, ppdGetMainIndex(context, (const unsigned char *)"\005Other", &main));
     EXPECT_EQ(-1, main);
-    EXPECT_EQ(paramErr, ppdGetMainIndex(mContext, (const unsigned char *)"\000", &main));
-    EXPECT_EQ(noErr, ppdCloseCompiledPPDFromTicket(mContext, &mSpec));
-    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket(mContext, &mSpec)) << "closed";
-    EXPECT_EQ(paramErr, ppdGetMainIndex(mContext, kKeyword, &main));
-}
-
-TEST_F(PPD, OpeningFailsWithTheStatusOfWhatIsWrong) {
-    mContext = (PPDContext)1;
-    EXPECT_EQ(kPMKeyNotFound, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
-    EXPECT_EQ(nullptr, mContext);
-    PMStandInTicketSetPPDPath(mPrinterInfo, "/nonexistent/missing.ppd");
-    EXPECT_EQ(fnfErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
-    UsePPD("", "this is not a PPD\n");
-    EXPECT_EQ(kPMInvalidValue, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
-    EXPECT_EQ(kPMInvalidTicket, ppdOpenCompiledPPDFromTicket(nullptr, &mSpec, &mContext));
-    EXPECT_EQ(kPMInvalidTicket,
-              ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &mSpec, &mContext));
-    EXPECT_EQ(paramErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, nullptr));
-    UsePPD("*APDialogExtension: \"" + kOurs + "\"\n");
-    CFStandInSetAllocationFailure(1, false);
-    EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(mPrinterInfo, &mSpec, &mContext));
-    EXPECT_EQ(nullptr, mContext);
-    int junk = 0;
-    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket((PPDContext)&junk, nullptr));
+    EXPECT_EQ(noErr, ppdCloseCompiledPPDFromTicket(context, &spec));
+    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket(context, &spec)) << "closed";
+    EXPECT_EQ(paramErr, ppdGetMainIndex(context, kKeyword, &main));
+    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket((PPDContext)&spec, nullptr)) << "no context";
+    EXPECT_EQ(0, PPDStandInGetLiveContextCount());
+    PMTicketRelease(ticket);
 }
 
 } // namespace

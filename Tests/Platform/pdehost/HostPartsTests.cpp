@@ -1,14 +1,14 @@
 /*
  * HostPartsTests.cpp
  *
- * The parts of pdehost that need no dialog, at their edges: the command
- * line, the script reader (wrong lines, texts verbatim, line numbers), and
- * the ticket-to-options step, whose every string must come back unchanged
- * from libcups's own option parser.
+ * The parts of pdehost that need no dialog, at their edges: the script
+ * reader (wrong lines, texts verbatim, line numbers) and the
+ * ticket-to-options step, whose every string must come back unchanged from
+ * libcups's own option parser. (The command line is shown by dialog
+ * scripts: scripts/cli-*.pdescript, host-settings.pdescript.)
  */
 #include "CommandLine.h"
-#include "Script.h"
-#include "TicketOptions.h"
+#include "PrintTickets.h"
 
 #include <cups/cups.h>
 #include <gtest/gtest.h>
@@ -17,48 +17,6 @@
 #include <vector>
 
 namespace {
-
-bool parse(std::vector<const char *> arguments, HostOptions &options, std::string &error) {
-    arguments.insert(arguments.begin(), "pdehost");
-    options = HostOptions();
-    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), options, error);
-}
-
-TEST(CommandLine, OptionsAndRefusals) {
-    HostOptions o;
-    std::string error;
-    ASSERT_TRUE(
-        parse({"--ppd", "a.ppd", "--plugin=b.plugin", "--set", "k1=v 1", "--set-bool=k2=TRUE",
-               "--set", "k3==x=", "--job", "job.ps", "--filter", "./f", "--", "--script"},
-              o, error))
-        << error;
-    EXPECT_TRUE(o.ppd == "a.ppd" && o.plugin == "b.plugin" && o.job == "job.ps" &&
-                o.filter == "./f" && o.printer.empty() && o.script == "--script");
-    ASSERT_EQ(3u, o.settings.size());
-    EXPECT_TRUE(o.settings[0].key == "k1" && !o.settings[0].isBoolean &&
-                o.settings[0].text == "v 1");
-    EXPECT_TRUE(o.settings[1].isBoolean && o.settings[1].boolean);
-    EXPECT_EQ("=x=", o.settings[2].text); // split at the first '='
-    ASSERT_TRUE(parse({"--ppd", "a.ppd", "-"}, o, error));
-    EXPECT_EQ("", o.script);
-    ASSERT_TRUE(parse({"--set", "k=v", "-h"}, o, error)); // help needs no PPD
-    EXPECT_TRUE(o.help);
-
-    const std::pair<std::vector<const char *>, const char *> refusals[] = {
-        {{}, "--ppd"},
-        {{"--ppd"}, "needs a value"},
-        {{"--ppd="}, "needs a value"},
-        {{"--ppd", "a", "--bogus"}, "--bogus"},
-        {{"--ppd", "a", "--set", "novalue"}, "KEY=VALUE"},
-        {{"--ppd", "a", "--set", "=v"}, "KEY=VALUE"},
-        {{"--ppd", "a", "--set-bool", "k=yes"}, "true or false"},
-        {{"--ppd", "a", "--job", "j", "--printer", "p", "--filter", "f"}, "exclude"},
-        {{"--ppd", "a", "one", "two"}, "more than one script"}};
-    for (const auto &[arguments, message] : refusals) {
-        EXPECT_FALSE(parse(arguments, o, error));
-        EXPECT_NE(std::string::npos, error.find(message)) << error;
-    }
-}
 
 TEST(Script, WrongLinesAreRefusedAndLinesCounted) {
     for (const char *wrong :

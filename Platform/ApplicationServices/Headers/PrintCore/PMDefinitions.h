@@ -19,7 +19,6 @@ typedef struct OpaquePMTicketRef *PMTicketRef;
 
 /* General result codes */
 enum {
-    kPMNoError = noErr,
     kPMInvalidParameter = paramErr,
     kPMValueOutOfRange = -30877,
     kPMInvalidPrintSession = -30879

@@ -27,15 +27,13 @@ typedef SInt32 PMPDERef;
 /* Plug-in type and interface identifiers (UUID strings) */
 #define kPMPrintingDialogExtensionsPlugInType "BDB091F4-E57F-11D3-B5CC-0050E4603277"
 #define kPMPrintingDialogExtensionsIntfIDStr "A996FD7E-B738-11D3-8519-0050E4603277"
-#define kPMPrintingDialogExtensionsPlugInIntfID kPMPrintingDialogExtensionsIntfIDStr
-#define kDialogExtensionIntfIDStr kPMPrintingDialogExtensionsIntfIDStr
 
 /* Sync directions */
 #define kSyncDirectionSetTickets false
 #define kSyncDirectionSetUserInterface true
 
 /* Flags the dialog passes to a pane */
-enum { kPMPDENoFlags = 0x00000000, kPMPDENoSummary = 0x00000001, kPMPDEAllFlags = (UInt32)-1 };
+enum { kPMPDENoFlags = 0x00000000 };
 
 /* The pane's user-pane control (the toolbox declares it too). */
 typedef struct OpaqueControlRef *ControlRef;
@@ -72,12 +70,6 @@ typedef struct PlugInIntfVTable {
 typedef struct PlugInIntf {
     PlugInIntfVTable *vtable;
 } PlugInIntf;
-
-/* Pane kinds of the standard panes */
-#define kPMPageAttributesKindID CFSTR("com.apple.print.pde.PageAttributesKind")
-#define kPMCopiesAndPagesPDEKindID CFSTR("com.apple.print.pde.CopiesAndPagesKind")
-#define kPMLayoutPDEKindID CFSTR("com.apple.print.pde.LayoutUserOptionKind")
-#define kPMOutputOptionsPDEKindID CFSTR("com.apple.print.pde.OutputOptionsKind")
 
 #ifdef __cplusplus
 }

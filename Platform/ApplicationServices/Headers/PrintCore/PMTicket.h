@@ -16,7 +16,6 @@ extern "C" {
 #endif
 
 enum { kPMTopLevel = 0 };
-#define kPMLocked true
 #define kPMUnlocked false
 
 /* Ticket types */

@@ -5,10 +5,6 @@
  * tests; not part of the framework's API. They give the printer-info ticket
  * the printer's PPD file, list a ticket's items in the order they were first
  * written, and count live sessions and tickets.
- *
- * The host keeps its tickets in the session under "PMPrinterInfoTicket" and
- * "PMPrintSettingsTicket" as CFNumbers of type kCFNumberSInt64Type holding
- * (SInt64)(intptr_t)ticketRef; PMStandInSessionSetTicket does exactly that.
  */
 #ifndef __PMSTANDIN__
 #define __PMSTANDIN__
@@ -19,21 +15,15 @@
 extern "C" {
 #endif
 
-/* The printer's PPD file, read by ppdOpenCompiledPPDFromTicket. NULL clears it. */
-OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath);
-/* The PPD path set on the ticket (borrowed), or NULL. */
-const char *PMStandInTicketGetPPDPath(PMTicketRef printerInfo);
+/* The printer-info ticket names the printer's PPD file for
+ * ppdOpenCompiledPPDFromTicket: its path, a string item under this key. */
+#define kPMStandInPPDPathKey CFSTR("com.quarn.standin.PPDPath")
 
-/* Items at the top level, in the order they were first written (rewriting an
- * item keeps its position). -1 for an invalid ticket. */
-CFIndex PMStandInTicketGetItemCount(PMTicketRef ticket);
-/* The item at index (0-based); every out-parameter may be NULL. The key,
- * value and client are borrowed. kPMInvalidIndex when index is out of range. */
+/* The item at index (0-based) of the top level, in the order the items were
+ * first written (rewriting an item keeps its position): its key, value and
+ * client (NULL when none), borrowed. kPMInvalidIndex past the last item. */
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ticket, CFIndex index, CFStringRef *key,
-                                       CFTypeRef *value, CFStringRef *clientID, Boolean *locked);
-
-/* Stores ticket in the session under name as an SInt64 number. */
-OSStatus PMStandInSessionSetTicket(PMPrintSession session, CFStringRef name, PMTicketRef ticket);
+                                       CFTypeRef *value, CFStringRef *clientID);
 
 CFIndex PMStandInGetLiveSessionCount(void);
 CFIndex PMStandInGetLiveTicketCount(void);

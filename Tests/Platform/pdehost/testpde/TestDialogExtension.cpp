@@ -27,13 +27,9 @@
 
 namespace {
 
-const char *mode() {
-    const char *value = std::getenv("PDEHOST_TEST_PDE_MODE");
-    return value != nullptr ? value : "";
-}
-
 bool inMode(const char *name) {
-    return std::strcmp(mode(), name) == 0;
+    const char *mode = std::getenv("PDEHOST_TEST_PDE_MODE");
+    return mode != nullptr && std::strcmp(mode, name) == 0;
 }
 
 void trace(const char *format, ...) {
@@ -171,10 +167,8 @@ OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *su
     CFStringRef text = copyFieldText(static_cast<Pane *>(context));
     if (text == nullptr)
         return kPMInvalidValue;
-    CFMutableArrayRef titleArray =
-        CFArrayCreateMutable(kCFAllocatorDefault, 1, &kCFTypeArrayCallBacks);
-    CFMutableArrayRef summaryArray =
-        CFArrayCreateMutable(kCFAllocatorDefault, 1, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef titleArray = CFArrayCreateMutable(nullptr, 1, &kCFTypeArrayCallBacks);
+    CFMutableArrayRef summaryArray = CFArrayCreateMutable(nullptr, 1, &kCFTypeArrayCallBacks);
     CFArrayAppendValue(titleArray, CFSTR("Test"));
     CFArrayAppendValue(summaryArray, text);
     *titles = titleArray;
@@ -230,7 +224,7 @@ ULONG IUnknownRelease(void *object) {
     return 0;
 }
 
-HRESULT QueryInterface(void *object, REFIID iid, LPVOID *result) {
+HRESULT QueryInterface(void *, REFIID iid, LPVOID *result) {
     CFUUIDRef requested = CFUUIDCreateFromUUIDBytes(kCFAllocatorDefault, iid);
     CFUUIDRef dialogExtension =
         CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsIntfIDStr));
@@ -242,7 +236,6 @@ HRESULT QueryInterface(void *object, REFIID iid, LPVOID *result) {
         *result = nullptr;
         return E_NOINTERFACE;
     }
-    (void)object;
     auto *interface = static_cast<Interface *>(std::calloc(1, sizeof(Interface)));
     interface->vtable = &kTable;
     interface->refCount = 1;

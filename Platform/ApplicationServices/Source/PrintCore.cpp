@@ -1,17 +1,52 @@
 /*
- * PMTicket.cpp
+ * PrintCore.cpp
  *
- * Job tickets: an ordered list of items at the top level, each a CF value
- * under a string key with the client identifier of its writer and a locked
- * flag. A locked item cannot be rewritten or deleted; a rewrite of an
- * unlocked item keeps its position. Tickets also carry, for the
- * compiled-PPD library, the path of the printer's PPD file.
+ * The printing framework's sessions and job tickets, objects of the
+ * CoreFoundation runtime (classes registered through
+ * CFStandInRegisterClass), so they are retained, released and counted like
+ * every other object of the layer.
+ *
+ * A session carries named data for the print dialog and its extensions
+ * (the dialog keeps its tickets there). A ticket is an ordered list of items
+ * at the top level, each a CF value under a string key with the client
+ * identifier of its writer and a locked flag. A locked item cannot be
+ * rewritten; a rewrite of an unlocked item keeps its position.
  */
-#include "PMInternal.h"
-
-#include <string.h>
+#include <ApplicationServices/ApplicationServices.h>
+#include <StandIn/CFStandIn.h>
+#include <StandIn/PMStandIn.h>
 
 namespace {
+
+bool PMIsObjectOfType(const void *object, CFTypeID type) {
+    return object != nullptr && CFStandInIsValidObject(object) && CFGetTypeID(object) == type;
+}
+
+bool PMIsString(CFTypeRef value) {
+    return PMIsObjectOfType(value, CFStringGetTypeID());
+}
+
+struct Session {
+    CFMutableDictionaryRef data;
+};
+
+void FinalizeSession(CFTypeRef cf) {
+    Session *session = static_cast<Session *>(CFStandInGetInstanceData(cf));
+    if (session->data != nullptr)
+        CFRelease(session->data);
+}
+
+const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr, nullptr, nullptr};
+
+CFTypeID SessionType() {
+    static CFTypeID type = CFStandInRegisterClass(&kSessionClass);
+    return type;
+}
+
+Session *GetSession(PMPrintSession printSession) {
+    bool valid = PMIsObjectOfType(printSession, SessionType());
+    return valid ? static_cast<Session *>(CFStandInGetInstanceData(printSession)) : nullptr;
+}
 
 struct Item {
     Item *next;
@@ -24,8 +59,6 @@ struct Item {
 struct Ticket {
     Item *first;
     Item *last;
-    CFIndex count;
-    char *ppdPath;
 };
 
 void FreeItem(Item *item) {
@@ -44,15 +77,18 @@ void FinalizeTicket(CFTypeRef cf) {
         FreeItem(item);
         item = next;
     }
-    CFStandInDeallocate(ticket->ppdPath);
 }
 
 const CFStandInClass kTicketClass = {"PMTicket", FinalizeTicket, nullptr};
 
+CFTypeID TicketType() {
+    static CFTypeID type = CFStandInRegisterClass(&kTicketClass);
+    return type;
+}
+
 Ticket *GetTicket(PMTicketRef ref) {
-    if (!PMIsObjectOfType(ref, PMTicketGetTypeID()))
-        return nullptr;
-    return static_cast<Ticket *>(CFStandInGetInstanceData(ref));
+    bool valid = PMIsObjectOfType(ref, TicketType());
+    return valid ? static_cast<Ticket *>(CFStandInGetInstanceData(ref)) : nullptr;
 }
 
 Item *FindItem(Ticket *ticket, CFStringRef key) {
@@ -82,9 +118,66 @@ OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFS
 
 } // namespace
 
-CFTypeID PMTicketGetTypeID(void) {
-    static CFTypeID type = CFStandInRegisterClass(&kTicketClass);
-    return type;
+OSStatus PMCreateSession(PMPrintSession *printSession) {
+    if (printSession == nullptr)
+        return kPMInvalidParameter;
+    *printSession = nullptr;
+    if (SessionType() == 0)
+        return kPMAllocationFailure; /* the runtime's class table is full */
+    CFTypeRef object = CFStandInCreateInstance(kCFAllocatorDefault, SessionType(), sizeof(Session));
+    if (object == nullptr)
+        return kPMAllocationFailure;
+    Session *session = static_cast<Session *>(CFStandInGetInstanceData(object));
+    session->data = CFDictionaryCreateMutable(
+        kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+    if (session->data == nullptr) {
+        CFRelease(object);
+        return kPMAllocationFailure;
+    }
+    *printSession = (PMPrintSession)object;
+    return noErr;
+}
+
+OSStatus PMRelease(PMObject object) {
+    if (!PMIsObjectOfType(object, SessionType()) && !PMIsObjectOfType(object, TicketType()))
+        return kPMInvalidParameter;
+    CFRelease(object);
+    return noErr;
+}
+
+OSStatus PMSessionGetDataFromSession(PMPrintSession printSession, CFStringRef key,
+                                     CFTypeRef *data) {
+    Session *session = GetSession(printSession);
+    if (session == nullptr)
+        return kPMInvalidPrintSession;
+    if (data == nullptr || !PMIsString(key))
+        return kPMInvalidParameter;
+    *data = CFDictionaryGetValue(session->data, key);
+    if (*data == nullptr)
+        return kPMKeyNotFound;
+    return noErr;
+}
+
+OSStatus PMSessionSetDataInSession(PMPrintSession printSession, CFStringRef key, CFTypeRef data) {
+    Session *session = GetSession(printSession);
+    if (session == nullptr)
+        return kPMInvalidPrintSession;
+    if (!PMIsString(key) || (data != nullptr && !CFStandInIsValidObject(data)))
+        return kPMInvalidParameter;
+    if (data == nullptr) {
+        CFDictionaryRemoveValue(session->data, key);
+        return noErr;
+    }
+    CFIndex before = CFDictionaryGetCount(session->data);
+    bool existed = CFDictionaryContainsKey(session->data, key);
+    CFDictionarySetValue(session->data, key, data);
+    if (!existed && CFDictionaryGetCount(session->data) == before)
+        return kPMAllocationFailure; /* the dictionary could not grow */
+    return noErr;
+}
+
+CFIndex PMStandInGetLiveSessionCount(void) {
+    return CFStandInGetLiveObjectCountOfType(SessionType());
 }
 
 OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef *newTicket) {
@@ -93,10 +186,9 @@ OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef *new
     *newTicket = nullptr;
     if (!PMIsString(ticketType))
         return kPMInvalidParameter;
-    if (PMTicketGetTypeID() == 0)
+    if (TicketType() == 0)
         return kPMAllocationFailure; /* the runtime's class table is full */
-    CFTypeRef object =
-        CFStandInCreateInstance(kCFAllocatorDefault, PMTicketGetTypeID(), sizeof(Ticket));
+    CFTypeRef object = CFStandInCreateInstance(kCFAllocatorDefault, TicketType(), sizeof(Ticket));
     if (object == nullptr)
         return kPMAllocationFailure;
     *newTicket = (PMTicketRef)object;
@@ -130,7 +222,6 @@ static OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, 
         *item = {nullptr, (CFStringRef)CFRetain(key), nullptr, nullptr, false};
         (ticket->last != nullptr ? ticket->last->next : ticket->first) = item;
         ticket->last = item;
-        ticket->count++;
     }
     CFTypeRef oldValue = item->value, oldClient = item->client; /* the new ones may be them */
     item->value = CFRetain(value);
@@ -145,11 +236,7 @@ static OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, 
 
 OSStatus PMTicketSetCFString(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
                              CFStringRef value, Boolean locked) {
-    if (GetTicket(ticket) == nullptr)
-        return kPMInvalidTicket;
-    if (!PMIsString(value))
-        return kPMInvalidValue;
-    return SetItem(ticket, clientID, key, value, locked);
+    return SetItem(ticket, clientID, key, PMIsString(value) ? value : nullptr, locked);
 }
 
 OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRef key,
@@ -159,8 +246,6 @@ OSStatus PMTicketSetBoolean(PMTicketRef ticket, CFStringRef clientID, CFStringRe
 
 OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef key, SInt32 value,
                            Boolean locked) {
-    if (GetTicket(ticket) == nullptr)
-        return kPMInvalidTicket;
     CFNumberRef number = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &value);
     if (number == nullptr)
         return kPMAllocationFailure;
@@ -174,10 +259,9 @@ OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeI
     Item *item = nullptr;
     OSStatus status =
         LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFStringGetTypeID(), &item);
-    if (status != noErr)
-        return status;
-    *value = (CFStringRef)item->value;
-    return noErr;
+    if (status == noErr)
+        *value = (CFStringRef)item->value;
+    return status;
 }
 
 OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
@@ -185,60 +269,29 @@ OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIn
     Item *item = nullptr;
     OSStatus status =
         LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFBooleanGetTypeID(), &item);
-    if (status != noErr)
-        return status;
-    *value = CFBooleanGetValue((CFBooleanRef)item->value);
-    return noErr;
-}
-
-OSStatus PMStandInTicketSetPPDPath(PMTicketRef printerInfo, const char *ppdPath) {
-    Ticket *ticket = GetTicket(printerInfo);
-    if (ticket == nullptr)
-        return kPMInvalidTicket;
-    char *copy = nullptr;
-    if (ppdPath != nullptr) {
-        size_t length = strlen(ppdPath);
-        copy = static_cast<char *>(CFStandInAllocate(length + 1));
-        if (copy == nullptr)
-            return kPMAllocationFailure;
-        memcpy(copy, ppdPath, length + 1);
-    }
-    CFStandInDeallocate(ticket->ppdPath);
-    ticket->ppdPath = copy;
-    return noErr;
-}
-
-const char *PMStandInTicketGetPPDPath(PMTicketRef printerInfo) {
-    Ticket *ticket = GetTicket(printerInfo);
-    return ticket != nullptr ? ticket->ppdPath : nullptr;
-}
-
-CFIndex PMStandInTicketGetItemCount(PMTicketRef ref) {
-    Ticket *ticket = GetTicket(ref);
-    return ticket != nullptr ? ticket->count : -1;
+    if (status == noErr)
+        *value = CFBooleanGetValue((CFBooleanRef)item->value);
+    return status;
 }
 
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringRef *key,
-                                       CFTypeRef *value, CFStringRef *clientID, Boolean *locked) {
+                                       CFTypeRef *value, CFStringRef *clientID) {
     Ticket *ticket = GetTicket(ref);
     if (ticket == nullptr)
         return kPMInvalidTicket;
-    if (index < 0 || index >= ticket->count)
-        return kPMInvalidIndex;
-    Item *item = ticket->first;
-    for (CFIndex i = 0; i < index; i++)
+    if (key == nullptr || value == nullptr || clientID == nullptr)
+        return kPMInvalidParameter;
+    Item *item = index >= 0 ? ticket->first : nullptr;
+    for (CFIndex i = 0; item != nullptr && i < index; i++)
         item = item->next;
-    if (key != nullptr)
-        *key = item->key;
-    if (value != nullptr)
-        *value = item->value;
-    if (clientID != nullptr)
-        *clientID = item->client;
-    if (locked != nullptr)
-        *locked = item->locked;
+    if (item == nullptr)
+        return kPMInvalidIndex;
+    *key = item->key;
+    *value = item->value;
+    *clientID = item->client;
     return noErr;
 }
 
 CFIndex PMStandInGetLiveTicketCount(void) {
-    return CFStandInGetLiveObjectCountOfType(PMTicketGetTypeID());
+    return CFStandInGetLiveObjectCountOfType(TicketType());
 }
