@@ -38,11 +38,7 @@ EventTargetRef ParentTarget(EventTargetRef target) {
     switch (target->kind) {
     case HITargetKind::Control: {
         ControlRef control = static_cast<ControlRef>(target->owner);
-        if (control->parent != nullptr)
-            return &control->parent->target;
-        if (control->owner != nullptr)
-            return &control->owner->target;
-        return &gHIApplicationTarget;
+        return control->parent != nullptr ? &control->parent->target : &control->owner->target;
     }
     case HITargetKind::Window:
         return &gHIApplicationTarget;
@@ -124,23 +120,18 @@ EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
 void DisposeEventHandlerUPP(EventHandlerUPP) {}
 
 OSStatus HIEventCreate(UInt32 inClassID, UInt32 inKind, EventRef *outEvent) {
-    if (outEvent == nullptr)
-        return paramErr;
     *outEvent = nullptr;
     EventRef event = HIAllocate<OpaqueEventRef>();
     if (event == nullptr)
         return memFullErr;
     event->eventClass = inClassID;
     event->kind = inKind;
-    event->retainCount = 1;
     gHIEvents.add(event, true);
     *outEvent = event;
     return noErr;
 }
 
 void HIEventRelease(EventRef inEvent) {
-    if (!gHIEvents.contains(inEvent) || --inEvent->retainCount > 0)
-        return;
     gHIEvents.add(inEvent, false);
     CFStandInDeallocate(inEvent);
 }
@@ -231,10 +222,7 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
 OSStatus HISendEvent(EventRef inEvent, EventTargetRef inTarget) {
     if (!gHIEvents.contains(inEvent) || !HIIsTarget(inTarget))
         return paramErr;
-    inEvent->retainCount++; /* a handler may release the caller's reference */
-    OSStatus status = Dispatch(inEvent, inTarget, nullptr, false);
-    HIEventRelease(inEvent);
-    return status;
+    return Dispatch(inEvent, inTarget, nullptr, false);
 }
 
 OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
@@ -259,10 +247,7 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     OSStatus status = HIEventCreate(kEventClassCommand, kEventCommandProcess, &event);
     if (status != noErr)
         return status;
-    HICommandExtended command;
-    memset(&command, 0, sizeof(command));
-    command.attributes = attributes;
-    command.commandID = commandID;
+    HICommandExtended command = {attributes, commandID, {}};
     command.source.control = sourceControl;
     status = HISetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command),
                                  &command);

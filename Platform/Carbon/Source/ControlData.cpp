@@ -2,11 +2,8 @@
  * ControlData.cpp
  *
  * Control data by tag: SetControlData and GetControlData for the tags the
- * text controls understand.
- *
- *   edit text, password: 'cfst' 'sele' 'fltr'; password also 'pwcf', the
- *                        clear text (its 'cfst' reads as bullets)
- *   static text:         'cfst'
+ * text controls understand: an edit text 'cfst' 'sele' 'fltr', a static
+ * text 'cfst'.
  *
  * The part must be kControlEntireControl or the control's own part
  * (kControlEditTextPart, kControlLabelPart, kControlCheckBoxPart).
@@ -15,12 +12,9 @@
 
 namespace {
 
-const UniChar kBullet = 0x2022;
-
 bool PartIsValid(ControlRef control, ControlPartCode part) {
     switch (control->kind) {
     case HIControlKind::EditText:
-    case HIControlKind::Password:
         return part == kControlEntireControl || part == kControlEditTextPart;
     case HIControlKind::StaticText:
         return part == kControlEntireControl || part == kControlLabelPart;
@@ -35,8 +29,6 @@ bool TagApplies(ControlRef control, ResType tag) {
     switch (tag) {
     case kControlEditTextCFStringTag:
         return HIControlIsEditText(control) || control->kind == HIControlKind::StaticText;
-    case kControlEditTextPasswordCFStringTag:
-        return control->kind == HIControlKind::Password;
     case kControlEditTextSelectionTag:
     case kControlEditTextKeyFilterTag:
         return HIControlIsEditText(control);
@@ -69,21 +61,6 @@ OSErr CheckRequest(ControlRef control, ControlPartCode part, ResType tag, Size s
     if (data == nullptr)
         return paramErr;
     return size == TagSize(tag) ? (OSErr)noErr : (OSErr)errDataSizeMismatch;
-}
-
-/* The text as a caller reads it through 'cfst' or 'pwcf'. */
-CFStringRef CopyVisibleText(ControlRef control, bool clear) {
-    if (control->kind != HIControlKind::Password || clear)
-        return HITextCopyString(&control->text);
-    CFIndex length = control->text.length;
-    auto *chars = static_cast<UniChar *>(CFStandInAllocate(sizeof(UniChar) * (length + 1)));
-    if (chars == nullptr)
-        return nullptr;
-    for (CFIndex i = 0; i < length; i++)
-        chars[i] = kBullet;
-    CFStringRef bullets = CFStringCreateWithCharacters(kCFAllocatorDefault, chars, length);
-    CFStandInDeallocate(chars);
-    return bullets;
 }
 
 } // namespace
@@ -139,8 +116,7 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
         memcpy(inBuffer, &inControl->keyFilter, sizeof(ControlKeyFilterUPP));
         break;
     default: {
-        CFStringRef string =
-            CopyVisibleText(inControl, inTagName == kControlEditTextPasswordCFStringTag);
+        CFStringRef string = HITextCopyString(&inControl->text);
         if (string == nullptr)
             return memFullErr;
         memcpy(inBuffer, &string, sizeof(string));

@@ -72,7 +72,7 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     control->owner = window;
     control->bounds = *bounds;
     control->visible = control->enabled = true;
-    control->maximum = kind == HIControlKind::CheckBox ? 2 : 0; /* 2: mixed */
+    control->maximum = kind == HIControlKind::CheckBox ? 1 : 0; /* no mixed state */
     HITargetInit(&control->target, HITargetKind::Control, control);
     gHIControls.add(control, true);
     if (window->root != nullptr)
@@ -231,10 +231,8 @@ SRefCon GetControlReference(ControlRef theControl) {
 }
 
 Rect *GetControlBounds(ControlRef control, Rect *bounds) {
-    if (bounds != nullptr && !gHIControls.contains(control))
-        memset(bounds, 0, sizeof(*bounds));
-    else if (bounds != nullptr)
-        *bounds = control->bounds;
+    if (bounds != nullptr)
+        *bounds = gHIControls.contains(control) ? control->bounds : Rect{0, 0, 0, 0};
     return bounds;
 }
 
@@ -303,11 +301,8 @@ OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString
     *outString = nullptr;
     if (!gHIControls.contains(inControl))
         return errUnknownControl;
-    CFStringRef title =
-        inControl->kind == HIControlKind::StaticText
-            ? HITextCopyString(&inControl->text)
-            : CFStringCreateCopy(kCFAllocatorDefault,
-                                 inControl->title != nullptr ? inControl->title : CFSTR(""));
+    CFStringRef title = CFStringCreateCopy(
+        kCFAllocatorDefault, inControl->title != nullptr ? inControl->title : CFSTR(""));
     if (title == nullptr)
         return memFullErr;
     *outString = title;

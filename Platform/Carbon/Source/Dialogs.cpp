@@ -4,11 +4,11 @@
  * What the user would hear and see: the system beep and standard alerts.
  * Running an alert reports it to the observer that the host or a test
  * installs (HIStandInSetObserver), which answers it with a button; the
- * alert is then disposed of. Beeps are reported to it too.
+ * alert is then disposed of. Beeps are reported to it too. An alert shows
+ * the standard OK button: the button texts of its parameters are not used.
  */
 #include "HIInternal.h"
 
-#include <initializer_list>
 #include <stdint.h>
 
 struct OpaqueDialogPtr {
@@ -16,7 +16,7 @@ struct OpaqueDialogPtr {
     AlertType type;
     CFStringRef message;
     CFStringRef explanation;
-    AlertStdCFStringAlertParamRec params;
+    DialogItemIndex defaultButton;
 };
 
 namespace {
@@ -24,20 +24,6 @@ namespace {
 HILiveList<OpaqueDialogPtr> gDialogs;
 HIStandInObserver gObserver = {nullptr, nullptr, nullptr};
 OpaqueDialogPtr *gShown = nullptr; /* the alert being run */
-
-/* Button texts may be the (CFStringRef)kAlertDefault...Text markers. */
-bool IsRealText(CFStringRef text) {
-    return text != nullptr && text != (CFStringRef)(intptr_t)kAlertDefaultOKText;
-}
-
-void RetainButtonTexts(const AlertStdCFStringAlertParamRec &params, bool retain) {
-    for (CFStringRef text : {params.defaultText, params.cancelText, params.otherText}) {
-        if (IsRealText(text) && retain)
-            CFRetain(text);
-        else if (IsRealText(text))
-            CFRelease(text);
-    }
-}
 
 } // namespace
 
@@ -54,12 +40,11 @@ CFIndex HIAlertCount(void) {
     return gDialogs.count;
 }
 
-bool HIAlertGetShown(HIAlertShown *alert) {
+bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation) {
     if (gShown == nullptr)
         return false;
-    CFStringRef text = gShown->params.defaultText;
-    *alert = {gShown->type, gShown->message, gShown->explanation,
-              IsRealText(text) ? text : nullptr};
+    *message = gShown->message;
+    *explanation = gShown->explanation;
     return true;
 }
 
@@ -89,17 +74,13 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
         params = *param;
     if (params.version != kStdCFStringAlertVersionOne)
         return paramErr;
-    for (CFStringRef text : {params.defaultText, params.cancelText, params.otherText})
-        if (IsRealText(text) && !HIIsString(text))
-            return paramErr;
     DialogRef dialog = HIAllocate<OpaqueDialogPtr>();
     if (dialog == nullptr)
         return memFullErr;
     dialog->type = alertType;
     dialog->message = (CFStringRef)CFRetain(error);
     dialog->explanation = explanation != nullptr ? (CFStringRef)CFRetain(explanation) : nullptr;
-    dialog->params = params;
-    RetainButtonTexts(params, true);
+    dialog->defaultButton = params.defaultButton;
     gDialogs.add(dialog, true);
     *outAlert = dialog;
     return noErr;
@@ -109,7 +90,7 @@ OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *ou
     if (!gDialogs.contains(inAlert))
         return paramErr;
     gDialogs.add(inAlert, false);
-    DialogItemIndex item = inAlert->params.defaultButton;
+    DialogItemIndex item = inAlert->defaultButton;
     gShown = inAlert;
     if (gObserver.alert != nullptr)
         item = gObserver.alert(gObserver.refcon, inAlert->type, inAlert->message,
@@ -120,7 +101,6 @@ OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *ou
     CFRelease(inAlert->message);
     if (inAlert->explanation != nullptr)
         CFRelease(inAlert->explanation);
-    RetainButtonTexts(inAlert->params, false);
     CFStandInDeallocate(inAlert);
     return noErr;
 }

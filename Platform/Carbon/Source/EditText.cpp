@@ -1,8 +1,8 @@
 /*
  * EditText.cpp
  *
- * Text buffers and the standard behaviour of the Unicode edit text control
- * (and its password variant): for each keystroke the key filter ('fltr'
+ * Text buffers and the standard behaviour of the Unicode edit text control:
+ * for each keystroke the key filter ('fltr'
  * control data) is consulted first; a key it passes edits the text at the
  * selection (insert, backspace, forward delete) or moves the caret (left,
  * right, home, end). Tab, return, escape and other control characters are
@@ -53,7 +53,7 @@ OSStatus ReplaceSelection(ControlRef control, const UniChar *chars, CFIndex coun
 }
 
 OSStatus CopySelection(ControlRef control) {
-    if (control->kind == HIControlKind::Password || control->selStart == control->selEnd)
+    if (control->selStart == control->selEnd)
         return noErr;
     CFStringRef s =
         CFStringCreateWithCharacters(kCFAllocatorDefault, control->text.chars + control->selStart,
@@ -149,8 +149,6 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
     case kHICommandCopy:
         return CopySelection(control);
     case kHICommandCut: {
-        if (control->kind == HIControlKind::Password)
-            return noErr;
         OSStatus status = CopySelection(control);
         return status != noErr ? status : ReplaceSelection(control, nullptr, 0);
     }
@@ -184,7 +182,7 @@ CFStringRef HITextCopyString(const HIText *text) {
 }
 
 bool HIControlIsEditText(ControlRef control) {
-    return control->kind == HIControlKind::EditText || control->kind == HIControlKind::Password;
+    return control->kind == HIControlKind::EditText;
 }
 
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {

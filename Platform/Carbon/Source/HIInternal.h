@@ -49,7 +49,6 @@ struct OpaqueEventRef {
     OpaqueEventRef *allNext, *allPrev;
     UInt32 eventClass;
     UInt32 kind;
-    ItemCount retainCount;
     ItemCount paramCount;
     HIEventParam params[kHIMaxEventParams];
 };
@@ -64,10 +63,11 @@ struct OpaqueEventHandlerCallRef {
     Boolean consumed; /* CallNextEventHandler has run the rest of the chain */
 };
 
-enum class HIControlKind { Root, UserPane, EditText, Password, CheckBox, StaticText };
+enum class HIControlKind { Root, UserPane, EditText, CheckBox, StaticText };
 /* The kinds' names in that order, as the host reports them and nibs give
  * them (a nib describes the kinds from EditText on) (HIStandIn.cpp) */
-extern const char *const kHIControlKindNames[6];
+const int kHIControlKindCount = 5;
+extern const char *const kHIControlKindNames[kHIControlKindCount];
 const int kHIFirstNibControlKind = static_cast<int>(HIControlKind::EditText);
 
 /* A UTF-16 text buffer */
@@ -92,7 +92,7 @@ struct OpaqueControlRef {
     CFStringRef title; /* check boxes; NULL means empty */
     OpaqueEventTargetRef target;
     UInt32 features;
-    /* text controls (edit text, password, static text) */
+    /* text controls (edit text, static text) */
     HIText text;
     SInt16 selStart, selEnd;
     ControlKeyFilterUPP keyFilter;
@@ -163,7 +163,8 @@ void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
 /* Sets an event's parameter (SetEventParameter within the toolbox). */
 OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
                              ByteCount size, const void *data);
-/* Events: a new one of class and kind, released when its count drops to 0 */
+/* Events: a new one of class and kind, and its disposal (events are the toolbox's own:
+ * made, sent and released by the same call) */
 OSStatus HIEventCreate(UInt32 eventClass, UInt32 kind, EventRef *outEvent);
 void HIEventRelease(EventRef event);
 /* The target's handlers run newest first, then its standard handler; an
@@ -204,12 +205,8 @@ CFStringRef HIScrapCopyText(void);
 
 /* Alerts and beeps (Dialogs.cpp) */
 CFIndex HIAlertCount(void);
-/* The alert being run, while it is up (for drawing) */
-struct HIAlertShown {
-    AlertType type;
-    CFStringRef message, explanation; /* explanation may be NULL */
-    CFStringRef defaultText;          /* NULL: the standard OK */
-};
-bool HIAlertGetShown(HIAlertShown *alert);
+/* The texts of the alert being run, while it is up (for drawing); the
+ * explanation may be NULL. */
+bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation);
 
 #endif /* HIINTERNAL_H */

@@ -82,7 +82,6 @@ OSStatus HIStandInClickControl(ControlRef control) {
         return errControlHiddenOrDisabled;
     switch (control->kind) {
     case HIControlKind::EditText:
-    case HIControlKind::Password:
         return SetKeyboardFocus(control->owner, control, kControlEditTextPart);
     case HIControlKind::CheckBox: {
         control->value = control->value != 0 ? 0 : 1;
@@ -113,8 +112,8 @@ OSStatus HIStandInDropText(CFStringRef text) {
     return HIEditTextInsert(control, text);
 }
 
-const char *const kHIControlKindNames[6] = {"root",     "userpane", "edittext",
-                                            "password", "checkbox", "statictext"};
+const char *const kHIControlKindNames[kHIControlKindCount] = {"root", "userpane", "edittext",
+                                                              "checkbox", "statictext"};
 
 const char *HIStandInGetControlKindName(ControlRef control) {
     return gHIControls.contains(control) ? kHIControlKindNames[static_cast<int>(control->kind)]

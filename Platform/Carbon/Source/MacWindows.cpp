@@ -5,7 +5,7 @@
  * its controls and handlers, and the content bounds. Keyboard focus: one
  * control per window; edit texts can take it, but only while they are
  * visible and enabled, and a control that stops being so loses it. The
- * window's standard handler moves the focus on Tab (backwards with Shift).
+ * window's standard handler moves the focus on Tab.
  * The active window, whose focused control receives the user's keystrokes,
  * is the one that last received the focus.
  */
@@ -19,33 +19,20 @@ bool CanTakeFocus(ControlRef control) {
     return HIControlIsEditText(control) && HIControlIsUsable(control);
 }
 
-/* The focusable controls of the window in tree order, stepping from the
- * current focus forwards or backwards and wrapping around. */
-OSStatus MoveFocus(WindowRef window, bool forward) {
-    ControlRef root = window->root;
-    ControlRef after = nullptr, before = nullptr; /* first after / last before the focus */
-    ControlRef first = nullptr, last = nullptr;
+/* Tab: the next control after the focus, in tree order, that can take the
+ * focus, wrapping around (the host never sends Shift-Tab). */
+OSStatus MoveFocus(WindowRef window) {
+    ControlRef root = window->root, first = nullptr, next = nullptr;
     bool passedFocus = false;
-    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root)) {
-        if (c == window->focus) {
+    for (ControlRef c = root; c != nullptr && next == nullptr; c = HIControlNextInTree(c, root)) {
+        if (c == window->focus)
             passedFocus = true;
-            continue;
-        }
-        if (!CanTakeFocus(c))
-            continue;
-        if (first == nullptr)
+        else if (CanTakeFocus(c) && passedFocus)
+            next = c;
+        else if (CanTakeFocus(c) && first == nullptr)
             first = c;
-        last = c;
-        if (passedFocus && after == nullptr)
-            after = c;
-        if (!passedFocus)
-            before = c;
     }
-    ControlRef next;
-    if (forward)
-        next = after != nullptr ? after : first;
-    else
-        next = before != nullptr ? before : last;
+    next = next != nullptr ? next : first;
     if (next == nullptr)
         return noErr; /* nothing can take the focus; keep it where it is */
     window->focus = next;
@@ -70,15 +57,12 @@ void HIFocusRevalidate(WindowRef window) {
 
 OSStatus HIWindowStandardHandler(WindowRef window, EventRef event) {
     UniChar ch = 0;
-    UInt32 modifiers = 0;
     if (event->eventClass != kEventClassKeyboard || event->kind != kEventRawKeyDown ||
         GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
                           nullptr, &ch) != noErr ||
         ch != kTabCharCode)
         return eventNotHandledErr;
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(modifiers),
-                      nullptr, &modifiers);
-    return MoveFocus(window, (modifiers & shiftKey) == 0);
+    return MoveFocus(window);
 }
 
 OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *contentBounds,

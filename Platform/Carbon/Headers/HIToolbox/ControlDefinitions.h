@@ -2,8 +2,8 @@
  * ControlDefinitions.h
  *
  * The standard control kinds this layer provides (user pane, Unicode edit
- * text and its password variant, static text; check boxes come from nibs),
- * their creation calls, part codes and control data tags.
+ * text, static text; check boxes come from nibs), their creation calls,
+ * part codes and control data tags.
  */
 #ifndef __CONTROLDEFINITIONS__
 #define __CONTROLDEFINITIONS__

@@ -61,7 +61,7 @@ OSStatus HIStandInWriteWindowPicture(WindowRef window, const char *pngPath);
 /* The focused control of the active window (the window that last received
  * the focus or was selected), or NULL. */
 ControlRef HIStandInGetFocusedControl(void);
-/* "userpane", "edittext", "password", "checkbox", "statictext", "root"; NULL for anything that is
+/* "userpane", "edittext", "checkbox", "statictext", "root"; NULL for anything that is
  * not a live control. */
 const char *HIStandInGetControlKindName(ControlRef control);
 
