@@ -31,7 +31,7 @@ bool Matches(EventHandlerRef handler, EventRef event) {
 }
 
 bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
-    return gHIHandlers.contains(handler) && handler->target == target;
+    return HIIsTarget(target) && gHIHandlers.contains(handler) && handler->target == target;
 }
 
 EventTargetRef ParentTarget(EventTargetRef target) {
@@ -63,32 +63,23 @@ OSStatus StandardHandler(EventTargetRef target, EventRef event) {
 }
 
 /* Runs the chain for event from target: the handlers after `after` (all of
- * them when it is NULL; none when standardOnly), the standard handler, then
- * the same on each containing target while the event stays unhandled. */
-OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after, bool standardOnly) {
+ * them when it is NULL), the standard handler, then the same on each
+ * containing target while the event stays unhandled. Handlers leave only
+ * with their target (DisposeWindow). */
+OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after) {
     while (target != nullptr) {
-        if (!standardOnly) {
-            EventHandlerRef handler = after != nullptr ? after->next : target->first;
-            while (handler != nullptr) {
-                if (!Matches(handler, event)) {
-                    handler = handler->next;
-                    continue;
-                }
-                OpaqueEventHandlerCallRef call = {gCalls, event, target, handler, false};
-                gCalls = &call;
-                OSStatus status = handler->proc(&call, event, handler->userData);
-                gCalls = call.outer;
-                if (call.consumed || status != eventNotHandledErr)
-                    return status;
-                if (!HIIsTarget(target))
-                    return status; /* the handler disposed of its own target */
-                if (!HandlerIsOn(handler, target))
-                    break; /* it removed itself: only the standard handler is left */
-                handler = handler->next;
-            }
+        for (EventHandlerRef handler = after != nullptr ? after->next : target->first;
+             handler != nullptr; handler = handler->next) {
+            if (!Matches(handler, event))
+                continue;
+            OpaqueEventHandlerCallRef call = {gCalls, event, target, handler, false};
+            gCalls = &call;
+            OSStatus status = handler->proc(&call, event, handler->userData);
+            gCalls = call.outer;
+            if (call.consumed || status != eventNotHandledErr || !HandlerIsOn(handler, target))
+                return status; /* handled, or the handler disposed of its own target */
         }
         after = nullptr;
-        standardOnly = false;
         OSStatus status = StandardHandler(target, event);
         if (status != eventNotHandledErr || !HIIsTarget(target))
             return status;
@@ -97,22 +88,21 @@ OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after, 
     return eventNotHandledErr;
 }
 
-void FreeHandler(EventHandlerRef handler) {
-    EventTargetRef target = handler->target;
-    if (handler->prev != nullptr)
-        handler->prev->next = handler->next;
-    else
-        target->first = handler->next;
-    if (handler->next != nullptr)
-        handler->next->prev = handler->prev;
-    gHIHandlers.add(handler, false);
-    CFStandInDeallocate(handler->types);
-    CFStandInDeallocate(handler);
-}
-
 } // namespace
 
 OpaqueEventTargetRef gHIApplicationTarget = {HITargetKind::Application, nullptr, nullptr};
+
+bool HIIsTarget(EventTargetRef target) {
+    if (target == &gHIApplicationTarget)
+        return true;
+    for (OpaqueWindowPtr *w = gHIWindows.head; w != nullptr; w = w->allNext)
+        if (&w->target == target)
+            return true;
+    for (OpaqueControlRef *c = gHIControls.head; c != nullptr; c = c->allNext)
+        if (&c->target == target)
+            return true;
+    return false;
+}
 
 EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
     return userRoutine;
@@ -171,15 +161,13 @@ OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamTy
     return noErr;
 }
 
-void HITargetInit(OpaqueEventTargetRef *target, HITargetKind kind, void *owner) {
-    target->kind = kind;
-    target->owner = owner;
-    target->first = nullptr;
-}
-
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target) {
-    while (target->first != nullptr)
-        FreeHandler(target->first);
+    while (EventHandlerRef handler = target->first) {
+        target->first = handler->next;
+        gHIHandlers.add(handler, false);
+        CFStandInDeallocate(handler->types);
+        CFStandInDeallocate(handler);
+    }
 }
 
 EventTargetRef GetControlEventTarget(ControlRef inControl) {
@@ -210,8 +198,6 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
     handler->proc = inHandler;
     handler->userData = inUserData;
     handler->next = inTarget->first;
-    if (inTarget->first != nullptr)
-        inTarget->first->prev = handler;
     inTarget->first = handler;
     gHIHandlers.add(handler, true);
     if (outRef != nullptr)
@@ -222,7 +208,7 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
 OSStatus HISendEvent(EventRef inEvent, EventTargetRef inTarget) {
     if (!gHIEvents.contains(inEvent) || !HIIsTarget(inTarget))
         return paramErr;
-    return Dispatch(inEvent, inTarget, nullptr, false);
+    return Dispatch(inEvent, inTarget, nullptr);
 }
 
 OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
@@ -234,11 +220,9 @@ OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
     if (call->consumed)
         return eventNotHandledErr; /* the rest of the chain has already run */
     call->consumed = true;
-    if (!HIIsTarget(call->target))
+    if (!HandlerIsOn(call->handler, call->target))
         return eventNotHandledErr;
-    if (HandlerIsOn(call->handler, call->target))
-        return Dispatch(inEvent, call->target, call->handler, false);
-    return Dispatch(inEvent, call->target, nullptr, true);
+    return Dispatch(inEvent, call->target, call->handler);
 }
 
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,

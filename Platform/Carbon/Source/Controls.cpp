@@ -73,7 +73,7 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     control->bounds = *bounds;
     control->visible = control->enabled = true;
     control->maximum = kind == HIControlKind::CheckBox ? 1 : 0; /* no mixed state */
-    HITargetInit(&control->target, HITargetKind::Control, control);
+    control->target = {HITargetKind::Control, control, nullptr};
     gHIControls.add(control, true);
     if (window->root != nullptr)
         Append(control, window->root);
@@ -103,8 +103,8 @@ bool HIControlIsUsable(ControlRef control) {
            Latent(control, &OpaqueControlRef::enabled);
 }
 
-ControlRef HIControlNextInTree(ControlRef control, ControlRef top) {
-    if (control->firstChild != nullptr)
+ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChildren) {
+    if (control->firstChild != nullptr && !skipChildren)
         return control->firstChild;
     for (ControlRef c = control; c != nullptr && c != top; c = c->parent)
         if (c->nextSibling != nullptr)

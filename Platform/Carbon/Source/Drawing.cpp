@@ -220,33 +220,20 @@ void DrawAlert(cairo_t *cr, double windowWidth, CFStringRef message, CFStringRef
 }
 
 void DrawTree(cairo_t *cr, ControlRef top, ControlRef focus) {
-    for (ControlRef c = top; c != nullptr;) {
-        if (!c->visible) { /* nothing under it shows either */
-            ControlRef next = nullptr;
-            for (ControlRef up = c; up != nullptr && up != top && next == nullptr; up = up->parent)
-                next = up->nextSibling;
-            c = next;
-            continue;
-        }
+    /* a hidden control hides everything under it */
+    for (ControlRef c = top; c != nullptr; c = HIControlNextInTree(c, top, !c->visible)) {
         const Palette &p = HIControlIsUsable(c) ? kEnabled : kDimmed;
         const Rect &b = c->bounds;
-        switch (c->kind) {
-        case HIControlKind::UserPane:
+        if (!c->visible || c->kind == HIControlKind::Root)
+            continue;
+        if (c->kind == HIControlKind::UserPane)
             FrameRect(cr, b.left, b.top, b.right - b.left, b.bottom - b.top, kPaneFrameColor);
-            break;
-        case HIControlKind::StaticText:
+        else if (c->kind == HIControlKind::StaticText)
             ShowLine(cr, UTF8(c->text), b.left, b.top, b.bottom, p.text);
-            break;
-        case HIControlKind::EditText:
+        else if (c->kind == HIControlKind::EditText)
             DrawEditText(cr, c, c == focus, p);
-            break;
-        case HIControlKind::CheckBox:
+        else
             DrawCheckBox(cr, c, p);
-            break;
-        case HIControlKind::Root:
-            break;
-        }
-        c = HIControlNextInTree(c, top);
     }
 }
 
@@ -300,9 +287,9 @@ ControlRef FindControlUnderMouse(Point inWhere, WindowRef inWindow, ControlPartC
         return nullptr;
     ControlRef hit = nullptr; /* the last one in drawing order: the one on top */
     ControlRef root = inWindow->root;
-    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root)) {
+    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root, !c->visible)) {
         const Rect &b = c->bounds;
-        if (c != root && IsControlVisible(c) && inWhere.h >= b.left && inWhere.h < b.right &&
+        if (c != root && c->visible && inWhere.h >= b.left && inWhere.h < b.right &&
             inWhere.v >= b.top && inWhere.v < b.bottom)
             hit = c;
     }

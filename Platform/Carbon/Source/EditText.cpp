@@ -70,12 +70,10 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
     if (GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
                           nullptr, &ch) != noErr)
         return eventNotHandledErr;
-    UInt32 keyCode = 0, modifiers = 0;
-    GetEventParameter(event, kEventParamKeyCode, typeUInt32, nullptr, sizeof(keyCode), nullptr,
-                      &keyCode);
+    UInt32 modifiers = 0;
     GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(modifiers),
                       nullptr, &modifiers);
-    SInt16 keyCode16 = (SInt16)keyCode;
+    SInt16 keyCode16 = 0; /* the stand-in's key events carry no virtual key code */
     SInt16 charCode16 = (SInt16)ch;
     EventModifiers modifiers16 = (EventModifiers)modifiers;
     if (control->keyFilter != nullptr) {

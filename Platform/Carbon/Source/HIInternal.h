@@ -25,7 +25,7 @@ struct OpaqueEventTargetRef {
 };
 
 struct OpaqueEventHandlerRef {
-    OpaqueEventHandlerRef *next, *prev;       /* on the target */
+    OpaqueEventHandlerRef *next;              /* on the target */
     OpaqueEventHandlerRef *allNext, *allPrev; /* every live handler */
     EventTargetRef target;
     EventHandlerUPP proc;
@@ -146,19 +146,21 @@ template <class T> struct HILiveList {
     }
 };
 
-/* Live lists and validation (HIObjects.cpp) */
-extern HILiveList<OpaqueWindowPtr> gHIWindows;
-extern HILiveList<OpaqueControlRef> gHIControls;
-extern HILiveList<OpaqueEventRef> gHIEvents;
-extern HILiveList<OpaqueEventHandlerRef> gHIHandlers;
-bool HIIsTarget(EventTargetRef target);
-bool HIIsString(CFTypeRef value);
-/* A control of window without an embedder, or NULL */
-ControlRef HIFindTopLevelControl(WindowRef window);
+/* The live lists (the counts are the host's leak checks) */
+inline HILiveList<OpaqueWindowPtr> gHIWindows;
+inline HILiveList<OpaqueControlRef> gHIControls;
+inline HILiveList<OpaqueEventRef> gHIEvents;
+inline HILiveList<OpaqueEventHandlerRef> gHIHandlers;
+
+inline bool HIIsString(CFTypeRef value) {
+    return value != nullptr && CFStandInIsValidObject(value) &&
+           CFGetTypeID(value) == CFStringGetTypeID();
+}
 
 /* Targets and dispatch (CarbonEvents.cpp) */
 extern OpaqueEventTargetRef gHIApplicationTarget;
-void HITargetInit(OpaqueEventTargetRef *target, HITargetKind kind, void *owner);
+/* The application's, a live window's or a live control's target */
+bool HIIsTarget(EventTargetRef target);
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
 /* Sets an event's parameter (SetEventParameter within the toolbox). */
 OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
@@ -181,8 +183,9 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
 void HIControlDestroy(ControlRef control);
 /* Visible and enabled, with all its embedders */
 bool HIControlIsUsable(ControlRef control);
-/* Pre-order successor of control in the tree under top, or NULL */
-ControlRef HIControlNextInTree(ControlRef control, ControlRef top);
+/* Pre-order successor of control in the tree under top (skipping the
+ * control's own subtree when asked), or NULL */
+ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChildren = false);
 
 /* Text buffers and edit text (EditText.cpp) */
 void HITextFree(HIText *text);

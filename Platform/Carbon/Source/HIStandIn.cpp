@@ -3,24 +3,21 @@
  *
  * The user's side of the toolbox for the host and tests: keystrokes as
  * keyboard events to the focused control, clicks, the paste command, text
- * dropped into a field, the clipboard; and the state a user would see.
+ * dropped into a field, the clipboard; the state a user would see; and the
+ * counts of live toolbox records, for leak checks.
  */
 #include "HIInternal.h"
 
 namespace {
 
-struct SpecialKey {
-    UniChar charCode;
-    UInt32 keyCode; /* the virtual key code of a US keyboard */
-};
+/* The character codes of the special keys, in HIStandInKey's order */
+const UniChar kSpecialKeys[] = {kBackspaceCharCode,  kDeleteCharCode, kLeftArrowCharCode,
+                                kRightArrowCharCode, kHomeCharCode,   kEndCharCode,
+                                kTabCharCode,        kReturnCharCode, kEscapeCharCode};
 
-const SpecialKey kSpecialKeys[] = {
-    {kBackspaceCharCode, 51},   {kDeleteCharCode, 117}, {kLeftArrowCharCode, 123},
-    {kRightArrowCharCode, 124}, {kHomeCharCode, 115},   {kEndCharCode, 119},
-    {kTabCharCode, 48},         {kReturnCharCode, 36},  {kEscapeCharCode, 53},
-};
-
-OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers modifiers) {
+/* A raw-key-down event with the character and modifiers (no virtual key
+ * code: the key filters look only at the character) */
+OSStatus SendKey(ControlRef control, UniChar ch, EventModifiers modifiers) {
     EventRef event = nullptr;
     OSStatus status = HIEventCreate(kEventClassKeyboard, kEventRawKeyDown, &event);
     if (status != noErr)
@@ -28,8 +25,6 @@ OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers 
     UInt32 modifiers32 = modifiers;
     if ((status = HISetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
                                       &ch)) == noErr &&
-        (status = HISetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
-                                      &keyCode)) == noErr &&
         (status = HISetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
                                       sizeof(modifiers32), &modifiers32)) == noErr)
         status = HISendEvent(event, &control->target);
@@ -51,7 +46,7 @@ OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return SendKey(control, ch, 0, modifiers);
+    return SendKey(control, ch, modifiers);
 }
 
 OSStatus HIStandInTypeText(CFStringRef text) {
@@ -72,7 +67,7 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return SendKey(control, kSpecialKeys[key].charCode, kSpecialKeys[key].keyCode, modifiers);
+    return SendKey(control, kSpecialKeys[key], modifiers);
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {
@@ -118,4 +113,17 @@ const char *const kHIControlKindNames[kHIControlKindCount] = {"root", "userpane"
 const char *HIStandInGetControlKindName(ControlRef control) {
     return gHIControls.contains(control) ? kHIControlKindNames[static_cast<int>(control->kind)]
                                          : nullptr;
+}
+
+CFIndex HIStandInGetLiveWindowCount(void) {
+    return gHIWindows.count + HIAlertCount();
+}
+CFIndex HIStandInGetLiveControlCount(void) {
+    return gHIControls.count;
+}
+CFIndex HIStandInGetLiveEventCount(void) {
+    return gHIEvents.count;
+}
+CFIndex HIStandInGetLiveHandlerCount(void) {
+    return gHIHandlers.count;
 }

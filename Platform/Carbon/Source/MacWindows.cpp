@@ -76,7 +76,7 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
     if (window == nullptr)
         return memFullErr;
     window->contentBounds = *contentBounds;
-    HITargetInit(&window->target, HITargetKind::Window, window);
+    window->target = {HITargetKind::Window, window, nullptr};
     gHIWindows.add(window, true);
     Rect bounds = {0, 0, (SInt16)(contentBounds->bottom - contentBounds->top),
                    (SInt16)(contentBounds->right - contentBounds->left)};
@@ -94,8 +94,12 @@ void DisposeWindow(WindowRef window) {
     if (!gHIWindows.contains(window))
         return;
     /* the root, and controls a handler left without an embedder */
-    for (ControlRef c; (c = HIFindTopLevelControl(window)) != nullptr;)
-        HIControlDestroy(c);
+    for (ControlRef c = gHIControls.head; c != nullptr;) {
+        bool top = c->owner == window && c->parent == nullptr;
+        if (top)
+            HIControlDestroy(c);
+        c = top ? gHIControls.head : c->allNext;
+    }
     HITargetRemoveAllHandlers(&window->target);
     if (gActiveWindow == window)
         gActiveWindow = nullptr;

@@ -44,7 +44,6 @@ enum { kEventCommandProcess = 1 };
 /* Parameter names */
 enum {
     kEventParamDirectObject = 0x2D2D2D2D /* '----' */,
-    kEventParamKeyCode = 0x6B636F64 /* 'kcod' */,
     kEventParamKeyModifiers = 0x6B6D6F64 /* 'kmod' */,
     kEventParamKeyUnicodes = 0x6B756E69 /* 'kuni' */
 };
