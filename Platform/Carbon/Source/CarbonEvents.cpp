@@ -1,7 +1,7 @@
 /*
  * CarbonEvents.cpp
  *
- * The Carbon Event Manager: events and their typed parameters, handler
+ * The Carbon Event Manager: the command events the toolbox sends, handler
  * routines, the handler stack of each target, and dispatch. A target's
  * handlers run newest first; after them runs the target's standard handler
  * (the built-in behaviour of an edit text or window); an event that is still
@@ -14,13 +14,6 @@
 namespace {
 
 OpaqueEventHandlerCallRef *gCalls = nullptr; /* the running handlers, innermost first */
-
-HIEventParam *FindParam(EventRef event, EventParamName name) {
-    for (ItemCount i = 0; i < event->paramCount; i++)
-        if (event->params[i].name == name)
-            return &event->params[i];
-    return nullptr;
-}
 
 bool Matches(EventHandlerRef handler, EventRef event) {
     for (ItemCount i = 0; i < handler->numTypes; i++)
@@ -35,31 +28,19 @@ bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
 }
 
 EventTargetRef ParentTarget(EventTargetRef target) {
-    switch (target->kind) {
-    case HITargetKind::Control: {
+    if (target->kind == HITargetKind::Control) {
         ControlRef control = static_cast<ControlRef>(target->owner);
         return control->parent != nullptr ? &control->parent->target : &control->owner->target;
     }
-    case HITargetKind::Window:
-        return &gHIApplicationTarget;
-    case HITargetKind::Application:
-        break;
-    }
-    return nullptr;
+    return target->kind == HITargetKind::Window ? &gHIApplicationTarget : nullptr;
 }
 
+/* The built-in behaviour: an edit text's commands */
 OSStatus StandardHandler(EventTargetRef target, EventRef event) {
-    switch (target->kind) {
-    case HITargetKind::Control:
-        if (HIControlIsEditText(static_cast<ControlRef>(target->owner)))
-            return HIEditTextStandardHandler(static_cast<ControlRef>(target->owner), event);
-        break;
-    case HITargetKind::Window:
-        return HIWindowStandardHandler(static_cast<WindowRef>(target->owner), event);
-    case HITargetKind::Application:
-        break;
-    }
-    return eventNotHandledErr;
+    ControlRef control = static_cast<ControlRef>(target->owner);
+    if (target->kind != HITargetKind::Control || !HIControlIsEditText(control))
+        return eventNotHandledErr;
+    return HIEditTextCommand(control, event->command.commandID);
 }
 
 /* Runs the chain for event from target: the handlers after `after` (all of
@@ -109,55 +90,22 @@ EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
 }
 void DisposeEventHandlerUPP(EventHandlerUPP) {}
 
-OSStatus HIEventCreate(UInt32 inClassID, UInt32 inKind, EventRef *outEvent) {
-    *outEvent = nullptr;
-    EventRef event = HIAllocate<OpaqueEventRef>();
-    if (event == nullptr)
-        return memFullErr;
-    event->eventClass = inClassID;
-    event->kind = inKind;
-    gHIEvents.add(event, true);
-    *outEvent = event;
-    return noErr;
-}
-
-void HIEventRelease(EventRef inEvent) {
-    gHIEvents.add(inEvent, false);
-    CFStandInDeallocate(inEvent);
-}
-
-OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
-                             ByteCount size, const void *data) {
-    if (size > sizeof(HIEventParam::data))
-        return paramErr; /* the toolbox's own parameters are smaller */
-    HIEventParam *param = FindParam(event, name);
-    if (param == nullptr && event->paramCount < kHIMaxEventParams)
-        param = &event->params[event->paramCount++];
-    if (param == nullptr)
-        return paramErr;
-    param->name = name;
-    param->type = type;
-    param->size = size;
-    memcpy(param->data, data, size);
-    return noErr;
-}
-
 OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inDesiredType,
                            EventParamType *outActualType, ByteCount inBufferSize,
                            ByteCount *outActualSize, void *outData) {
     if (!gHIEvents.contains(inEvent))
         return paramErr;
-    HIEventParam *param = FindParam(inEvent, inName);
-    if (param == nullptr)
+    if (inName != kEventParamDirectObject)
         return eventParameterNotFoundErr;
-    if (inDesiredType != typeWildCard && inDesiredType != param->type)
+    if (inDesiredType != typeWildCard && inDesiredType != typeHICommand)
         return errAECoercionFail;
     if (outActualType != nullptr)
-        *outActualType = param->type;
+        *outActualType = typeHICommand;
     if (outActualSize != nullptr)
-        *outActualSize = param->size;
-    if (outData != nullptr && param->size > 0)
-        memcpy(outData, param->data, inBufferSize < param->size ? inBufferSize : param->size);
+        *outActualSize = sizeof(HICommand);
+    if (outData != nullptr)
+        memcpy(outData, &inEvent->command,
+               inBufferSize < sizeof(HICommand) ? inBufferSize : sizeof(HICommand));
     return noErr;
 }
 
@@ -205,12 +153,6 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
     return noErr;
 }
 
-OSStatus HISendEvent(EventRef inEvent, EventTargetRef inTarget) {
-    if (!gHIEvents.contains(inEvent) || !HIIsTarget(inTarget))
-        return paramErr;
-    return Dispatch(inEvent, inTarget, nullptr);
-}
-
 OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
     OpaqueEventHandlerCallRef *call = gCalls;
     while (call != nullptr && call != inCallRef)
@@ -225,18 +167,19 @@ OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
     return Dispatch(inEvent, call->target, call->handler);
 }
 
-OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,
-                       ControlRef sourceControl) {
-    EventRef event = nullptr;
-    OSStatus status = HIEventCreate(kEventClassCommand, kEventCommandProcess, &event);
-    if (status != noErr)
-        return status;
-    HICommandExtended command = {attributes, commandID, {}};
-    command.source.control = sourceControl;
-    status = HISetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof(command),
-                                 &command);
-    if (status == noErr)
-        status = HISendEvent(event, target);
-    HIEventRelease(event);
+OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes) {
+    if (!HIIsTarget(target))
+        return paramErr;
+    EventRef event = HIAllocate<OpaqueEventRef>();
+    if (event == nullptr)
+        return memFullErr;
+    event->eventClass = kEventClassCommand;
+    event->kind = kEventCommandProcess;
+    event->command.attributes = attributes;
+    event->command.commandID = commandID;
+    gHIEvents.add(event, true);
+    OSStatus status = Dispatch(event, target, nullptr);
+    gHIEvents.add(event, false);
+    CFStandInDeallocate(event);
     return status;
 }

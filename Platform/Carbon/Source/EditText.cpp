@@ -2,13 +2,14 @@
  * EditText.cpp
  *
  * Text buffers and the standard behaviour of the Unicode edit text control:
- * for each keystroke the key filter ('fltr'
- * control data) is consulted first; a key it passes edits the text at the
- * selection (insert, backspace, forward delete) or moves the caret (left,
- * right, home, end). Tab, return, escape and other control characters are
- * not inserted and pass on to the embedders and the window. Command-V, -C,
- * -X and -A become the paste, copy, cut and select-all commands; the paste
- * command inserts the clipboard's text at the selection.
+ * for each keystroke the key filter ('fltr' control data) is consulted
+ * first; a key it passes edits the text at the selection (insert,
+ * backspace, forward delete) or moves the caret (left, right, home, end);
+ * Tab moves the focus; return, escape and other control characters do
+ * nothing. Command-V, -C, -X and -A send the paste, copy, cut and
+ * select-all commands to the control, whose standard handling (after the
+ * handlers installed on it) the paste inserts the clipboard's text at the
+ * selection.
  */
 #include "HIInternal.h"
 
@@ -65,25 +66,19 @@ OSStatus CopySelection(ControlRef control) {
     return status;
 }
 
-OSStatus HandleKey(ControlRef control, EventRef event) {
-    UniChar ch = 0;
-    if (GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
-                          nullptr, &ch) != noErr)
-        return eventNotHandledErr;
-    UInt32 modifiers = 0;
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(modifiers),
-                      nullptr, &modifiers);
-    SInt16 keyCode16 = 0; /* the stand-in's key events carry no virtual key code */
-    SInt16 charCode16 = (SInt16)ch;
-    EventModifiers modifiers16 = (EventModifiers)modifiers;
+} // namespace
+
+OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers) {
+    SInt16 keyCode = 0; /* no virtual key codes: the key filters look only at the character */
+    SInt16 charCode = (SInt16)ch;
     if (control->keyFilter != nullptr) {
         ControlKeyFilterResult result =
-            control->keyFilter(control, &keyCode16, &charCode16, &modifiers16);
+            control->keyFilter(control, &keyCode, &charCode, &modifiers);
         if (!gHIControls.contains(control) || result == kControlKeyFilterBlockKey)
             return noErr; /* refused silently */
-        ch = (UniChar)charCode16;
+        ch = (UniChar)charCode;
     }
-    if ((modifiers16 & cmdKey) != 0) {
+    if ((modifiers & cmdKey) != 0) {
         const struct {
             UniChar key; /* either letter case */
             UInt32 command;
@@ -93,7 +88,7 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
                             {'a', kHICommandSelectAll}};
         for (const auto &key : kCommandKeys)
             if ((ch | 0x20) == key.key)
-                return HISendCommand(&control->target, key.command, kHICommandFromMenu, nullptr);
+                return HISendCommand(&control->target, key.command, kHICommandFromMenu);
         return eventNotHandledErr;
     }
     switch (ch) {
@@ -121,21 +116,18 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
     case kEndCharCode:
         control->selStart = control->selEnd = (SInt16)control->text.length;
         return noErr;
+    case kTabCharCode:
+        return HIWindowTabFocus(control->owner);
     default:
         break;
     }
     if (ch < 0x20 || ch == 0x7F)
-        return eventNotHandledErr; /* tab, return, escape...: for the embedders and the window */
+        return eventNotHandledErr; /* return, escape...: nothing acts on them */
     return ReplaceSelection(control, &ch, 1);
 }
 
-OSStatus HandleCommand(ControlRef control, EventRef event) {
-    HICommandExtended command;
-    memset(&command, 0, sizeof(command));
-    if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof(command),
-                          nullptr, &command) != noErr)
-        return eventNotHandledErr;
-    switch (command.commandID) {
+OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID) {
+    switch (commandID) {
     case kHICommandPaste: {
         CFStringRef text = HIScrapCopyText();
         if (text == nullptr)
@@ -158,8 +150,6 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
         return eventNotHandledErr;
     }
 }
-
-} // namespace
 
 void HITextFree(HIText *text) {
     CFStandInDeallocate(text->chars);
@@ -192,12 +182,4 @@ OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
                           : (OSStatus)memFullErr;
     HITextFree(&insert);
     return status;
-}
-
-OSStatus HIEditTextStandardHandler(ControlRef control, EventRef event) {
-    if (event->eventClass == kEventClassKeyboard && event->kind == kEventRawKeyDown)
-        return HandleKey(control, event);
-    if (event->eventClass == kEventClassCommand && event->kind == kEventCommandProcess)
-        return HandleCommand(control, event);
-    return eventNotHandledErr;
 }

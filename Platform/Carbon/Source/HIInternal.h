@@ -34,23 +34,13 @@ struct OpaqueEventHandlerRef {
     ItemCount numTypes;
 };
 
-/* Parameters are kept in the event: the toolbox's own events carry at most
- * four, the largest an HICommandExtended. */
-const ItemCount kHIMaxEventParams = 4;
-
-struct HIEventParam {
-    EventParamName name;
-    EventParamType type;
-    ByteCount size;
-    UInt8 data[32];
-};
-
+/* An event the toolbox sends: every one here is a command whose HICommand
+ * is the direct object (keystrokes go straight to the focused edit text). */
 struct OpaqueEventRef {
     OpaqueEventRef *allNext, *allPrev;
     UInt32 eventClass;
     UInt32 kind;
-    ItemCount paramCount;
-    HIEventParam params[kHIMaxEventParams];
+    HICommand command;
 };
 
 /* One running handler: the position in the chain from which
@@ -162,20 +152,11 @@ extern OpaqueEventTargetRef gHIApplicationTarget;
 /* The application's, a live window's or a live control's target */
 bool HIIsTarget(EventTargetRef target);
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
-/* Sets an event's parameter (SetEventParameter within the toolbox). */
-OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
-                             ByteCount size, const void *data);
-/* Events: a new one of class and kind, and its disposal (events are the toolbox's own:
- * made, sent and released by the same call) */
-OSStatus HIEventCreate(UInt32 eventClass, UInt32 kind, EventRef *outEvent);
-void HIEventRelease(EventRef event);
-/* The target's handlers run newest first, then its standard handler; an
- * event no handler of a control handles goes on to its embedder, up to the
- * window and the application. */
-OSStatus HISendEvent(EventRef event, EventTargetRef target);
-/* Sends a command-process event with an HICommandExtended to target. */
-OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,
-                       ControlRef sourceControl);
+/* Sends a command-process event with the command to target: the target's
+ * handlers run newest first, then its standard handler; an event no handler
+ * of a control handles goes on to its embedder, up to the window and the
+ * application. */
+OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes);
 
 /* Controls (Controls.cpp) */
 ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds,
@@ -194,14 +175,19 @@ CFStringRef HITextCopyString(const HIText *text);
 bool HIControlIsEditText(ControlRef control);
 /* Replaces the selection with string; the caret ends after it. */
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string);
-OSStatus HIEditTextStandardHandler(ControlRef control, EventRef event);
+/* A keystroke in the edit text: its key filter, then the editing, the
+ * command keys and Tab; eventNotHandledErr for return, escape... */
+OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers);
+/* The edit text's standard handling of a command (paste, copy, cut, select all) */
+OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID);
 
 /* Windows and focus (MacWindows.cpp) */
 WindowRef HIActiveWindow(void);
 /* Clears the window's focus if the focused control can no longer hold it
  * (hidden, disabled, disposed or moved to another window). */
 void HIFocusRevalidate(WindowRef window);
-OSStatus HIWindowStandardHandler(WindowRef window, EventRef event);
+/* Tab: the focus moves to the next field that can take it */
+OSStatus HIWindowTabFocus(WindowRef window);
 
 /* Clipboard (Scrap.cpp; HIStandInSetClipboardText sets it) */
 CFStringRef HIScrapCopyText(void);

@@ -1,8 +1,8 @@
 /*
  * HIStandIn.cpp
  *
- * The user's side of the toolbox for the host and tests: keystrokes as
- * keyboard events to the focused control, clicks, the paste command, text
+ * The user's side of the toolbox for the host and tests: keystrokes to the
+ * focused edit text, clicks, the paste command, text
  * dropped into a field, the clipboard; the state a user would see; and the
  * counts of live toolbox records, for leak checks.
  */
@@ -14,23 +14,6 @@ namespace {
 const UniChar kSpecialKeys[] = {kBackspaceCharCode,  kDeleteCharCode, kLeftArrowCharCode,
                                 kRightArrowCharCode, kHomeCharCode,   kEndCharCode,
                                 kTabCharCode,        kReturnCharCode, kEscapeCharCode};
-
-/* A raw-key-down event with the character and modifiers (no virtual key
- * code: the key filters look only at the character) */
-OSStatus SendKey(ControlRef control, UniChar ch, EventModifiers modifiers) {
-    EventRef event = nullptr;
-    OSStatus status = HIEventCreate(kEventClassKeyboard, kEventRawKeyDown, &event);
-    if (status != noErr)
-        return status;
-    UInt32 modifiers32 = modifiers;
-    if ((status = HISetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
-                                      &ch)) == noErr &&
-        (status = HISetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
-                                      sizeof(modifiers32), &modifiers32)) == noErr)
-        status = HISendEvent(event, &control->target);
-    HIEventRelease(event);
-    return status;
-}
 
 } // namespace
 
@@ -46,7 +29,7 @@ OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return SendKey(control, ch, modifiers);
+    return HIEditTextKey(control, ch, modifiers);
 }
 
 OSStatus HIStandInTypeText(CFStringRef text) {
@@ -67,7 +50,7 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return SendKey(control, kSpecialKeys[key], modifiers);
+    return HIEditTextKey(control, kSpecialKeys[key], modifiers);
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {
@@ -83,7 +66,7 @@ OSStatus HIStandInClickControl(ControlRef control) {
         if (control->commandID == 0)
             return noErr;
         OSStatus status =
-            HISendCommand(&control->target, control->commandID, kHICommandFromControl, control);
+            HISendCommand(&control->target, control->commandID, kHICommandFromControl);
         return status == eventNotHandledErr ? noErr : status;
     }
     default:
@@ -95,7 +78,7 @@ OSStatus HIStandInPaste(void) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return HISendCommand(&control->target, kHICommandPaste, kHICommandFromMenu, nullptr);
+    return HISendCommand(&control->target, kHICommandPaste, kHICommandFromMenu);
 }
 
 OSStatus HIStandInDropText(CFStringRef text) {

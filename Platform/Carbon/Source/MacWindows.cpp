@@ -5,8 +5,7 @@
  * its controls and handlers, and the content bounds. Keyboard focus: one
  * control per window; edit texts can take it, but only while they are
  * visible and enabled, and a control that stops being so loses it. The
- * window's standard handler moves the focus on Tab.
- * The active window, whose focused control receives the user's keystrokes,
+ * focus moves on Tab. The active window, whose focused control receives the user's keystrokes,
  * is the one that last received the focus.
  */
 #include "HIInternal.h"
@@ -19,9 +18,11 @@ bool CanTakeFocus(ControlRef control) {
     return HIControlIsEditText(control) && HIControlIsUsable(control);
 }
 
+} // namespace
+
 /* Tab: the next control after the focus, in tree order, that can take the
  * focus, wrapping around (the host never sends Shift-Tab). */
-OSStatus MoveFocus(WindowRef window) {
+OSStatus HIWindowTabFocus(WindowRef window) {
     ControlRef root = window->root, first = nullptr, next = nullptr;
     bool passedFocus = false;
     for (ControlRef c = root; c != nullptr && next == nullptr; c = HIControlNextInTree(c, root)) {
@@ -41,8 +42,6 @@ OSStatus MoveFocus(WindowRef window) {
     return noErr;
 }
 
-} // namespace
-
 WindowRef HIActiveWindow(void) {
     return gHIWindows.contains(gActiveWindow) ? gActiveWindow : nullptr;
 }
@@ -53,16 +52,6 @@ void HIFocusRevalidate(WindowRef window) {
     ControlRef focus = window->focus;
     if (!gHIControls.contains(focus) || focus->owner != window || !HIControlIsUsable(focus))
         window->focus = nullptr;
-}
-
-OSStatus HIWindowStandardHandler(WindowRef window, EventRef event) {
-    UniChar ch = 0;
-    if (event->eventClass != kEventClassKeyboard || event->kind != kEventRawKeyDown ||
-        GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
-                          nullptr, &ch) != noErr ||
-        ch != kTabCharCode)
-        return eventNotHandledErr;
-    return MoveFocus(window);
 }
 
 OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *contentBounds,

@@ -3,8 +3,9 @@
  *
  * Not toolbox API: the user's part for the print-dialog host and tests
  * (typing, clicking, pasting, dropping text, the clipboard) and what the
- * user would see or hear (beeps, alerts, live objects). A keystroke is a
- * raw-key-down event sent to the focused control's target.
+ * user would see or hear (beeps, alerts, live objects). A keystroke goes
+ * to the focused edit text: its key filter, then its editing (see
+ * EditText.cpp); Command-V, -C, -X, -A send the commands to it.
  */
 #ifndef __HISTANDIN__
 #define __HISTANDIN__
@@ -29,8 +30,8 @@ enum HIStandInKey {
 typedef enum HIStandInKey HIStandInKey;
 
 /* One character typed into the focused control. errUnknownControl when no
- * control has the focus; otherwise the status of the keyboard event
- * (noErr when a handler took it, eventNotHandledErr when nothing did). */
+ * control has the focus; otherwise noErr when the field acted on the key
+ * (or its filter refused it), eventNotHandledErr when nothing did. */
 OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers);
 /* Each UTF-16 unit of text through HIStandInTypeCharacter, without modifiers;
  * stops at the first failure. */
