@@ -112,7 +112,7 @@ OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamTy
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target) {
     while (EventHandlerRef handler = target->first) {
         target->first = handler->next;
-        gHIHandlers.add(handler, false);
+        gHIHandlers.remove(handler);
         CFStandInDeallocate(handler->types);
         CFStandInDeallocate(handler);
     }
@@ -147,7 +147,7 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
     handler->userData = inUserData;
     handler->next = inTarget->first;
     inTarget->first = handler;
-    gHIHandlers.add(handler, true);
+    gHIHandlers.add(handler);
     if (outRef != nullptr)
         *outRef = handler;
     return noErr;
@@ -177,9 +177,9 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     event->kind = kEventCommandProcess;
     event->command.attributes = attributes;
     event->command.commandID = commandID;
-    gHIEvents.add(event, true);
+    gHIEvents.add(event);
     OSStatus status = Dispatch(event, target, nullptr);
-    gHIEvents.add(event, false);
+    gHIEvents.remove(event);
     CFStandInDeallocate(event);
     return status;
 }

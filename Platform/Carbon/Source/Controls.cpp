@@ -52,6 +52,15 @@ bool Latent(ControlRef control, Boolean OpaqueControlRef::*flag) {
     return true;
 }
 
+/* Sets the control's visible or enabled flag; the focus may have to go */
+OSErr SetLatent(ControlRef control, Boolean OpaqueControlRef::*flag, bool on) {
+    if (!gHIControls.contains(control))
+        return errUnknownControl;
+    control->*flag = on;
+    HIFocusRevalidate(control->owner);
+    return noErr;
+}
+
 bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
     for (ControlRef c = control; c != nullptr; c = c->parent)
         if (c == subtreeRoot)
@@ -74,7 +83,7 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     control->visible = control->enabled = true;
     control->maximum = kind == HIControlKind::CheckBox ? 1 : 0; /* no mixed state */
     control->target = {HITargetKind::Control, control, nullptr};
-    gHIControls.add(control, true);
+    gHIControls.add(control);
     if (window->root != nullptr)
         Append(control, window->root);
     *status = noErr;
@@ -91,7 +100,7 @@ void HIControlDestroy(ControlRef control) {
     if (owner->root == control)
         owner->root = nullptr;
     HITargetRemoveAllHandlers(&control->target);
-    gHIControls.add(control, false);
+    gHIControls.remove(control);
     if (control->title != nullptr)
         CFRelease(control->title);
     HITextFree(&control->text);
@@ -242,11 +251,7 @@ void SetControlBounds(ControlRef control, const Rect *bounds) {
 }
 
 OSErr SetControlVisibility(ControlRef inControl, Boolean inIsVisible, Boolean) {
-    if (!gHIControls.contains(inControl))
-        return errUnknownControl;
-    inControl->visible = inIsVisible != 0;
-    HIFocusRevalidate(inControl->owner);
-    return noErr;
+    return SetLatent(inControl, &OpaqueControlRef::visible, inIsVisible != 0);
 }
 
 void ShowControl(ControlRef theControl) {
@@ -261,18 +266,11 @@ Boolean IsControlVisible(ControlRef inControl) {
 }
 
 OSStatus EnableControl(ControlRef inControl) {
-    if (!gHIControls.contains(inControl))
-        return errUnknownControl;
-    inControl->enabled = true;
-    return noErr;
+    return SetLatent(inControl, &OpaqueControlRef::enabled, true);
 }
 
 OSStatus DisableControl(ControlRef inControl) {
-    if (!gHIControls.contains(inControl))
-        return errUnknownControl;
-    inControl->enabled = false;
-    HIFocusRevalidate(inControl->owner);
-    return noErr;
+    return SetLatent(inControl, &OpaqueControlRef::enabled, false);
 }
 
 Boolean IsControlEnabled(ControlRef inControl) {

@@ -12,7 +12,7 @@
 #include <stdint.h>
 
 struct OpaqueDialogPtr {
-    OpaqueDialogPtr *allNext, *allPrev;
+    OpaqueDialogPtr *allNext;
     AlertType type;
     CFStringRef message;
     CFStringRef explanation;
@@ -81,7 +81,7 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     dialog->message = (CFStringRef)CFRetain(error);
     dialog->explanation = explanation != nullptr ? (CFStringRef)CFRetain(explanation) : nullptr;
     dialog->defaultButton = params.defaultButton;
-    gDialogs.add(dialog, true);
+    gDialogs.add(dialog);
     *outAlert = dialog;
     return noErr;
 }
@@ -89,7 +89,7 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
 OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *outItemHit) {
     if (!gDialogs.contains(inAlert))
         return paramErr;
-    gDialogs.add(inAlert, false);
+    gDialogs.remove(inAlert);
     DialogItemIndex item = inAlert->defaultButton;
     gShown = inAlert;
     if (gObserver.alert != nullptr)

@@ -7,9 +7,10 @@
  * backspace, forward delete) or moves the caret (left, right, home, end);
  * Tab moves the focus; return, escape and other control characters do
  * nothing. Command-V, -C, -X and -A send the paste, copy, cut and
- * select-all commands to the control, whose standard handling (after the
- * handlers installed on it) the paste inserts the clipboard's text at the
- * selection.
+ * select-all commands to the control; its standard handling of them (after
+ * the handlers installed on it) edits the text, the paste inserting the
+ * clipboard's text at the selection. Last, the text controls' data by tag
+ * (SetControlData, GetControlData).
  */
 #include "HIInternal.h"
 
@@ -182,4 +183,95 @@ OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
                           : (OSStatus)memFullErr;
     HITextFree(&insert);
     return status;
+}
+
+/* Control data by tag. The checks every call starts with: a live control, a
+ * part it has (the whole control or its own part), a tag it keeps (an edit
+ * text 'cfst' 'sele' 'fltr', a static text 'cfst'), a buffer of the tag's
+ * size. */
+static OSErr CheckRequest(ControlRef control, ControlPartCode part, ResType tag, Size size,
+                          const void *data) {
+    static const ControlPartCode kOwnPart[kHIControlKindCount] = {
+        kControlNoPart, kControlNoPart, kControlEditTextPart, kControlCheckBoxPart,
+        kControlLabelPart}; /* in HIControlKind's order */
+    if (!gHIControls.contains(control))
+        return errUnknownControl;
+    if (part != kControlEntireControl && part != kOwnPart[static_cast<int>(control->kind)])
+        return errInvalidPartCode;
+    bool editText = HIControlIsEditText(control);
+    bool supported = tag == kControlEditTextCFStringTag
+                         ? editText || control->kind == HIControlKind::StaticText
+                         : editText && (tag == kControlEditTextSelectionTag ||
+                                        tag == kControlEditTextKeyFilterTag);
+    if (!supported)
+        return errDataNotSupported;
+    if (data == nullptr)
+        return paramErr;
+    Size expected = tag == kControlEditTextSelectionTag   ? sizeof(ControlEditTextSelectionRec)
+                    : tag == kControlEditTextKeyFilterTag ? sizeof(ControlKeyFilterUPP)
+                                                          : sizeof(CFStringRef);
+    return size == expected ? (OSErr)noErr : (OSErr)errDataSizeMismatch;
+}
+
+OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName, Size inSize,
+                     const void *inData) {
+    OSErr err = CheckRequest(inControl, inPart, inTagName, inSize, inData);
+    if (err != noErr)
+        return err;
+    switch (inTagName) {
+    case kControlEditTextSelectionTag: {
+        ControlEditTextSelectionRec selection;
+        memcpy(&selection, inData, sizeof(selection));
+        SInt16 length = (SInt16)inControl->text.length;
+        SInt16 start = selection.selStart < 0 ? 0 : selection.selStart;
+        SInt16 end = selection.selEnd < 0 ? length : selection.selEnd;
+        start = start > length ? length : start;
+        end = end > length ? length : end;
+        inControl->selStart = start < end ? start : end;
+        inControl->selEnd = start < end ? end : start;
+        return noErr;
+    }
+    case kControlEditTextKeyFilterTag:
+        memcpy(&inControl->keyFilter, inData, sizeof(ControlKeyFilterUPP));
+        return noErr;
+    default: {
+        CFStringRef string;
+        memcpy(&string, inData, sizeof(string));
+        if (!HIIsString(string))
+            return paramErr;
+        if (!HITextSetString(&inControl->text, string))
+            return memFullErr;
+        inControl->selStart = inControl->selEnd = (SInt16)inControl->text.length;
+        return noErr;
+    }
+    }
+}
+
+OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName,
+                     Size inBufferSize, void *inBuffer, Size *outActualSize) {
+    if (outActualSize != nullptr)
+        *outActualSize = 0;
+    OSErr err = CheckRequest(inControl, inPart, inTagName, inBufferSize, inBuffer);
+    if (err != noErr)
+        return err;
+    switch (inTagName) {
+    case kControlEditTextSelectionTag: {
+        ControlEditTextSelectionRec selection = {inControl->selStart, inControl->selEnd};
+        memcpy(inBuffer, &selection, sizeof(selection));
+        break;
+    }
+    case kControlEditTextKeyFilterTag:
+        memcpy(inBuffer, &inControl->keyFilter, sizeof(ControlKeyFilterUPP));
+        break;
+    default: {
+        CFStringRef string = HITextCopyString(&inControl->text);
+        if (string == nullptr)
+            return memFullErr;
+        memcpy(inBuffer, &string, sizeof(string));
+        break;
+    }
+    }
+    if (outActualSize != nullptr)
+        *outActualSize = inBufferSize;
+    return noErr;
 }

@@ -25,8 +25,8 @@ struct OpaqueEventTargetRef {
 };
 
 struct OpaqueEventHandlerRef {
-    OpaqueEventHandlerRef *next;              /* on the target */
-    OpaqueEventHandlerRef *allNext, *allPrev; /* every live handler */
+    OpaqueEventHandlerRef *next;    /* on the target */
+    OpaqueEventHandlerRef *allNext; /* every live handler */
     EventTargetRef target;
     EventHandlerUPP proc;
     void *userData;
@@ -37,7 +37,7 @@ struct OpaqueEventHandlerRef {
 /* An event the toolbox sends: every one here is a command whose HICommand
  * is the direct object (keystrokes go straight to the focused edit text). */
 struct OpaqueEventRef {
-    OpaqueEventRef *allNext, *allPrev;
+    OpaqueEventRef *allNext;
     UInt32 eventClass;
     UInt32 kind;
     HICommand command;
@@ -68,7 +68,7 @@ struct HIText {
 };
 
 struct OpaqueControlRef {
-    OpaqueControlRef *allNext, *allPrev;
+    OpaqueControlRef *allNext;
     HIControlKind kind;
     WindowRef owner;
     OpaqueControlRef *parent, *firstChild, *lastChild, *prevSibling, *nextSibling;
@@ -89,7 +89,7 @@ struct OpaqueControlRef {
 };
 
 struct OpaqueWindowPtr {
-    OpaqueWindowPtr *allNext, *allPrev;
+    OpaqueWindowPtr *allNext;
     Rect contentBounds;
     ControlRef root;
     ControlRef focus;
@@ -104,29 +104,24 @@ template <class T> T *HIAllocate() {
     return static_cast<T *>(p);
 }
 
-/* The live records of one kind: a list threaded through their allNext and
- * allPrev, which every reference handed in is looked up on. */
+/* The live records of one kind: a list threaded through their allNext,
+ * which every reference handed in is looked up on. */
 template <class T> struct HILiveList {
     T *head = nullptr;
     CFIndex count = 0;
 
-    void add(T *item, bool add) {
-        if (add) {
-            item->allPrev = nullptr;
-            item->allNext = head;
-            if (head != nullptr)
-                head->allPrev = item;
-            head = item;
-            count++;
-            return;
-        }
-        if (item->allPrev != nullptr)
-            item->allPrev->allNext = item->allNext;
-        else
-            head = item->allNext;
-        if (item->allNext != nullptr)
-            item->allNext->allPrev = item->allPrev;
-        count--;
+    void add(T *item) {
+        item->allNext = head;
+        head = item;
+        count++;
+    }
+    void remove(T *item) {
+        for (T **p = &head; *p != nullptr; p = &(*p)->allNext)
+            if (*p == item) {
+                *p = item->allNext;
+                count--;
+                return;
+            }
     }
     bool contains(const void *item) const {
         for (T *p = head; p != nullptr && item != nullptr; p = p->allNext)

@@ -13,7 +13,7 @@
 #include <stdint.h>
 
 struct OpaqueIBNibRef {
-    OpaqueIBNibRef *allNext, *allPrev;
+    OpaqueIBNibRef *allNext;
     CFPropertyListRef plist; /* the parsed nib, retained */
     CFDictionaryRef windows; /* borrowed from plist */
 };
@@ -202,7 +202,7 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     }
     nib->plist = plist;
     nib->windows = (CFDictionaryRef)windows;
-    gNibs.add(nib, true);
+    gNibs.add(nib);
     *outNibRef = nib;
     return noErr;
 }
@@ -210,7 +210,7 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
 void DisposeNibReference(IBNibRef inNibRef) {
     if (!gNibs.contains(inNibRef))
         return;
-    gNibs.add(inNibRef, false);
+    gNibs.remove(inNibRef);
     CFRelease(inNibRef->plist);
     CFStandInDeallocate(inNibRef);
 }

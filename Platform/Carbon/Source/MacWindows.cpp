@@ -66,7 +66,7 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
         return memFullErr;
     window->contentBounds = *contentBounds;
     window->target = {HITargetKind::Window, window, nullptr};
-    gHIWindows.add(window, true);
+    gHIWindows.add(window);
     Rect bounds = {0, 0, (SInt16)(contentBounds->bottom - contentBounds->top),
                    (SInt16)(contentBounds->right - contentBounds->left)};
     OSStatus status = noErr;
@@ -92,7 +92,7 @@ void DisposeWindow(WindowRef window) {
     HITargetRemoveAllHandlers(&window->target);
     if (gActiveWindow == window)
         gActiveWindow = nullptr;
-    gHIWindows.add(window, false);
+    gHIWindows.remove(window);
     CFStandInDeallocate(window);
 }
 
