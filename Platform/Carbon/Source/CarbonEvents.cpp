@@ -2,12 +2,12 @@
  * CarbonEvents.cpp
  *
  * The Carbon Event Manager: the command events the toolbox sends, handler
- * routines, the handler stack of each target, and dispatch. A target's
- * handlers run newest first; after them runs the target's standard handler
- * (the built-in behaviour of an edit text or window); an event that is still
+ * routines, the handler stack of each control's target, and dispatch. A
+ * target's handlers run newest first; after them runs the target's standard
+ * handler (the built-in behaviour of an edit text); an event that is still
  * not handled (eventNotHandledErr) passes from a control to its embedder, up
- * to the window and then the application. CallNextEventHandler runs the rest
- * of that chain from inside a handler.
+ * to the root control. CallNextEventHandler runs the rest of that chain
+ * from inside a handler.
  */
 #include "HIInternal.h"
 
@@ -28,19 +28,15 @@ bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
 }
 
 EventTargetRef ParentTarget(EventTargetRef target) {
-    if (target->kind == HITargetKind::Control) {
-        ControlRef control = static_cast<ControlRef>(target->owner);
-        return control->parent != nullptr ? &control->parent->target : &control->owner->target;
-    }
-    return target->kind == HITargetKind::Window ? &gHIApplicationTarget : nullptr;
+    ControlRef parent = target->control->parent;
+    return parent != nullptr ? &parent->target : nullptr;
 }
 
 /* The built-in behaviour: an edit text's commands */
 OSStatus StandardHandler(EventTargetRef target, EventRef event) {
-    ControlRef control = static_cast<ControlRef>(target->owner);
-    if (target->kind != HITargetKind::Control || !HIControlIsEditText(control))
+    if (!HIControlIsEditText(target->control))
         return eventNotHandledErr;
-    return HIEditTextCommand(control, event->command.commandID);
+    return HIEditTextCommand(target->control, event->command.commandID);
 }
 
 /* Runs the chain for event from target: the handlers after `after` (all of
@@ -71,14 +67,7 @@ OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after) 
 
 } // namespace
 
-OpaqueEventTargetRef gHIApplicationTarget = {HITargetKind::Application, nullptr, nullptr};
-
 bool HIIsTarget(EventTargetRef target) {
-    if (target == &gHIApplicationTarget)
-        return true;
-    for (OpaqueWindowPtr *w = gHIWindows.head; w != nullptr; w = w->allNext)
-        if (&w->target == target)
-            return true;
     for (OpaqueControlRef *c = gHIControls.head; c != nullptr; c = c->allNext)
         if (&c->target == target)
             return true;

@@ -10,32 +10,24 @@
 
 namespace {
 
+/* The link in the container's child list that points at control (or at
+ * nothing: the end) */
+ControlRef *LinkTo(ControlRef container, ControlRef control) {
+    ControlRef *link = &container->firstChild;
+    while (*link != control)
+        link = &(*link)->nextSibling;
+    return link;
+}
+
 void Detach(ControlRef control) {
-    ControlRef parent = control->parent;
-    if (parent == nullptr)
-        return;
-    if (control->prevSibling != nullptr)
-        control->prevSibling->nextSibling = control->nextSibling;
-    else
-        parent->firstChild = control->nextSibling;
-    if (control->nextSibling != nullptr)
-        control->nextSibling->prevSibling = control->prevSibling;
-    else
-        parent->lastChild = control->prevSibling;
-    control->parent = control->prevSibling = control->nextSibling = nullptr;
-    parent->childCount--;
+    if (control->parent != nullptr)
+        *LinkTo(control->parent, control) = control->nextSibling;
+    control->parent = control->nextSibling = nullptr;
 }
 
 void Append(ControlRef control, ControlRef container) {
+    *LinkTo(container, nullptr) = control;
     control->parent = container;
-    control->prevSibling = container->lastChild;
-    control->nextSibling = nullptr;
-    if (container->lastChild != nullptr)
-        container->lastChild->nextSibling = control;
-    else
-        container->firstChild = control;
-    container->lastChild = control;
-    container->childCount++;
 }
 
 bool IsEmbedder(ControlRef control) {
@@ -82,7 +74,7 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     control->bounds = *bounds;
     control->visible = control->enabled = true;
     control->maximum = kind == HIControlKind::CheckBox ? 1 : 0; /* no mixed state */
-    control->target = {HITargetKind::Control, control, nullptr};
+    control->target = {control, nullptr};
     gHIControls.add(control);
     if (window->root != nullptr)
         Append(control, window->root);
@@ -182,7 +174,8 @@ OSErr CountSubControls(ControlRef inControl, UInt16 *outNumChildren) {
         return errUnknownControl;
     if (!IsEmbedder(inControl))
         return errControlIsNotEmbedder;
-    *outNumChildren = inControl->childCount;
+    for (ControlRef c = inControl->firstChild; c != nullptr; c = c->nextSibling)
+        (*outNumChildren)++;
     return noErr;
 }
 

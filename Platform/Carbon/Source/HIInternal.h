@@ -16,11 +16,10 @@
 
 #include <string.h>
 
-enum class HITargetKind { Application, Window, Control };
-
+/* A control's event target. Only controls have targets here: nothing
+ * declares a way to reach a window's or the application's. */
 struct OpaqueEventTargetRef {
-    HITargetKind kind;
-    void *owner;                  /* the WindowRef or ControlRef; NULL for the application */
+    ControlRef control;
     OpaqueEventHandlerRef *first; /* the most recently installed handler first */
 };
 
@@ -71,8 +70,7 @@ struct OpaqueControlRef {
     OpaqueControlRef *allNext;
     HIControlKind kind;
     WindowRef owner;
-    OpaqueControlRef *parent, *firstChild, *lastChild, *prevSibling, *nextSibling;
-    UInt16 childCount;
+    OpaqueControlRef *parent, *firstChild, *nextSibling; /* subcontrols in order */
     Rect bounds;
     SInt32 value, maximum; /* the minimum is 0 */
     Boolean visible, enabled;
@@ -93,7 +91,6 @@ struct OpaqueWindowPtr {
     Rect contentBounds;
     ControlRef root;
     ControlRef focus;
-    OpaqueEventTargetRef target;
 };
 
 /* Allocation: zero-filled records through the layer's allocator */
@@ -143,14 +140,12 @@ inline bool HIIsString(CFTypeRef value) {
 }
 
 /* Targets and dispatch (CarbonEvents.cpp) */
-extern OpaqueEventTargetRef gHIApplicationTarget;
-/* The application's, a live window's or a live control's target */
+/* A live control's target */
 bool HIIsTarget(EventTargetRef target);
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
 /* Sends a command-process event with the command to target: the target's
  * handlers run newest first, then its standard handler; an event no handler
- * of a control handles goes on to its embedder, up to the window and the
- * application. */
+ * of a control handles goes on to its embedder, up to the root control. */
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes);
 
 /* Controls (Controls.cpp) */

@@ -65,7 +65,6 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
     if (window == nullptr)
         return memFullErr;
     window->contentBounds = *contentBounds;
-    window->target = {HITargetKind::Window, window, nullptr};
     gHIWindows.add(window);
     Rect bounds = {0, 0, (SInt16)(contentBounds->bottom - contentBounds->top),
                    (SInt16)(contentBounds->right - contentBounds->left)};
@@ -89,7 +88,6 @@ void DisposeWindow(WindowRef window) {
             HIControlDestroy(c);
         c = top ? gHIControls.head : c->allNext;
     }
-    HITargetRemoveAllHandlers(&window->target);
     if (gActiveWindow == window)
         gActiveWindow = nullptr;
     gHIWindows.remove(window);

@@ -2,7 +2,7 @@
  * MacWindows.h
  *
  * Windows: creation and disposal, and the content bounds. Every window has
- * a root control (see Controls.h) and its own event target.
+ * a root control (see Controls.h).
  */
 #ifndef __MACWINDOWS__
 #define __MACWINDOWS__
