@@ -62,13 +62,10 @@ bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
 
 } // namespace
 
-ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds,
-                           OSStatus *status) {
+ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds) {
     ControlRef control = HIAllocate<OpaqueControlRef>();
-    if (control == nullptr) {
-        *status = memFullErr;
+    if (control == nullptr)
         return nullptr;
-    }
     control->kind = kind;
     control->owner = window;
     control->bounds = *bounds;
@@ -78,7 +75,6 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     gHIControls.add(control);
     if (window->root != nullptr)
         Append(control, window->root);
-    *status = noErr;
     return control;
 }
 
@@ -127,11 +123,11 @@ OSStatus CreateUserPaneControl(WindowRef window, const Rect *boundsRect, UInt32 
         return paramErr;
     if (!gHIWindows.contains(window))
         return errInvalidWindowRef;
-    OSStatus status;
-    *outControl = HIControlCreate(HIControlKind::UserPane, window, boundsRect, &status);
-    if (*outControl != nullptr)
-        (*outControl)->features = features;
-    return status;
+    *outControl = HIControlCreate(HIControlKind::UserPane, window, boundsRect);
+    if (*outControl == nullptr)
+        return memFullErr;
+    (*outControl)->features = features;
+    return noErr;
 }
 
 OSErr GetRootControl(WindowRef inWindow, ControlRef *outControl) {

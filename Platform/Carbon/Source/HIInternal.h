@@ -149,8 +149,8 @@ void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes);
 
 /* Controls (Controls.cpp) */
-ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds,
-                           OSStatus *status);
+/* A new control in the window's root (NULL when memory runs out) */
+ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds);
 void HIControlDestroy(ControlRef control);
 /* Visible and enabled, with all its embedders */
 bool HIControlIsUsable(ControlRef control);

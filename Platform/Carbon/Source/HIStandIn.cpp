@@ -2,9 +2,9 @@
  * HIStandIn.cpp
  *
  * The user's side of the toolbox for the host and tests: keystrokes to the
- * focused edit text, clicks, the paste command, text
- * dropped into a field, the clipboard; the state a user would see; and the
- * counts of live toolbox records, for leak checks.
+ * focused edit text, clicks, the paste command, text dropped into a field;
+ * the state a user would see; and the counts of live toolbox records, for
+ * leak checks.
  */
 #include "HIInternal.h"
 

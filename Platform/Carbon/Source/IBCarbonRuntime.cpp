@@ -114,27 +114,17 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     if (r.bad)
         return kMalformed;
 
-    OSStatus status = noErr;
-    ControlRef control =
-        HIControlCreate(static_cast<HIControlKind>(kind), window, &bounds, &status);
+    ControlRef control = HIControlCreate(static_cast<HIControlKind>(kind), window, &bounds);
     if (control == nullptr)
-        return status;
+        return memFullErr;
     control->id = id;
     control->commandID = commandID;
     control->value = value < 0 ? 0 : (value > control->maximum ? control->maximum : (SInt32)value);
-    if (title == nullptr)
-        return noErr;
     /* A check box's title; a static text's content */
-    if (control->kind == HIControlKind::CheckBox) {
-        control->title = CFStringCreateCopy(kCFAllocatorDefault, title);
-        return control->title != nullptr ? (OSStatus)noErr : (OSStatus)memFullErr;
-    }
-    if (control->kind == HIControlKind::StaticText) {
-        if (!HITextSetString(&control->text, title))
-            return memFullErr;
-        control->selStart = control->selEnd = (SInt16)control->text.length;
-    }
-    return noErr;
+    if (title != nullptr && control->kind == HIControlKind::CheckBox)
+        control->title = (CFStringRef)CFRetain(title);
+    bool text = title != nullptr && control->kind == HIControlKind::StaticText;
+    return text && !HITextSetString(&control->text, title) ? (OSStatus)memFullErr : (OSStatus)noErr;
 }
 
 OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {

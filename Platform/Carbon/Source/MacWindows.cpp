@@ -68,11 +68,10 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
     gHIWindows.add(window);
     Rect bounds = {0, 0, (SInt16)(contentBounds->bottom - contentBounds->top),
                    (SInt16)(contentBounds->right - contentBounds->left)};
-    OSStatus status = noErr;
-    window->root = HIControlCreate(HIControlKind::Root, window, &bounds, &status);
+    window->root = HIControlCreate(HIControlKind::Root, window, &bounds);
     if (window->root == nullptr) {
         DisposeWindow(window);
-        return status;
+        return memFullErr;
     }
     *outWindow = window;
     return noErr;
@@ -81,13 +80,8 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
 void DisposeWindow(WindowRef window) {
     if (!gHIWindows.contains(window))
         return;
-    /* the root, and controls a handler left without an embedder */
-    for (ControlRef c = gHIControls.head; c != nullptr;) {
-        bool top = c->owner == window && c->parent == nullptr;
-        if (top)
-            HIControlDestroy(c);
-        c = top ? gHIControls.head : c->allNext;
-    }
+    if (window->root != nullptr) /* every other control of the window is under it */
+        HIControlDestroy(window->root);
     if (gActiveWindow == window)
         gActiveWindow = nullptr;
     gHIWindows.remove(window);
