@@ -102,7 +102,6 @@ void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target) {
     while (EventHandlerRef handler = target->first) {
         target->first = handler->next;
         gHIHandlers.remove(handler);
-        CFStandInDeallocate(handler->types);
         CFStandInDeallocate(handler);
     }
 }
@@ -118,18 +117,15 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
         *outRef = nullptr;
     if (!HIIsTarget(inTarget) || inHandler == nullptr || (inNumTypes > 0 && inList == nullptr))
         return paramErr;
-    EventHandlerRef handler = HIAllocate<OpaqueEventHandlerRef>();
+    /* one block: the record, then its copy of the event types */
+    size_t typesSize = inNumTypes * sizeof(EventTypeSpec);
+    auto handler =
+        static_cast<EventHandlerRef>(CFStandInAllocate(sizeof(OpaqueEventHandlerRef) + typesSize));
     if (handler == nullptr)
         return memFullErr;
-    if (inNumTypes > 0) {
-        handler->types =
-            static_cast<EventTypeSpec *>(CFStandInAllocate(inNumTypes * sizeof(EventTypeSpec)));
-        if (handler->types == nullptr) {
-            CFStandInDeallocate(handler);
-            return memFullErr;
-        }
-        memcpy(handler->types, inList, inNumTypes * sizeof(EventTypeSpec));
-    }
+    handler->types = reinterpret_cast<EventTypeSpec *>(handler + 1);
+    if (typesSize > 0)
+        memcpy(handler->types, inList, typesSize);
     handler->numTypes = inNumTypes;
     handler->target = inTarget;
     handler->proc = inHandler;

@@ -67,11 +67,9 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     if (alertType < kAlertStopAlert || alertType > kAlertPlainAlert || !HIIsString(error) ||
         (explanation != nullptr && !HIIsString(explanation)))
         return paramErr;
-    AlertStdCFStringAlertParamRec params;
-    if (param == nullptr)
-        GetStandardAlertDefaultParams(&params, kStdCFStringAlertVersionOne);
-    else
-        params = *param;
+    AlertStdCFStringAlertParamRec defaults;
+    GetStandardAlertDefaultParams(&defaults, kStdCFStringAlertVersionOne);
+    const AlertStdCFStringAlertParamRec &params = param != nullptr ? *param : defaults;
     if (params.version != kStdCFStringAlertVersionOne)
         return paramErr;
     DialogRef dialog = HIAllocate<OpaqueDialogPtr>();

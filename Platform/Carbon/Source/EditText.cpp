@@ -170,10 +170,6 @@ CFStringRef HITextCopyString(const HIText *text) {
     return CFStringCreateWithCharacters(kCFAllocatorDefault, text->chars, text->length);
 }
 
-bool HIControlIsEditText(ControlRef control) {
-    return control->kind == HIControlKind::EditText;
-}
-
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
     if (!HIIsString(string))
         return paramErr;

@@ -162,7 +162,9 @@ ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChil
 void HITextFree(HIText *text);
 bool HITextSetString(HIText *text, CFStringRef string);
 CFStringRef HITextCopyString(const HIText *text);
-bool HIControlIsEditText(ControlRef control);
+inline bool HIControlIsEditText(ControlRef control) {
+    return control->kind == HIControlKind::EditText;
+}
 /* Replaces the selection with string; the caret ends after it. */
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string);
 /* A keystroke in the edit text: its key filter, then the editing, the
