@@ -288,10 +288,7 @@ OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString
     *outString = nullptr;
     if (!gHIControls.contains(inControl))
         return errUnknownControl;
-    CFStringRef title = CFStringCreateCopy(
-        kCFAllocatorDefault, inControl->title != nullptr ? inControl->title : CFSTR(""));
-    if (title == nullptr)
-        return memFullErr;
-    *outString = title;
+    /* the title is immutable: the caller gets its own reference to it */
+    *outString = (CFStringRef)CFRetain(inControl->title != nullptr ? inControl->title : CFSTR(""));
     return noErr;
 }
