@@ -152,12 +152,9 @@ OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
     WindowRef oldOwner = inControl->owner;
     Detach(inControl);
     Append(inControl, inContainer);
-    if (oldOwner != inContainer->owner) {
-        for (ControlRef c = inControl; c != nullptr; c = HIControlNextInTree(c, inControl))
-            c->owner = inContainer->owner;
-        if (oldOwner->focus != nullptr && IsInSubtree(oldOwner->focus, inControl))
-            oldOwner->focus = nullptr;
-    }
+    for (ControlRef c = inControl; c != nullptr; c = HIControlNextInTree(c, inControl))
+        c->owner = inContainer->owner;
+    HIFocusRevalidate(oldOwner); /* a focus moved to another window leaves this one */
     HIFocusRevalidate(inContainer->owner);
     return noErr;
 }
@@ -176,6 +173,8 @@ OSErr CountSubControls(ControlRef inControl, UInt16 *outNumChildren) {
 }
 
 OSErr GetIndexedSubControl(ControlRef inControl, UInt16 inIndex, ControlRef *outSubControl) {
+    if (outSubControl == nullptr)
+        return paramErr;
     UInt16 count = 0;
     OSErr err = CountSubControls(inControl, &count);
     if (err != noErr)

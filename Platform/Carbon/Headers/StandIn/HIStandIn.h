@@ -41,8 +41,8 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers);
 /* A click on the control. A disabled or hidden control ignores it
  * (errControlHiddenOrDisabled). A check box toggles between 0 and 1 and,
  * if it has a command ID, then sends kEventCommandProcess with that command
- * to its own event target, from where it propagates to the embedders, the
- * window and the application. An edit text takes the focus. */
+ * to its own event target, from where it propagates to the embedders up to
+ * the root control. An edit text takes the focus. */
 OSStatus HIStandInClickControl(ControlRef control);
 /* The paste command (kHICommandPaste) to the focused control, as Command-V sends it. */
 OSStatus HIStandInPaste(void);
