@@ -51,11 +51,12 @@ void FillRect(cairo_t *cr, double x, double y, double w, double h, const Color &
     cairo_fill(cr);
 }
 
-/* A one-pixel frame just inside the rectangle */
-void FrameRect(cairo_t *cr, double x, double y, double w, double h, const Color &c) {
+/* A frame just inside the rectangle, one pixel wide unless told */
+void FrameRect(cairo_t *cr, double x, double y, double w, double h, const Color &c,
+               double width = 1) {
     SetColor(cr, c);
-    cairo_set_line_width(cr, 1);
-    cairo_rectangle(cr, x + 0.5, y + 0.5, w - 1, h - 1);
+    cairo_set_line_width(cr, width);
+    cairo_rectangle(cr, x + width / 2, y + width / 2, w - width, h - width);
     cairo_stroke(cr);
 }
 
@@ -133,12 +134,8 @@ void ShowLine(cairo_t *cr, const std::string &text, double x, double top, double
 void DrawEditText(cairo_t *cr, ControlRef c, bool focused, const Palette &p) {
     const Rect &b = c->bounds;
     double x = b.left, y = b.top, w = b.right - b.left, h = b.bottom - b.top;
-    if (focused) { /* the ring takes the outer two pixels */
-        SetColor(cr, kFocusColor);
-        cairo_set_line_width(cr, 2);
-        cairo_rectangle(cr, x + 1, y + 1, w - 2, h - 2);
-        cairo_stroke(cr);
-    }
+    if (focused) /* the ring takes the outer two pixels */
+        FrameRect(cr, x, y, w, h, kFocusColor, 2);
     FramedRect(cr, x + 2, y + 2, w - 4, h - 4, p.field, p.frame);
     PangoLayout *layout = NewLayout(cr, UTF8(c->text));
     cairo_save(cr);
