@@ -25,17 +25,14 @@ void ExpectNothingLeft(const LayerCounts &before, const char *what) {
         FuzzFail("%s left objects behind: %s", what, differences.c_str());
 }
 
-static const TempDir &scratch() {
-    static TempDir folder;
-    return folder;
-}
+static const TempDir gScratch;
 
 const std::string &ScratchFolder() {
-    return scratch().path();
+    return gScratch.path();
 }
 
 void WriteScratchFile(const std::string &relativePath, const uint8_t *data, size_t size) {
-    scratch().Write(relativePath, std::string(reinterpret_cast<const char *>(data), size));
+    gScratch.Write(relativePath, std::string(reinterpret_cast<const char *>(data), size));
 }
 
 CFBundleRef CreateScratchBundle() {

@@ -4,7 +4,7 @@
  * libFuzzer target for the toolbox stand-in's nib reader: the input is a
  * bundle's Fuzz.nib; window "Window" is made from it and every control is
  * visited, focused, typed into and clicked. Checks: only the documented
- * statuses, nothing handed out on failure, values in 0..2, bounds not
+ * statuses, nothing handed out on failure, values in 0..1, bounds not
  * inverted, and every object and block given back.
  */
 #include "StandInFuzzSupport.h"
@@ -20,8 +20,8 @@ void visit(WindowRef window, ControlRef control, int depth) {
     if (depth > 64)
         FuzzFail("controls nested deeper than the nib allows");
     SInt32 value = GetControl32BitValue(control);
-    if (value < 0 || value > 2)
-        FuzzFail("a control's value %d lies outside 0..2", (int)value);
+    if (value < 0 || value > 1)
+        FuzzFail("a control's value %d lies outside 0..1", (int)value);
     Rect bounds = {0, 0, 0, 0};
     GetControlBounds(control, &bounds);
     if (bounds.bottom < bounds.top || bounds.right < bounds.left)

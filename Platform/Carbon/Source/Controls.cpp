@@ -10,32 +10,24 @@
 
 namespace {
 
+/* The link in the container's child list that points at control (or at
+ * nothing: the end) */
+ControlRef *LinkTo(ControlRef container, ControlRef control) {
+    ControlRef *link = &container->firstChild;
+    while (*link != control)
+        link = &(*link)->nextSibling;
+    return link;
+}
+
 void Detach(ControlRef control) {
-    ControlRef parent = control->parent;
-    if (parent == nullptr)
-        return;
-    if (control->prevSibling != nullptr)
-        control->prevSibling->nextSibling = control->nextSibling;
-    else
-        parent->firstChild = control->nextSibling;
-    if (control->nextSibling != nullptr)
-        control->nextSibling->prevSibling = control->prevSibling;
-    else
-        parent->lastChild = control->prevSibling;
-    control->parent = control->prevSibling = control->nextSibling = nullptr;
-    parent->childCount--;
+    if (control->parent != nullptr)
+        *LinkTo(control->parent, control) = control->nextSibling;
+    control->parent = control->nextSibling = nullptr;
 }
 
 void Append(ControlRef control, ControlRef container) {
+    *LinkTo(container, nullptr) = control;
     control->parent = container;
-    control->prevSibling = container->lastChild;
-    control->nextSibling = nullptr;
-    if (container->lastChild != nullptr)
-        container->lastChild->nextSibling = control;
-    else
-        container->firstChild = control;
-    container->lastChild = control;
-    container->childCount++;
 }
 
 bool IsEmbedder(ControlRef control) {
@@ -52,6 +44,15 @@ bool Latent(ControlRef control, Boolean OpaqueControlRef::*flag) {
     return true;
 }
 
+/* Sets the control's visible or enabled flag; the focus may have to go */
+OSErr SetLatent(ControlRef control, Boolean OpaqueControlRef::*flag, bool on) {
+    if (!gHIControls.contains(control))
+        return errUnknownControl;
+    control->*flag = on;
+    HIFocusRevalidate(control->owner);
+    return noErr;
+}
+
 bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
     for (ControlRef c = control; c != nullptr; c = c->parent)
         if (c == subtreeRoot)
@@ -61,23 +62,19 @@ bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
 
 } // namespace
 
-ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds,
-                           OSStatus *status) {
+ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds) {
     ControlRef control = HIAllocate<OpaqueControlRef>();
-    if (control == nullptr) {
-        *status = memFullErr;
+    if (control == nullptr)
         return nullptr;
-    }
     control->kind = kind;
     control->owner = window;
     control->bounds = *bounds;
     control->visible = control->enabled = true;
-    control->maximum = kind == HIControlKind::CheckBox ? 2 : 0; /* 2: mixed */
-    HITargetInit(&control->target, HITargetKind::Control, control);
-    gHIControls.add(control, true);
+    control->maximum = kind == HIControlKind::CheckBox ? 1 : 0; /* no mixed state */
+    control->target = {control, nullptr};
+    gHIControls.add(control);
     if (window->root != nullptr)
         Append(control, window->root);
-    *status = noErr;
     return control;
 }
 
@@ -91,7 +88,7 @@ void HIControlDestroy(ControlRef control) {
     if (owner->root == control)
         owner->root = nullptr;
     HITargetRemoveAllHandlers(&control->target);
-    gHIControls.add(control, false);
+    gHIControls.remove(control);
     if (control->title != nullptr)
         CFRelease(control->title);
     HITextFree(&control->text);
@@ -103,8 +100,8 @@ bool HIControlIsUsable(ControlRef control) {
            Latent(control, &OpaqueControlRef::enabled);
 }
 
-ControlRef HIControlNextInTree(ControlRef control, ControlRef top) {
-    if (control->firstChild != nullptr)
+ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChildren) {
+    if (control->firstChild != nullptr && !skipChildren)
         return control->firstChild;
     for (ControlRef c = control; c != nullptr && c != top; c = c->parent)
         if (c->nextSibling != nullptr)
@@ -126,11 +123,11 @@ OSStatus CreateUserPaneControl(WindowRef window, const Rect *boundsRect, UInt32 
         return paramErr;
     if (!gHIWindows.contains(window))
         return errInvalidWindowRef;
-    OSStatus status;
-    *outControl = HIControlCreate(HIControlKind::UserPane, window, boundsRect, &status);
-    if (*outControl != nullptr)
-        (*outControl)->features = features;
-    return status;
+    *outControl = HIControlCreate(HIControlKind::UserPane, window, boundsRect);
+    if (*outControl == nullptr)
+        return memFullErr;
+    (*outControl)->features = features;
+    return noErr;
 }
 
 OSErr GetRootControl(WindowRef inWindow, ControlRef *outControl) {
@@ -155,12 +152,9 @@ OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
     WindowRef oldOwner = inControl->owner;
     Detach(inControl);
     Append(inControl, inContainer);
-    if (oldOwner != inContainer->owner) {
-        for (ControlRef c = inControl; c != nullptr; c = HIControlNextInTree(c, inControl))
-            c->owner = inContainer->owner;
-        if (oldOwner->focus != nullptr && IsInSubtree(oldOwner->focus, inControl))
-            oldOwner->focus = nullptr;
-    }
+    for (ControlRef c = inControl; c != nullptr; c = HIControlNextInTree(c, inControl))
+        c->owner = inContainer->owner;
+    HIFocusRevalidate(oldOwner); /* a focus moved to another window leaves this one */
     HIFocusRevalidate(inContainer->owner);
     return noErr;
 }
@@ -173,11 +167,14 @@ OSErr CountSubControls(ControlRef inControl, UInt16 *outNumChildren) {
         return errUnknownControl;
     if (!IsEmbedder(inControl))
         return errControlIsNotEmbedder;
-    *outNumChildren = inControl->childCount;
+    for (ControlRef c = inControl->firstChild; c != nullptr; c = c->nextSibling)
+        (*outNumChildren)++;
     return noErr;
 }
 
 OSErr GetIndexedSubControl(ControlRef inControl, UInt16 inIndex, ControlRef *outSubControl) {
+    if (outSubControl == nullptr)
+        return paramErr;
     UInt16 count = 0;
     OSErr err = CountSubControls(inControl, &count);
     if (err != noErr)
@@ -231,10 +228,8 @@ SRefCon GetControlReference(ControlRef theControl) {
 }
 
 Rect *GetControlBounds(ControlRef control, Rect *bounds) {
-    if (bounds != nullptr && !gHIControls.contains(control))
-        memset(bounds, 0, sizeof(*bounds));
-    else if (bounds != nullptr)
-        *bounds = control->bounds;
+    if (bounds != nullptr)
+        *bounds = gHIControls.contains(control) ? control->bounds : Rect{0, 0, 0, 0};
     return bounds;
 }
 
@@ -244,11 +239,7 @@ void SetControlBounds(ControlRef control, const Rect *bounds) {
 }
 
 OSErr SetControlVisibility(ControlRef inControl, Boolean inIsVisible, Boolean) {
-    if (!gHIControls.contains(inControl))
-        return errUnknownControl;
-    inControl->visible = inIsVisible != 0;
-    HIFocusRevalidate(inControl->owner);
-    return noErr;
+    return SetLatent(inControl, &OpaqueControlRef::visible, inIsVisible != 0);
 }
 
 void ShowControl(ControlRef theControl) {
@@ -263,18 +254,11 @@ Boolean IsControlVisible(ControlRef inControl) {
 }
 
 OSStatus EnableControl(ControlRef inControl) {
-    if (!gHIControls.contains(inControl))
-        return errUnknownControl;
-    inControl->enabled = true;
-    return noErr;
+    return SetLatent(inControl, &OpaqueControlRef::enabled, true);
 }
 
 OSStatus DisableControl(ControlRef inControl) {
-    if (!gHIControls.contains(inControl))
-        return errUnknownControl;
-    inControl->enabled = false;
-    HIFocusRevalidate(inControl->owner);
-    return noErr;
+    return SetLatent(inControl, &OpaqueControlRef::enabled, false);
 }
 
 Boolean IsControlEnabled(ControlRef inControl) {
@@ -303,13 +287,7 @@ OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString
     *outString = nullptr;
     if (!gHIControls.contains(inControl))
         return errUnknownControl;
-    CFStringRef title =
-        inControl->kind == HIControlKind::StaticText
-            ? HITextCopyString(&inControl->text)
-            : CFStringCreateCopy(kCFAllocatorDefault,
-                                 inControl->title != nullptr ? inControl->title : CFSTR(""));
-    if (title == nullptr)
-        return memFullErr;
-    *outString = title;
+    /* the title is immutable: the caller gets its own reference to it */
+    *outString = (CFStringRef)CFRetain(inControl->title != nullptr ? inControl->title : CFSTR(""));
     return noErr;
 }

@@ -4,19 +4,19 @@
  * What the user would hear and see: the system beep and standard alerts.
  * Running an alert reports it to the observer that the host or a test
  * installs (HIStandInSetObserver), which answers it with a button; the
- * alert is then disposed of. Beeps are reported to it too.
+ * alert is then disposed of. Beeps are reported to it too. An alert shows
+ * the standard OK button: the button texts of its parameters are not used.
  */
 #include "HIInternal.h"
 
-#include <initializer_list>
 #include <stdint.h>
 
 struct OpaqueDialogPtr {
-    OpaqueDialogPtr *allNext, *allPrev;
+    OpaqueDialogPtr *allNext;
     AlertType type;
     CFStringRef message;
     CFStringRef explanation;
-    AlertStdCFStringAlertParamRec params;
+    DialogItemIndex defaultButton;
 };
 
 namespace {
@@ -24,20 +24,6 @@ namespace {
 HILiveList<OpaqueDialogPtr> gDialogs;
 HIStandInObserver gObserver = {nullptr, nullptr, nullptr};
 OpaqueDialogPtr *gShown = nullptr; /* the alert being run */
-
-/* Button texts may be the (CFStringRef)kAlertDefault...Text markers. */
-bool IsRealText(CFStringRef text) {
-    return text != nullptr && text != (CFStringRef)(intptr_t)kAlertDefaultOKText;
-}
-
-void RetainButtonTexts(const AlertStdCFStringAlertParamRec &params, bool retain) {
-    for (CFStringRef text : {params.defaultText, params.cancelText, params.otherText}) {
-        if (IsRealText(text) && retain)
-            CFRetain(text);
-        else if (IsRealText(text))
-            CFRelease(text);
-    }
-}
 
 } // namespace
 
@@ -54,12 +40,11 @@ CFIndex HIAlertCount(void) {
     return gDialogs.count;
 }
 
-bool HIAlertGetShown(HIAlertShown *alert) {
+bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation) {
     if (gShown == nullptr)
         return false;
-    CFStringRef text = gShown->params.defaultText;
-    *alert = {gShown->type, gShown->message, gShown->explanation,
-              IsRealText(text) ? text : nullptr};
+    *message = gShown->message;
+    *explanation = gShown->explanation;
     return true;
 }
 
@@ -82,25 +67,19 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     if (alertType < kAlertStopAlert || alertType > kAlertPlainAlert || !HIIsString(error) ||
         (explanation != nullptr && !HIIsString(explanation)))
         return paramErr;
-    AlertStdCFStringAlertParamRec params;
-    if (param == nullptr)
-        GetStandardAlertDefaultParams(&params, kStdCFStringAlertVersionOne);
-    else
-        params = *param;
+    AlertStdCFStringAlertParamRec defaults;
+    GetStandardAlertDefaultParams(&defaults, kStdCFStringAlertVersionOne);
+    const AlertStdCFStringAlertParamRec &params = param != nullptr ? *param : defaults;
     if (params.version != kStdCFStringAlertVersionOne)
         return paramErr;
-    for (CFStringRef text : {params.defaultText, params.cancelText, params.otherText})
-        if (IsRealText(text) && !HIIsString(text))
-            return paramErr;
     DialogRef dialog = HIAllocate<OpaqueDialogPtr>();
     if (dialog == nullptr)
         return memFullErr;
     dialog->type = alertType;
     dialog->message = (CFStringRef)CFRetain(error);
     dialog->explanation = explanation != nullptr ? (CFStringRef)CFRetain(explanation) : nullptr;
-    dialog->params = params;
-    RetainButtonTexts(params, true);
-    gDialogs.add(dialog, true);
+    dialog->defaultButton = params.defaultButton;
+    gDialogs.add(dialog);
     *outAlert = dialog;
     return noErr;
 }
@@ -108,8 +87,8 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
 OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *outItemHit) {
     if (!gDialogs.contains(inAlert))
         return paramErr;
-    gDialogs.add(inAlert, false);
-    DialogItemIndex item = inAlert->params.defaultButton;
+    gDialogs.remove(inAlert);
+    DialogItemIndex item = inAlert->defaultButton;
     gShown = inAlert;
     if (gObserver.alert != nullptr)
         item = gObserver.alert(gObserver.refcon, inAlert->type, inAlert->message,
@@ -120,7 +99,6 @@ OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *ou
     CFRelease(inAlert->message);
     if (inAlert->explanation != nullptr)
         CFRelease(inAlert->explanation);
-    RetainButtonTexts(inAlert->params, false);
     CFStandInDeallocate(inAlert);
     return noErr;
 }

@@ -15,6 +15,7 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -28,16 +29,17 @@ struct Color {
 };
 const Color kWindowColor = {0.93, 0.93, 0.93};
 const Color kPaneFrameColor = {0.78, 0.78, 0.78};
-const Color kTextColor = {0.0, 0.0, 0.0};
-const Color kDimmedTextColor = {0.6, 0.6, 0.6};
-const Color kFieldColor = {1.0, 1.0, 1.0};
-const Color kDimmedFieldColor = {0.96, 0.96, 0.96};
-const Color kFrameColor = {0.5, 0.5, 0.5};
-const Color kDimmedFrameColor = {0.75, 0.75, 0.75};
 const Color kSelectionColor = {0.71, 0.84, 1.0};
 const Color kFocusColor = {0.36, 0.6, 0.93};
 const Color kDefaultButtonColor = {0.45, 0.65, 0.95};
 const Color kCautionColor = {0.98, 0.8, 0.2};
+
+/* The colours of a control: text (and marks), field and frame */
+struct Palette {
+    Color text, field, frame;
+};
+const Palette kEnabled = {{0.0, 0.0, 0.0}, {1.0, 1.0, 1.0}, {0.5, 0.5, 0.5}};
+const Palette kDimmed = {{0.6, 0.6, 0.6}, {0.96, 0.96, 0.96}, {0.75, 0.75, 0.75}};
 
 void SetColor(cairo_t *cr, const Color &c) {
     cairo_set_source_rgb(cr, c.r, c.g, c.b);
@@ -49,12 +51,20 @@ void FillRect(cairo_t *cr, double x, double y, double w, double h, const Color &
     cairo_fill(cr);
 }
 
-/* A one-pixel frame just inside the rectangle */
-void FrameRect(cairo_t *cr, double x, double y, double w, double h, const Color &c) {
+/* A frame just inside the rectangle, one pixel wide unless told */
+void FrameRect(cairo_t *cr, double x, double y, double w, double h, const Color &c,
+               double width = 1) {
     SetColor(cr, c);
-    cairo_set_line_width(cr, 1);
-    cairo_rectangle(cr, x + 0.5, y + 0.5, w - 1, h - 1);
+    cairo_set_line_width(cr, width);
+    cairo_rectangle(cr, x + width / 2, y + width / 2, w - width, h - width);
     cairo_stroke(cr);
+}
+
+/* A filled rectangle with its frame: a field, a box, a button, a panel */
+void FramedRect(cairo_t *cr, double x, double y, double w, double h, const Color &fill,
+                const Color &frame) {
+    FillRect(cr, x, y, w, h, fill);
+    FrameRect(cr, x, y, w, h, frame);
 }
 
 /* The UTF-8 form of the string's first `units` UTF-16 units (all of them
@@ -81,11 +91,6 @@ std::string UTF8(const HIText &text, CFIndex units = -1) {
     return out;
 }
 
-/* The byte offset in the UTF-8 form of the first `units` UTF-16 units */
-int ByteOffset(const HIText &text, CFIndex units) {
-    return (int)UTF8(text, units).size();
-}
-
 PangoLayout *NewLayout(cairo_t *cr, const std::string &text, double wrapWidth = -1) {
     PangoLayout *layout = pango_cairo_create_layout(cr);
     cairo_font_options_t *options = cairo_font_options_create();
@@ -107,130 +112,91 @@ PangoLayout *NewLayout(cairo_t *cr, const std::string &text, double wrapWidth = 
     return layout;
 }
 
-/* Draws the layout with its top left at x, y; returns its height. */
-double ShowLayout(cairo_t *cr, PangoLayout *layout, double x, double y, const Color &c) {
-    SetColor(cr, c);
-    cairo_move_to(cr, x, y);
-    pango_cairo_show_layout(cr, layout);
+/* Draws the layout at x, vertically centred in the band from top to bottom
+   (with its top at `top` when bottom is NAN) */
+void ShowLayout(cairo_t *cr, PangoLayout *layout, double x, double top, double bottom,
+                const Color &c) {
     int width = 0, height = 0;
     pango_layout_get_pixel_size(layout, &width, &height);
-    return height;
+    SetColor(cr, c);
+    cairo_move_to(cr, x, std::isnan(bottom) ? top : top + ((bottom - top) - height) / 2);
+    pango_cairo_show_layout(cr, layout);
 }
 
 /* One line of text, vertically centred in the band from top to bottom */
 void ShowLine(cairo_t *cr, const std::string &text, double x, double top, double bottom,
               const Color &c) {
     PangoLayout *layout = NewLayout(cr, text);
-    int width = 0, height = 0;
-    pango_layout_get_pixel_size(layout, &width, &height);
-    ShowLayout(cr, layout, x, top + ((bottom - top) - height) / 2, c);
+    ShowLayout(cr, layout, x, top, bottom, c);
     g_object_unref(layout);
 }
 
-void DrawStaticText(cairo_t *cr, ControlRef c, bool dimmed) {
-    const Rect &b = c->bounds;
-    ShowLine(cr, UTF8(c->text), b.left, b.top, b.bottom, dimmed ? kDimmedTextColor : kTextColor);
-}
-
-void DrawEditText(cairo_t *cr, ControlRef c, bool focused, bool dimmed) {
+void DrawEditText(cairo_t *cr, ControlRef c, bool focused, const Palette &p) {
     const Rect &b = c->bounds;
     double x = b.left, y = b.top, w = b.right - b.left, h = b.bottom - b.top;
-    if (focused) { /* the ring takes the outer two pixels */
-        SetColor(cr, kFocusColor);
-        cairo_set_line_width(cr, 2);
-        cairo_rectangle(cr, x + 1, y + 1, w - 2, h - 2);
-        cairo_stroke(cr);
-    }
-    FillRect(cr, x + 2, y + 2, w - 4, h - 4, dimmed ? kDimmedFieldColor : kFieldColor);
-    FrameRect(cr, x + 2, y + 2, w - 4, h - 4, dimmed ? kDimmedFrameColor : kFrameColor);
-
-    std::string text = UTF8(c->text);
-    if (c->kind == HIControlKind::Password) {
-        text.clear();
-        for (CFIndex i = 0; i < c->text.length; i++)
-            text += "\u2022";
-    }
-    PangoLayout *layout = NewLayout(cr, text);
-    int textWidth = 0, textHeight = 0;
-    pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
-    double textX = x + 5, textY = y + (h - textHeight) / 2;
+    if (focused) /* the ring takes the outer two pixels */
+        FrameRect(cr, x, y, w, h, kFocusColor, 2);
+    FramedRect(cr, x + 2, y + 2, w - 4, h - 4, p.field, p.frame);
+    PangoLayout *layout = NewLayout(cr, UTF8(c->text));
     cairo_save(cr);
     cairo_rectangle(cr, x + 3, y + 3, w - 6, h - 6);
     cairo_clip(cr);
-    /* Selection and caret positions in the layout's bytes (a password's bullets are 3 bytes) */
+    /* Selection and caret positions: the layout's byte offsets of UTF-16 positions */
     auto xAt = [&](CFIndex units) {
-        int index =
-            c->kind == HIControlKind::Password ? (int)units * 3 : ByteOffset(c->text, units);
         PangoRectangle pos;
-        pango_layout_index_to_pos(layout, index, &pos);
-        return textX + pos.x / (double)PANGO_SCALE;
+        pango_layout_index_to_pos(layout, (int)UTF8(c->text, units).size(), &pos);
+        return x + 5 + pos.x / (double)PANGO_SCALE;
     };
     if (focused && c->selStart != c->selEnd) {
         double from = xAt(c->selStart), to = xAt(c->selEnd);
         FillRect(cr, from, y + 3, to - from, h - 6, kSelectionColor);
     }
-    ShowLayout(cr, layout, textX, textY, dimmed ? kDimmedTextColor : kTextColor);
+    ShowLayout(cr, layout, x + 5, y, y + h, p.text);
     if (focused && c->selStart == c->selEnd)
-        FillRect(cr, (int)xAt(c->selStart), y + 4, 1, h - 8, kTextColor);
+        FillRect(cr, (int)xAt(c->selStart), y + 4, 1, h - 8, kEnabled.text);
     cairo_restore(cr);
     g_object_unref(layout);
 }
 
-void DrawCheckBox(cairo_t *cr, ControlRef c, bool dimmed) {
+void DrawCheckBox(cairo_t *cr, ControlRef c, const Palette &p) {
     const Rect &b = c->bounds;
     double box = 12, x = b.left + 1, y = b.top + ((b.bottom - b.top) - box) / 2;
-    FillRect(cr, x, y, box, box, dimmed ? kDimmedFieldColor : kFieldColor);
-    FrameRect(cr, x, y, box, box, dimmed ? kDimmedFrameColor : kFrameColor);
-    SetColor(cr, dimmed ? kDimmedTextColor : kTextColor);
-    cairo_set_line_width(cr, 2);
+    FramedRect(cr, x, y, box, box, p.field, p.frame);
     if (c->value == 1) {
+        SetColor(cr, p.text);
+        cairo_set_line_width(cr, 2);
         cairo_move_to(cr, x + 3, y + 6);
         cairo_line_to(cr, x + 5.5, y + 9);
         cairo_line_to(cr, x + 9.5, y + 3);
         cairo_stroke(cr);
-    } else if (c->value == 2) { /* mixed */
-        cairo_move_to(cr, x + 3, y + 6);
-        cairo_line_to(cr, x + 9, y + 6);
-        cairo_stroke(cr);
     }
-    ShowLine(cr, UTF8(c->title), x + box + 5, b.top, b.bottom,
-             dimmed ? kDimmedTextColor : kTextColor);
-}
-
-void DrawPushButton(cairo_t *cr, double x, double y, double w, double h, const std::string &title,
-                    bool isDefault) {
-    FillRect(cr, x, y, w, h, isDefault ? kDefaultButtonColor : kFieldColor);
-    FrameRect(cr, x, y, w, h, kFrameColor);
-    PangoLayout *layout = NewLayout(cr, title);
-    int tw = 0, th = 0;
-    pango_layout_get_pixel_size(layout, &tw, &th);
-    ShowLayout(cr, layout, x + (w - tw) / 2, y + (h - th) / 2, kTextColor);
-    g_object_unref(layout);
+    ShowLine(cr, UTF8(c->title), x + box + 5, b.top, b.bottom, p.text);
 }
 
 /* The caution icon: a yellow triangle with an exclamation mark */
-void DrawAlertIcon(cairo_t *cr, double x, double y, double size, AlertType type) {
+void DrawCautionIcon(cairo_t *cr, double x, double y, double size) {
     cairo_move_to(cr, x + size / 2, y);
     cairo_line_to(cr, x + size, y + size);
     cairo_line_to(cr, x, y + size);
     cairo_close_path(cr);
-    SetColor(cr, type == kAlertStopAlert ? Color{0.9, 0.3, 0.25} : kCautionColor);
+    SetColor(cr, kCautionColor);
     cairo_fill_preserve(cr);
-    SetColor(cr, kFrameColor);
+    SetColor(cr, kEnabled.frame);
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
-    FillRect(cr, x + size / 2 - 1.5, y + size * 0.35, 3, size * 0.35, kTextColor);
-    FillRect(cr, x + size / 2 - 1.5, y + size * 0.78, 3, 3, kTextColor);
+    FillRect(cr, x + size / 2 - 1.5, y + size * 0.35, 3, size * 0.35, kEnabled.text);
+    FillRect(cr, x + size / 2 - 1.5, y + size * 0.78, 3, 3, kEnabled.text);
 }
 
-/* The alert that is up, at the top of the window across its width */
-void DrawAlert(cairo_t *cr, double windowWidth, const HIAlertShown &alert) {
-    const double icon = 24, button = 20;
+/* The alert that is up, at the top of the window across its width, with its
+   default button */
+void DrawAlert(cairo_t *cr, double windowWidth, CFStringRef message, CFStringRef explanation) {
+    const double icon = 24, button = 20, buttonWidth = 60;
     double x = kAlertMargin, w = windowWidth - 2 * kAlertMargin;
     double textX = x + 8 + icon + 8, textWidth = x + w - 8 - textX;
-    std::string text = UTF8(alert.message);
-    if (alert.explanation != nullptr)
-        text += "\n\n" + UTF8(alert.explanation);
+    std::string text = UTF8(message);
+    if (explanation != nullptr)
+        text += "\n\n" + UTF8(explanation);
     PangoLayout *layout = NewLayout(cr, text, textWidth);
     int tw = 0, th = 0;
     pango_layout_get_pixel_size(layout, &tw, &th);
@@ -238,44 +204,33 @@ void DrawAlert(cairo_t *cr, double windowWidth, const HIAlertShown &alert) {
     double y = 20;
     cairo_set_source_rgba(cr, 0, 0, 0, 0.15); /* the dialog under it, shaded */
     cairo_paint(cr);
-    FillRect(cr, x, y, w, h, kWindowColor);
-    FrameRect(cr, x, y, w, h, kFrameColor);
-    DrawAlertIcon(cr, x + 8, y + 8, icon, alert.type);
-    ShowLayout(cr, layout, textX, y + 8, kTextColor);
+    FramedRect(cr, x, y, w, h, kWindowColor, kEnabled.frame);
+    DrawCautionIcon(cr, x + 8, y + 8, icon);
+    ShowLayout(cr, layout, textX, y + 8, NAN, kEnabled.text);
     g_object_unref(layout);
-    std::string title = alert.defaultText != nullptr ? UTF8(alert.defaultText) : "OK";
-    DrawPushButton(cr, x + w - 8 - 60, y + h - 8 - button, 60, button, title, true);
+    double bx = x + w - 8 - buttonWidth, by = y + h - 8 - button;
+    FramedRect(cr, bx, by, buttonWidth, button, kDefaultButtonColor, kEnabled.frame);
+    layout = NewLayout(cr, "OK");
+    pango_layout_get_pixel_size(layout, &tw, &th);
+    ShowLayout(cr, layout, bx + (buttonWidth - tw) / 2, by, by + button, kEnabled.text);
+    g_object_unref(layout);
 }
 
 void DrawTree(cairo_t *cr, ControlRef top, ControlRef focus) {
-    for (ControlRef c = top; c != nullptr;) {
-        if (!c->visible) { /* nothing under it shows either */
-            ControlRef next = nullptr;
-            for (ControlRef up = c; up != nullptr && up != top && next == nullptr; up = up->parent)
-                next = up->nextSibling;
-            c = next;
-            continue;
-        }
-        bool dimmed = !HIControlIsUsable(c);
+    /* a hidden control hides everything under it */
+    for (ControlRef c = top; c != nullptr; c = HIControlNextInTree(c, top, !c->visible)) {
+        const Palette &p = HIControlIsUsable(c) ? kEnabled : kDimmed;
         const Rect &b = c->bounds;
-        switch (c->kind) {
-        case HIControlKind::UserPane:
+        if (!c->visible || c->kind == HIControlKind::Root)
+            continue;
+        if (c->kind == HIControlKind::UserPane)
             FrameRect(cr, b.left, b.top, b.right - b.left, b.bottom - b.top, kPaneFrameColor);
-            break;
-        case HIControlKind::StaticText:
-            DrawStaticText(cr, c, dimmed);
-            break;
-        case HIControlKind::EditText:
-        case HIControlKind::Password:
-            DrawEditText(cr, c, c == focus, dimmed);
-            break;
-        case HIControlKind::CheckBox:
-            DrawCheckBox(cr, c, dimmed);
-            break;
-        case HIControlKind::Root:
-            break;
-        }
-        c = HIControlNextInTree(c, top);
+        else if (c->kind == HIControlKind::StaticText)
+            ShowLine(cr, UTF8(c->text), b.left, b.top, b.bottom, p.text);
+        else if (c->kind == HIControlKind::EditText)
+            DrawEditText(cr, c, c == focus, p);
+        else
+            DrawCheckBox(cr, c, p);
     }
 }
 
@@ -287,9 +242,9 @@ cairo_surface_t *Render(WindowRef window) {
     FillRect(cr, 0, 0, width, height, kWindowColor);
     HIFocusRevalidate(window);
     DrawTree(cr, window->root, window->focus);
-    HIAlertShown alert;
-    if (HIAlertGetShown(&alert))
-        DrawAlert(cr, width, alert);
+    CFStringRef message, explanation;
+    if (HIAlertGetShown(&message, &explanation))
+        DrawAlert(cr, width, message, explanation);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     return surface;
@@ -329,9 +284,9 @@ ControlRef FindControlUnderMouse(Point inWhere, WindowRef inWindow, ControlPartC
         return nullptr;
     ControlRef hit = nullptr; /* the last one in drawing order: the one on top */
     ControlRef root = inWindow->root;
-    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root)) {
+    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root, !c->visible)) {
         const Rect &b = c->bounds;
-        if (c != root && IsControlVisible(c) && inWhere.h >= b.left && inWhere.h < b.right &&
+        if (c != root && c->visible && inWhere.h >= b.left && inWhere.h < b.right &&
             inWhere.v >= b.top && inWhere.v < b.bottom)
             hit = c;
     }

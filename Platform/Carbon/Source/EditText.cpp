@@ -1,14 +1,16 @@
 /*
  * EditText.cpp
  *
- * Text buffers and the standard behaviour of the Unicode edit text control
- * (and its password variant): for each keystroke the key filter ('fltr'
- * control data) is consulted first; a key it passes edits the text at the
- * selection (insert, backspace, forward delete) or moves the caret (left,
- * right, home, end). Tab, return, escape and other control characters are
- * not inserted and pass on to the embedders and the window. Command-V, -C,
- * -X and -A become the paste, copy, cut and select-all commands; the paste
- * command inserts the clipboard's text at the selection.
+ * Text buffers and the standard behaviour of the Unicode edit text control:
+ * for each keystroke the key filter ('fltr' control data) is consulted
+ * first; a key it passes edits the text at the selection (insert,
+ * backspace, forward delete) or moves the caret (left, right, home, end);
+ * Tab moves the focus; return, escape and other control characters do
+ * nothing. Command-V, -C, -X and -A send the paste, copy, cut and
+ * select-all commands to the control; its standard handling of them (after
+ * the handlers installed on it) edits the text, the paste inserting the
+ * clipboard's text at the selection. Last, the text controls' data by tag
+ * (SetControlData, GetControlData).
  */
 #include "HIInternal.h"
 
@@ -53,7 +55,7 @@ OSStatus ReplaceSelection(ControlRef control, const UniChar *chars, CFIndex coun
 }
 
 OSStatus CopySelection(ControlRef control) {
-    if (control->kind == HIControlKind::Password || control->selStart == control->selEnd)
+    if (control->selStart == control->selEnd)
         return noErr;
     CFStringRef s =
         CFStringCreateWithCharacters(kCFAllocatorDefault, control->text.chars + control->selStart,
@@ -65,27 +67,19 @@ OSStatus CopySelection(ControlRef control) {
     return status;
 }
 
-OSStatus HandleKey(ControlRef control, EventRef event) {
-    UniChar ch = 0;
-    if (GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
-                          nullptr, &ch) != noErr)
-        return eventNotHandledErr;
-    UInt32 keyCode = 0, modifiers = 0;
-    GetEventParameter(event, kEventParamKeyCode, typeUInt32, nullptr, sizeof(keyCode), nullptr,
-                      &keyCode);
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(modifiers),
-                      nullptr, &modifiers);
-    SInt16 keyCode16 = (SInt16)keyCode;
-    SInt16 charCode16 = (SInt16)ch;
-    EventModifiers modifiers16 = (EventModifiers)modifiers;
+} // namespace
+
+OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers) {
+    SInt16 keyCode = 0; /* no virtual key codes: the key filters look only at the character */
+    SInt16 charCode = (SInt16)ch;
     if (control->keyFilter != nullptr) {
         ControlKeyFilterResult result =
-            control->keyFilter(control, &keyCode16, &charCode16, &modifiers16);
+            control->keyFilter(control, &keyCode, &charCode, &modifiers);
         if (!gHIControls.contains(control) || result == kControlKeyFilterBlockKey)
             return noErr; /* refused silently */
-        ch = (UniChar)charCode16;
+        ch = (UniChar)charCode;
     }
-    if ((modifiers16 & cmdKey) != 0) {
+    if ((modifiers & cmdKey) != 0) {
         const struct {
             UniChar key; /* either letter case */
             UInt32 command;
@@ -95,7 +89,7 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
                             {'a', kHICommandSelectAll}};
         for (const auto &key : kCommandKeys)
             if ((ch | 0x20) == key.key)
-                return HISendCommand(&control->target, key.command, kHICommandFromMenu, nullptr);
+                return HISendCommand(&control->target, key.command, kHICommandFromMenu);
         return eventNotHandledErr;
     }
     switch (ch) {
@@ -123,21 +117,18 @@ OSStatus HandleKey(ControlRef control, EventRef event) {
     case kEndCharCode:
         control->selStart = control->selEnd = (SInt16)control->text.length;
         return noErr;
+    case kTabCharCode:
+        return HIWindowTabFocus(control->owner);
     default:
         break;
     }
     if (ch < 0x20 || ch == 0x7F)
-        return eventNotHandledErr; /* tab, return, escape...: for the embedders and the window */
+        return eventNotHandledErr; /* return, escape...: nothing acts on them */
     return ReplaceSelection(control, &ch, 1);
 }
 
-OSStatus HandleCommand(ControlRef control, EventRef event) {
-    HICommandExtended command;
-    memset(&command, 0, sizeof(command));
-    if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof(command),
-                          nullptr, &command) != noErr)
-        return eventNotHandledErr;
-    switch (command.commandID) {
+OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID) {
+    switch (commandID) {
     case kHICommandPaste: {
         CFStringRef text = HIScrapCopyText();
         if (text == nullptr)
@@ -149,8 +140,6 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
     case kHICommandCopy:
         return CopySelection(control);
     case kHICommandCut: {
-        if (control->kind == HIControlKind::Password)
-            return noErr;
         OSStatus status = CopySelection(control);
         return status != noErr ? status : ReplaceSelection(control, nullptr, 0);
     }
@@ -162,8 +151,6 @@ OSStatus HandleCommand(ControlRef control, EventRef event) {
         return eventNotHandledErr;
     }
 }
-
-} // namespace
 
 void HITextFree(HIText *text) {
     CFStandInDeallocate(text->chars);
@@ -183,10 +170,6 @@ CFStringRef HITextCopyString(const HIText *text) {
     return CFStringCreateWithCharacters(kCFAllocatorDefault, text->chars, text->length);
 }
 
-bool HIControlIsEditText(ControlRef control) {
-    return control->kind == HIControlKind::EditText || control->kind == HIControlKind::Password;
-}
-
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
     if (!HIIsString(string))
         return paramErr;
@@ -198,10 +181,93 @@ OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
     return status;
 }
 
-OSStatus HIEditTextStandardHandler(ControlRef control, EventRef event) {
-    if (event->eventClass == kEventClassKeyboard && event->kind == kEventRawKeyDown)
-        return HandleKey(control, event);
-    if (event->eventClass == kEventClassCommand && event->kind == kEventCommandProcess)
-        return HandleCommand(control, event);
-    return eventNotHandledErr;
+/* Control data by tag. The checks every call starts with: a live control, a
+ * part it has (the whole control or its own part), a tag it keeps (an edit
+ * text 'cfst' 'sele' 'fltr', a static text 'cfst'), a buffer of the tag's
+ * size. */
+static OSErr CheckRequest(ControlRef control, ControlPartCode part, ResType tag, Size size,
+                          const void *data) {
+    static const ControlPartCode kOwnPart[kHIControlKindCount] = {
+        kControlNoPart, kControlNoPart, kControlEditTextPart, kControlCheckBoxPart,
+        kControlLabelPart}; /* in HIControlKind's order */
+    if (!gHIControls.contains(control))
+        return errUnknownControl;
+    if (part != kControlEntireControl && part != kOwnPart[static_cast<int>(control->kind)])
+        return errInvalidPartCode;
+    bool editText = HIControlIsEditText(control);
+    bool supported = tag == kControlEditTextCFStringTag
+                         ? editText || control->kind == HIControlKind::StaticText
+                         : editText && (tag == kControlEditTextSelectionTag ||
+                                        tag == kControlEditTextKeyFilterTag);
+    if (!supported)
+        return errDataNotSupported;
+    if (data == nullptr)
+        return paramErr;
+    Size expected = tag == kControlEditTextSelectionTag   ? sizeof(ControlEditTextSelectionRec)
+                    : tag == kControlEditTextKeyFilterTag ? sizeof(ControlKeyFilterUPP)
+                                                          : sizeof(CFStringRef);
+    return size == expected ? (OSErr)noErr : (OSErr)errDataSizeMismatch;
+}
+
+OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName, Size inSize,
+                     const void *inData) {
+    OSErr err = CheckRequest(inControl, inPart, inTagName, inSize, inData);
+    if (err != noErr)
+        return err;
+    switch (inTagName) {
+    case kControlEditTextSelectionTag: {
+        ControlEditTextSelectionRec selection;
+        memcpy(&selection, inData, sizeof(selection));
+        SInt16 length = (SInt16)inControl->text.length;
+        SInt16 start = selection.selStart < 0 ? 0 : selection.selStart;
+        SInt16 end = selection.selEnd < 0 ? length : selection.selEnd;
+        start = start > length ? length : start;
+        end = end > length ? length : end;
+        inControl->selStart = start < end ? start : end;
+        inControl->selEnd = start < end ? end : start;
+        return noErr;
+    }
+    case kControlEditTextKeyFilterTag:
+        memcpy(&inControl->keyFilter, inData, sizeof(ControlKeyFilterUPP));
+        return noErr;
+    default: {
+        CFStringRef string;
+        memcpy(&string, inData, sizeof(string));
+        if (!HIIsString(string))
+            return paramErr;
+        if (!HITextSetString(&inControl->text, string))
+            return memFullErr;
+        inControl->selStart = inControl->selEnd = (SInt16)inControl->text.length;
+        return noErr;
+    }
+    }
+}
+
+OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName,
+                     Size inBufferSize, void *inBuffer, Size *outActualSize) {
+    if (outActualSize != nullptr)
+        *outActualSize = 0;
+    OSErr err = CheckRequest(inControl, inPart, inTagName, inBufferSize, inBuffer);
+    if (err != noErr)
+        return err;
+    switch (inTagName) {
+    case kControlEditTextSelectionTag: {
+        ControlEditTextSelectionRec selection = {inControl->selStart, inControl->selEnd};
+        memcpy(inBuffer, &selection, sizeof(selection));
+        break;
+    }
+    case kControlEditTextKeyFilterTag:
+        memcpy(inBuffer, &inControl->keyFilter, sizeof(ControlKeyFilterUPP));
+        break;
+    default: {
+        CFStringRef string = HITextCopyString(&inControl->text);
+        if (string == nullptr)
+            return memFullErr;
+        memcpy(inBuffer, &string, sizeof(string));
+        break;
+    }
+    }
+    if (outActualSize != nullptr)
+        *outActualSize = inBufferSize;
+    return noErr;
 }

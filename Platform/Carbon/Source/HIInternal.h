@@ -16,17 +16,16 @@
 
 #include <string.h>
 
-enum class HITargetKind { Application, Window, Control };
-
+/* A control's event target. Only controls have targets here: nothing
+ * declares a way to reach a window's or the application's. */
 struct OpaqueEventTargetRef {
-    HITargetKind kind;
-    void *owner;                  /* the WindowRef or ControlRef; NULL for the application */
+    ControlRef control;
     OpaqueEventHandlerRef *first; /* the most recently installed handler first */
 };
 
 struct OpaqueEventHandlerRef {
-    OpaqueEventHandlerRef *next, *prev;       /* on the target */
-    OpaqueEventHandlerRef *allNext, *allPrev; /* every live handler */
+    OpaqueEventHandlerRef *next;    /* on the target */
+    OpaqueEventHandlerRef *allNext; /* every live handler */
     EventTargetRef target;
     EventHandlerUPP proc;
     void *userData;
@@ -34,24 +33,13 @@ struct OpaqueEventHandlerRef {
     ItemCount numTypes;
 };
 
-/* Parameters are kept in the event: the toolbox's own events carry at most
- * four, the largest an HICommandExtended. */
-const ItemCount kHIMaxEventParams = 4;
-
-struct HIEventParam {
-    EventParamName name;
-    EventParamType type;
-    ByteCount size;
-    UInt8 data[32];
-};
-
+/* An event the toolbox sends: every one here is a command whose HICommand
+ * is the direct object (keystrokes go straight to the focused edit text). */
 struct OpaqueEventRef {
-    OpaqueEventRef *allNext, *allPrev;
+    OpaqueEventRef *allNext;
     UInt32 eventClass;
     UInt32 kind;
-    ItemCount retainCount;
-    ItemCount paramCount;
-    HIEventParam params[kHIMaxEventParams];
+    HICommand command;
 };
 
 /* One running handler: the position in the chain from which
@@ -64,10 +52,11 @@ struct OpaqueEventHandlerCallRef {
     Boolean consumed; /* CallNextEventHandler has run the rest of the chain */
 };
 
-enum class HIControlKind { Root, UserPane, EditText, Password, CheckBox, StaticText };
+enum class HIControlKind { Root, UserPane, EditText, CheckBox, StaticText };
 /* The kinds' names in that order, as the host reports them and nibs give
  * them (a nib describes the kinds from EditText on) (HIStandIn.cpp) */
-extern const char *const kHIControlKindNames[6];
+const int kHIControlKindCount = 5;
+extern const char *const kHIControlKindNames[kHIControlKindCount];
 const int kHIFirstNibControlKind = static_cast<int>(HIControlKind::EditText);
 
 /* A UTF-16 text buffer */
@@ -78,11 +67,10 @@ struct HIText {
 };
 
 struct OpaqueControlRef {
-    OpaqueControlRef *allNext, *allPrev;
+    OpaqueControlRef *allNext;
     HIControlKind kind;
     WindowRef owner;
-    OpaqueControlRef *parent, *firstChild, *lastChild, *prevSibling, *nextSibling;
-    UInt16 childCount;
+    OpaqueControlRef *parent, *firstChild, *nextSibling; /* subcontrols in order */
     Rect bounds;
     SInt32 value, maximum; /* the minimum is 0 */
     Boolean visible, enabled;
@@ -92,18 +80,17 @@ struct OpaqueControlRef {
     CFStringRef title; /* check boxes; NULL means empty */
     OpaqueEventTargetRef target;
     UInt32 features;
-    /* text controls (edit text, password, static text) */
+    /* text controls (edit text, static text) */
     HIText text;
     SInt16 selStart, selEnd;
     ControlKeyFilterUPP keyFilter;
 };
 
 struct OpaqueWindowPtr {
-    OpaqueWindowPtr *allNext, *allPrev;
+    OpaqueWindowPtr *allNext;
     Rect contentBounds;
     ControlRef root;
     ControlRef focus;
-    OpaqueEventTargetRef target;
 };
 
 /* Allocation: zero-filled records through the layer's allocator */
@@ -114,29 +101,24 @@ template <class T> T *HIAllocate() {
     return static_cast<T *>(p);
 }
 
-/* The live records of one kind: a list threaded through their allNext and
- * allPrev, which every reference handed in is looked up on. */
+/* The live records of one kind: a list threaded through their allNext,
+ * which every reference handed in is looked up on. */
 template <class T> struct HILiveList {
     T *head = nullptr;
     CFIndex count = 0;
 
-    void add(T *item, bool add) {
-        if (add) {
-            item->allPrev = nullptr;
-            item->allNext = head;
-            if (head != nullptr)
-                head->allPrev = item;
-            head = item;
-            count++;
-            return;
-        }
-        if (item->allPrev != nullptr)
-            item->allPrev->allNext = item->allNext;
-        else
-            head = item->allNext;
-        if (item->allNext != nullptr)
-            item->allNext->allPrev = item->allPrev;
-        count--;
+    void add(T *item) {
+        item->allNext = head;
+        head = item;
+        count++;
+    }
+    void remove(T *item) {
+        for (T **p = &head; *p != nullptr; p = &(*p)->allNext)
+            if (*p == item) {
+                *p = item->allNext;
+                count--;
+                return;
+            }
     }
     bool contains(const void *item) const {
         for (T *p = head; p != nullptr && item != nullptr; p = p->allNext)
@@ -146,70 +128,66 @@ template <class T> struct HILiveList {
     }
 };
 
-/* Live lists and validation (HIObjects.cpp) */
-extern HILiveList<OpaqueWindowPtr> gHIWindows;
-extern HILiveList<OpaqueControlRef> gHIControls;
-extern HILiveList<OpaqueEventRef> gHIEvents;
-extern HILiveList<OpaqueEventHandlerRef> gHIHandlers;
-bool HIIsTarget(EventTargetRef target);
-bool HIIsString(CFTypeRef value);
-/* A control of window without an embedder, or NULL */
-ControlRef HIFindTopLevelControl(WindowRef window);
+/* The live lists (the counts are the host's leak checks) */
+inline HILiveList<OpaqueWindowPtr> gHIWindows;
+inline HILiveList<OpaqueControlRef> gHIControls;
+inline HILiveList<OpaqueEventRef> gHIEvents;
+inline HILiveList<OpaqueEventHandlerRef> gHIHandlers;
+
+inline bool HIIsString(CFTypeRef value) {
+    return value != nullptr && CFStandInIsValidObject(value) &&
+           CFGetTypeID(value) == CFStringGetTypeID();
+}
 
 /* Targets and dispatch (CarbonEvents.cpp) */
-extern OpaqueEventTargetRef gHIApplicationTarget;
-void HITargetInit(OpaqueEventTargetRef *target, HITargetKind kind, void *owner);
+/* A live control's target */
+bool HIIsTarget(EventTargetRef target);
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
-/* Sets an event's parameter (SetEventParameter within the toolbox). */
-OSStatus HISetEventParameter(EventRef event, EventParamName name, EventParamType type,
-                             ByteCount size, const void *data);
-/* Events: a new one of class and kind, released when its count drops to 0 */
-OSStatus HIEventCreate(UInt32 eventClass, UInt32 kind, EventRef *outEvent);
-void HIEventRelease(EventRef event);
-/* The target's handlers run newest first, then its standard handler; an
- * event no handler of a control handles goes on to its embedder, up to the
- * window and the application. */
-OSStatus HISendEvent(EventRef event, EventTargetRef target);
-/* Sends a command-process event with an HICommandExtended to target. */
-OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes,
-                       ControlRef sourceControl);
+/* Sends a command-process event with the command to target: the target's
+ * handlers run newest first, then its standard handler; an event no handler
+ * of a control handles goes on to its embedder, up to the root control. */
+OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes);
 
 /* Controls (Controls.cpp) */
-ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds,
-                           OSStatus *status);
+/* A new control in the window's root (NULL when memory runs out) */
+ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds);
 void HIControlDestroy(ControlRef control);
 /* Visible and enabled, with all its embedders */
 bool HIControlIsUsable(ControlRef control);
-/* Pre-order successor of control in the tree under top, or NULL */
-ControlRef HIControlNextInTree(ControlRef control, ControlRef top);
+/* Pre-order successor of control in the tree under top (skipping the
+ * control's own subtree when asked), or NULL */
+ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChildren = false);
 
 /* Text buffers and edit text (EditText.cpp) */
 void HITextFree(HIText *text);
 bool HITextSetString(HIText *text, CFStringRef string);
 CFStringRef HITextCopyString(const HIText *text);
-bool HIControlIsEditText(ControlRef control);
+inline bool HIControlIsEditText(ControlRef control) {
+    return control->kind == HIControlKind::EditText;
+}
 /* Replaces the selection with string; the caret ends after it. */
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string);
-OSStatus HIEditTextStandardHandler(ControlRef control, EventRef event);
+/* A keystroke in the edit text: its key filter, then the editing, the
+ * command keys and Tab; eventNotHandledErr for return, escape... */
+OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers);
+/* The edit text's standard handling of a command (paste, copy, cut, select all) */
+OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID);
 
 /* Windows and focus (MacWindows.cpp) */
 WindowRef HIActiveWindow(void);
 /* Clears the window's focus if the focused control can no longer hold it
  * (hidden, disabled, disposed or moved to another window). */
 void HIFocusRevalidate(WindowRef window);
-OSStatus HIWindowStandardHandler(WindowRef window, EventRef event);
+/* Tab: the focus moves to the next field that can take it */
+OSStatus HIWindowTabFocus(WindowRef window);
 
 /* Clipboard (Scrap.cpp; HIStandInSetClipboardText sets it) */
 CFStringRef HIScrapCopyText(void);
 
 /* Alerts and beeps (Dialogs.cpp) */
 CFIndex HIAlertCount(void);
-/* The alert being run, while it is up (for drawing) */
-struct HIAlertShown {
-    AlertType type;
-    CFStringRef message, explanation; /* explanation may be NULL */
-    CFStringRef defaultText;          /* NULL: the standard OK */
-};
-bool HIAlertGetShown(HIAlertShown *alert);
+/* The texts of the alert being run, while it is up (for drawing); the
+ * explanation may be NULL. */
+bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation);
 
 #endif /* HIINTERNAL_H */

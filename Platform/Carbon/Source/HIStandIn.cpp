@@ -1,41 +1,19 @@
 /*
  * HIStandIn.cpp
  *
- * The user's side of the toolbox for the host and tests: keystrokes as
- * keyboard events to the focused control, clicks, the paste command, text
- * dropped into a field, the clipboard; and the state a user would see.
+ * The user's side of the toolbox for the host and tests: keystrokes to the
+ * focused edit text, clicks, the paste command, text dropped into a field;
+ * the state a user would see; and the counts of live toolbox records, for
+ * leak checks.
  */
 #include "HIInternal.h"
 
 namespace {
 
-struct SpecialKey {
-    UniChar charCode;
-    UInt32 keyCode; /* the virtual key code of a US keyboard */
-};
-
-const SpecialKey kSpecialKeys[] = {
-    {kBackspaceCharCode, 51},   {kDeleteCharCode, 117}, {kLeftArrowCharCode, 123},
-    {kRightArrowCharCode, 124}, {kHomeCharCode, 115},   {kEndCharCode, 119},
-    {kTabCharCode, 48},         {kReturnCharCode, 36},  {kEscapeCharCode, 53},
-};
-
-OSStatus SendKey(ControlRef control, UniChar ch, UInt32 keyCode, EventModifiers modifiers) {
-    EventRef event = nullptr;
-    OSStatus status = HIEventCreate(kEventClassKeyboard, kEventRawKeyDown, &event);
-    if (status != noErr)
-        return status;
-    UInt32 modifiers32 = modifiers;
-    if ((status = HISetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, sizeof(ch),
-                                      &ch)) == noErr &&
-        (status = HISetEventParameter(event, kEventParamKeyCode, typeUInt32, sizeof(keyCode),
-                                      &keyCode)) == noErr &&
-        (status = HISetEventParameter(event, kEventParamKeyModifiers, typeUInt32,
-                                      sizeof(modifiers32), &modifiers32)) == noErr)
-        status = HISendEvent(event, &control->target);
-    HIEventRelease(event);
-    return status;
-}
+/* The character codes of the special keys, in HIStandInKey's order */
+const UniChar kSpecialKeys[] = {kBackspaceCharCode,  kDeleteCharCode, kLeftArrowCharCode,
+                                kRightArrowCharCode, kHomeCharCode,   kEndCharCode,
+                                kTabCharCode,        kReturnCharCode, kEscapeCharCode};
 
 } // namespace
 
@@ -51,7 +29,7 @@ OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return SendKey(control, ch, 0, modifiers);
+    return HIEditTextKey(control, ch, modifiers);
 }
 
 OSStatus HIStandInTypeText(CFStringRef text) {
@@ -72,7 +50,7 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return SendKey(control, kSpecialKeys[key].charCode, kSpecialKeys[key].keyCode, modifiers);
+    return HIEditTextKey(control, kSpecialKeys[key], modifiers);
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {
@@ -82,14 +60,13 @@ OSStatus HIStandInClickControl(ControlRef control) {
         return errControlHiddenOrDisabled;
     switch (control->kind) {
     case HIControlKind::EditText:
-    case HIControlKind::Password:
         return SetKeyboardFocus(control->owner, control, kControlEditTextPart);
     case HIControlKind::CheckBox: {
         control->value = control->value != 0 ? 0 : 1;
         if (control->commandID == 0)
             return noErr;
         OSStatus status =
-            HISendCommand(&control->target, control->commandID, kHICommandFromControl, control);
+            HISendCommand(&control->target, control->commandID, kHICommandFromControl);
         return status == eventNotHandledErr ? noErr : status;
     }
     default:
@@ -101,7 +78,7 @@ OSStatus HIStandInPaste(void) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    return HISendCommand(&control->target, kHICommandPaste, kHICommandFromMenu, nullptr);
+    return HISendCommand(&control->target, kHICommandPaste, kHICommandFromMenu);
 }
 
 OSStatus HIStandInDropText(CFStringRef text) {
@@ -113,10 +90,23 @@ OSStatus HIStandInDropText(CFStringRef text) {
     return HIEditTextInsert(control, text);
 }
 
-const char *const kHIControlKindNames[6] = {"root",     "userpane", "edittext",
-                                            "password", "checkbox", "statictext"};
+const char *const kHIControlKindNames[kHIControlKindCount] = {"root", "userpane", "edittext",
+                                                              "checkbox", "statictext"};
 
 const char *HIStandInGetControlKindName(ControlRef control) {
     return gHIControls.contains(control) ? kHIControlKindNames[static_cast<int>(control->kind)]
                                          : nullptr;
+}
+
+CFIndex HIStandInGetLiveWindowCount(void) {
+    return gHIWindows.count + HIAlertCount();
+}
+CFIndex HIStandInGetLiveControlCount(void) {
+    return gHIControls.count;
+}
+CFIndex HIStandInGetLiveEventCount(void) {
+    return gHIEvents.count;
+}
+CFIndex HIStandInGetLiveHandlerCount(void) {
+    return gHIHandlers.count;
 }

@@ -13,7 +13,7 @@
 #include <stdint.h>
 
 struct OpaqueIBNibRef {
-    OpaqueIBNibRef *allNext, *allPrev;
+    OpaqueIBNibRef *allNext;
     CFPropertyListRef plist; /* the parsed nib, retained */
     CFDictionaryRef windows; /* borrowed from plist */
 };
@@ -54,7 +54,6 @@ struct Reader {
                    bool required = false) {
         return Number(Get(key, CFNumberGetTypeID(), required), minimum, maximum, otherwise);
     }
-    CFStringRef String(CFStringRef key) { return (CFStringRef)Get(key, CFStringGetTypeID()); }
     /* A four-character code: a string of exactly four MacRoman characters */
     UInt32 Code(CFTypeRef string) {
         UInt8 bytes[4] = {0, 0, 0, 0};
@@ -66,18 +65,17 @@ struct Reader {
         return ((UInt32)bytes[0] << 24) | ((UInt32)bytes[1] << 16) | ((UInt32)bytes[2] << 8) |
                bytes[3];
     }
-    /* The index of the string under key among names; otherwise when absent */
-    int Choice(CFStringRef key, const char *const *names, int count, int otherwise) {
-        CFStringRef string = String(key);
+    /* "Kind" (required): one of the kinds a nib describes */
+    int Kind() {
+        CFStringRef string = (CFStringRef)Get(CFSTR("Kind"), CFStringGetTypeID(), true);
         char name[16] = "";
-        if (string == nullptr ||
-            !CFStringGetCString(string, name, sizeof(name), kCFStringEncodingASCII))
-            return (bad = bad || string != nullptr), otherwise;
-        for (int i = 0; i < count; i++)
-            if (strcmp(names[i], name) == 0)
-                return i;
+        if (string != nullptr &&
+            CFStringGetCString(string, name, sizeof(name), kCFStringEncodingASCII))
+            for (int i = kHIFirstNibControlKind; i < kHIControlKindCount; i++)
+                if (strcmp(kHIControlKindNames[i], name) == 0)
+                    return i;
         bad = true;
-        return otherwise;
+        return -1;
     }
     /* "Bounds" (required): [top, left, bottom, right], each an SInt16, not inverted */
     Rect Bounds() {
@@ -94,20 +92,13 @@ struct Reader {
     }
 };
 
-const char *const kClassNames[] = {"document",     "plain", "modal",
-                                   "movablemodal", "alert", "movablealert"};
-const WindowClass kClasses[] = {kDocumentWindowClass, kPlainWindowClass,
-                                kModalWindowClass,    kMovableModalWindowClass,
-                                kAlertWindowClass,    kMovableAlertWindowClass};
-
 /* One control description; the control is created in the window's root. On
  * failure the caller disposes of the window with what was built. */
 OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     if (!IsOfType(description, CFDictionaryGetTypeID()))
         return kMalformed;
     Reader r = {(CFDictionaryRef)description, false};
-    int kind = r.Choice(CFSTR("Kind"), kHIControlKindNames + kHIFirstNibControlKind,
-                        6 - kHIFirstNibControlKind, -1);
+    int kind = r.Kind();
     Rect bounds = r.Bounds();
     ControlID id = {0, 0};
     if (CFTypeRef idEntry = r.Get(CFSTR("ID"), CFDictionaryGetTypeID())) {
@@ -119,41 +110,30 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     CFTypeRef command = r.Get(CFSTR("Command"), CFStringGetTypeID());
     UInt32 commandID = command != nullptr ? r.Code(command) : 0;
     SInt64 value = r.Integer(CFSTR("Value"), INT32_MIN, INT32_MAX, 0);
-    CFStringRef title = r.String(CFSTR("Title"));
-    if (r.bad || kind < 0)
+    CFStringRef title = (CFStringRef)r.Get(CFSTR("Title"), CFStringGetTypeID());
+    if (r.bad)
         return kMalformed;
 
-    OSStatus status = noErr;
-    ControlRef control = HIControlCreate(static_cast<HIControlKind>(kHIFirstNibControlKind + kind),
-                                         window, &bounds, &status);
+    ControlRef control = HIControlCreate(static_cast<HIControlKind>(kind), window, &bounds);
     if (control == nullptr)
-        return status;
+        return memFullErr;
     control->id = id;
     control->commandID = commandID;
     control->value = value < 0 ? 0 : (value > control->maximum ? control->maximum : (SInt32)value);
-    if (title == nullptr)
-        return noErr;
     /* A check box's title; a static text's content */
-    if (control->kind == HIControlKind::CheckBox) {
-        control->title = CFStringCreateCopy(kCFAllocatorDefault, title);
-        return control->title != nullptr ? (OSStatus)noErr : (OSStatus)memFullErr;
-    }
-    if (control->kind == HIControlKind::StaticText) {
-        if (!HITextSetString(&control->text, title))
-            return memFullErr;
-        control->selStart = control->selEnd = (SInt16)control->text.length;
-    }
-    return noErr;
+    if (title != nullptr && control->kind == HIControlKind::CheckBox)
+        control->title = (CFStringRef)CFRetain(title);
+    bool text = title != nullptr && control->kind == HIControlKind::StaticText;
+    return text && !HITextSetString(&control->text, title) ? (OSStatus)memFullErr : (OSStatus)noErr;
 }
 
 OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
     Reader r = {description, false};
     Rect bounds = r.Bounds();
-    int windowClass = r.Choice(CFSTR("Class"), kClassNames, 6, 0);
     if (r.bad)
         return kMalformed;
-    WindowRef window = nullptr;
-    OSStatus status = CreateNewWindow(kClasses[windowClass], kWindowNoAttributes, &bounds, &window);
+    WindowRef window = nullptr; /* every window a nib holds here is a plain one */
+    OSStatus status = CreateNewWindow(kPlainWindowClass, kWindowNoAttributes, &bounds, &window);
     if (status != noErr)
         return status;
     CFTypeRef controls = CFDictionaryGetValue(description, CFSTR("Controls"));
@@ -212,7 +192,7 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     }
     nib->plist = plist;
     nib->windows = (CFDictionaryRef)windows;
-    gNibs.add(nib, true);
+    gNibs.add(nib);
     *outNibRef = nib;
     return noErr;
 }
@@ -220,7 +200,7 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
 void DisposeNibReference(IBNibRef inNibRef) {
     if (!gNibs.contains(inNibRef))
         return;
-    gNibs.add(inNibRef, false);
+    gNibs.remove(inNibRef);
     CFRelease(inNibRef->plist);
     CFStandInDeallocate(inNibRef);
 }

@@ -10,7 +10,7 @@
 namespace {
 
 struct BlockHeader {
-    BlockHeader *allNext, *allPrev;
+    BlockHeader *allNext;
     Size size;
     Size reserved; /* keeps the block 16-byte aligned */
 };
@@ -25,7 +25,7 @@ Ptr Allocate(Size byteCount, bool clear) {
     if (block == nullptr)
         return nullptr;
     block->size = byteCount;
-    gBlocks.add(block, true);
+    gBlocks.add(block);
     Ptr p = reinterpret_cast<Ptr>(block + 1);
     if (clear && byteCount > 0)
         memset(p, 0, (size_t)byteCount);
@@ -50,6 +50,6 @@ void DisposePtr(Ptr p) {
     if (block == nullptr)
         CFStandInMisuse("DisposePtr", "%p is not a block from NewPtr (or was disposed of)",
                         (void *)p);
-    gBlocks.add(block, false);
+    gBlocks.remove(block);
     CFStandInDeallocate(block);
 }

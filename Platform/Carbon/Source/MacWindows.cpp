@@ -5,8 +5,7 @@
  * its controls and handlers, and the content bounds. Keyboard focus: one
  * control per window; edit texts can take it, but only while they are
  * visible and enabled, and a control that stops being so loses it. The
- * window's standard handler moves the focus on Tab (backwards with Shift).
- * The active window, whose focused control receives the user's keystrokes,
+ * focus moves on Tab. The active window, whose focused control receives the user's keystrokes,
  * is the one that last received the focus.
  */
 #include "HIInternal.h"
@@ -19,33 +18,22 @@ bool CanTakeFocus(ControlRef control) {
     return HIControlIsEditText(control) && HIControlIsUsable(control);
 }
 
-/* The focusable controls of the window in tree order, stepping from the
- * current focus forwards or backwards and wrapping around. */
-OSStatus MoveFocus(WindowRef window, bool forward) {
-    ControlRef root = window->root;
-    ControlRef after = nullptr, before = nullptr; /* first after / last before the focus */
-    ControlRef first = nullptr, last = nullptr;
+} // namespace
+
+/* Tab: the next control after the focus, in tree order, that can take the
+ * focus, wrapping around (the host never sends Shift-Tab). */
+OSStatus HIWindowTabFocus(WindowRef window) {
+    ControlRef root = window->root, first = nullptr, next = nullptr;
     bool passedFocus = false;
-    for (ControlRef c = root; c != nullptr; c = HIControlNextInTree(c, root)) {
-        if (c == window->focus) {
+    for (ControlRef c = root; c != nullptr && next == nullptr; c = HIControlNextInTree(c, root)) {
+        if (c == window->focus)
             passedFocus = true;
-            continue;
-        }
-        if (!CanTakeFocus(c))
-            continue;
-        if (first == nullptr)
+        else if (CanTakeFocus(c) && passedFocus)
+            next = c;
+        else if (CanTakeFocus(c) && first == nullptr)
             first = c;
-        last = c;
-        if (passedFocus && after == nullptr)
-            after = c;
-        if (!passedFocus)
-            before = c;
     }
-    ControlRef next;
-    if (forward)
-        next = after != nullptr ? after : first;
-    else
-        next = before != nullptr ? before : last;
+    next = next != nullptr ? next : first;
     if (next == nullptr)
         return noErr; /* nothing can take the focus; keep it where it is */
     window->focus = next;
@@ -53,8 +41,6 @@ OSStatus MoveFocus(WindowRef window, bool forward) {
     next->selEnd = (SInt16)next->text.length;
     return noErr;
 }
-
-} // namespace
 
 WindowRef HIActiveWindow(void) {
     return gHIWindows.contains(gActiveWindow) ? gActiveWindow : nullptr;
@@ -68,19 +54,6 @@ void HIFocusRevalidate(WindowRef window) {
         window->focus = nullptr;
 }
 
-OSStatus HIWindowStandardHandler(WindowRef window, EventRef event) {
-    UniChar ch = 0;
-    UInt32 modifiers = 0;
-    if (event->eventClass != kEventClassKeyboard || event->kind != kEventRawKeyDown ||
-        GetEventParameter(event, kEventParamKeyUnicodes, typeUnicodeText, nullptr, sizeof(ch),
-                          nullptr, &ch) != noErr ||
-        ch != kTabCharCode)
-        return eventNotHandledErr;
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(modifiers),
-                      nullptr, &modifiers);
-    return MoveFocus(window, (modifiers & shiftKey) == 0);
-}
-
 OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *contentBounds,
                          WindowRef *outWindow) {
     if (outWindow == nullptr)
@@ -92,15 +65,13 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
     if (window == nullptr)
         return memFullErr;
     window->contentBounds = *contentBounds;
-    HITargetInit(&window->target, HITargetKind::Window, window);
-    gHIWindows.add(window, true);
+    gHIWindows.add(window);
     Rect bounds = {0, 0, (SInt16)(contentBounds->bottom - contentBounds->top),
                    (SInt16)(contentBounds->right - contentBounds->left)};
-    OSStatus status = noErr;
-    window->root = HIControlCreate(HIControlKind::Root, window, &bounds, &status);
+    window->root = HIControlCreate(HIControlKind::Root, window, &bounds);
     if (window->root == nullptr) {
         DisposeWindow(window);
-        return status;
+        return memFullErr;
     }
     *outWindow = window;
     return noErr;
@@ -109,13 +80,11 @@ OSStatus CreateNewWindow(WindowClass windowClass, WindowAttributes, const Rect *
 void DisposeWindow(WindowRef window) {
     if (!gHIWindows.contains(window))
         return;
-    /* the root, and controls a handler left without an embedder */
-    for (ControlRef c; (c = HIFindTopLevelControl(window)) != nullptr;)
-        HIControlDestroy(c);
-    HITargetRemoveAllHandlers(&window->target);
+    if (window->root != nullptr) /* every other control of the window is under it */
+        HIControlDestroy(window->root);
     if (gActiveWindow == window)
         gActiveWindow = nullptr;
-    gHIWindows.add(window, false);
+    gHIWindows.remove(window);
     CFStandInDeallocate(window);
 }
 

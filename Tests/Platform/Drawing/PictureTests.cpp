@@ -35,41 +35,33 @@ struct Shown {
     std::string text;
 };
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels; /* 0xRRGGBB */
-    uint32_t At(int x, int y) const { return pixels[y * width + x]; }
+const auto Red = [](uint32_t p) { return int(p >> 16 & 0xFF); };
+const auto Green = [](uint32_t p) { return int(p >> 8 & 0xFF); };
+const auto Blue = [](uint32_t p) { return int(p & 0xFF); };
+const auto Luminance = [](uint32_t p) {
+    return (Red(p) * 30 + Green(p) * 59 + Blue(p) * 11) / 100;
 };
 
-int Red(uint32_t p) {
-    return (p >> 16) & 0xFF;
-}
-int Green(uint32_t p) {
-    return (p >> 8) & 0xFF;
-}
-int Blue(uint32_t p) {
-    return p & 0xFF;
-}
-int Luminance(uint32_t p) {
-    return (Red(p) * 30 + Green(p) * 59 + Blue(p) * 11) / 100;
-}
+/* A PNG's pixels as 0xRRGGBB (none when it cannot be read) */
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[y * width + x]; }
 
-Picture Load(const std::string &path) {
-    Picture picture;
-    cairo_surface_t *surface = cairo_image_surface_create_from_png(path.c_str());
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-        picture.width = cairo_image_surface_get_width(surface);
-        picture.height = cairo_image_surface_get_height(surface);
-        const unsigned char *data = cairo_image_surface_get_data(surface);
-        int stride = cairo_image_surface_get_stride(surface);
-        for (int y = 0; y < picture.height; y++)
-            for (int x = 0; x < picture.width; x++)
-                picture.pixels.push_back(reinterpret_cast<const uint32_t *>(data + y * stride)[x] &
-                                         0xFFFFFF);
+    explicit Picture(const std::string &path = "") {
+        cairo_surface_t *surface = cairo_image_surface_create_from_png(path.c_str());
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+            width = cairo_image_surface_get_width(surface);
+            height = cairo_image_surface_get_height(surface);
+            int stride = cairo_image_surface_get_stride(surface) / 4;
+            auto *data = reinterpret_cast<const uint32_t *>(cairo_image_surface_get_data(surface));
+            for (int y = 0; y < height; y++)
+                for (int x = 0; x < width; x++)
+                    pixels.push_back(data[y * stride + x] & 0xFFFFFF);
+        }
+        cairo_surface_destroy(surface);
     }
-    cairo_surface_destroy(surface);
-    return picture;
-}
+};
 
 std::vector<Shown> ParseShown(const std::string &events) {
     std::vector<Shown> shown;
@@ -159,7 +151,7 @@ SceneRun RunScene(const char *language, const Scene &scene) {
     run.events.assign(buffer, size);
     std::free(buffer);
     run.shown = ParseShown(run.events);
-    run.picture = Load(path);
+    run.picture = Picture(path);
     EXPECT_EQ(5u, run.shown.size()) << run.name << ": " << run.events;
     EXPECT_EQ(kPaneRight + 20, run.picture.width) << run.name << ": no picture";
     EXPECT_EQ(kPaneBottom + 40, run.picture.height) << run.name;
@@ -184,15 +176,9 @@ protected:
 
 std::vector<SceneRun> Pictures::sRuns;
 
-bool IsFocusBlue(uint32_t p) {
-    return Blue(p) > Red(p) + 100;
-}
-bool IsSelection(uint32_t p) {
-    return Blue(p) > 240 && Red(p) > 150 && Red(p) < 200;
-}
-bool IsCaution(uint32_t p) {
-    return Red(p) > 230 && Green(p) > 180 && Blue(p) < 100;
-}
+const auto IsFocusBlue = [](uint32_t p) { return Blue(p) > Red(p) + 100; };
+const auto IsSelection = [](uint32_t p) { return Blue(p) > 240 && Red(p) > 150 && Red(p) < 200; };
+const auto IsCaution = [](uint32_t p) { return Red(p) > 230 && Green(p) > 180 && Blue(p) < 100; };
 
 TEST_F(Pictures, ControlsSitInThePaneAndDrawOnlyWithinTheirBounds) {
     for (const SceneRun &run : sRuns) {
@@ -224,26 +210,18 @@ TEST_F(Pictures, ControlsSitInThePaneAndDrawOnlyWithinTheirBounds) {
     }
 }
 
-TEST_F(Pictures, DisabledControlsAreDimmedAndEnabledOnesAreNot) {
-    for (const SceneRun &run : sRuns) {
-        SCOPED_TRACE(run.name);
-        if (run.scene->alert)
-            continue;
-        for (const Shown &c : run.shown) {
-            /* Enabled: black text or the field's dark frame; dimmed: nothing darker than grey */
-            EXPECT_EQ(c.enabled, run.Darkest(c) < 140)
-                << c.kind << " " << c.text << " darkest " << run.Darkest(c);
-        }
-    }
-}
-
-TEST_F(Pictures, CheckMarkExactlyWhenOnAndFocusRingOnlyOnTheFocusedField) {
+/* Dimming, the check mark, the focus ring and the selection, each exactly
+   when the dialog reports its control so */
+TEST_F(Pictures, EachControlShowsItsState) {
     for (const SceneRun &run : sRuns) {
         SCOPED_TRACE(run.name);
         if (run.scene->alert)
             continue;
         int focused = 0;
         for (const Shown &c : run.shown) {
+            /* Enabled: black text or the field's dark frame; dimmed: nothing darker than grey */
+            EXPECT_EQ(c.enabled, run.Darkest(c) < 140)
+                << c.kind << " " << c.text << " darkest " << run.Darkest(c);
             if (c.kind == "checkbox") {
                 int mark = run.Count(c.top, c.left + 2, c.bottom, c.left + 12,
                                      [](uint32_t p) { return Luminance(p) < 100; });

@@ -31,36 +31,31 @@ int grab(const char *out) {
     return status == CAIRO_STATUS_SUCCESS ? 0 : 2;
 }
 
-/* The pixel at x, y without alpha */
-unsigned At(cairo_surface_t *s, int x, int y) {
-    const unsigned char *row =
-        cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
-    return reinterpret_cast<const unsigned *>(row)[x] & 0xFFFFFF;
-}
-
-bool matchesAt(cairo_surface_t *screen, cairo_surface_t *part, int left, int top) {
-    for (int y = 0; y < cairo_image_surface_get_height(part); y++)
-        for (int x = 0; x < cairo_image_surface_get_width(part); x++)
-            if (At(screen, left + x, top + y) != At(part, x, y))
-                return false;
-    return true;
-}
-
 int find(const char *screenPath, const char *partPath) {
     cairo_surface_t *screen = cairo_image_surface_create_from_png(screenPath);
     cairo_surface_t *part = cairo_image_surface_create_from_png(partPath);
+    auto at = [](cairo_surface_t *s, int x,
+                 int y) { /* the pixel without alpha */
+                          const unsigned char *row = cairo_image_surface_get_data(s) +
+                                                     y * cairo_image_surface_get_stride(s);
+                          return reinterpret_cast<const unsigned *>(row)[x] & 0xFFFFFF;
+    };
     int result = 2;
     if (cairo_surface_status(screen) == CAIRO_STATUS_SUCCESS &&
         cairo_surface_status(part) == CAIRO_STATUS_SUCCESS) {
         result = 1;
-        int width = cairo_image_surface_get_width(screen) - cairo_image_surface_get_width(part);
-        int height = cairo_image_surface_get_height(screen) - cairo_image_surface_get_height(part);
-        for (int top = 0; top <= height && result == 1; top++)
-            for (int left = 0; left <= width && result == 1; left++)
-                if (matchesAt(screen, part, left, top)) {
+        int w = cairo_image_surface_get_width(part), h = cairo_image_surface_get_height(part);
+        for (int top = 0; top <= cairo_image_surface_get_height(screen) - h && result; top++)
+            for (int left = 0; left <= cairo_image_surface_get_width(screen) - w && result;
+                 left++) {
+                bool same = true;
+                for (int y = 0; y < h && same; y++)
+                    for (int x = 0; x < w && same; x++)
+                        same = at(screen, left + x, top + y) == at(part, x, y);
+                if (same)
                     std::printf("found at %d,%d\n", left, top);
-                    result = 0;
-                }
+                result = same ? 0 : 1;
+            }
     }
     cairo_surface_destroy(screen);
     cairo_surface_destroy(part);

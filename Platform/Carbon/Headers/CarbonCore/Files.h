@@ -23,8 +23,6 @@ struct FSSpec {
     StrFileName name; /* a Str63 file name */
 };
 typedef struct FSSpec FSSpec;
-typedef FSSpec *FSSpecPtr;
-typedef FSSpecPtr FSSpecHandle;
 
 #ifdef __cplusplus
 }

@@ -1,9 +1,9 @@
 /*
  * CarbonEvents.h
  *
- * The Carbon Event Manager: events with typed parameters, event targets
- * with handler stacks, handler routines, sending and propagation, and the
- * command (HICommand) and keyboard event classes.
+ * The Carbon Event Manager: events and their parameters, event targets
+ * with handler stacks, handler routines and propagation, and the command
+ * event class (HICommand), the one class the toolbox sends here.
  */
 #ifndef __CARBONEVENTS__
 #define __CARBONEVENTS__
@@ -34,28 +34,14 @@ struct EventTypeSpec {
 typedef struct EventTypeSpec EventTypeSpec;
 
 /* Event classes and kinds */
-enum {
-    kEventClassKeyboard = 0x6B657962 /* 'keyb' */,
-    kEventClassCommand = 0x636D6473 /* 'cmds' */
-};
-enum { kEventRawKeyDown = 1 };
+enum { kEventClassCommand = 0x636D6473 /* 'cmds' */ };
 enum { kEventCommandProcess = 1 };
 
 /* Parameter names */
-enum {
-    kEventParamDirectObject = 0x2D2D2D2D /* '----' */,
-    kEventParamKeyCode = 0x6B636F64 /* 'kcod' */,
-    kEventParamKeyModifiers = 0x6B6D6F64 /* 'kmod' */,
-    kEventParamKeyUnicodes = 0x6B756E69 /* 'kuni' */
-};
+enum { kEventParamDirectObject = 0x2D2D2D2D /* '----' */ };
 
 /* Parameter types */
-enum {
-    typeWildCard = 0x2A2A2A2A /* '****' */,
-    typeUInt32 = 0x6D61676E /* 'magn' */,
-    typeUnicodeText = 0x75747874 /* 'utxt' */,
-    typeHICommand = 0x68636D64 /* 'hcmd' */
-};
+enum { typeWildCard = 0x2A2A2A2A /* '****' */, typeHICommand = 0x68636D64 /* 'hcmd' */ };
 
 /* Commands */
 enum {
@@ -78,20 +64,6 @@ struct HICommand {
 };
 typedef struct HICommand HICommand;
 
-struct HICommandExtended {
-    UInt32 attributes;
-    UInt32 commandID;
-    union {
-        ControlRef control;
-        WindowRef window;
-        struct {
-            MenuRef menuRef;
-            MenuItemIndex menuItemIndex;
-        } menu;
-    } source;
-};
-typedef struct HICommandExtended HICommandExtended;
-
 /* Handler routines. On Mach-O a UPP is the routine itself. */
 typedef OSStatus (*EventHandlerProcPtr)(EventHandlerCallRef inHandlerCallRef, EventRef inEvent,
                                         void *inUserData);
@@ -100,7 +72,8 @@ EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine);
 void DisposeEventHandlerUPP(EventHandlerUPP userUPP);
 
 /* Events */
-/* Copies at most inBufferSize bytes; no coercion (typeWildCard takes any type). */
+/* Copies at most inBufferSize bytes; no coercion (typeWildCard takes any
+ * type). A command event's one parameter is its HICommand. */
 OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inDesiredType,
                            EventParamType *outActualType, ByteCount inBufferSize,
                            ByteCount *outActualSize, void *outData);

@@ -2,8 +2,8 @@
  * ControlDefinitions.h
  *
  * The standard control kinds this layer provides (user pane, Unicode edit
- * text and its password variant, static text; check boxes come from nibs),
- * their creation calls, part codes and control data tags.
+ * text, static text; check boxes come from nibs), their creation calls,
+ * part codes and control data tags.
  */
 #ifndef __CONTROLDEFINITIONS__
 #define __CONTROLDEFINITIONS__
@@ -20,7 +20,8 @@ enum { kControlLabelPart = 1, kControlEditTextPart = 5, kControlCheckBoxPart = 1
 /* User pane features given to CreateUserPaneControl */
 enum { kControlSupportsEmbedding = 1 << 1 };
 
-/* Edit text data tags ('cfst' also reads a static text) */
+/* Edit text data tags ('cfst' also reads a static text; no control here
+   keeps 'pwcf': there are no password fields) */
 enum {
     kControlEditTextKeyFilterTag = 0x666C7472 /* 'fltr' */,
     kControlEditTextSelectionTag = 0x73656C65 /* 'sele' */,

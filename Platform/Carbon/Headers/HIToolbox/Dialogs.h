@@ -21,7 +21,7 @@ typedef SInt16 DialogItemIndex;
 typedef SInt16 AlertType;
 
 enum { kAlertStopAlert = 0, kAlertNoteAlert = 1, kAlertCautionAlert = 2, kAlertPlainAlert = 3 };
-enum { kAlertStdAlertOKButton = 1, kAlertStdAlertCancelButton = 2 };
+enum { kAlertStdAlertOKButton = 1 };
 /* Pass (CFStringRef)kAlertDefaultOKText for the standard button text. */
 enum { kAlertDefaultOKText = -1 };
 enum { kStdCFStringAlertVersionOne = 1 };

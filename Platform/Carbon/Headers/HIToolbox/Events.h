@@ -17,7 +17,7 @@ typedef UInt16 EventKind;
 typedef UInt16 EventModifiers;
 
 /* Modifier bits of EventModifiers */
-enum { cmdKey = 1 << 8, shiftKey = 1 << 9, optionKey = 1 << 11, controlKey = 1 << 12 };
+enum { cmdKey = 1 << 8 };
 
 /* Character codes of the special keys */
 enum {

@@ -2,7 +2,7 @@
  * MacWindows.h
  *
  * Windows: creation and disposal, and the content bounds. Every window has
- * a root control (see Controls.h) and its own event target.
+ * a root control (see Controls.h).
  */
 #ifndef __MACWINDOWS__
 #define __MACWINDOWS__
@@ -19,15 +19,9 @@ typedef UInt32 WindowClass;
 typedef OptionBits WindowAttributes;
 typedef UInt16 WindowRegionCode;
 
-enum {
-    kAlertWindowClass = 1,
-    kMovableAlertWindowClass = 2,
-    kModalWindowClass = 3,
-    kMovableModalWindowClass = 4,
-    kDocumentWindowClass = 6,
-    kPlainWindowClass = 13
-};
-enum { kWindowNoAttributes = 0L, kWindowStandardHandlerAttribute = 1L << 25 };
+/* The classes of the windows here: the host's dialog and the nibs' windows */
+enum { kMovableModalWindowClass = 4, kPlainWindowClass = 13 };
+enum { kWindowNoAttributes = 0L };
 enum { kWindowContentRgn = 33 };
 enum { kWindowDefaultPosition = 0x0000, kWindowAlertPositionParentWindow = 0xB00A };
 

@@ -3,8 +3,9 @@
  *
  * Not toolbox API: the user's part for the print-dialog host and tests
  * (typing, clicking, pasting, dropping text, the clipboard) and what the
- * user would see or hear (beeps, alerts, live objects). A keystroke is a
- * raw-key-down event sent to the focused control's target.
+ * user would see or hear (beeps, alerts, live objects). A keystroke goes
+ * to the focused edit text: its key filter, then its editing (see
+ * EditText.cpp); Command-V, -C, -X, -A send the commands to it.
  */
 #ifndef __HISTANDIN__
 #define __HISTANDIN__
@@ -29,8 +30,8 @@ enum HIStandInKey {
 typedef enum HIStandInKey HIStandInKey;
 
 /* One character typed into the focused control. errUnknownControl when no
- * control has the focus; otherwise the status of the keyboard event
- * (noErr when a handler took it, eventNotHandledErr when nothing did). */
+ * control has the focus; otherwise noErr when the field acted on the key
+ * (or its filter refused it), eventNotHandledErr when nothing did. */
 OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers);
 /* Each UTF-16 unit of text through HIStandInTypeCharacter, without modifiers;
  * stops at the first failure. */
@@ -40,8 +41,8 @@ OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers);
 /* A click on the control. A disabled or hidden control ignores it
  * (errControlHiddenOrDisabled). A check box toggles between 0 and 1 and,
  * if it has a command ID, then sends kEventCommandProcess with that command
- * to its own event target, from where it propagates to the embedders, the
- * window and the application. An edit text takes the focus. */
+ * to its own event target, from where it propagates to the embedders up to
+ * the root control. An edit text takes the focus. */
 OSStatus HIStandInClickControl(ControlRef control);
 /* The paste command (kHICommandPaste) to the focused control, as Command-V sends it. */
 OSStatus HIStandInPaste(void);
@@ -61,7 +62,7 @@ OSStatus HIStandInWriteWindowPicture(WindowRef window, const char *pngPath);
 /* The focused control of the active window (the window that last received
  * the focus or was selected), or NULL. */
 ControlRef HIStandInGetFocusedControl(void);
-/* "userpane", "edittext", "password", "checkbox", "statictext", "root"; NULL for anything that is
+/* "userpane", "edittext", "checkbox", "statictext", "root"; NULL for anything that is
  * not a live control. */
 const char *HIStandInGetControlKindName(ControlRef control);
 
