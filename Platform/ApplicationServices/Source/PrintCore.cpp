@@ -36,7 +36,7 @@ void FinalizeSession(CFTypeRef cf) {
         CFRelease(session->data);
 }
 
-const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr, nullptr, nullptr};
+const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr};
 
 CFTypeID SessionType() {
     static CFTypeID type = CFStandInRegisterClass(&kSessionClass);
