@@ -43,10 +43,8 @@ void check(CFBundleRef bundle, CFStringRef key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     WriteScratchFile("Contents/Resources/Localizable.strings", data, size);
-    LayerCounts before = LayerCounts::Now();
+    LayerState before = LayerState::Now();
     CFBundleRef bundle = CreateScratchBundle();
-    if (bundle == nullptr)
-        FuzzFail("no bundle for the scratch folder");
 
     check(bundle, CFSTR("User ID"));
     check(bundle, CFSTR(""));
