@@ -95,14 +95,6 @@ struct SceneRun {
                 n += test(At(x, y)) ? 1 : 0;
         return n;
     }
-    int Darkest(const Shown &c) const {
-        int darkest = 255;
-        Count(c.top, c.left, c.bottom, c.right, [&](uint32_t p) {
-            darkest = std::min(darkest, Luminance(p));
-            return true;
-        });
-        return darkest;
-    }
 };
 
 SceneRun RunScene(const char *language, const Scene &scene) {
@@ -141,6 +133,9 @@ SceneRun RunScene(const char *language, const Scene &scene) {
     return run;
 }
 
+const auto DarkerThan = [](int luminance) {
+    return [luminance](uint32_t p) { return Luminance(p) < luminance; };
+};
 const auto IsFocusBlue = [](uint32_t p) { return Blue(p) > Red(p) + 100; };
 const auto IsSelection = [](uint32_t p) { return Blue(p) > 240 && Red(p) > 150 && Red(p) < 200; };
 const auto IsCaution = [](uint32_t p) { return Red(p) > 230 && Green(p) > 180 && Blue(p) < 100; };
@@ -169,11 +164,10 @@ void ExpectEachControlShowsItsState(const SceneRun &run, const Scene &scene) {
     int focused = 0;
     for (const Shown &c : run.shown) {
         /* Enabled: black text or the field's dark frame; dimmed: nothing darker than grey */
-        EXPECT_EQ(c.enabled, run.Darkest(c) < 140)
-            << c.kind << " " << c.text << " darkest " << run.Darkest(c);
+        int dark = run.Count(c.top, c.left, c.bottom, c.right, DarkerThan(140));
+        EXPECT_EQ(c.enabled, dark > 0) << c.kind << " " << c.text << ": " << dark << " dark";
         if (c.kind == "checkbox") {
-            int mark = run.Count(c.top, c.left + 2, c.bottom, c.left + 12,
-                                 [](uint32_t p) { return Luminance(p) < 100; });
+            int mark = run.Count(c.top, c.left + 2, c.bottom, c.left + 12, DarkerThan(100));
             EXPECT_EQ(c.value == 1, mark > 0) << "value " << c.value << ", " << mark << " dark";
         }
         if (c.kind == "edittext") {
