@@ -48,18 +48,15 @@ void visit(WindowRef window, ControlRef control, int depth) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     WriteScratchFile("Contents/Resources/Fuzz.nib", data, size);
-    LayerCounts before = LayerCounts::Now();
+    LayerState before = LayerState::Now();
     CFBundleRef bundle = CreateScratchBundle();
-    if (bundle == nullptr)
-        FuzzFail("no bundle for the scratch folder");
 
     IBNibRef nib = nullptr;
     OSStatus status = CreateNibReferenceWithCFBundle(bundle, CFSTR("Fuzz"), &nib);
-    if (status != noErr) {
-        if (status != kIBCarbonRuntimeObjectNotOfRequestedType &&
-            status != kIBCarbonRuntimeCantFindNibFile)
-            FuzzFail("CreateNibReferenceWithCFBundle: status %d", (int)status);
-    } else {
+    if (status != noErr && status != kIBCarbonRuntimeObjectNotOfRequestedType &&
+        status != kIBCarbonRuntimeCantFindNibFile)
+        FuzzFail("CreateNibReferenceWithCFBundle: status %d", (int)status);
+    if (status == noErr) {
         WindowRef window = nullptr;
         status = CreateWindowFromNib(nib, CFSTR("Window"), &window);
         if (status == noErr) {
@@ -68,11 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 FuzzFail("a window from the nib without its root control");
             visit(window, root, 0);
             DisposeWindow(window);
-        } else if (status != kIBCarbonRuntimeObjectNotOfRequestedType &&
-                   status != kIBCarbonRuntimeCantFindObject) {
-            FuzzFail("CreateWindowFromNib: status %d", (int)status);
-        } else if (window != nullptr) {
-            FuzzFail("CreateWindowFromNib failed and handed out a window");
+        } else if (window != nullptr || (status != kIBCarbonRuntimeObjectNotOfRequestedType &&
+                                         status != kIBCarbonRuntimeCantFindObject)) {
+            FuzzFail("CreateWindowFromNib: status %d, window %p", (int)status, (void *)window);
         }
         DisposeNibReference(nib);
     }

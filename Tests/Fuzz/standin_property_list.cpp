@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1)
         return 0;
     long failAt = data[0];
-    LayerCounts before = LayerCounts::Now();
+    LayerState before = LayerState::Now();
 
     CFDataRef bytes = CFDataCreate(nullptr, data + 1, static_cast<CFIndex>(size - 1));
     if (bytes == nullptr)

@@ -13,7 +13,7 @@
 #include "StandInFuzzSupport.h"
 
 #include <cstdint>
-#include <cstring>
+#include <string>
 
 namespace {
 
@@ -43,25 +43,19 @@ void check(CFBundleRef bundle, CFStringRef key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     WriteScratchFile("Contents/Resources/Localizable.strings", data, size);
-    LayerCounts before = LayerCounts::Now();
+    LayerState before = LayerState::Now();
     CFBundleRef bundle = CreateScratchBundle();
-    if (bundle == nullptr)
-        FuzzFail("no bundle for the scratch folder");
 
     check(bundle, CFSTR("User ID"));
     check(bundle, CFSTR(""));
-    const void *open = std::memchr(data, '"', size);
-    if (open != nullptr) {
-        const uint8_t *start = static_cast<const uint8_t *>(open) + 1;
-        const void *close = std::memchr(start, '"', size - static_cast<size_t>(start - data));
-        if (close != nullptr) {
-            CFStringRef key =
-                CFStringCreateWithBytes(nullptr, start, static_cast<const uint8_t *>(close) - start,
-                                        kCFStringEncodingUTF8, false);
-            if (key != nullptr) {
-                check(bundle, key);
-                CFRelease(key);
-            }
+    const std::string text(reinterpret_cast<const char *>(data), size);
+    const size_t open = text.find('"'), close = text.find('"', open + 1); /* none: npos + 1 is 0 */
+    if (close != std::string::npos) {
+        CFStringRef key = CFStringCreateWithBytes(
+            nullptr, data + open + 1, CFIndex(close - open - 1), kCFStringEncodingUTF8, false);
+        if (key != nullptr) {
+            check(bundle, key);
+            CFRelease(key);
         }
     }
     CFRelease(bundle);

@@ -41,36 +41,27 @@ std::string Control(const std::string &kind, const std::string &rest) {
 const TempDir gFolder;
 int gBundles = 0;
 
-/* A new bundle whose Resources hold Test.nib with these contents */
-CFBundleRef MakeNibBundle(const std::string &nib) {
-    std::string name = "b" + std::to_string(gBundles++) + ".bundle";
-    std::string bundle = gFolder.path() + "/" + name;
+/* The status of making window "Window" from a new bundle's Test.nib holding nib */
+OSStatus LoadStatus(const std::string &nib) {
+    const std::string name = "b" + std::to_string(gBundles++), bundle = gFolder.path() + "/" + name;
     gFolder.Write(name + "/Contents/Info.plist", Plist(""));
     if (nib == "directory")
         std::filesystem::create_directories(bundle + "/Contents/Resources/Test.nib");
     else if (nib != "missing")
         gFolder.Write(name + "/Contents/Resources/Test.nib", nib);
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        kCFAllocatorDefault, (const UInt8 *)bundle.c_str(), (CFIndex)bundle.size(), true);
-    CFBundleRef result = CFBundleCreate(kCFAllocatorDefault, url);
-    CFRelease(url);
-    return result;
-}
-
-/* The status of making window "Window" from a Test.nib holding nib */
-OSStatus LoadStatus(const std::string &nib) {
-    CFBundleRef bundle = MakeNibBundle(nib);
+    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
+        nullptr, (const UInt8 *)bundle.c_str(), (CFIndex)bundle.size(), true));
+    CFOwned<CFBundleRef> owned(CFBundleCreate(nullptr, url.get()));
     IBNibRef ref = nullptr;
-    OSStatus status = CreateNibReferenceWithCFBundle(bundle, CFSTR("Test"), &ref);
+    OSStatus status = CreateNibReferenceWithCFBundle(owned.get(), CFSTR("Test"), &ref);
     EXPECT_EQ(status == noErr, ref != nullptr);
-    if (status == noErr) {
-        WindowRef window = nullptr;
-        status = CreateWindowFromNib(ref, CFSTR("Window"), &window);
-        EXPECT_EQ(status == noErr, window != nullptr);
-        DisposeWindow(window);
-        DisposeNibReference(ref);
-    }
-    CFRelease(bundle);
+    if (status != noErr)
+        return status;
+    WindowRef window = nullptr;
+    status = CreateWindowFromNib(ref, CFSTR("Window"), &window);
+    EXPECT_EQ(status == noErr, window != nullptr);
+    DisposeWindow(window);
+    DisposeNibReference(ref);
     return status;
 }
 

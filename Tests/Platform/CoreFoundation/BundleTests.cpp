@@ -23,28 +23,19 @@ void setLanguage(const char *language, const char *lang = nullptr) {
         setenv("LANG", lang, 1);
 }
 
-CFURLRef fileURL(const std::string &path, bool isDirectory = true) {
-    return CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(path.data()), (CFIndex)path.size(), isDirectory);
-}
-
 struct Bundle : testing::Test {
     TempDir dir;
-    CFBundleRef bundle = nullptr;
+    CFOwned<CFBundleRef> bundle;
     CFBundleRef open() {
-        CFURLRef url = fileURL(dir.path());
-        bundle = CFBundleCreate(nullptr, url);
-        CFRelease(url);
-        return bundle;
-    }
-    ~Bundle() override {
-        if (bundle != nullptr)
-            CFRelease(bundle);
+        CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
+            nullptr, reinterpret_cast<const UInt8 *>(dir.path().data()), (CFIndex)dir.path().size(),
+            true));
+        return *bundle.out() = CFBundleCreate(nullptr, url.get());
     }
     std::string localized(const char *key, CFStringRef value = nullptr,
                           CFStringRef table = nullptr) {
         CFOwned<CFStringRef> k(CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8));
-        CFOwned<CFStringRef> text(CFBundleCopyLocalizedString(bundle, k.get(), value, table));
+        CFOwned<CFStringRef> text(CFBundleCopyLocalizedString(bundle.get(), k.get(), value, table));
         return TextOrEmpty(text.get());
     }
 };

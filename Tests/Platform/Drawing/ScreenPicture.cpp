@@ -17,10 +17,8 @@ namespace {
 
 int grab(const char *out) {
     Display *display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        std::fprintf(stderr, "screen-picture: no display\n");
+    if (display == nullptr)
         return 2;
-    }
     int screen = DefaultScreen(display);
     cairo_surface_t *surface = cairo_xlib_surface_create(
         display, RootWindow(display, screen), DefaultVisual(display, screen),
@@ -31,35 +29,30 @@ int grab(const char *out) {
     return status == CAIRO_STATUS_SUCCESS ? 0 : 2;
 }
 
+/* The pixel without alpha */
+unsigned at(cairo_surface_t *s, int x, int y) {
+    const unsigned char *row =
+        cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    return reinterpret_cast<const unsigned *>(row)[x] & 0xFFFFFF;
+}
+
 int find(const char *screenPath, const char *partPath) {
     cairo_surface_t *screen = cairo_image_surface_create_from_png(screenPath);
     cairo_surface_t *part = cairo_image_surface_create_from_png(partPath);
-    auto at = [](cairo_surface_t *s, int x,
-                 int y) { /* the pixel without alpha */
-                          const unsigned char *row = cairo_image_surface_get_data(s) +
-                                                     y * cairo_image_surface_get_stride(s);
-                          return reinterpret_cast<const unsigned *>(row)[x] & 0xFFFFFF;
-    };
-    int result = 2;
-    if (cairo_surface_status(screen) == CAIRO_STATUS_SUCCESS &&
-        cairo_surface_status(part) == CAIRO_STATUS_SUCCESS) {
-        result = 1;
-        int w = cairo_image_surface_get_width(part), h = cairo_image_surface_get_height(part);
-        for (int top = 0; top <= cairo_image_surface_get_height(screen) - h && result; top++)
-            for (int left = 0; left <= cairo_image_surface_get_width(screen) - w && result;
-                 left++) {
-                bool same = true;
-                for (int y = 0; y < h && same; y++)
-                    for (int x = 0; x < w && same; x++)
-                        same = at(screen, left + x, top + y) == at(part, x, y);
-                if (same)
-                    std::printf("found at %d,%d\n", left, top);
-                result = same ? 0 : 1;
-            }
-    }
+    bool found = false;
+    int w = cairo_image_surface_get_width(part), h = cairo_image_surface_get_height(part);
+    for (int top = 0; top <= cairo_image_surface_get_height(screen) - h && !found; top++)
+        for (int left = 0; left <= cairo_image_surface_get_width(screen) - w && !found; left++) {
+            found = true;
+            for (int y = 0; y < h && found; y++)
+                for (int x = 0; x < w && found; x++)
+                    found = at(screen, left + x, top + y) == at(part, x, y);
+        }
+    bool read = cairo_surface_status(screen) == CAIRO_STATUS_SUCCESS &&
+                cairo_surface_status(part) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(screen);
     cairo_surface_destroy(part);
-    return result;
+    return !read ? 2 : found ? 0 : 1;
 }
 
 } // namespace

@@ -42,8 +42,7 @@ void trace(const char *format, ...) {
 }
 
 struct Instance {
-    IUnknownVTbl *vtable;
-    IUnknownVTbl storage;
+    const IUnknownVTbl *vtable;
     ULONG refCount;
     CFUUIDRef factoryID;
 };
@@ -69,10 +68,6 @@ OSStatus Retain(PMPlugInHeaderInterface *object) {
 OSStatus Release(PMPlugInHeaderInterface **objectPointer) {
     auto *interface = reinterpret_cast<Interface *>(*objectPointer);
     *objectPointer = nullptr;
-    if (interface == nullptr) {
-        trace("Release of nothing");
-        return noErr;
-    }
     interface->refCount--;
     trace("Release count=%u", static_cast<unsigned>(interface->refCount));
     if (interface->refCount == 0)
@@ -243,6 +238,8 @@ HRESULT QueryInterface(void *, REFIID iid, LPVOID *result) {
     return S_OK;
 }
 
+const IUnknownVTbl kUnknown = {nullptr, QueryInterface, AddRef, IUnknownRelease};
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocatorRef,
@@ -255,10 +252,7 @@ extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocat
     if (!wanted)
         return nullptr;
     auto *instance = static_cast<Instance *>(std::calloc(1, sizeof(Instance)));
-    instance->vtable = &instance->storage;
-    instance->storage.QueryInterface = QueryInterface;
-    instance->storage.AddRef = AddRef;
-    instance->storage.Release = IUnknownRelease;
+    instance->vtable = &kUnknown;
     instance->refCount = 1;
     instance->factoryID =
         CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
