@@ -54,15 +54,12 @@ std::string controlName(const Action &action) {
    check box's title. */
 std::string controlText(ControlRef control, const std::string &kind) {
     CFStringRef text = nullptr;
+    ControlPartCode part = kind == "edittext" ? ControlPartCode(kControlEditTextPart)
+                                              : ControlPartCode(kControlEntireControl);
     OSStatus status = kind == "checkbox" ? CopyControlTitleAsCFString(control, &text)
-                      : kind == "statictext"
-                          ? GetControlData(control, kControlEntireControl,
-                                           kControlEditTextCFStringTag, sizeof text, &text, nullptr)
-                      : kind == "edittext" || kind == "password"
-                          ? GetControlData(control, kControlEditTextPart,
-                                           kind == "password" ? kControlEditTextPasswordCFStringTag
-                                                              : kControlEditTextCFStringTag,
-                                           sizeof text, &text, nullptr)
+                      : kind == "statictext" || kind == "edittext"
+                          ? GetControlData(control, part, kControlEditTextCFStringTag, sizeof text,
+                                           &text, nullptr)
                           : static_cast<OSStatus>(errUnknownControl);
     if (status != noErr)
         text = nullptr;
@@ -238,11 +235,8 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     }
     mInterface = static_cast<PlugInIntf *>(interface);
 
-    static HIStandInObserver observer;
-    observer.refcon = this;
-    observer.beep = observeBeep;
-    observer.alert = observeAlert;
-    HIStandInSetObserver(&observer);
+    HIStandInObserver observer = {this, observeBeep, observeAlert};
+    HIStandInSetObserver(&observer); // copied
     mOpen = true;
 
     auto *headerInterface = reinterpret_cast<PMPlugInHeaderInterface *>(mInterface);
@@ -449,7 +443,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         const char *kindName = HIStandInGetControlKindName(control);
         std::string kind = kindName != nullptr ? kindName : "";
         status = SetKeyboardFocus(mWindow, control,
-                                  kind == "edittext" || kind == "password"
+                                  kind == "edittext"
                                       ? static_cast<ControlFocusPart>(kControlEditTextPart)
                                       : static_cast<ControlFocusPart>(kControlFocusNextPart));
         what = "focus " + controlName(action);
