@@ -34,10 +34,6 @@ const char *alertKindName(AlertType type) {
     return type >= 0 && type < 4 ? kNames[type] : "unknown";
 }
 
-const PMPlugInHeader &header(PlugInIntf *interface) {
-    return interface->vtable->plugInHeader;
-}
-
 HIStandInKey standInKey(KeyName key) {
     static const HIStandInKey kKeys[] = {
         kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
@@ -240,10 +236,10 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     mOpen = true;
 
     auto *headerInterface = reinterpret_cast<PMPlugInHeaderInterface *>(mInterface);
-    header(mInterface).Retain(headerInterface);
+    mInterface->vtable->plugInHeader.Retain(headerInterface);
     mRetained = mInterface;
     PMPlugInAPIVersion version = {};
-    header(mInterface).GetAPIVersion(headerInterface, &version);
+    mInterface->vtable->plugInHeader.GetAPIVersion(headerInterface, &version);
 
     OSType creator = 0;
     CFStringRef kind = nullptr;
@@ -321,7 +317,7 @@ void DialogSession::closeDialog(OSStatus dialogStatus) {
     }
     // One release for the reference taken with Retain, one for the
     // reference QueryInterface handed out; Release clears the pointer.
-    auto release = header(mInterface).Release;
+    auto release = mInterface->vtable->plugInHeader.Release;
     release(reinterpret_cast<PMPlugInHeaderInterface **>(&mRetained));
     release(reinterpret_cast<PMPlugInHeaderInterface **>(&mInterface));
     IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
