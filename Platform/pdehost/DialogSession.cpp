@@ -34,10 +34,6 @@ const char *alertKindName(AlertType type) {
     return type >= 0 && type < 4 ? kNames[type] : "unknown";
 }
 
-const PMPlugInHeader &header(PlugInIntf *interface) {
-    return interface->vtable->plugInHeader;
-}
-
 HIStandInKey standInKey(KeyName key) {
     static const HIStandInKey kKeys[] = {
         kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
@@ -54,15 +50,12 @@ std::string controlName(const Action &action) {
    check box's title. */
 std::string controlText(ControlRef control, const std::string &kind) {
     CFStringRef text = nullptr;
+    ControlPartCode part = kind == "edittext" ? ControlPartCode(kControlEditTextPart)
+                                              : ControlPartCode(kControlEntireControl);
     OSStatus status = kind == "checkbox" ? CopyControlTitleAsCFString(control, &text)
-                      : kind == "statictext"
-                          ? GetControlData(control, kControlEntireControl,
-                                           kControlEditTextCFStringTag, sizeof text, &text, nullptr)
-                      : kind == "edittext" || kind == "password"
-                          ? GetControlData(control, kControlEditTextPart,
-                                           kind == "password" ? kControlEditTextPasswordCFStringTag
-                                                              : kControlEditTextCFStringTag,
-                                           sizeof text, &text, nullptr)
+                      : kind == "statictext" || kind == "edittext"
+                          ? GetControlData(control, part, kControlEditTextCFStringTag, sizeof text,
+                                           &text, nullptr)
                           : static_cast<OSStatus>(errUnknownControl);
     if (status != noErr)
         text = nullptr;
@@ -238,18 +231,15 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     }
     mInterface = static_cast<PlugInIntf *>(interface);
 
-    static HIStandInObserver observer;
-    observer.refcon = this;
-    observer.beep = observeBeep;
-    observer.alert = observeAlert;
-    HIStandInSetObserver(&observer);
+    HIStandInObserver observer = {this, observeBeep, observeAlert};
+    HIStandInSetObserver(&observer); // copied
     mOpen = true;
 
     auto *headerInterface = reinterpret_cast<PMPlugInHeaderInterface *>(mInterface);
-    header(mInterface).Retain(headerInterface);
+    mInterface->vtable->plugInHeader.Retain(headerInterface);
     mRetained = mInterface;
     PMPlugInAPIVersion version = {};
-    header(mInterface).GetAPIVersion(headerInterface, &version);
+    mInterface->vtable->plugInHeader.GetAPIVersion(headerInterface, &version);
 
     OSType creator = 0;
     CFStringRef kind = nullptr;
@@ -327,7 +317,7 @@ void DialogSession::closeDialog(OSStatus dialogStatus) {
     }
     // One release for the reference taken with Retain, one for the
     // reference QueryInterface handed out; Release clears the pointer.
-    auto release = header(mInterface).Release;
+    auto release = mInterface->vtable->plugInHeader.Release;
     release(reinterpret_cast<PMPlugInHeaderInterface **>(&mRetained));
     release(reinterpret_cast<PMPlugInHeaderInterface **>(&mInterface));
     IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
@@ -449,7 +439,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         const char *kindName = HIStandInGetControlKindName(control);
         std::string kind = kindName != nullptr ? kindName : "";
         status = SetKeyboardFocus(mWindow, control,
-                                  kind == "edittext" || kind == "password"
+                                  kind == "edittext"
                                       ? static_cast<ControlFocusPart>(kControlEditTextPart)
                                       : static_cast<ControlFocusPart>(kControlFocusNextPart));
         what = "focus " + controlName(action);

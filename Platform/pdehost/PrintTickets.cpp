@@ -52,15 +52,12 @@ OSStatus writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &
 
 /* The ticket in the session under `name`, as the platform's dialog keeps
    it: a 64-bit number holding the reference. */
-OSStatus keepTicket(PMPrintSession session, const char *name, PMTicketRef ticket) {
+OSStatus keepTicket(PMPrintSession session, CFStringRef name, PMTicketRef ticket) {
     SInt64 reference = static_cast<SInt64>(reinterpret_cast<intptr_t>(ticket));
     CFNumberRef number = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt64Type, &reference);
-    CFStringRef key = CFStringCreateWithCString(kCFAllocatorDefault, name, kCFStringEncodingUTF8);
-    OSStatus status = number != nullptr && key != nullptr
-                          ? PMSessionSetDataInSession(session, key, number)
-                          : static_cast<OSStatus>(kPMAllocationFailure);
+    OSStatus status = number != nullptr ? PMSessionSetDataInSession(session, name, number)
+                                        : static_cast<OSStatus>(kPMAllocationFailure);
     ReleaseIfAny(number);
-    ReleaseIfAny(key);
     return status;
 }
 
@@ -183,9 +180,9 @@ bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingIte
         if (writeSetting(tickets.printSettings, item, error) != noErr)
             return failed(nullptr, noErr);
     }
-    status = keepTicket(tickets.session, kPDE_PMPrinterInfoRef, tickets.printerInfo);
+    status = keepTicket(tickets.session, CFSTR(kPDE_PMPrinterInfoRef), tickets.printerInfo);
     if (status == noErr)
-        status = keepTicket(tickets.session, kPDE_PMPrintSettingsRef, tickets.printSettings);
+        status = keepTicket(tickets.session, CFSTR(kPDE_PMPrintSettingsRef), tickets.printSettings);
     if (status != noErr)
         return failed("cannot keep the tickets in the print session", status);
     return true;

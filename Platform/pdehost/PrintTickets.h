@@ -1,11 +1,8 @@
 /*
  * PrintTickets.h
  *
- * The print system's part of the dialog: the session and its two tickets
- * (the printer-info ticket, which refers to the printer's PPD, and the
- * print-settings ticket, which the panes read and write, kept in the session
- * under "PMPrinterInfoTicket" and "PMPrintSettingsTicket"), and after a
- * print the step from the settings ticket to CUPS job options and the job's
+ * The print system's part of the dialog: the session and its two tickets,
+ * and after a print the settings ticket as CUPS job options and the job's
  * submission (README.md, the `ticket`, `options`, `job` and `output` lines).
  */
 #ifndef PDEHOST_PRINT_TICKETS_H
@@ -35,12 +32,8 @@ bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingIte
 /* Releases the session and the tickets (any of them may be missing). */
 void ReleasePrintTickets(PrintTickets &tickets);
 
-/* Where the printer's dialog extension is installed on this system: the
-   first value of the PPD main keyword "APDialogExtension", read through the
-   compiled-PPD library from the printer-info ticket: that path when
-   something is there, else the same path under the host's platform root
-   (README.md). Empty, with `error` set, when the PPD cannot be read, names
-   none, or names one found at neither place. */
+/* The bundle the PPD names under "APDialogExtension", here or under the
+   platform root (README.md); empty, with `error` set, when there is none. */
 std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error);
 
 /* One ticket item as the host sees it, its texts in UTF-8. */
@@ -57,11 +50,9 @@ struct TicketItem {
 /* The items of a ticket in the order they were first written. */
 std::vector<TicketItem> ReadTicketItems(PMTicketRef ticket);
 
-/* The option string for `items`, in their order, separated by single
-   spaces. Items that cannot become options (not a string or a boolean, a
-   key that is empty or holds white space, '=' or a control character, or a
-   text holding a zero character) are left out and their keys appended to
-   `skipped` when it is given. */
+/* The option string for `items`, in their order. The keys of items that
+   cannot become options (neither string nor boolean, a key that is no option
+   name, a text holding a zero byte) go to `skipped` when it is given. */
 std::string TicketItemsToOptions(const std::vector<TicketItem> &items,
                                  std::vector<std::string> *skipped = nullptr);
 

@@ -47,10 +47,7 @@ OSStatus HIStandInTypeText(CFStringRef text) {
 OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
     if ((unsigned)key >= sizeof(kSpecialKeys) / sizeof(kSpecialKeys[0]))
         return paramErr;
-    ControlRef control = HIStandInGetFocusedControl();
-    if (control == nullptr)
-        return errUnknownControl;
-    return HIEditTextKey(control, kSpecialKeys[key], modifiers);
+    return HIStandInTypeCharacter(kSpecialKeys[key], modifiers);
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {
