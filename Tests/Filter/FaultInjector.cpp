@@ -14,6 +14,8 @@
  *                     bytes (no divisor of the 4096-byte chunk)
  *   KIND:N:canceled   SIGTERM arrives just before the Nth call; a write then
  *                     meets a closed output pipe, a read fails with EIO
+ *   KIND:N:interrupted  SIGTERM arrives during the Nth call, which fails with
+ *                     EINTR as a blocked call does
  *   write:N:closed    the Nth write meets a closed output pipe, no SIGTERM
  *
  * "refuse" makes the kernel refuse every tee and splice (EINVAL), as for
@@ -43,8 +45,9 @@ namespace {
 
 enum Kind { kAlloc, kRead, kWrite, kKinds };
 const char *const kKindNames[kKinds] = {"alloc", "read", "write"};
-enum Mode { kOnce, kPersist, kShort, kCanceled, kClosed, kModes };
-const char *const kModeNames[kModes] = {"", "persist", "short", "canceled", "closed"};
+enum Mode { kOnce, kPersist, kShort, kCanceled, kClosed, kInterrupted, kModes };
+const char *const kModeNames[kModes] = {"",         "persist", "short",
+                                        "canceled", "closed",  "interrupted"};
 
 long target[kKinds], calls[kKinds], tees, splices;
 Mode mode = kOnce;
@@ -81,9 +84,9 @@ template <typename Call> ssize_t failingRead(size_t size, Call call) {
         return call(size);
     if (mode == kShort)
         return call(size < 3000 ? size : 3000);
-    if (mode == kCanceled)
+    if (mode == kCanceled || mode == kInterrupted)
         kill(getpid(), SIGTERM);
-    errno = EIO;
+    errno = mode == kInterrupted ? EINTR : EIO;
     return -1;
 }
 
@@ -93,13 +96,13 @@ template <typename Call> ssize_t failingWrite(size_t size, Call call) {
         return call(size);
     if (mode == kShort)
         return call(size > 1 ? size / 2 : size);
-    if (mode == kCanceled)
+    if (mode == kCanceled || mode == kInterrupted)
         kill(getpid(), SIGTERM);
     if (mode == kCanceled || mode == kClosed) {
         closeTheOutputPipe();
         return call(size);
     }
-    errno = ENOSPC;
+    errno = mode == kInterrupted ? EINTR : ENOSPC;
     return -1;
 }
 
