@@ -2,25 +2,17 @@
  * FaultInjector.cpp
  *
  * Linked into the test build of the filter (jobcontrolfilter_faults): points
- * the filter's allocation, reading and writing hooks at wrappers that fail
- * on demand. JOBCONTROLFILTER_FAULT holds settings separated by commas;
- * "KIND:N[:MODE]" counts the filter's calls of KIND (alloc, read for read(2)
- * and tee(2), write for write(2) and splice(2)) from 1:
- *
- *   KIND:N            the Nth call fails (ENOMEM, EIO, ENOSPC)
- *   KIND:N:persist    the Nth call and every later one fail
- *   write:N:short     from the Nth on, every write passes on half its bytes
- *   read:N:short      from the Nth on, every read or look gets at most 3000
- *                     bytes (no divisor of the 4096-byte chunk)
- *   KIND:N:canceled   SIGTERM arrives just before the Nth call; a write then
- *                     meets a closed output pipe, a read fails with EIO
- *   KIND:N:interrupted  SIGTERM arrives during the Nth call, which fails with
- *                     EINTR as a blocked call does
- *   write:N:closed    the Nth write meets a closed output pipe, no SIGTERM
- *
- * "refuse" makes the kernel refuse every tee and splice (EINVAL), as for
- * files it cannot move data between; "count" reports at exit how many tee
- * and splice calls moved data.
+ * its allocation, reading and writing hooks at wrappers that fail on demand.
+ * JOBCONTROLFILTER_FAULT holds settings separated by commas. "KIND:N[:MODE]"
+ * counts the calls of KIND (alloc; read: read(2), tee(2); write: write(2),
+ * splice(2)) from 1; the Nth fails (ENOMEM, EIO, ENOSPC), or with MODE:
+ * persist (it and every later one fail), short (from it on, writes pass on
+ * half their bytes, reads and looks get at most 3000), canceled (SIGTERM
+ * arrives just before it; a write then meets a closed output pipe, a read
+ * fails), interrupted (SIGTERM arrives during it, which fails with EINTR),
+ * closed (a write meets a closed output pipe). "refuse" makes the kernel
+ * refuse every tee and splice (EINVAL); "count" reports at exit how many
+ * moved data.
  */
 #include <cerrno>
 #include <csignal>

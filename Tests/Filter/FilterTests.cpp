@@ -1,18 +1,13 @@
 /*
  * FilterTests.cpp
  *
- * The filter run for real as a child process, the way the spooler runs it,
- * its output compared byte for byte with the whole-buffer oracle along every
- * path a job can take: literal blocks that anchor the oracle, how options
- * are read, jobs at the edges of the prolog scan and many generated ones
- * (the prolog around the chunk boundaries, jobs cut short inside it, random
- * bytes rich in breaks and fragments, blocks across the insertion buffer's
- * growth). Then every way a run ends early: inputs and outputs that fail,
- * missing options, each allocation, read and write failing in turn (the
- * fault-injection build, FaultInjector.cpp), short reads and writes, a
- * cancel, a next stage that goes away. A failure ends with status 1, one
- * DEBUG line naming its cause and one whole ERROR line, and only output
- * that precedes it.
+ * The filter run as the spooler runs it, its output compared byte for byte
+ * with the whole-buffer oracle (FilterOracle.h) along every path a job can
+ * take: each job type, the clock and the line break, how options are read,
+ * jobs at the edges of the prolog scan and many generated ones. Then every
+ * way a run ends early, with the fault-injection build (FaultInjector.cpp):
+ * status 1, one DEBUG line naming the cause, one whole ERROR line, and only
+ * output that precedes the failure; or, for a cancel, status 0 quietly.
  */
 #include <gtest/gtest.h>
 
@@ -46,11 +41,10 @@ const char *const kPathNames[] = {"pipe to pipe", "pipe to file", "file to pipe"
 /* One run of the filter; every member has its default, so that a run names
    only what it sets. */
 struct FilterRun {
-    std::string input = "";          /* the job */
-    std::string options = "";        /* argument 5 */
-    Path path = Path::kPipeToPipe;   /* kFallback runs the fault-injection build */
-    std::string fault = "";          /* JOBCONTROLFILTER_FAULT for the fault-injection build */
-    std::vector<size_t> pieces = {}; /* sizes in which a piped job is written, cycled */
+    std::string input = "";        /* the job */
+    std::string options = "";      /* argument 5 */
+    Path path = Path::kPipeToPipe; /* kFallback runs the fault-injection build */
+    std::string fault = "";        /* JOBCONTROLFILTER_FAULT for the fault-injection build */
     std::vector<std::string> extraArgs = {};    /* argument 6 and beyond */
     bool omitOptions = false;                   /* pass only four arguments */
     std::string stdoutPath = "";                /* when set, standard output goes to this file */
@@ -83,13 +77,10 @@ int memoryFile(const std::string &contents) {
     return fd;
 }
 
-/* Writes a piped job, in its pieces, until the filter stops reading. */
-void feed(const FilterRun &run, int fd) {
-    for (size_t written = 0, piece = 0; written < run.input.size();) {
-        size_t size = run.input.size() - written;
-        if (!run.pieces.empty())
-            size = std::min(size, run.pieces[piece++ % run.pieces.size()]);
-        ssize_t n = write(fd, run.input.data() + written, size);
+/* Writes a piped job until the filter stops reading. */
+void feed(const std::string &job, int fd) {
+    for (size_t written = 0; written < job.size();) {
+        ssize_t n = write(fd, job.data() + written, job.size() - written);
         if (n < 0 && errno != EINTR)
             break;
         written += static_cast<size_t>(std::max<ssize_t>(n, 0));
@@ -149,7 +140,7 @@ FilterResult runFilter(const FilterRun &run) {
     if (fileIn)
         close(in[1]);
     else
-        feeder = std::thread(feed, std::cref(run), in[1]);
+        feeder = std::thread(feed, std::cref(run.input), in[1]);
     FilterResult result;
     result.out = readAll(out[0]);
     int status = 0;
@@ -376,12 +367,8 @@ TEST(FilterDifferential, RandomJobsRichInBreaksAndFragments) {
             else
                 job += static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
         }
-        /* A quarter of the jobs come through the pipe in odd-sized pieces. */
-        std::vector<size_t> pieces;
-        if (n % 4 == 0)
-            pieces = {std::uniform_int_distribution<size_t>(1, 5000)(random), 1, 4095};
         SCOPED_TRACE(n);
-        check({.input = job, .options = kTrial, .pieces = pieces});
+        check({.input = job, .options = kTrial});
     }
 }
 
