@@ -47,7 +47,6 @@ struct FilterRun {
     std::string fault = "";        /* JOBCONTROLFILTER_FAULT for the fault-injection build */
     std::vector<std::string> extraArgs = {};    /* argument 6 and beyond */
     bool omitOptions = false;                   /* pass only four arguments */
-    std::string stdoutPath = "";                /* when set, standard output goes to this file */
     std::string clock = "@2026-03-01 00:30:00"; /* FAKETIME: 1 March 2026 00:30 UTC */
 };
 
@@ -118,9 +117,8 @@ FilterResult runFilter(const FilterRun &run) {
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) { /* the test is single-threaded here: setenv is safe */
-        int fd = run.stdoutPath.empty() ? -1 : open(run.stdoutPath.c_str(), O_WRONLY | O_TRUNC);
         dup2(in[0], 0);
-        dup2(fd >= 0 ? fd : fileOut ? output : out[1], 1);
+        dup2(fileOut ? output : out[1], 1);
         dup2(err, 2);
         setenv("TZ", "UTC0", 1);
         setenv("LD_PRELOAD", FAKETIME_LIBRARY, 1);
@@ -226,7 +224,7 @@ const char *const kJobTypes[] = {kQuarnJobTypeNormal,      kQuarnJobTypeGuardedP
                                  kQuarnJobTypeHaltedPrint, kQuarnJobTypeKeptPrint,
                                  kQuarnJobTypeKeepBoxPrint};
 
-TEST(FilterBlocks, EachJobTypeTheClockAndTheLineBreakAnchorTheOracle) {
+TEST(FilterBlocks, EachJobTypeAndTheClock) {
     /* What Ghostscript makes of each job type's block is the hostile-options
        test's; here the bytes, values escaped. */
     for (const char *type : kJobTypes) {
@@ -237,21 +235,14 @@ TEST(FilterBlocks, EachJobTypeTheClockAndTheLineBreakAnchorTheOracle) {
                           opt(kQuarnPasswordKey, "a)b(c\\d") +
                           opt(kQuarnFileNameKey, "r\tp\x01\x7f\xe9")});
     }
-    /* A client 9 hours east and one 5 hours west of UTC, at 00:30 UTC on
-       1 March; a clock beyond any calendar year stamps the zero time. */
+    /* A client 5 hours west of UTC at 00:30 UTC on 1 March (the oracle's
+       runs stamp 9 hours east); a clock beyond any calendar year stamps the
+       zero time. */
     const std::pair<FilterRun, const char *> clocks[] = {
-        {{.input = kJob, .options = opt(kQuarnTimeZoneKey, "JST-9")}, "(202603010930)"},
         {{.input = kJob, .options = opt(kQuarnTimeZoneKey, "EST5")}, "(202602281930)"},
         {{.input = kJob, .clock = "+3000000000y"}, "(190001000000)"}};
     for (const auto &[run, time] : clocks)
         EXPECT_NE(runFilter(run).out.find(time), std::string::npos) << time;
-    for (std::string lb : {"\n", "\r\n", "\r"}) {
-        std::string job = "%!PS" + lb + "%%BeginProlog" + lb + "end" + lb;
-        EXPECT_TRUE(sameBytes(runFilter({.input = job, .options = opt(kQuarnUserIDKey, "lb")}).out,
-                              "%!PS" + lb + "mark" + lb + "  (lb) () (" + kPinnedStampUTC +
-                                  ") {setuserinfo} stopped" + lb + "cleartomark" + lb +
-                                  "%%BeginProlog" + lb + "end" + lb));
-    }
 }
 
 TEST(FilterOptions, HowOptionsAreRead) {
@@ -404,13 +395,10 @@ TEST(FilterPaths, TheKernelMovesTheJobWhereAPipeIsOnOneSide) {
     }
 }
 
-TEST(FilterFailures, AMissingFileAFullDiskAndMissingOptions) {
+TEST(FilterFailures, AMissingFileAndMissingOptions) {
     FilterResult result = runFilter({.extraArgs = {"/nonexistent/job.ps"}});
     expectReported(result, kGeneralLine + "No such file or directory", "/nonexistent/job.ps");
     EXPECT_EQ(result.out, "");
-    /* A full disk at the final flush (the fault sweep fails every write). */
-    result = runFilter({.input = kJob, .stdoutPath = "/dev/full"});
-    expectReported(result, kGeneralLine + "No space left on device", "write");
 
     /* Each option missing from each job type, also after a partial match at
        the first chunk's end: a type fails without an option its block shows
