@@ -12,7 +12,7 @@
  * fails), interrupted (SIGTERM arrives during it, which fails with EINTR),
  * closed (a write meets a closed output pipe). "refuse" makes the kernel
  * refuse every tee and splice (EINVAL); "count" reports at exit how many
- * moved data.
+ * moved data and how large the standard input and output pipes are.
  */
 #include <cerrno>
 #include <csignal>
@@ -110,7 +110,8 @@ template <typename Call> ssize_t move(long &count, Call call) {
 }
 
 void reportMoves() {
-    dprintf(STDERR_FILENO, "moves: tee %ld, splice %ld\n", tees, splices);
+    dprintf(STDERR_FILENO, "moves: tee %ld, splice %ld, pipes %d %d\n", tees, splices,
+            fcntl(STDIN_FILENO, F_GETPIPE_SZ), fcntl(STDOUT_FILENO, F_GETPIPE_SZ));
 }
 
 __attribute__((constructor)) void installFaults() {
