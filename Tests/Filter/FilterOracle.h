@@ -2,34 +2,146 @@
  * FilterOracle.h
  *
  * An independent model of what the filter must write, computed over the
- * whole job at once: the job-control block for the options (written out
- * line by line per job type), PostScript string escaping, the job's line
- * break, and the job with the block in front of its first "%%BeginProlog"
- * line head. Used by the filter tests and the filter's fuzz target.
+ * whole job at once from the rules it follows. It does not share code with
+ * the filter: options are read with libcups, blocks are filled from their
+ * own templates, the prolog is found by looking at every byte of the job,
+ * and the chunk in which the filter meets the match (which decides the
+ * block's line break) is derived from the chunk arithmetic alone. Used by
+ * the filter tests and the filter's fuzz target.
  */
 #ifndef FILTER_ORACLE_H
 #define FILTER_ORACLE_H
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
+#include <strings.h>
+
+#include <cups/cups.h>
+
+#include "QuarnSettingsKeys.h"
 
 namespace oracle {
 
-using Options = std::map<std::string, std::string>;
+const std::string kProlog = "%%BeginProlog";
+const size_t kChunk = 4096;
 
 /* A value as the contents of a PostScript string. */
-std::string escape(const std::string &value);
+inline std::string escape(const std::string &value) {
+    std::string out;
+    for (unsigned char c : value) {
+        if (c == '\\' || c == '(' || c == ')') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 32 || c == 127) {
+            char octal[8];
+            snprintf(octal, sizeof(octal), "\\%03o", c);
+            out += octal;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
 
-/* The block for the options, or nothing when a required option is absent. */
-std::optional<std::string> block(const Options &options, const std::string &lineBreak,
-                                 const std::string &stamp);
+/* Each job type's group after the setuserinfo one. "$X" stands for a value
+   in parentheses (U User ID, C User Code, T time, P Password, F file name),
+   "\n" for the block's line break. A type requires the values its group shows. */
+const std::string kJobInfo = "mark {\n<<\n\t/JobType 3\n\t/JobInfo <<\t/UserID $U\n\t\t/Time $T\n";
+const std::string kExec = ">> /QDeviceProcSet /ProcSet findresource /SetJobType get exec\n"
+                          "} stopped cleartomark\n";
+const std::string kKept = "\t\t/Password $P\n\t\t/JobID $F\n\t>>\n\t/JobAttr <<\t/Save ";
+const std::map<std::string, std::string> kGroups = {
+    {kQuarnJobTypeNormal, ""},
+    {kQuarnJobTypeGuardedPrint, "mark\n  $U $T $P {secureprint} stopped\ncleartomark\n"},
+    {kQuarnJobTypeTrialPrint, "mark\n  $U $T {proofprint} stopped\ncleartomark\n"},
+    {kQuarnJobTypeBoxStorage, "mark\n  $U $T $P $F {storedprint} stopped\ncleartomark\n"},
+    {kQuarnJobTypeHaltedPrint, kJobInfo + "\t\t/JobID $F\n\t>>\n" + kExec},
+    {kQuarnJobTypeKeptPrint, kJobInfo + kKept + "1\n\t\t/Public false\n\t\t>>\n" + kExec},
+    {kQuarnJobTypeKeepBoxPrint, kJobInfo + kKept + "2\n\t\t/Public false\n\t\t>>\n" + kExec}};
 
-/* Where the block goes: the first line head that begins with "%%BeginProlog". */
-std::optional<size_t> prologPosition(const std::string &job);
+/* The template filled in, or nothing when `required` and a value it shows is absent. */
+inline std::optional<std::string> fill(const std::string &text,
+                                       const std::map<char, std::optional<std::string>> &values,
+                                       const std::string &lineBreak, bool required) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\n') {
+            out += lineBreak;
+        } else if (text[i] != '$') {
+            out += text[i];
+        } else {
+            const std::optional<std::string> &value = values.at(text[++i]);
+            if (!value && required)
+                return std::nullopt;
+            out += "(" + escape(value.value_or("")) + ")";
+        }
+    }
+    return out;
+}
 
-/* The line break the block takes for a match at `position`. */
-std::string lineBreakFor(const std::string &job, size_t position);
+inline bool isLineHead(const std::string &job, size_t i) {
+    return i == 0 || job[i - 1] == '\n' || job[i - 1] == '\r';
+}
+
+/* The kind of the first line break in a chunk, as the chunk scan settles it. */
+inline std::string detectBreak(const std::string &data) {
+    if (data.empty())
+        return "\n";
+    size_t i = data[0] == '\r' ? 0 : data.find_first_of("\r\n", 1);
+    if (i == std::string::npos || data[i] == '\n' || i + 2 >= data.size())
+        return "\n";
+    return data[i + 1] == '\n' ? "\r\n" : "\r";
+}
+
+/* The line break the block takes for a match at `position`. Chunks follow
+   each other every 4096 bytes, except that a chunk that ends inside a
+   possible match at its last line head is followed by a chunk that starts
+   at that line head. */
+inline std::string lineBreakFor(const std::string &job, size_t position) {
+    for (size_t start = 0;;) {
+        size_t end = std::min(start + kChunk, job.size()), last = end - 1;
+        if (position >= start && position + kProlog.size() <= end)
+            return detectBreak(job.substr(start, end - start));
+        while (last > start && !isLineHead(job, last))
+            last--;
+        bool partial = last > start && end < job.size() && end - last < kProlog.size() &&
+                       job.compare(last, end - last, kProlog, 0, end - last) == 0;
+        start = partial ? last : end;
+    }
+}
+
+/* The block for a CUPS option string, or nothing when a required option is absent. */
+inline std::optional<std::string> block(const std::string &options, const std::string &lineBreak,
+                                        const std::string &stamp) {
+    cups_option_t *parsed = nullptr;
+    int count = cupsParseOptions(options.c_str(), 0, &parsed);
+    auto get = [&](const char *name) -> std::optional<std::string> {
+        const char *value = cupsGetOption(name, count, parsed);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    std::optional<std::string> type = get(kQuarnJobTypeKey),
+                               enable = get(kQuarnEnableUserCodeOption);
+    bool codeEnabled = enable && strcasecmp(enable->c_str(), "true") == 0;
+    std::map<char, std::optional<std::string>> values = {
+        {'U', get(kQuarnUserIDKey)},
+        {'C', codeEnabled ? get(kQuarnUserCodeKey) : ""},
+        {'T', stamp},
+        {'P', get(kQuarnPasswordKey)},
+        {'F', get(kQuarnFileNameKey)}};
+    cupsFreeOptions(count, parsed);
+    auto group = kGroups.find(type.value_or(""));
+    if (group == kGroups.end())
+        group = kGroups.find(kQuarnJobTypeNormal);
+    std::optional<std::string> first =
+        fill("mark\n  $U $C $T {setuserinfo} stopped\ncleartomark\n", values, lineBreak, false);
+    std::optional<std::string> second = fill(group->second, values, lineBreak, true);
+    if (!values['C'] || !second)
+        return std::nullopt;
+    return *first + *second;
+}
 
 struct Expectation {
     int exitStatus;
@@ -37,10 +149,19 @@ struct Expectation {
 };
 
 /* What the filter writes for `job` with `options`, the clock showing `stamp`. */
-Expectation expect(const std::string &job, const Options &options, const std::string &stamp);
-
-/* A CUPS option string for the options (values quoted, quotes escaped). */
-std::string optionString(const Options &options);
+inline Expectation expect(const std::string &job, const std::string &options,
+                          const std::string &stamp) {
+    size_t position = 0;
+    while (position + kProlog.size() <= job.size() &&
+           !(isLineHead(job, position) && job.compare(position, kProlog.size(), kProlog) == 0))
+        position++;
+    if (position + kProlog.size() > job.size())
+        return {0, job};
+    std::optional<std::string> text = block(options, lineBreakFor(job, position), stamp);
+    if (!text)
+        return {1, job.substr(0, position)};
+    return {0, job.substr(0, position) + *text + job.substr(position)};
+}
 
 } // namespace oracle
 
