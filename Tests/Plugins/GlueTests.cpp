@@ -16,33 +16,31 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 #define kTestFactoryID "5A1C2E4B-0D3F-4A6B-8C9D-1E2F3A4B5C6D"
 
-/* A pane that records which operation ran and answers with a set status. */
+/* A pane that logs which operation ran and answers with a set status. */
 struct RecordingPane : CPDEPlugin {
     RecordingPane() : CPDEPlugin(CFSTR("com.quarn.test.none")) {}
-    ~RecordingPane() override { sLog.push_back("destroyed"); }
+    ~RecordingPane() override { sLog += "destroyed"; }
     OSStatus CreateUI(PMPDEFlags *, PMPDERef ref, ControlRef, PMPrintSession) override {
-        return record("CreateUI " + std::to_string(ref));
+        return record("CreateUI" + std::to_string(ref));
     }
-    OSStatus OnOpenUI() override { return record("OnOpenUI"); }
-    OSStatus OnCloseUI() override { return record("OnCloseUI"); }
+    OSStatus OnOpenUI() override { return record("Open"); }
+    OSStatus OnCloseUI() override { return record("Close"); }
     OSStatus GetSummaryText(CFMutableArrayRef titles, CFMutableArrayRef summaries) override {
         CFArrayAppendValue(titles, CFSTR("Title"));
         CFArrayAppendValue(summaries, CFSTR("Summary"));
-        return record("GetSummaryText");
+        return record("Summary");
     }
-    OSStatus TicketToUI(PMPrintSession) override { return record("TicketToUI"); }
-    OSStatus UIToTicket(PMPrintSession) override { return record("UIToTicket"); }
+    OSStatus TicketToUI(PMPrintSession) override { return record("ToUI"); }
+    OSStatus UIToTicket(PMPrintSession) override { return record("ToTicket"); }
     OSStatus record(const std::string &call) {
-        sLog.push_back(call);
+        sLog += call + " ";
         return sResult;
     }
-    static inline std::vector<std::string> sLog;
+    static inline std::string sLog;
     static inline OSStatus sResult = noErr;
 };
 
@@ -63,6 +61,8 @@ void countedFree(void *block) {
     free(block);
 }
 
+/* An instance of the recording pane's factory; the glue's blocks and the
+   layer's objects counted. */
 class GlueTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -124,8 +124,7 @@ TEST_F(GlueTest, InstanceOfTheTypeOnlyCountsReferencesAndUnregistersAtZero) {
     EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
     EXPECT_EQ(0u, releaseInstance(instance));
     EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
-    // A record already at zero is left alone, and null is ignored.
-    IUnknownInstance spent = {};
+    IUnknownInstance spent = {}; // a record already at zero is left alone, and null is ignored
     EXPECT_EQ(0u, releaseInstance(&spent));
     EXPECT_EQ(0u, releaseInstance(nullptr));
 }
@@ -146,15 +145,13 @@ TEST_F(GlueTest, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
               instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(iid.get()), nullptr));
     ASSERT_TRUE(first != nullptr && second != nullptr && result1 == S_OK && result2 == S_OK);
     EXPECT_NE(first->vtable, second->vtable);
-    EXPECT_EQ(1u, first->refCount);
-    EXPECT_EQ(1u, instance->refCount);
+    EXPECT_TRUE(first->refCount == 1 && instance->refCount == 1);
     EXPECT_EQ(recordingPrologue, first->vtable->Prologue);
 
     // Retain and Release count; Release always clears the caller's pointer.
     auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(first);
     const PMPlugInHeader &h = first->vtable->plugInHeader;
-    EXPECT_EQ(noErr, h.Retain(header));
-    EXPECT_EQ(noErr, h.Retain(nullptr));
+    EXPECT_TRUE(h.Retain(header) == noErr && h.Retain(nullptr) == noErr);
     EXPECT_EQ(2u, first->refCount);
     PMPlugInHeaderInterface *copy = header;
     EXPECT_EQ(noErr, h.Release(&copy));
@@ -201,7 +198,7 @@ TEST_F(GlueTest, DispatchersCheckContextAndSessionAndForwardTheStatus) {
     EXPECT_EQ(kPMInvalidPDEContext, table->GetSummaryText(nullptr, &titles, &summaries));
     EXPECT_EQ(reinterpret_cast<CFArrayRef>(1), titles);
     EXPECT_EQ(noErr, table->Terminate(nullptr, noErr));
-    EXPECT_TRUE(RecordingPane::sLog.empty());
+    EXPECT_EQ("", RecordingPane::sLog);
 
     ASSERT_EQ(noErr, table->GetSummaryText(context, &titles, &summaries));
     EXPECT_TRUE(CFArrayGetCount(titles) == 1 && CFArrayGetCount(summaries) == 1);
@@ -215,16 +212,13 @@ TEST_F(GlueTest, DispatchersCheckContextAndSessionAndForwardTheStatus) {
     EXPECT_EQ(-42, table->GetSummaryText(context, &titles, &summaries));
     EXPECT_TRUE(titles == nullptr && summaries == nullptr);
     EXPECT_EQ(-42, table->Initialize(context, &flags, 7, nullptr, s));
-    EXPECT_EQ(-42, table->Open(context));
-    EXPECT_EQ(-42, table->Close(context));
+    EXPECT_TRUE(table->Open(context) == -42 && table->Close(context) == -42);
     EXPECT_EQ(-42, table->Sync(context, s, kSyncDirectionSetTickets));
     EXPECT_EQ(-42, table->Sync(context, s, kSyncDirectionSetUserInterface));
     EXPECT_EQ(noErr, table->Sync(context, s, 2));
     EXPECT_EQ(noErr, table->Terminate(context, -1));
-    std::vector<std::string> expected = {
-        "GetSummaryText", "GetSummaryText", "GetSummaryText", "GetSummaryText", "CreateUI 7",
-        "OnOpenUI",       "OnCloseUI",      "UIToTicket",     "TicketToUI",     "destroyed"};
-    EXPECT_EQ(expected, RecordingPane::sLog);
+    EXPECT_EQ("Summary Summary Summary Summary CreateUI7 Open Close ToTicket ToUI destroyed",
+              RecordingPane::sLog);
     ReleasePrintTickets(tickets);
     release(interface);
     instance->vtable->Release(instance);
