@@ -2,11 +2,10 @@
  * PanePartsTests.cpp
  *
  * The parts of the Job Log plug-in that the dialog scripts cannot reach or
- * see: the edit fields' filters at their edges and a field without a
- * control or a limit, the prologue's checks, the nib's controls moved into
- * panes of other sizes, the pane base's lookups, the time-zone text (each a
- * rule that the C library reads back with the same offset) and the
- * per-model data file. Each leaves no platform object or block behind.
+ * see: the filters in another locale, a field without a control or a limit, the prologue's checks,
+ * the nib's controls moved into panes of other sizes, the pane base's lookups, the time-zone text
+ * (each a rule that the C library reads back with the same offset) and the per-model data file.
+ * Each leaves no platform object or block behind.
  */
 #include "CEditText.h"
 #include "CJobLogPDE.h"
@@ -72,13 +71,9 @@ extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boole
 
 namespace {
 
-TEST(StandardFilters, PassExactlyLettersAndDigitsAndLettersAbove127ByLocale) {
-    for (int ch = -200; ch < 0x3100; ch++) {
-        bool digit = ch >= '0' && ch <= '9';
-        bool letter = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-        EXPECT_EQ(digit ? 1 : 0, CEditText::NumericFilter((SInt16)ch)) << ch;
-        EXPECT_EQ(digit || letter ? 1 : 0, CEditText::AlphaNumericFilter((SInt16)ch)) << ch;
-    }
+/* Above 127 the letters are the locale's (the ASCII edges and the POSIX
+   locale are the dialog script pane-filter-edges'). */
+TEST(StandardFilters, TakeLettersAbove127ByLocale) {
     ASSERT_NE(nullptr, setlocale(LC_CTYPE, "C.UTF-8"));
     ControlKeyFilterResult eAcute = CEditText::AlphaNumericFilter(0xE9);
     ControlKeyFilterResult superscriptTwo = CEditText::NumericFilter(0xB2);
@@ -177,9 +172,8 @@ TEST_F(PaneParts, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     EXPECT_EQ(bundle, pane.GetMainBundle());
     CFOwned<CFStringRef> missing(pane.CopyLocalizedString(CFSTR("No such key"), CFSTR("c")));
     EXPECT_EQ("No such key", TextOrEmpty(missing.get()));
-    EXPECT_EQ(
-        nullptr,
-        CPDEPlugin(CFSTR("com.quarn.test.none")).CopyLocalizedString(CFSTR("Job Log"), CFSTR("c")));
+    CPDEPlugin stranger(CFSTR("com.quarn.test.none"));
+    EXPECT_EQ(nullptr, stranger.CopyLocalizedString(CFSTR("Job Log"), CFSTR("c")));
     PrintTickets s;
     std::string error;
     ASSERT_TRUE(CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, s, error)) << error;
@@ -227,7 +221,6 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     const time_t january = 1768478400, july = 1784116800; // 2026-01-15 and -07-15, 12:00 UTC
     EXPECT_EQ("JST-9", timeZoneText("Asia/Tokyo", january));
     EXPECT_EQ("EDT4", timeZoneText("America/New_York", july));
-    EXPECT_EQ("UTC0", timeZoneText("UTC", july));
     EXPECT_EQ("IST-5:30", timeZoneText("Asia/Kolkata", january));
     EXPECT_EQ("<+0545>-5:45", timeZoneText("Asia/Kathmandu", january));
     EXPECT_EQ("NST3:30", timeZoneText("America/St_Johns", january));
