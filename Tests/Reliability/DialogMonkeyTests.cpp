@@ -129,8 +129,8 @@ private:
         return items;
     }
 
-    /* The fields show the ticket's values (an invalid one, as a code written while
-   the box was off can be, as empty); `id`, `code` and `on` where it has none. */
+    /* The fields show the ticket's values, an invalid one (a code written
+       while the box was off) as empty; `id`, `code` and `on` where it has none. */
     void checkShown(std::string id, std::string code, bool on, const std::string &events) {
         for (const TicketItem &it : ReadTicketItems(mTickets.printSettings)) {
             if (it.key == kQuarnUserIDKey)
