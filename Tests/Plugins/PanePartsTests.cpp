@@ -2,12 +2,10 @@
  * PanePartsTests.cpp
  *
  * The parts of the Job Log plug-in that the dialog scripts cannot reach or
- * cannot see: the edit fields' standard filters at their edges and fields
- * without a control, the prologue's checks, the move of the nib's controls
- * into panes of other sizes, the pane base's lookups (localized strings,
- * tickets in a session), the client's time-zone text (every text a rule
- * that the C library accepts with the same offset), and the per-model data
- * file. Each leaves no platform object and no block of the layer behind.
+ * see: the filters in another locale, a field without a control or a limit, the prologue's checks,
+ * the nib's controls moved into panes of other sizes, the pane base's lookups, the time-zone text
+ * (each a rule that the C library reads back with the same offset) and the per-model data file.
+ * Each leaves no platform object or block behind.
  */
 #include "CEditText.h"
 #include "CJobLogPDE.h"
@@ -26,7 +24,6 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
-#include <optional>
 
 namespace {
 
@@ -35,20 +32,23 @@ CFURLRef urlOf(const std::string &path) {
         nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true);
 }
 
-/* The Job Log bundle registered, so that the pane finds its texts; the
-   layer's state compared at the end. */
+/* The Job Log bundle registered, so that the pane finds its texts and nib;
+   the layer's state compared at the end. */
 class PaneParts : public testing::Test {
 protected:
     void SetUp() override {
         CFOwned<CFURLRef> url(urlOf(QUARN_PLUGIN_BUNDLE_DIR));
         bundle = CFBundleCreate(nullptr, url.get());
+        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
     }
     void TearDown() override {
+        DisposeNibReference(nib);
         CFRelease(bundle);
         EXPECT_EQ("", start.Differences(LayerState::Now()));
     }
     LayerState start = LayerState::Now();
     CFBundleRef bundle = nullptr;
+    IBNibRef nib = nullptr;
 };
 
 /* Opens the protected services to the tests. */
@@ -58,8 +58,7 @@ struct TestPane : CPDEPlugin {
     using CPDEPlugin::GetTicketFromSession;
 };
 
-/* The control the platform refuses to show (none when null); every other
-   call reaches the layer. */
+/* The control the platform refuses to show (none when null). */
 ControlRef gUnshowable;
 } // namespace
 
@@ -72,13 +71,9 @@ extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boole
 
 namespace {
 
-TEST(StandardFilters, PassExactlyLettersAndDigitsAndLettersAbove127ByLocale) {
-    for (int ch = -200; ch < 0x3100; ch++) {
-        bool digit = ch >= '0' && ch <= '9';
-        bool letter = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-        EXPECT_EQ(digit ? 1 : 0, CEditText::NumericFilter((SInt16)ch)) << ch;
-        EXPECT_EQ(digit || letter ? 1 : 0, CEditText::AlphaNumericFilter((SInt16)ch)) << ch;
-    }
+/* Above 127 the letters are the locale's (the ASCII edges and the POSIX
+   locale are the dialog script pane-filter-edges'). */
+TEST(StandardFilters, TakeLettersAbove127ByLocale) {
     ASSERT_NE(nullptr, setlocale(LC_CTYPE, "C.UTF-8"));
     ControlKeyFilterResult eAcute = CEditText::AlphaNumericFilter(0xE9);
     ControlKeyFilterResult superscriptTwo = CEditText::NumericFilter(0xB2);
@@ -87,6 +82,8 @@ TEST(StandardFilters, PassExactlyLettersAndDigitsAndLettersAbove127ByLocale) {
     EXPECT_EQ(kControlKeyFilterBlockKey, superscriptTwo);
 }
 
+/* Without a place for the title or the context the prologue gives nothing
+   out and keeps nothing; with them, the pane's title, kind and size. */
 TEST_F(PaneParts, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
     CFStringRef title = nullptr, kind = nullptr;
     PMPDEContext context = nullptr;
@@ -94,12 +91,12 @@ TEST_F(PaneParts, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
     OSType creator = 1;
     EXPECT_EQ(kPMInvalidPDEContext,
               JobLogPrologue(nullptr, &creator, &kind, &title, &width, &height));
-    EXPECT_EQ(nullptr, title);
     EXPECT_EQ(kPMInvalidPDEContext,
               JobLogPrologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_EQ(nullptr, context);
+    EXPECT_TRUE(title == nullptr && context == nullptr);
     ASSERT_EQ(noErr, JobLogPrologue(&context, &creator, &kind, &title, &width, &height));
     EXPECT_EQ("Job Log", TextOrEmpty(title));
+    EXPECT_EQ(kJobLogPaneKind, TextOrEmpty(kind));
     EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
     CFRelease(title);
     delete static_cast<CPDEPlugin *>(context);
@@ -111,55 +108,45 @@ TEST_F(PaneParts, EditTextWithoutAControlHasNoTextAndWithoutALimitTakesAnyLength
     CEditText field;
     EXPECT_EQ(nullptr, field.CopyTextAsCFString());
     field.SetText(CFSTR("ignored"));
-    EXPECT_EQ(nullptr, field.GetControlRef());
-    IBNibRef nib = nullptr;
     WindowRef window = nullptr;
-    ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
     ASSERT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &window));
-    ControlID id = {0x6A6C6F67, 1};
-    ASSERT_TRUE(field.Attach(window, id));
+    ASSERT_TRUE(field.Attach(window, ControlID{0x6A6C6F67, 1}));
     field.SetKeyFilter(CEditText::NumericFilter);
     SetKeyboardFocus(window, field.GetControlRef(), kControlEditTextPart);
     HIStandInTypeText(CFSTR("1234567890x12"));
     CFOwned<CFStringRef> text(field.CopyTextAsCFString());
     EXPECT_EQ("123456789012", TextOrEmpty(text.get()));
     DisposeWindow(window);
-    DisposeNibReference(nib);
 }
 
-/* The pane's own nib placed in user panes as large as the pane asks for,
-   60 by 40 larger (the controls move by half that) and 60 by 40 smaller
-   (never above or left of the pane); a control that cannot be shown stays
-   behind in the nib window as it was, and the controls after it move. */
+/* The nib placed in user panes as large as the pane asks for, 60 by 40
+   larger (the controls move by half that) and smaller (never above or left
+   of the pane); a control that cannot be shown stays behind in the nib
+   window as it was, and the controls after it move. */
 TEST_F(PaneParts, NibControlsMoveCentredIntoALargerPane) {
     TestPane pane;
-    IBNibRef nib = nullptr;
-    ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
     auto place = [&](int width, int height, UInt16 unshowable = 0) {
         WindowRef nibWindow = nullptr, window = nullptr;
         ControlRef userPane = nullptr, field = nullptr, nibRoot = nullptr;
-        Rect content = {60, 80, 600, 600};
-        Rect paneBounds = {40, 20, SInt16(40 + height), SInt16(20 + width)};
+        Rect content = {60, 80, 600, 600},
+             paneBounds = {40, 20, SInt16(40 + height), SInt16(20 + width)};
         EXPECT_EQ(noErr, CreateWindowFromNib(nib, CFSTR("Window"), &nibWindow));
         CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &window);
         CreateUserPaneControl(window, &paneBounds, kControlSupportsEmbedding, &userPane);
         GetRootControl(nibWindow, &nibRoot);
         UInt16 total = 0, moved = 0, left = 0;
         CountSubControls(nibRoot, &total);
-        Rect before = {0, 0, 0, 0}, after = {1, 1, 1, 1};
-        if (unshowable != 0) {
-            GetIndexedSubControl(nibRoot, unshowable, &gUnshowable);
+        Rect before = {0, 0, 0, 0}, after = before;
+        if (unshowable != 0 && GetIndexedSubControl(nibRoot, unshowable, &gUnshowable) == noErr)
             GetControlBounds(gUnshowable, &before);
-        }
         EXPECT_TRUE(pane.EmbedControlsFromNib(nibWindow, userPane));
         CountSubControls(userPane, &moved);
         CountSubControls(nibRoot, &left);
         EXPECT_TRUE(moved == total - left && left == (unshowable != 0)) << moved << " " << left;
-        if (unshowable != 0) {
+        if (gUnshowable != nullptr)
             GetControlBounds(gUnshowable, &after);
-            EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
-            gUnshowable = nullptr;
-        }
+        EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
+        gUnshowable = nullptr;
         ControlID id = {0x6A6C6F67, 1};
         Rect bounds = {0, 0, 0, 0};
         if (GetControlByID(window, &id, &field) == noErr)
@@ -174,9 +161,12 @@ TEST_F(PaneParts, NibControlsMoveCentredIntoALargerPane) {
     EXPECT_EQ(exact, place(kJobLogPaneMaxH - 60, kJobLogPaneMaxV - 40));
     for (UInt16 unshowable : {1, 2})
         place(kJobLogPaneMaxH, kJobLogPaneMaxV, unshowable);
-    DisposeNibReference(nib);
 }
 
+/* A key without a text is its own text; a pane without its bundle has no
+   texts. A ticket is found under its name in the session, and a missing
+   name, data that is no number or not a whole one, or no session give the
+   status and leave the caller's reference alone. */
 TEST_F(PaneParts, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     TestPane pane;
     EXPECT_EQ(bundle, pane.GetMainBundle());
@@ -184,14 +174,12 @@ TEST_F(PaneParts, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     EXPECT_EQ("No such key", TextOrEmpty(missing.get()));
     CPDEPlugin stranger(CFSTR("com.quarn.test.none"));
     EXPECT_EQ(nullptr, stranger.CopyLocalizedString(CFSTR("Job Log"), CFSTR("c")));
-
     PrintTickets s;
     std::string error;
     ASSERT_TRUE(CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, s, error)) << error;
     PMTicketRef ticket = nullptr;
     EXPECT_EQ(noErr, pane.GetTicketFromSession(s.session, CFSTR("PMPrintSettingsTicket"), &ticket));
     EXPECT_EQ(s.printSettings, ticket);
-    // A missing name, data that is no number or not a whole one, no session.
     double fraction = 0.5;
     CFOwned<CFNumberRef> lossy(CFNumberCreate(nullptr, kCFNumberDoubleType, &fraction));
     ASSERT_EQ(noErr, PMSessionSetDataInSession(s.session, CFSTR("Text"), CFSTR("ticket")));
@@ -215,56 +203,48 @@ std::string timeZoneText(const char *tz, time_t when) {
     setenv("TZ", rule.c_str(), 1);
     tzset();
     localtime_r(&when, &again);
-    EXPECT_EQ(local.tm_gmtoff, again.tm_gmtoff) << tz << " gave " << rule;
-    EXPECT_EQ(local.tm_hour, again.tm_hour) << tz << " gave " << rule;
+    EXPECT_TRUE(local.tm_gmtoff == again.tm_gmtoff && local.tm_hour == again.tm_hour)
+        << tz << " gave " << rule;
     return rule;
+}
+
+/* The rule for a zone's name and offset (seconds east) in `size` bytes. */
+std::string rule(const char *name, long east, size_t size = 32) {
+    char buffer[32];
+    struct tm local = {};
+    local.tm_zone = name;
+    local.tm_gmtoff = east;
+    return FormatTimeZoneRule(&local, buffer, size) ? buffer : "failed " + std::string(buffer);
 }
 
 TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     const time_t january = 1768478400, july = 1784116800; // 2026-01-15 and -07-15, 12:00 UTC
     EXPECT_EQ("JST-9", timeZoneText("Asia/Tokyo", january));
-    EXPECT_EQ("EST5", timeZoneText("America/New_York", january));
     EXPECT_EQ("EDT4", timeZoneText("America/New_York", july));
-    EXPECT_EQ("UTC0", timeZoneText("UTC", july));
     EXPECT_EQ("IST-5:30", timeZoneText("Asia/Kolkata", january));
     EXPECT_EQ("<+0545>-5:45", timeZoneText("Asia/Kathmandu", january));
     EXPECT_EQ("NST3:30", timeZoneText("America/St_Johns", january));
     EXPECT_EQ("<-03>3", timeZoneText("America/Sao_Paulo", january));
     unsetenv("TZ");
     tzset();
-
-    char buffer[32];
-    struct tm local = {};
-    local.tm_zone = "Z";
-    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
-    EXPECT_STREQ("<+00>0", buffer); // too short to stand as a name
-    local.tm_zone = "LMT";
-    local.tm_gmtoff = -(4 * 3600 + 56 * 60 + 2);
-    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
-    EXPECT_STREQ("LMT4:56:02", buffer);
-    local.tm_zone = nullptr;
-    local.tm_gmtoff = -1800; // half an hour west: the sign must survive
-    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
-    EXPECT_STREQ("<-0030>0:30", buffer);
-    local.tm_gmtoff = 5 * 3600 + 45 * 60; // no name: the offset's, minutes included
-    ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
-    EXPECT_STREQ("<+0545>-5:45", buffer);
-    local.tm_gmtoff = 7200; // names that are no plain word: kept in brackets, or else replaced
-    for (auto [name, rule] :
-         {std::pair{"X1-", "<X1->-2"}, {"a b", "<+02>-2"}, {"A_B", "<+02>-2"}}) {
-        local.tm_zone = name;
-        ASSERT_TRUE(FormatTimeZoneRule(&local, buffer, sizeof buffer));
-        EXPECT_STREQ(rule, buffer);
-    }
-    local.tm_zone = "GMT"; // "GMT0:30" does not fit
-    local.tm_gmtoff = -1800;
-    EXPECT_FALSE(FormatTimeZoneRule(&local, buffer, 6));
-    EXPECT_STREQ("", buffer);
-    buffer[0] = 'x';
-    EXPECT_FALSE(FormatTimeZoneRule(&local, buffer, 0));
+    // Too short to stand as a name; seconds; the sign of half an hour west;
+    // no name: the offset's; names that are no plain word throughout, bracketed or replaced.
+    EXPECT_EQ("<+00>0", rule("Z", 0));
+    EXPECT_EQ("LMT4:56:02", rule("LMT", -(4 * 3600 + 56 * 60 + 2)));
+    EXPECT_EQ("<-0030>0:30", rule(nullptr, -1800));
+    EXPECT_EQ("<+0545>-5:45", rule(nullptr, 5 * 3600 + 45 * 60));
+    EXPECT_EQ("<-044502>4:45:02", rule(nullptr, -(4 * 3600 + 45 * 60 + 2)));
+    EXPECT_EQ("<X1->-2", rule("X1-", 7200));
+    EXPECT_EQ("<+02>-2", rule(" ab", 7200));
+    EXPECT_EQ("<+02>-2", rule("A_B", 7200));
+    EXPECT_EQ("failed ", rule("GMT", -1800, 6)); // "GMT0:30" does not fit
+    char buffer[4] = "x";
+    EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, 0));
     EXPECT_EQ('x', buffer[0]);
+    struct tm local = {};
     EXPECT_FALSE(FormatTimeZoneRule(&local, nullptr, sizeof buffer));
     EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, sizeof buffer));
+    EXPECT_EQ('\0', buffer[0]);
 }
 
 /* The mark of model `name` in the data file of a bundle made with `models`
@@ -276,15 +256,15 @@ std::string modelMark(const char *models, CFStringRef name) {
     dir.Write("D.plugin/Contents/Info.plist",
               head + "<dict><key>CFBundleIdentifier</key><string>com.quarn.test.data" +
                   std::to_string(++serial) + "</string></dict></plist>\n");
-    std::string data = dir.path() + "/D.plugin/Contents/Resources/PluginData.plist";
     if (models != nullptr && std::string(models) == "<folder>")
-        std::filesystem::create_directories(data);
+        std::filesystem::create_directories(dir.path() +
+                                            "/D.plugin/Contents/Resources/PluginData.plist");
     else if (models != nullptr)
         dir.Write("D.plugin/Contents/Resources/PluginData.plist", head + models + "</plist>\n");
     CFOwned<CFURLRef> url(urlOf(dir.path() + "/D.plugin"));
     CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
-    CPluginData plugInData(bundle.get());
-    CFDictionaryRef model = plugInData.GetModelInfo(name);
+    CPluginData data(bundle.get());
+    CFDictionaryRef model = data.GetModelInfo(name);
     return model == nullptr ? "<none>"
                             : TextOrEmpty((CFStringRef)CFDictionaryGetValue(model, CFSTR("Mark")));
 }
@@ -301,9 +281,9 @@ TEST(CPluginData, FindsTheFirstModelOfTheExactNameInAWellFormedFile) {
                        model("QUARN Office", "first") + model("QUARN Office", "second") +
                        model("Other", "other") + "</array></dict>";
     EXPECT_EQ("first", modelMark(list.c_str(), CFSTR("QUARN Office")));
+    EXPECT_EQ("other", modelMark(list.c_str(), CFSTR("Other")));
     std::string one = "<dict><key>Models</key><array>" + model("Only", "1") + "</array></dict>";
     EXPECT_EQ("1", modelMark(one.c_str(), CFSTR("Only")));
-    EXPECT_EQ("other", modelMark(list.c_str(), CFSTR("Other")));
     for (CFStringRef name : {CFSTR("quarn office"), CFSTR("QUARN Office "), CFSTR("4"),
                              static_cast<CFStringRef>(nullptr)})
         EXPECT_EQ("<none>", modelMark(list.c_str(), name));

@@ -35,16 +35,15 @@ struct DialogResult {
     std::string events, errors, leftOver;
 };
 
-/* One dialog with allocation `nth` failing (0: none). */
-DialogResult runDialog(const std::vector<SettingItem> &settings, const char *script, long nth,
-                       bool persistent) {
+/* The dialog with allocation `nth` failing (0: none), once or from then on. */
+DialogResult runDialog(const std::vector<Action> &actions, long nth, bool persistent) {
     HostOptions options;
     options.ppd = QUARN_FIXTURES "/joblog.ppd";
     options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
-    options.settings = settings;
-    ParsedScript parsed = ParseScript(script);
-    EXPECT_EQ(0, parsed.errorLine) << parsed.error;
-
+    options.settings = {{"com.example.Other", false, "kept as it is", false},
+                        {"com.quarn.pm.UserID", false, "Carol", false},
+                        {"com.quarn.pm.EnableUserCode", true, "", true},
+                        {"com.quarn.pm.UserCode", false, "4242", false}};
     DialogResult run;
     HIStandInSetClipboardText(nullptr); // the clipboard outlives a dialog
     LayerState before = LayerState::Now();
@@ -56,7 +55,7 @@ DialogResult runDialog(const std::vector<SettingItem> &settings, const char *scr
     {
         EventWriter events(stream);
         CFStandInSetAllocationFailure(nth, persistent);
-        run.status = RunDialog(options, &parsed.actions, events, JobLogPluginFactory);
+        run.status = RunDialog(options, &actions, events, JobLogPluginFactory);
         CFStandInSetAllocationFailure(0, false);
     }
     run.errors = testing::internal::GetCapturedStderr();
@@ -71,7 +70,7 @@ DialogResult runDialog(const std::vector<SettingItem> &settings, const char *scr
 
 int count(const std::string &text, const std::string &what) {
     int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at++)
         n++;
     return n;
 }
@@ -80,53 +79,41 @@ class DialogAllocationFailures : public testing::Test {
 protected:
     void SetUp() override { PDEInterfaceSetAllocator(glueAllocate, CFStandInDeallocate); }
     void TearDown() override { PDEInterfaceSetAllocator(nullptr, nullptr); }
-
-    void sweep(const std::vector<SettingItem> &settings, const char *script) {
-        DialogResult clean = runDialog(settings, script, 0, false);
-        ASSERT_EQ(0, clean.status) << clean.errors;
-        ASSERT_EQ(1, count(clean.events, "\noptions ")) << clean.events;
-        long last = 0;
-        for (long nth = 1; !HasFailure(); nth++) {
-            DialogResult run = check(settings, script, nth, false);
-            if (run.injected == 0) {
-                EXPECT_EQ(clean.events, run.events) << "the run past the last allocation";
-                last = nth;
-                break;
-            }
-        }
-        for (long nth = 1; nth < last && !HasFailure(); nth++)
-            EXPECT_GT(check(settings, script, nth, true).injected, 0);
-        EXPECT_GT(last, 100) << "the dialog hardly allocates";
-    }
-
-    DialogResult check(const std::vector<SettingItem> &settings, const char *script, long nth,
-                       bool persistent) {
-        DialogResult run = runDialog(settings, script, nth, persistent);
-        std::string where = "allocation " + std::to_string(nth) + (persistent ? " and on" : "") +
-                            " fails\n" + run.errors + run.events;
-        EXPECT_TRUE(run.status >= 0 && run.status <= 2) << where;
-        EXPECT_EQ("", run.leftOver) << where;
-        EXPECT_LE(run.injected, persistent ? LONG_MAX : 1) << where;
-        bool hasContext = run.events.find("status prologue 0\n") != std::string::npos;
-        EXPECT_EQ(hasContext ? 1 : 0, count(run.events, "status terminate ")) << where;
-        return run;
-    }
 };
 
-TEST_F(DialogAllocationFailures, EditingAndPrintingEndCleanlyWhereverMemoryRunsOut) {
-    sweep({}, "open\nfocus jlog 1\ntype Alice01\nclipboard 9\nselect 0 0\npaste\nkey left\n"
-              "key backspace\ndrop X-\nprint\nselect 0 32767\nkey delete\ntype Bob\nkey home\n"
-              "click jlog 4\nfocus jlog 5\ntype 123\nclipboard 45\npaste\nkey cmd-v\nsummary\n"
-              "sync ui\nshow\nclose\nopen\nsync tickets\nprint\n");
-}
-
-TEST_F(DialogAllocationFailures, TicketValuesShownAndPrintedEndCleanlyWhereverMemoryRunsOut) {
-    sweep({{"com.example.Other", false, "kept as it is", false},
-           {"com.quarn.pm.UserID", false, "Carol", false},
-           {"com.quarn.pm.EnableUserCode", true, "", true},
-           {"com.quarn.pm.UserCode", false, "4242", false}},
-          "open\nshow\nsummary\nfocus jlog 5\ntype 77\nsync ui\nkey end\ntype 77\nsummary\n"
-          "click jlog 4\nprint\n");
+/* Ticket values shown, editing (filters, limits, pastes, a drop), a refused
+   print, both syncs, the summary, show, a second opening and a print. */
+TEST_F(DialogAllocationFailures, AWholeDialogEndsCleanlyWhereverMemoryRunsOut) {
+    ParsedScript script = ParseScript(
+        "open\nshow\nsummary\nfocus jlog 1\nselect 0 32767\ntype Alice01\nclipboard 9\n"
+        "select 0 0\npaste\nkey left\nkey backspace\ndrop X-\nprint\nselect 0 32767\n"
+        "key delete\ntype Bob\nkey home\nclick jlog 4\nclick jlog 4\nfocus jlog 5\ntype 123\n"
+        "clipboard 45\npaste\nkey cmd-v\nsummary\nsync ui\nshow\nclose\nopen\nsync tickets\n"
+        "print\n");
+    ASSERT_EQ(0, script.errorLine) << script.error;
+    DialogResult clean = runDialog(script.actions, 0, false);
+    ASSERT_EQ(0, clean.status) << clean.errors;
+    ASSERT_EQ(1, count(clean.events, "\noptions ")) << clean.events;
+    long last = 0;
+    for (bool persistent : {false, true}) {
+        for (long nth = 1; (persistent ? nth < last : last == 0) && !HasFailure(); nth++) {
+            DialogResult run = runDialog(script.actions, nth, persistent);
+            std::string where = "allocation " + std::to_string(nth) +
+                                (persistent ? " and on" : "") + " fails\n" + run.errors +
+                                run.events;
+            EXPECT_TRUE(run.status >= 0 && run.status <= 2) << where;
+            EXPECT_EQ("", run.leftOver) << where;
+            EXPECT_LE(run.injected, persistent ? LONG_MAX : 1) << where;
+            bool hasContext = run.events.find("status prologue 0\n") != std::string::npos;
+            EXPECT_EQ(hasContext ? 1 : 0, count(run.events, "status terminate ")) << where;
+            EXPECT_TRUE(!persistent || run.injected > 0) << where;
+            if (!persistent && run.injected == 0) {
+                EXPECT_EQ(clean.events, run.events) << "the run past the last allocation";
+                last = nth;
+            }
+        }
+    }
+    EXPECT_GT(last, 100) << "the dialog hardly allocates";
 }
 
 } // namespace

@@ -1,8 +1,4 @@
-/*
- * TestSupport.cpp
- *
- * The temporary directory and the layer's state.
- */
+/* TestSupport.cpp: the temporary directory and the layer's state. */
 #include "TestSupport.h"
 
 #include <StandIn/CFStandIn.h>
@@ -13,10 +9,9 @@
 #include <stdexcept>
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarn-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
+    mPath = (std::filesystem::temp_directory_path() / "quarn-test-XXXXXX").string();
+    if (mkdtemp(mPath.data()) == nullptr)
         throw std::runtime_error("cannot make a temporary directory");
-    mPath = pattern;
 }
 
 TempDir::~TempDir() {
@@ -38,7 +33,7 @@ LayerState LayerState::Now() {
 std::string LayerState::Differences(const LayerState &later) const {
     std::string differences = LiveObjects::Differences(objects, later.objects);
     if (blocks != later.blocks)
-        differences += (differences.empty() ? "" : ", ") + std::string("blocks ") +
-                       std::to_string(blocks) + " -> " + std::to_string(later.blocks);
+        differences += (differences.empty() ? "blocks " : ", blocks ") + std::to_string(blocks) +
+                       " -> " + std::to_string(later.blocks);
     return differences;
 }

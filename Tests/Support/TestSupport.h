@@ -1,11 +1,6 @@
-/*
- * TestSupport.h
- *
- * What every test of the dialog side needs: owned CF references, UTF-8
- * texts of CF strings (the host's own conversions), a temporary directory,
- * and the state of the stand-in layer (its live objects, the host's
- * snapshot, and its outstanding blocks) to compare before and after.
- */
+/* TestSupport.h: what the dialog side's tests share: owned CF references, the
+   host's UTF-8 texts, a temporary directory, and the layer's state (its live
+   objects and outstanding blocks) to compare before and after. */
 #ifndef TEST_SUPPORT_H
 #define TEST_SUPPORT_H
 
@@ -39,19 +34,19 @@ public:
     TempDir();
     ~TempDir();
     const std::string &path() const { return mPath; }
-    /* Writes a file (its folders made as needed); returns its path. */
+    /* Writes a file, its folders made as needed; returns its path. */
     std::string Write(const std::string &relativePath, const std::string &contents) const;
 
 private:
     std::string mPath;
 };
 
-/* The layer's live objects and unfreed blocks at one moment. */
+/* The layer's live objects and unfreed blocks at one moment; Differences
+   is "" when `later` is the same, else what differs. */
 struct LayerState {
     LiveObjects objects;
     long blocks = 0;
     static LayerState Now();
-    /* "" when `later` is the same, else what differs. */
     std::string Differences(const LayerState &later) const;
 };
 
