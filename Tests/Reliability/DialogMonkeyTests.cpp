@@ -7,10 +7,11 @@
  * field at most 8 digits (unless a drop, which bypasses the filters, left
  * it invalid); the User Code field and its label are enabled exactly with
  * the check box; a sync towards the tickets (and Print) writes the five
- * items with the fields' values when they are valid, and otherwise nothing,
- * with one alert per invalid field; a sync towards the pane and a new
- * dialog show the ticket's values; the summary lists the fields; nothing
- * else changes the ticket; no platform object or block is left at the end.
+ * items with the fields' values, none locked, when they are valid, and
+ * otherwise nothing, with one alert per invalid field; a sync towards the
+ * pane and a new dialog show the ticket's values; the summary lists the
+ * fields; nothing else changes the ticket; no platform object or block is
+ * left at the end.
  */
 #include "DialogSession.h"
 #include "PrintTickets.h"
@@ -129,6 +130,17 @@ private:
         return items;
     }
 
+    /* Whether the item can be written again as it is: nothing the pane
+       writes may be locked. */
+    bool rewritable(const TicketItem &it) {
+        CFOwned<CFStringRef> key(CreateCFStringFromText(it.key)),
+            client(CreateCFStringFromText(it.client)), text(CreateCFStringFromText(it.text));
+        PMTicketRef t = mTickets.printSettings;
+        return (it.kind == TicketItem::Kind::Boolean
+                    ? PMTicketSetBoolean(t, client.get(), key.get(), it.boolean, false)
+                    : PMTicketSetCFString(t, client.get(), key.get(), text.get(), false)) == noErr;
+    }
+
     /* The fields show the ticket's values, an invalid one (a code written
        while the box was off) as empty; `id`, `code` and `on` where it has none. */
     void checkShown(std::string id, std::string code, bool on, const std::string &events) {
@@ -215,6 +227,10 @@ private:
             if (invalid == 0 && (zone == items.end() ||
                                  items != withPaneItems(itemsBefore, id, code, on, zone->text)))
                 broken("the ticket does not hold the five items with the fields' values", events);
+            for (const TicketItem &it : invalid == 0 ? items : std::vector<TicketItem>())
+                if (it.client == kQuarnTicketClientID && !rewritable(it))
+                    broken("the pane locked " + it.key + " against the printer's other panes",
+                           events);
         } else if (items != itemsBefore) {
             broken("the ticket changed without a sync", events);
         }
