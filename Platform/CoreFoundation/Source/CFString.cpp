@@ -256,9 +256,13 @@ Boolean CFStringGetPascalString(CFStringRef theString, StringPtr buffer, CFIndex
     return used >= 0;
 }
 
-// Literal comparison of the UTF-16 units; the compare options are not reproduced.
+// Literal comparison of the UTF-16 units. The compare options are not
+// reproduced: asking for any is misuse rather than a silently literal answer.
 CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
-                                   CFStringCompareFlags) {
+                                   CFStringCompareFlags compareOptions) {
+    if (compareOptions != 0)
+        CFStandInMisuse("CFStringCompare", "compare options 0x%lx are not supported",
+                        (unsigned long)compareOptions);
     const cf::UniVec &a = cf::checkString(theString1, "CFStringCompare")->chars;
     const cf::UniVec &b = cf::checkString(theString2, "CFStringCompare")->chars;
     if (a == b)
