@@ -35,17 +35,17 @@ TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeave
         return PMTicketSetCFString(ticket, nullptr, kPMStandInPPDPathKey, text.get(), false);
     };
     PPDContext context = (PPDContext)1;
-    FSSpec spec;
-    EXPECT_EQ(kPMKeyNotFound, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context)) << "no PPD";
+    FSSpec ppdFile;
+    EXPECT_EQ(kPMKeyNotFound, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context)) << "no PPD";
     EXPECT_EQ(nullptr, context);
     EXPECT_EQ(kPMInvalidTicket,
-              ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &spec, &context));
+              ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &ppdFile, &context));
     const std::pair<std::string, OSStatus> kUnopenable[] = {
         {"/nonexistent/missing.ppd", fnfErr},
         {folder.Write("bad.ppd", "not a PPD\n"), kPMInvalidValue}};
     for (const auto &[path, status] : kUnopenable) {
         usePPD(path);
-        EXPECT_EQ(status, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context)) << path;
+        EXPECT_EQ(status, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context)) << path;
     }
     std::string path = folder.Write(
         "Q.ppd", "*PPD-Adobe: \"4.3\"\n*APDialogExtension: \"/other\"\n*APDialogExtension: \"" +
@@ -53,12 +53,12 @@ TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeave
                      std::string(150, 'w') + "\"\n");
     ASSERT_EQ(noErr, usePPD(path));
     CFStandInSetAllocationFailure(1, false);
-    EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context));
+    EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context));
     CFStandInSetAllocationFailure(0, false);
     EXPECT_EQ(0, PPDStandInGetLiveContextCount());
 
-    ASSERT_EQ(noErr, ppdOpenCompiledPPDFromTicket(ticket, &spec, &context));
-    EXPECT_EQ("Q.ppd", Pascal(spec.name));
+    ASSERT_EQ(noErr, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context));
+    EXPECT_EQ("Q.ppd", Pascal(ppdFile.name));
     SInt16 main = -5, again = -5, other = -5;
     ASSERT_EQ(noErr, ppdGetMainIndex(context, kKeyword, &main));
     ASSERT_EQ(noErr, ppdGetMainIndex(context, (const unsigned char *)"\011QuarnLong", &other));
@@ -86,10 +86,11 @@ TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeave
     EXPECT_EQ(0xAA, buffer[0]) << "a failed call writes nothing";
     EXPECT_EQ(kPMKeyNotFound, ppdGetMainIndex(context, (const unsigned char *)"\005Other", &main));
     EXPECT_EQ(-1, main);
-    EXPECT_EQ(noErr, ppdCloseCompiledPPDFromTicket(context, &spec));
-    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket(context, &spec)) << "closed";
+    EXPECT_EQ(noErr, ppdCloseCompiledPPDFromTicket(context, &ppdFile));
+    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket(context, &ppdFile)) << "closed";
     EXPECT_EQ(paramErr, ppdGetMainIndex(context, kKeyword, &main));
-    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket((PPDContext)&spec, nullptr)) << "no context";
+    EXPECT_EQ(paramErr, ppdCloseCompiledPPDFromTicket((PPDContext)&ppdFile, nullptr))
+        << "no context";
     EXPECT_EQ(0, PPDStandInGetLiveContextCount());
     PMTicketRelease(ticket);
 }
