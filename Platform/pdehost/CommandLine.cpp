@@ -209,19 +209,22 @@ ParsedLine ParseScriptLine(std::string_view line, int lineNumber) {
     bool hasText = textStart < line.size();
     std::string text = hasText ? std::string(line.substr(textStart + 1)) : std::string();
 
-    if (name == "type" || name == "drop") {
-        if (!hasText || text.empty())
-            return fail(std::string(name) + " needs a text");
-        action.kind = name == "type" ? ActionKind::Type : ActionKind::Drop;
-        action.text = std::move(text);
-        return parsed;
-    }
-    if (name == "snapshot" || name == "snapshot-alert") {
-        if (!hasText || text.empty())
-            return fail(std::string(name) + " needs a file name");
-        action.kind = name == "snapshot" ? ActionKind::Snapshot : ActionKind::SnapshotAlert;
-        action.text = std::move(text);
-        return parsed;
+    static const struct {
+        const char *name;
+        ActionKind kind;
+        const char *needs;
+    } kTextActions[] = {{"type", ActionKind::Type, "a text"},
+                        {"drop", ActionKind::Drop, "a text"},
+                        {"snapshot", ActionKind::Snapshot, "a file name"},
+                        {"snapshot-alert", ActionKind::SnapshotAlert, "a file name"}};
+    for (const auto &textAction : kTextActions) {
+        if (name == textAction.name) {
+            if (text.empty())
+                return fail(std::string(name) + " needs " + textAction.needs);
+            action.kind = textAction.kind;
+            action.text = std::move(text);
+            return parsed;
+        }
     }
     if (name == "clipboard") {
         if (!hasText) {
