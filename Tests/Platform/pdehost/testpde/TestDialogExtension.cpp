@@ -12,33 +12,25 @@
  * PDEHOST_TEST_PDE_MODE makes it misbehave the ways the host must notice:
  *   no-interface    the instance offers no dialog-extension interface
  *   prologue-fails  Prologue returns -9530 and makes no pane
- *   leak-instance   the last release of the instance stays registered
- *   leak-string     Prologue keeps a string it never releases
+ *   leak            Prologue keeps a string it never releases, and the
+ *                   instance stays registered after its last release
  */
 #include <ApplicationServices/ApplicationServices.h>
 #include <Carbon/Carbon.h>
 
 #include <StandIn/HIStandIn.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#define TRACE(format, ...) std::fprintf(stderr, "testpde: " format "\n" __VA_OPT__(, ) __VA_ARGS__)
 
 namespace {
 
 bool inMode(const char *name) {
     const char *mode = std::getenv("PDEHOST_TEST_PDE_MODE");
     return mode != nullptr && std::strcmp(mode, name) == 0;
-}
-
-void trace(const char *format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    std::fputs("testpde: ", stderr);
-    std::vfprintf(stderr, format, arguments);
-    std::fputc('\n', stderr);
-    va_end(arguments);
 }
 
 struct Instance {
@@ -61,7 +53,7 @@ CFStringRef gLeakedString = nullptr;
 OSStatus Retain(PMPlugInHeaderInterface *object) {
     auto *interface = reinterpret_cast<Interface *>(object);
     interface->refCount++;
-    trace("Retain count=%u", static_cast<unsigned>(interface->refCount));
+    TRACE("Retain count=%u", static_cast<unsigned>(interface->refCount));
     return noErr;
 }
 
@@ -69,28 +61,28 @@ OSStatus Release(PMPlugInHeaderInterface **objectPointer) {
     auto *interface = reinterpret_cast<Interface *>(*objectPointer);
     *objectPointer = nullptr;
     interface->refCount--;
-    trace("Release count=%u", static_cast<unsigned>(interface->refCount));
+    TRACE("Release count=%u", static_cast<unsigned>(interface->refCount));
     if (interface->refCount == 0)
         std::free(interface);
     return noErr;
 }
 
 OSStatus GetAPIVersion(PMPlugInHeaderInterface *, PMPlugInAPIVersion *version) {
-    trace("GetAPIVersion");
+    TRACE("GetAPIVersion");
     *version = {1, 0, 1, 0};
     return noErr;
 }
 
 OSStatus Prologue(PMPDEContext *context, OSType *creator, CFStringRef *kind, CFStringRef *title,
                   UInt32 *maxH, UInt32 *maxV) {
-    trace("Prologue");
+    TRACE("Prologue");
     *creator = 0;
     *kind = CFSTR("com.example.pde.TestKind");
     *maxH = 200;
     *maxV = 60;
     if (inMode("prologue-fails"))
         return kPMInvalidPDEContext;
-    if (inMode("leak-string"))
+    if (inMode("leak"))
         gLeakedString =
             CFStringCreateWithCString(kCFAllocatorDefault, "kept", kCFStringEncodingUTF8);
     *title = CFStringCreateWithCString(kCFAllocatorDefault, "Test", kCFStringEncodingUTF8);
@@ -102,7 +94,7 @@ OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef par
                     PMPrintSession session) {
     Rect bounds;
     GetControlBounds(parentUserPane, &bounds);
-    trace("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
+    TRACE("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
           bounds.right, session != nullptr ? "yes" : "no");
     auto *pane = static_cast<Pane *>(context);
     IBNibRef nib = nullptr;
@@ -136,7 +128,7 @@ CFStringRef copyFieldText(Pane *pane) {
 }
 
 OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
-    trace("Sync %d", direction);
+    TRACE("Sync %d", direction);
     if (direction != kSyncDirectionSetTickets)
         return noErr;
     CFTypeRef number = nullptr;
@@ -158,7 +150,7 @@ OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
 }
 
 OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *summaries) {
-    trace("GetSummaryText");
+    TRACE("GetSummaryText");
     CFStringRef text = copyFieldText(static_cast<Pane *>(context));
     if (text == nullptr)
         return kPMInvalidValue;
@@ -173,19 +165,19 @@ OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *su
 }
 
 OSStatus Open(PMPDEContext) {
-    trace("Open");
+    TRACE("Open");
     return noErr;
 }
 
 OSStatus Close(PMPDEContext) {
-    trace("Close");
+    TRACE("Close");
     return noErr;
 }
 
 OSStatus Terminate(PMPDEContext context, OSStatus status) {
     // The dialog must have disposed of the pane area, with its controls,
     // before the pane goes.
-    trace("Terminate status=%d windows=%ld controls=%ld", static_cast<int>(status),
+    TRACE("Terminate status=%d windows=%ld controls=%ld", static_cast<int>(status),
           static_cast<long>(HIStandInGetLiveWindowCount()),
           static_cast<long>(HIStandInGetLiveControlCount()));
     delete static_cast<Pane *>(context);
@@ -209,10 +201,10 @@ ULONG AddRef(void *object) {
 ULONG IUnknownRelease(void *object) {
     auto *instance = static_cast<Instance *>(object);
     instance->refCount--;
-    trace("IUnknown Release count=%u", static_cast<unsigned>(instance->refCount));
+    TRACE("IUnknown Release count=%u", static_cast<unsigned>(instance->refCount));
     if (instance->refCount > 0)
         return instance->refCount;
-    if (!inMode("leak-instance"))
+    if (!inMode("leak"))
         CFPlugInRemoveInstanceForFactory(instance->factoryID);
     CFRelease(instance->factoryID);
     std::free(instance);
@@ -226,7 +218,7 @@ HRESULT QueryInterface(void *, REFIID iid, LPVOID *result) {
     bool wanted = CFEqual(requested, dialogExtension) && !inMode("no-interface");
     CFRelease(requested);
     CFRelease(dialogExtension);
-    trace("QueryInterface %s", wanted ? "dialog extension" : "refused");
+    TRACE("QueryInterface %s", wanted ? "dialog extension" : "refused");
     if (!wanted) {
         *result = nullptr;
         return E_NOINTERFACE;
@@ -248,7 +240,7 @@ extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocat
         CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
     bool wanted = CFEqual(typeID, dialogType);
     CFRelease(dialogType);
-    trace("factory %s", wanted ? "dialog-extension type" : "other type");
+    TRACE("factory %s", wanted ? "dialog-extension type" : "other type");
     if (!wanted)
         return nullptr;
     auto *instance = static_cast<Instance *>(std::calloc(1, sizeof(Instance)));
