@@ -1,8 +1,8 @@
 /*
  * StandInFuzzSupport.cpp
  *
- * The scratch bundle, the leak check and the leak suppressions of the
- * stand-in layer's fuzz targets.
+ * libFuzzer's entry for the stand-in layer's targets, their scratch bundle
+ * and their leak suppressions.
  */
 #include "StandInFuzzSupport.h"
 
@@ -24,10 +24,13 @@ void FuzzFail(const char *format, ...) {
     std::abort();
 }
 
-void ExpectNothingLeft(const LayerState &before, const char *what) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const LayerState before = LayerState::Now();
+    FuzzOne(data, size);
     std::string differences = before.Differences(LayerState::Now());
     if (!differences.empty())
-        FuzzFail("%s left objects behind: %s", what, differences.c_str());
+        FuzzFail("the input left objects behind: %s", differences.c_str());
+    return 0;
 }
 
 static const TempDir gScratch;
@@ -36,7 +39,8 @@ std::string WriteScratchFile(const std::string &relativePath, const uint8_t *dat
     return gScratch.Write(relativePath, std::string(reinterpret_cast<const char *>(data), size));
 }
 
-CFBundleRef CreateScratchBundle() {
+CFBundleRef CreateScratchBundle(const std::string &relativePath, const uint8_t *data, size_t size) {
+    WriteScratchFile(relativePath, data, size);
     const std::string &folder = gScratch.path();
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
         nullptr, reinterpret_cast<const UInt8 *>(folder.c_str()), (CFIndex)folder.size(), true);
