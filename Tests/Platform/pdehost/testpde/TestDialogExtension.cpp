@@ -33,37 +33,41 @@ bool inMode(const char *name) {
     return mode != nullptr && std::strcmp(mode, name) == 0;
 }
 
-struct Instance {
-    const IUnknownVTbl *vtable;
-    ULONG refCount;
-    CFUUIDRef factoryID;
-};
-
-struct Interface {
-    const PlugInIntfVTable *vtable;
+/* The instance and its dialog-extension interface: a table, a count. */
+struct Object {
+    const void *vtable;
     UInt32 refCount;
-};
-
-struct Pane {
-    ControlRef field = nullptr;
 };
 
 CFStringRef gLeakedString = nullptr;
 
+/* Whether uuid is the one text names. */
+bool isUUID(CFUUIDRef uuid, CFStringRef text) {
+    CFUUIDRef named = CFUUIDCreateFromString(kCFAllocatorDefault, text);
+    bool same = CFEqual(uuid, named);
+    CFRelease(named);
+    return same;
+}
+
+CFUUIDRef createFactoryID() {
+    return CFUUIDCreateFromString(kCFAllocatorDefault,
+                                  CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
+}
+
 OSStatus Retain(PMPlugInHeaderInterface *object) {
-    auto *interface = reinterpret_cast<Interface *>(object);
+    auto *interface = reinterpret_cast<Object *>(object);
     interface->refCount++;
     TRACE("Retain count=%u", static_cast<unsigned>(interface->refCount));
     return noErr;
 }
 
 OSStatus Release(PMPlugInHeaderInterface **objectPointer) {
-    auto *interface = reinterpret_cast<Interface *>(*objectPointer);
+    auto *interface = reinterpret_cast<Object *>(*objectPointer);
     *objectPointer = nullptr;
     interface->refCount--;
     TRACE("Release count=%u", static_cast<unsigned>(interface->refCount));
     if (interface->refCount == 0)
-        std::free(interface);
+        delete interface;
     return noErr;
 }
 
@@ -86,7 +90,7 @@ OSStatus Prologue(PMPDEContext *context, OSType *creator, CFStringRef *kind, CFS
         gLeakedString =
             CFStringCreateWithCString(kCFAllocatorDefault, "kept", kCFStringEncodingUTF8);
     *title = CFStringCreateWithCString(kCFAllocatorDefault, "Test", kCFStringEncodingUTF8);
-    *context = new Pane;
+    *context = new ControlRef(nullptr); // the edit field, once made
     return noErr;
 }
 
@@ -96,7 +100,7 @@ OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef par
     GetControlBounds(parentUserPane, &bounds);
     TRACE("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
           bounds.right, session != nullptr ? "yes" : "no");
-    auto *pane = static_cast<Pane *>(context);
+    auto *field = static_cast<ControlRef *>(context);
     IBNibRef nib = nullptr;
     WindowRef window = nullptr;
     OSStatus status = CreateNibReferenceWithCFBundle(
@@ -107,22 +111,22 @@ OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef par
     DisposeNibReference(nib);
     const ControlID id = {0x74657374 /* 'test' */, 1};
     if (status == noErr)
-        status = GetControlByID(window, &id, &pane->field);
+        status = GetControlByID(window, &id, field);
     if (status == noErr) {
-        Rect field = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
-                      static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
-        SetControlBounds(pane->field, &field);
-        status = EmbedControl(pane->field, parentUserPane);
+        Rect area = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
+                     static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
+        SetControlBounds(*field, &area);
+        status = EmbedControl(*field, parentUserPane);
     }
     if (window != nullptr)
         DisposeWindow(window);
     return status;
 }
 
-CFStringRef copyFieldText(Pane *pane) {
+CFStringRef copyFieldText(PMPDEContext context) {
     CFStringRef text = nullptr;
-    if (GetControlData(pane->field, kControlEditTextPart, kControlEditTextCFStringTag, sizeof text,
-                       &text, nullptr) != noErr)
+    if (GetControlData(*static_cast<ControlRef *>(context), kControlEditTextPart,
+                       kControlEditTextCFStringTag, sizeof text, &text, nullptr) != noErr)
         return nullptr;
     return text;
 }
@@ -137,7 +141,7 @@ OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
     SInt64 reference = 0;
     CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt64Type, &reference);
     auto ticket = reinterpret_cast<PMTicketRef>(static_cast<intptr_t>(reference));
-    CFStringRef text = copyFieldText(static_cast<Pane *>(context));
+    CFStringRef text = copyFieldText(context);
     if (text == nullptr)
         return kPMInvalidValue;
     CFStringRef client = CFSTR("com.example.test");
@@ -151,7 +155,7 @@ OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
 
 OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *summaries) {
     TRACE("GetSummaryText");
-    CFStringRef text = copyFieldText(static_cast<Pane *>(context));
+    CFStringRef text = copyFieldText(context);
     if (text == nullptr)
         return kPMInvalidValue;
     CFMutableArrayRef titleArray = CFArrayCreateMutable(nullptr, 1, &kCFTypeArrayCallBacks);
@@ -180,7 +184,7 @@ OSStatus Terminate(PMPDEContext context, OSStatus status) {
     TRACE("Terminate status=%d windows=%ld controls=%ld", static_cast<int>(status),
           static_cast<long>(HIStandInGetLiveWindowCount()),
           static_cast<long>(HIStandInGetLiveControlCount()));
-    delete static_cast<Pane *>(context);
+    delete static_cast<ControlRef *>(context);
     return noErr;
 }
 
@@ -194,39 +198,34 @@ const PlugInIntfVTable kTable = {{Retain, Release, GetAPIVersion},
                                  Terminate};
 
 ULONG AddRef(void *object) {
-    auto *instance = static_cast<Instance *>(object);
-    return ++instance->refCount;
+    return ++static_cast<Object *>(object)->refCount;
 }
 
 ULONG IUnknownRelease(void *object) {
-    auto *instance = static_cast<Instance *>(object);
+    auto *instance = static_cast<Object *>(object);
     instance->refCount--;
     TRACE("IUnknown Release count=%u", static_cast<unsigned>(instance->refCount));
     if (instance->refCount > 0)
         return instance->refCount;
+    CFUUIDRef factoryID = createFactoryID();
     if (!inMode("leak"))
-        CFPlugInRemoveInstanceForFactory(instance->factoryID);
-    CFRelease(instance->factoryID);
-    std::free(instance);
+        CFPlugInRemoveInstanceForFactory(factoryID);
+    CFRelease(factoryID);
+    delete instance;
     return 0;
 }
 
 HRESULT QueryInterface(void *, REFIID iid, LPVOID *result) {
     CFUUIDRef requested = CFUUIDCreateFromUUIDBytes(kCFAllocatorDefault, iid);
-    CFUUIDRef dialogExtension =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsIntfIDStr));
-    bool wanted = CFEqual(requested, dialogExtension) && !inMode("no-interface");
+    bool wanted =
+        isUUID(requested, CFSTR(kPMPrintingDialogExtensionsIntfIDStr)) && !inMode("no-interface");
     CFRelease(requested);
-    CFRelease(dialogExtension);
     TRACE("QueryInterface %s", wanted ? "dialog extension" : "refused");
     if (!wanted) {
         *result = nullptr;
         return E_NOINTERFACE;
     }
-    auto *interface = static_cast<Interface *>(std::calloc(1, sizeof(Interface)));
-    interface->vtable = &kTable;
-    interface->refCount = 1;
-    *result = interface;
+    *result = new Object{&kTable, 1};
     return S_OK;
 }
 
@@ -236,18 +235,12 @@ const IUnknownVTbl kUnknown = {nullptr, QueryInterface, AddRef, IUnknownRelease}
 
 extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocatorRef,
                                                                        CFUUIDRef typeID) {
-    CFUUIDRef dialogType =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
-    bool wanted = CFEqual(typeID, dialogType);
-    CFRelease(dialogType);
+    bool wanted = isUUID(typeID, CFSTR(kPMPrintingDialogExtensionsPlugInType));
     TRACE("factory %s", wanted ? "dialog-extension type" : "other type");
     if (!wanted)
         return nullptr;
-    auto *instance = static_cast<Instance *>(std::calloc(1, sizeof(Instance)));
-    instance->vtable = &kUnknown;
-    instance->refCount = 1;
-    instance->factoryID =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
-    CFPlugInAddInstanceForFactory(instance->factoryID);
-    return instance;
+    CFUUIDRef factoryID = createFactoryID();
+    CFPlugInAddInstanceForFactory(factoryID);
+    CFRelease(factoryID);
+    return new Object{&kUnknown, 1};
 }
