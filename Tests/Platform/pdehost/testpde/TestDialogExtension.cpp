@@ -61,13 +61,18 @@ OSStatus Retain(PMPlugInHeaderInterface *object) {
     return noErr;
 }
 
+/* Drops one reference, the object going with the last. */
+UInt32 drop(Object *object, const char *call) {
+    UInt32 count = --object->refCount;
+    TRACE("%s count=%u", call, static_cast<unsigned>(count));
+    if (count == 0)
+        delete object;
+    return count;
+}
+
 OSStatus Release(PMPlugInHeaderInterface **objectPointer) {
-    auto *interface = reinterpret_cast<Object *>(*objectPointer);
+    drop(reinterpret_cast<Object *>(*objectPointer), "Release");
     *objectPointer = nullptr;
-    interface->refCount--;
-    TRACE("Release count=%u", static_cast<unsigned>(interface->refCount));
-    if (interface->refCount == 0)
-        delete interface;
     return noErr;
 }
 
@@ -203,16 +208,12 @@ ULONG AddRef(void *object) {
 
 ULONG IUnknownRelease(void *object) {
     auto *instance = static_cast<Object *>(object);
-    instance->refCount--;
-    TRACE("IUnknown Release count=%u", static_cast<unsigned>(instance->refCount));
-    if (instance->refCount > 0)
-        return instance->refCount;
-    CFUUIDRef factoryID = createFactoryID();
-    if (!inMode("leak"))
+    if (instance->refCount == 1 && !inMode("leak")) {
+        CFUUIDRef factoryID = createFactoryID();
         CFPlugInRemoveInstanceForFactory(factoryID);
-    CFRelease(factoryID);
-    delete instance;
-    return 0;
+        CFRelease(factoryID);
+    }
+    return drop(instance, "IUnknown Release");
 }
 
 HRESULT QueryInterface(void *, REFIID iid, LPVOID *result) {
