@@ -6,7 +6,7 @@
  * printer-info ticket. Every value of the keyword and of "APDialogExtension"
  * is read into buffers of that length and of 256 bytes. Checks: only the
  * documented statuses; a value keeps within its buffer and is a prefix of
- * the whole value; everything is given back.
+ * the whole value.
  */
 #include "StandInFuzzSupport.h"
 
@@ -68,13 +68,11 @@ void readKeyword(PPDContext context, const unsigned char *keyword, SInt16 shortL
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+void FuzzOne(const uint8_t *data, size_t size) {
     const uint8_t *lineEnd = static_cast<const uint8_t *>(std::memchr(data, '\n', size));
-    if (lineEnd == nullptr || lineEnd + 1 >= data + size)
-        return 0;
+    if (lineEnd == nullptr || lineEnd + 1 >= data + size || lineEnd - data > 255)
+        return;
     size_t keywordLength = static_cast<size_t>(lineEnd - data);
-    if (keywordLength > 255)
-        return 0;
     unsigned char keyword[256];
     keyword[0] = static_cast<unsigned char>(keywordLength);
     std::memcpy(keyword + 1, data, keywordLength);
@@ -82,7 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const uint8_t *ppd = lineEnd + 2;
     std::string path = WriteScratchFile("printer.ppd", ppd, size - static_cast<size_t>(ppd - data));
 
-    LayerState before = LayerState::Now();
     PMTicketRef ticket = nullptr;
     CFStringRef pathText = CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8);
     if (PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &ticket) != noErr ||
@@ -102,6 +99,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             FuzzFail("ppdCloseCompiledPPDFromTicket failed");
     }
     PMTicketRelease(ticket);
-    ExpectNothingLeft(before, "reading a PPD");
-    return 0;
 }

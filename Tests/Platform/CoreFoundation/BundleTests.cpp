@@ -1,82 +1,61 @@
 /*
  * BundleTests.cpp
  *
- * Localized strings as the plug-in reads them from its bundle: the table
- * chosen by the user's languages, and strings tables read whole or not at
- * all.
+ * Localized strings as the plug-in reads them from its bundle
+ * (fixtures/Strings.bundle, development region fr): the table chosen by
+ * the user's languages, and strings tables read whole or not at all.
  */
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 
-// Chooses the user's languages (each test runs in a process of its own).
-void setLanguage(const char *language, const char *lang = nullptr) {
-    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-        unsetenv(name);
-    if (language != nullptr)
-        setenv("LANGUAGE", language, 1);
-    if (lang != nullptr)
-        setenv("LANG", lang, 1);
-}
-
-struct Bundle : testing::Test {
-    TempDir dir;
-    CFOwned<CFBundleRef> bundle;
-    CFBundleRef open() {
-        CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-            nullptr, reinterpret_cast<const UInt8 *>(dir.path().data()), (CFIndex)dir.path().size(),
-            true));
-        return *bundle.out() = CFBundleCreate(nullptr, url.get());
-    }
-    std::string localized(const char *key, CFStringRef value = nullptr,
-                          CFStringRef table = nullptr) {
-        CFOwned<CFStringRef> k(CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8));
-        CFOwned<CFStringRef> text(CFBundleCopyLocalizedString(bundle.get(), k.get(), value, table));
-        return TextOrEmpty(text.get());
-    }
+/* A lookup in the bundle with the user's languages set in LANGUAGE or
+   LANG, of the key (with a value to give when it is missing, and the
+   table when not Localizable), and the text it must give. */
+struct Lookup {
+    const char *language, *lang, *key, *value, *table, *expected, *why;
 };
-
-const char *kInfo = "<plist><dict><key>CFBundleIdentifier</key><string>org.example.cf</string>"
-                    "<key>CFBundleDevelopmentRegion</key><string>fr</string></dict></plist>";
 
 } // namespace
 
-TEST_F(Bundle, LocalizedStringsFollowTheUsersLanguages) {
-    dir.Write("Contents/Info.plist", kInfo);
-    dir.Write("Contents/Resources/de.lproj/Localizable.strings", "\"Hello\" = \"Hallo\";");
-    dir.Write("Contents/Resources/de_AT.lproj/Localizable.strings", "\"Hello\" = \"Servus\";");
-    dir.Write("Contents/Resources/fr.lproj/Localizable.strings", "\"Hello\" = \"Bonjour\";");
-    dir.Write("Contents/Resources/fr.lproj/Other.strings", "\"Hello\" = \"Salut\";");
-    ASSERT_NE(nullptr, open());
-    setLanguage("de");
-    EXPECT_EQ("Hallo", localized("Hello"));
-    EXPECT_EQ("Salut", localized("Hello", nullptr, CFSTR("Other")))
-        << "then the development region";
-    setLanguage(nullptr, "de_AT.UTF-8@euro");
-    EXPECT_EQ("Servus", localized("Hello")) << "the region first";
-    setLanguage("ja:it");
-    EXPECT_EQ("Bonjour", localized("Hello")) << "the development region";
-    EXPECT_EQ("Salut", localized("Hello", nullptr, CFSTR("Other")));
-    EXPECT_EQ("Missing", localized("Missing")) << "a missing key gives itself";
-    EXPECT_EQ("Value", localized("Missing", CFSTR("Value")));
-    EXPECT_EQ("Value", localized("Hello", CFSTR("Value"), CFSTR("Absent")));
-}
-
-TEST_F(Bundle, StringsTablesAreReadWholeOrNotAtAll) {
-    dir.Write("Contents/Resources/en.lproj/Localizable.strings",
-              "\xEF\xBB\xBF/* comment */ \"a\" = \"x\\\"y\\n\\q\xC3\xA9\"; // line\n"
-              "\"last\"=\"end\";");
-    dir.Write("Contents/Resources/en.lproj/Bad.strings", "\"a\" = \"x\";\n\"b\" = ;");
-    dir.Write("Contents/Resources/en.lproj/Open.strings", "\"a\" = \"x\"; /* never closed");
-    dir.Write("Contents/Resources/en.lproj/Short.strings", "\"a\" = \"x\"");
-    ASSERT_NE(nullptr, open()) << "a bundle without Info.plist";
-    setLanguage("en");
-    EXPECT_EQ("x\"y\nq\xC3\xA9", localized("a"));
-    EXPECT_EQ("end", localized("last"));
-    for (CFStringRef table : {CFSTR("Bad"), CFSTR("Open"), CFSTR("Short")})
-        EXPECT_EQ("a", localized("a", nullptr, table)) << "a malformed table has no entries";
+TEST(Bundle, LocalizedStringsFollowTheUsersLanguagesAndTablesAreReadWholeOrNotAtAll) {
+    const std::string path = FIXTURES "/Strings.bundle";
+    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(path.data()), (CFIndex)path.size(), true));
+    CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
+    ASSERT_NE(nullptr, bundle.get());
+    const Lookup kLookups[] = {
+        {"de", nullptr, "Hello", nullptr, nullptr, "Hallo", "the user's language"},
+        {"de", nullptr, "Hello", nullptr, "Other", "Salut", "then the development region"},
+        {nullptr, "de_AT.UTF-8@euro", "Hello", nullptr, nullptr, "Servus", "the region first"},
+        {"ja:it", nullptr, "Hello", nullptr, nullptr, "Bonjour", "the development region"},
+        {"ja:it", nullptr, "Hello", nullptr, "Other", "Salut", "the development region"},
+        {"ja:it", nullptr, "Missing", nullptr, nullptr, "Missing", "a missing key gives itself"},
+        {"ja:it", nullptr, "Missing", "Value", nullptr, "Value", "or the value asked with"},
+        {"ja:it", nullptr, "Hello", "Value", "Absent", "Value", "a missing table"},
+        {"en", nullptr, "a", nullptr, nullptr, "x\"y\nq\xC3\xA9", "escapes, comments, BOM"},
+        {"en", nullptr, "last", nullptr, nullptr, "end", "the last entry"},
+        {"en", nullptr, "a", nullptr, "Bad", "a", "a malformed table has no entries"},
+        {"en", nullptr, "a", nullptr, "Open", "a", "a comment never closed"},
+        {"en", nullptr, "a", nullptr, "Short", "a", "no semicolon at the end"},
+    };
+    for (const Lookup &lookup : kLookups) {
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+            unsetenv(name);
+        if (lookup.language != nullptr)
+            setenv("LANGUAGE", lookup.language, 1);
+        if (lookup.lang != nullptr)
+            setenv("LANG", lookup.lang, 1);
+        CFOwned<CFStringRef> key(CreateCFStringFromText(lookup.key));
+        CFOwned<CFStringRef> value(lookup.value ? CreateCFStringFromText(lookup.value) : nullptr);
+        CFOwned<CFStringRef> table(lookup.table ? CreateCFStringFromText(lookup.table) : nullptr);
+        CFOwned<CFStringRef> found(
+            CFBundleCopyLocalizedString(bundle.get(), key.get(), value.get(), table.get()));
+        EXPECT_EQ(lookup.expected, TextOrEmpty(found.get())) << lookup.key << ": " << lookup.why;
+    }
 }

@@ -8,17 +8,10 @@
 #include <StandIn/CFStandIn.h>
 #include <gtest/gtest.h>
 
-namespace {
-
-CFNumberRef number(int value) {
-    return CFNumberCreate(nullptr, kCFNumberIntType, &value);
-}
-
-} // namespace
-
 TEST(RuntimeDeathTest, MisuseStopsTheProgramNamingTheCall) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    CFNumberRef n = number(1);
+    int one = 1;
+    CFNumberRef n = CFNumberCreate(nullptr, kCFNumberIntType, &one);
     EXPECT_DEATH(CFRelease(nullptr), "CFRelease: misuse: NULL");
     EXPECT_DEATH(CFStringGetLength((CFStringRef)n), "CFStringGetLength: misuse: CFNumber passed");
     EXPECT_DEATH(

@@ -1,9 +1,9 @@
 /*
  * PPDLibTests.cpp
  *
- * The compiled-PPD library on small PPD files: keyword values as Pascal
- * strings in file order, truncated without writing beyond the buffer; and
- * opening that fails, leaving no context behind.
+ * The compiled-PPD library on small PPD files (fixtures/): keyword values
+ * as Pascal strings in file order, truncated without writing beyond the
+ * buffer; and opening that fails, leaving no context behind.
  */
 #include "TestSupport.h"
 
@@ -27,7 +27,6 @@ std::string Pascal(const unsigned char *p) {
 }
 
 TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeaveNothingOpen) {
-    TempDir folder;
     PMTicketRef ticket = nullptr;
     ASSERT_EQ(noErr, PMTicketCreate(nullptr, kPMPrinterInfoTicket, &ticket));
     auto usePPD = [ticket](const std::string &path) {
@@ -40,18 +39,13 @@ TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeave
     EXPECT_EQ(nullptr, context);
     EXPECT_EQ(kPMInvalidTicket,
               ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &ppdFile, &context));
-    const std::pair<std::string, OSStatus> kUnopenable[] = {
-        {"/nonexistent/missing.ppd", fnfErr},
-        {folder.Write("bad.ppd", "not a PPD\n"), kPMInvalidValue}};
+    const std::pair<std::string, OSStatus> kUnopenable[] = {{"/nonexistent/missing.ppd", fnfErr},
+                                                            {FIXTURES "/bad.ppd", kPMInvalidValue}};
     for (const auto &[path, status] : kUnopenable) {
         usePPD(path);
         EXPECT_EQ(status, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context)) << path;
     }
-    std::string path = folder.Write(
-        "Q.ppd", "*PPD-Adobe: \"4.3\"\n*APDialogExtension: \"/other\"\n*APDialogExtension: \"" +
-                     kOurs + "\"\n*QuarnLong: \"" + std::string(150, 'v') + "\n" +
-                     std::string(150, 'w') + "\"\n");
-    ASSERT_EQ(noErr, usePPD(path));
+    ASSERT_EQ(noErr, usePPD(FIXTURES "/Q.ppd"));
     CFStandInSetAllocationFailure(1, false);
     EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context));
     CFStandInSetAllocationFailure(0, false);

@@ -12,18 +12,19 @@
  * PDEHOST_TEST_PDE_MODE makes it misbehave the ways the host must notice:
  *   no-interface    the instance offers no dialog-extension interface
  *   prologue-fails  Prologue returns -9530 and makes no pane
- *   leak-instance   the last release of the instance stays registered
- *   leak-string     Prologue keeps a string it never releases
+ *   leak            Prologue keeps a string it never releases, and the
+ *                   instance stays registered after its last release
  */
 #include <ApplicationServices/ApplicationServices.h>
 #include <Carbon/Carbon.h>
 
 #include <StandIn/HIStandIn.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#define TRACE(format, ...) std::fprintf(stderr, "testpde: " format "\n" __VA_OPT__(, ) __VA_ARGS__)
 
 namespace {
 
@@ -32,69 +33,69 @@ bool inMode(const char *name) {
     return mode != nullptr && std::strcmp(mode, name) == 0;
 }
 
-void trace(const char *format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    std::fputs("testpde: ", stderr);
-    std::vfprintf(stderr, format, arguments);
-    std::fputc('\n', stderr);
-    va_end(arguments);
-}
-
-struct Instance {
-    const IUnknownVTbl *vtable;
-    ULONG refCount;
-    CFUUIDRef factoryID;
-};
-
-struct Interface {
-    const PlugInIntfVTable *vtable;
+/* The instance and its dialog-extension interface: a table, a count. */
+struct Object {
+    const void *vtable;
     UInt32 refCount;
-};
-
-struct Pane {
-    ControlRef field = nullptr;
 };
 
 CFStringRef gLeakedString = nullptr;
 
+/* Whether uuid is the one text names. */
+bool isUUID(CFUUIDRef uuid, CFStringRef text) {
+    CFUUIDRef named = CFUUIDCreateFromString(kCFAllocatorDefault, text);
+    bool same = CFEqual(uuid, named);
+    CFRelease(named);
+    return same;
+}
+
+CFUUIDRef createFactoryID() {
+    return CFUUIDCreateFromString(kCFAllocatorDefault,
+                                  CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
+}
+
 OSStatus Retain(PMPlugInHeaderInterface *object) {
-    auto *interface = reinterpret_cast<Interface *>(object);
+    auto *interface = reinterpret_cast<Object *>(object);
     interface->refCount++;
-    trace("Retain count=%u", static_cast<unsigned>(interface->refCount));
+    TRACE("Retain count=%u", static_cast<unsigned>(interface->refCount));
     return noErr;
 }
 
+/* Drops one reference, the object going with the last. */
+UInt32 drop(Object *object, const char *call) {
+    UInt32 count = --object->refCount;
+    TRACE("%s count=%u", call, static_cast<unsigned>(count));
+    if (count == 0)
+        delete object;
+    return count;
+}
+
 OSStatus Release(PMPlugInHeaderInterface **objectPointer) {
-    auto *interface = reinterpret_cast<Interface *>(*objectPointer);
+    drop(reinterpret_cast<Object *>(*objectPointer), "Release");
     *objectPointer = nullptr;
-    interface->refCount--;
-    trace("Release count=%u", static_cast<unsigned>(interface->refCount));
-    if (interface->refCount == 0)
-        std::free(interface);
     return noErr;
 }
 
 OSStatus GetAPIVersion(PMPlugInHeaderInterface *, PMPlugInAPIVersion *version) {
-    trace("GetAPIVersion");
+    TRACE("GetAPIVersion");
     *version = {1, 0, 1, 0};
     return noErr;
 }
 
 OSStatus Prologue(PMPDEContext *context, OSType *creator, CFStringRef *kind, CFStringRef *title,
                   UInt32 *maxH, UInt32 *maxV) {
-    trace("Prologue");
+    TRACE("Prologue");
     *creator = 0;
     *kind = CFSTR("com.example.pde.TestKind");
     *maxH = 200;
     *maxV = 60;
     if (inMode("prologue-fails"))
         return kPMInvalidPDEContext;
-    if (inMode("leak-string"))
+    if (inMode("leak"))
         gLeakedString =
             CFStringCreateWithCString(kCFAllocatorDefault, "kept", kCFStringEncodingUTF8);
     *title = CFStringCreateWithCString(kCFAllocatorDefault, "Test", kCFStringEncodingUTF8);
-    *context = new Pane;
+    *context = new ControlRef(nullptr); // the edit field, once made
     return noErr;
 }
 
@@ -102,9 +103,9 @@ OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef par
                     PMPrintSession session) {
     Rect bounds;
     GetControlBounds(parentUserPane, &bounds);
-    trace("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
+    TRACE("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
           bounds.right, session != nullptr ? "yes" : "no");
-    auto *pane = static_cast<Pane *>(context);
+    auto *field = static_cast<ControlRef *>(context);
     IBNibRef nib = nullptr;
     WindowRef window = nullptr;
     OSStatus status = CreateNibReferenceWithCFBundle(
@@ -115,28 +116,28 @@ OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef par
     DisposeNibReference(nib);
     const ControlID id = {0x74657374 /* 'test' */, 1};
     if (status == noErr)
-        status = GetControlByID(window, &id, &pane->field);
+        status = GetControlByID(window, &id, field);
     if (status == noErr) {
-        Rect field = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
-                      static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
-        SetControlBounds(pane->field, &field);
-        status = EmbedControl(pane->field, parentUserPane);
+        Rect area = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
+                     static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
+        SetControlBounds(*field, &area);
+        status = EmbedControl(*field, parentUserPane);
     }
     if (window != nullptr)
         DisposeWindow(window);
     return status;
 }
 
-CFStringRef copyFieldText(Pane *pane) {
+CFStringRef copyFieldText(PMPDEContext context) {
     CFStringRef text = nullptr;
-    if (GetControlData(pane->field, kControlEditTextPart, kControlEditTextCFStringTag, sizeof text,
-                       &text, nullptr) != noErr)
+    if (GetControlData(*static_cast<ControlRef *>(context), kControlEditTextPart,
+                       kControlEditTextCFStringTag, sizeof text, &text, nullptr) != noErr)
         return nullptr;
     return text;
 }
 
 OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
-    trace("Sync %d", direction);
+    TRACE("Sync %d", direction);
     if (direction != kSyncDirectionSetTickets)
         return noErr;
     CFTypeRef number = nullptr;
@@ -145,7 +146,7 @@ OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
     SInt64 reference = 0;
     CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt64Type, &reference);
     auto ticket = reinterpret_cast<PMTicketRef>(static_cast<intptr_t>(reference));
-    CFStringRef text = copyFieldText(static_cast<Pane *>(context));
+    CFStringRef text = copyFieldText(context);
     if (text == nullptr)
         return kPMInvalidValue;
     CFStringRef client = CFSTR("com.example.test");
@@ -158,8 +159,8 @@ OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
 }
 
 OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *summaries) {
-    trace("GetSummaryText");
-    CFStringRef text = copyFieldText(static_cast<Pane *>(context));
+    TRACE("GetSummaryText");
+    CFStringRef text = copyFieldText(context);
     if (text == nullptr)
         return kPMInvalidValue;
     CFMutableArrayRef titleArray = CFArrayCreateMutable(nullptr, 1, &kCFTypeArrayCallBacks);
@@ -173,22 +174,22 @@ OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *su
 }
 
 OSStatus Open(PMPDEContext) {
-    trace("Open");
+    TRACE("Open");
     return noErr;
 }
 
 OSStatus Close(PMPDEContext) {
-    trace("Close");
+    TRACE("Close");
     return noErr;
 }
 
 OSStatus Terminate(PMPDEContext context, OSStatus status) {
     // The dialog must have disposed of the pane area, with its controls,
     // before the pane goes.
-    trace("Terminate status=%d windows=%ld controls=%ld", static_cast<int>(status),
+    TRACE("Terminate status=%d windows=%ld controls=%ld", static_cast<int>(status),
           static_cast<long>(HIStandInGetLiveWindowCount()),
           static_cast<long>(HIStandInGetLiveControlCount()));
-    delete static_cast<Pane *>(context);
+    delete static_cast<ControlRef *>(context);
     return noErr;
 }
 
@@ -202,39 +203,30 @@ const PlugInIntfVTable kTable = {{Retain, Release, GetAPIVersion},
                                  Terminate};
 
 ULONG AddRef(void *object) {
-    auto *instance = static_cast<Instance *>(object);
-    return ++instance->refCount;
+    return ++static_cast<Object *>(object)->refCount;
 }
 
 ULONG IUnknownRelease(void *object) {
-    auto *instance = static_cast<Instance *>(object);
-    instance->refCount--;
-    trace("IUnknown Release count=%u", static_cast<unsigned>(instance->refCount));
-    if (instance->refCount > 0)
-        return instance->refCount;
-    if (!inMode("leak-instance"))
-        CFPlugInRemoveInstanceForFactory(instance->factoryID);
-    CFRelease(instance->factoryID);
-    std::free(instance);
-    return 0;
+    auto *instance = static_cast<Object *>(object);
+    if (instance->refCount == 1 && !inMode("leak")) {
+        CFUUIDRef factoryID = createFactoryID();
+        CFPlugInRemoveInstanceForFactory(factoryID);
+        CFRelease(factoryID);
+    }
+    return drop(instance, "IUnknown Release");
 }
 
 HRESULT QueryInterface(void *, REFIID iid, LPVOID *result) {
     CFUUIDRef requested = CFUUIDCreateFromUUIDBytes(kCFAllocatorDefault, iid);
-    CFUUIDRef dialogExtension =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsIntfIDStr));
-    bool wanted = CFEqual(requested, dialogExtension) && !inMode("no-interface");
+    bool wanted =
+        isUUID(requested, CFSTR(kPMPrintingDialogExtensionsIntfIDStr)) && !inMode("no-interface");
     CFRelease(requested);
-    CFRelease(dialogExtension);
-    trace("QueryInterface %s", wanted ? "dialog extension" : "refused");
+    TRACE("QueryInterface %s", wanted ? "dialog extension" : "refused");
     if (!wanted) {
         *result = nullptr;
         return E_NOINTERFACE;
     }
-    auto *interface = static_cast<Interface *>(std::calloc(1, sizeof(Interface)));
-    interface->vtable = &kTable;
-    interface->refCount = 1;
-    *result = interface;
+    *result = new Object{&kTable, 1};
     return S_OK;
 }
 
@@ -244,18 +236,12 @@ const IUnknownVTbl kUnknown = {nullptr, QueryInterface, AddRef, IUnknownRelease}
 
 extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocatorRef,
                                                                        CFUUIDRef typeID) {
-    CFUUIDRef dialogType =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR(kPMPrintingDialogExtensionsPlugInType));
-    bool wanted = CFEqual(typeID, dialogType);
-    CFRelease(dialogType);
-    trace("factory %s", wanted ? "dialog-extension type" : "other type");
+    bool wanted = isUUID(typeID, CFSTR(kPMPrintingDialogExtensionsPlugInType));
+    TRACE("factory %s", wanted ? "dialog-extension type" : "other type");
     if (!wanted)
         return nullptr;
-    auto *instance = static_cast<Instance *>(std::calloc(1, sizeof(Instance)));
-    instance->vtable = &kUnknown;
-    instance->refCount = 1;
-    instance->factoryID =
-        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
-    CFPlugInAddInstanceForFactory(instance->factoryID);
-    return instance;
+    CFUUIDRef factoryID = createFactoryID();
+    CFPlugInAddInstanceForFactory(factoryID);
+    CFRelease(factoryID);
+    return new Object{&kUnknown, 1};
 }
