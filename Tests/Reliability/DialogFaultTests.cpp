@@ -9,13 +9,11 @@
  * when its prologue succeeded, and every platform object and block of the
  * layer given back; the run past the last allocation must be the clean run.
  */
-#include "DialogSession.h"
 #include "PDEInterface.h"
 #include "TestSupport.h"
 
 #include <CJobLogPDE.h>
 #include <StandIn/CFStandIn.h>
-#include <StandIn/HIStandIn.h>
 
 #include <gtest/gtest.h>
 
@@ -29,45 +27,6 @@ void *glueAllocate(size_t count, size_t size) {
     return block != nullptr ? std::memset(block, 0, count * size) : nullptr;
 }
 
-struct DialogResult {
-    int status = 0;
-    long injected = 0;
-    std::string events, errors, leftOver;
-};
-
-/* The dialog with allocation `nth` failing (0: none), once or from then on. */
-DialogResult runDialog(const std::vector<Action> &actions, long nth, bool persistent) {
-    HostOptions options;
-    options.ppd = QUARN_FIXTURES "/joblog.ppd";
-    options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
-    options.settings = {{"com.example.Other", false, "kept as it is", false},
-                        {"com.quarn.pm.UserID", false, "Carol", false},
-                        {"com.quarn.pm.EnableUserCode", true, "", true},
-                        {"com.quarn.pm.UserCode", false, "4242", false}};
-    DialogResult run;
-    HIStandInSetClipboardText(nullptr); // the clipboard outlives a dialog
-    LayerState before = LayerState::Now();
-    long failed = CFStandInGetFailedAllocationCount();
-    char *buffer = nullptr;
-    size_t size = 0;
-    FILE *stream = open_memstream(&buffer, &size);
-    testing::internal::CaptureStderr();
-    {
-        EventWriter events(stream);
-        CFStandInSetAllocationFailure(nth, persistent);
-        run.status = RunDialog(options, &actions, events, JobLogPluginFactory);
-        CFStandInSetAllocationFailure(0, false);
-    }
-    run.errors = testing::internal::GetCapturedStderr();
-    std::fclose(stream);
-    run.events.assign(buffer, size);
-    std::free(buffer);
-    HIStandInSetClipboardText(nullptr);
-    run.injected = CFStandInGetFailedAllocationCount() - failed;
-    run.leftOver = before.Differences(LayerState::Now());
-    return run;
-}
-
 int count(const std::string &text, const std::string &what) {
     int n = 0;
     for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at++)
@@ -75,15 +34,10 @@ int count(const std::string &text, const std::string &what) {
     return n;
 }
 
-class DialogAllocationFailures : public testing::Test {
-protected:
-    void SetUp() override { PDEInterfaceSetAllocator(glueAllocate, CFStandInDeallocate); }
-    void TearDown() override { PDEInterfaceSetAllocator(nullptr, nullptr); }
-};
-
 /* Ticket values shown, editing (filters, limits, pastes, a drop), a refused
    print, both syncs, the summary, show, a second opening and a print. */
-TEST_F(DialogAllocationFailures, AWholeDialogEndsCleanlyWhereverMemoryRunsOut) {
+TEST(DialogAllocationFailures, AWholeDialogEndsCleanlyWhereverMemoryRunsOut) {
+    PDEInterfaceSetAllocator(glueAllocate, CFStandInDeallocate); // the glue's records too
     ParsedScript script = ParseScript(
         "open\nshow\nsummary\nfocus jlog 1\nselect 0 32767\ntype Alice01\nclipboard 9\n"
         "select 0 0\npaste\nkey left\nkey backspace\ndrop X-\nprint\nselect 0 32767\n"
@@ -91,13 +45,24 @@ TEST_F(DialogAllocationFailures, AWholeDialogEndsCleanlyWhereverMemoryRunsOut) {
         "clipboard 45\npaste\nkey cmd-v\nsummary\nsync ui\nshow\nclose\nopen\nsync tickets\n"
         "print\n");
     ASSERT_EQ(0, script.errorLine) << script.error;
-    DialogResult clean = runDialog(script.actions, 0, false);
+    HostOptions options;
+    options.ppd = QUARN_FIXTURES "/joblog.ppd";
+    options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
+    options.settings = {{"com.example.Other", false, "kept as it is", false},
+                        {"com.quarn.pm.UserID", false, "Carol", false},
+                        {"com.quarn.pm.EnableUserCode", true, "", true},
+                        {"com.quarn.pm.UserCode", false, "4242", false}};
+    auto runDialog = [&](long nth, bool persistent) {
+        return RunDialogInProcess(options, &script.actions, JobLogPluginFactory, nullptr, nth,
+                                  persistent);
+    };
+    DialogRun clean = runDialog(0, false);
     ASSERT_EQ(0, clean.status) << clean.errors;
     ASSERT_EQ(1, count(clean.events, "\noptions ")) << clean.events;
     long last = 0;
     for (bool persistent : {false, true}) {
         for (long nth = 1; (persistent ? nth < last : last == 0) && !HasFailure(); nth++) {
-            DialogResult run = runDialog(script.actions, nth, persistent);
+            DialogRun run = runDialog(nth, persistent);
             std::string where = "allocation " + std::to_string(nth) +
                                 (persistent ? " and on" : "") + " fails\n" + run.errors +
                                 run.events;
@@ -114,6 +79,7 @@ TEST_F(DialogAllocationFailures, AWholeDialogEndsCleanlyWhereverMemoryRunsOut) {
         }
     }
     EXPECT_GT(last, 100) << "the dialog hardly allocates";
+    PDEInterfaceSetAllocator(nullptr, nullptr);
 }
 
 } // namespace

@@ -10,7 +10,6 @@
  * ones not, the check mark exactly when the check box is on, the focus ring
  * on the focused field only, the selection, and the alert.
  */
-#include "DialogSession.h"
 #include "TestSupport.h"
 
 #include <CJobLogPDE.h>
@@ -108,16 +107,10 @@ SceneRun RunScene(const char *language, const Scene &scene) {
     options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
     options.language = language;
     ParsedScript parsed = ParseScript(script);
-    char *buffer = nullptr;
-    size_t size = 0;
-    FILE *stream = open_memstream(&buffer, &size);
-    {
-        EventWriter events(stream);
-        EXPECT_EQ(0, RunDialog(options, &parsed.actions, events, JobLogPluginFactory));
-    }
-    std::fclose(stream);
-    run.events.assign(buffer, size);
-    std::free(buffer);
+    DialogRun dialog = RunDialogInProcess(options, &parsed.actions, JobLogPluginFactory);
+    EXPECT_EQ(0, dialog.status) << dialog.errors;
+    EXPECT_EQ("", dialog.leftOver);
+    run.events = dialog.events;
     run.shown = ParseShown(run.events);
     cairo_surface_t *surface = cairo_image_surface_create_from_png(path.c_str());
     if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
