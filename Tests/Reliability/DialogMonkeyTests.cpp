@@ -67,9 +67,6 @@ void *seenFactory(CFAllocatorRef allocator, CFUUIDRef type) {
     return PluginFactory(allocator, type, CFSTR(kJobLogFactoryIDString), seenPrologue);
 }
 
-class Monkey;
-Monkey *gMonkey; /* the one driving the dialog */
-
 class Monkey {
 public:
     explicit Monkey(unsigned seed) : mDice(seed) {}
@@ -78,7 +75,7 @@ public:
     /* Runs dialogs until `actions` actions are done; the first broken
        promise, or "". */
     std::string Run(long actions) {
-        gMonkey = this;
+        current = this;
         for (mLeft = actions; mLeft > 0 && mBroken.empty();) {
             HostOptions options;
             options.ppd = QUARN_FIXTURES "/joblog.ppd";
@@ -90,16 +87,28 @@ public:
             gTicket = nullptr;
             DialogRun run = RunDialogInProcess(options, nullptr, seenFactory, drive);
             if (run.status != 0 || !run.leftOver.empty())
-                broken("the dialog ended with status " + std::to_string(run.status) + " " +
-                           run.leftOver + "\n" + run.errors,
-                       run.events);
+                broken("status " + std::to_string(run.status) + " " + run.leftOver, run.errors);
         }
         return mBroken;
     }
 
 private:
+    /* Opens the pane, which shows the ticket's values, then works it until
+       a print closes the dialog, the actions run out or a promise breaks. */
     static int drive(DialogSession &dialog, bool &printed) {
-        return gMonkey->start(dialog) && gMonkey->work(dialog) ? (printed = true, 0) : 0;
+        Monkey &m = *current;
+        std::string error;
+        m.mLast = "the opening";
+        if (!dialog.HasPane() || gTicket == nullptr ||
+            dialog.Perform(Action{}, error) != DialogSession::Outcome::Continue)
+            return m.broken("the dialog did not open with its pane " + error, NewDialogEvents()), 0;
+        m.dialogs++;
+        m.mTaintedID = m.mTaintedCode = false;
+        m.mWindow = dialog.Window();
+        m.checkShown("", "", false, NewDialogEvents());
+        while (m.mLeft-- > 0 && m.mBroken.empty() && !printed)
+            printed = m.step(dialog);
+        return 0;
     }
 
     unsigned below(size_t n) { return mDice() % n; }
@@ -158,10 +167,10 @@ private:
     bool rewritable(const TicketItem &it) {
         CFOwned<CFStringRef> key(CreateCFStringFromText(it.key)),
             client(CreateCFStringFromText(it.client)), text(CreateCFStringFromText(it.text));
-        PMTicketRef t = gTicket;
         return (it.kind == TicketItem::Kind::Boolean
-                    ? PMTicketSetBoolean(t, client.get(), key.get(), it.boolean, false)
-                    : PMTicketSetCFString(t, client.get(), key.get(), text.get(), false)) == noErr;
+                    ? PMTicketSetBoolean(gTicket, client.get(), key.get(), it.boolean, false)
+                    : PMTicketSetCFString(gTicket, client.get(), key.get(), text.get(), false)) ==
+               noErr;
     }
 
     /* The fields show the ticket's values, an invalid one (a code written
@@ -176,31 +185,6 @@ private:
         }
         if (text(kUserID) != id || text(kUserCode) != code || box() != on)
             broken("the pane does not show the ticket's values", events);
-    }
-
-    /* Opens the dialog's pane, which shows the ticket's values. */
-    bool start(DialogSession &dialog) {
-        std::string error;
-        mLast = "the opening";
-        if (!dialog.HasPane() || gTicket == nullptr ||
-            dialog.Perform(Action{}, error) != DialogSession::Outcome::Continue) {
-            broken("the dialog did not open with its pane " + error, NewDialogEvents());
-            return false;
-        }
-        dialogs++;
-        mTaintedID = mTaintedCode = false;
-        mWindow = dialog.Window();
-        checkShown("", "", false, NewDialogEvents());
-        return true;
-    }
-
-    /* Random actions until a print closes the dialog (true) or the
-       actions run out or a promise is broken. */
-    bool work(DialogSession &dialog) {
-        while (mLeft-- > 0 && mBroken.empty())
-            if (step(dialog))
-                return true;
-        return false;
     }
 
     /* Any action a script can name but a picture, typing, focus and clicks
@@ -290,6 +274,7 @@ private:
         return false;
     }
 
+    static inline Monkey *current; /* the one driving the dialog */
     std::mt19937 mDice;
     long mLeft = 0; /* actions still to do */
     WindowRef mWindow = nullptr;
