@@ -29,6 +29,15 @@
 #include <dlfcn.h>
 #include <filesystem>
 
+/* The control the platform refuses to show (none when null). */
+static ControlRef gUnshowable;
+extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boolean draw) {
+    using Call = OSErr (*)(ControlRef, Boolean, Boolean);
+    static Call layer = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "SetControlVisibility"));
+    return control != nullptr && control == gUnshowable ? OSErr(errUnknownControl)
+                                                        : layer(control, visible, draw);
+}
+
 namespace {
 
 #define kTestFactoryID "5A1C2E4B-0D3F-4A6B-8C9D-1E2F3A4B5C6D"
@@ -107,34 +116,21 @@ TEST(Glue, AFactoryIDThatIsNoUUIDMakesNothing) {
     EXPECT_EQ("", LiveObjects::Differences(start, LiveObjects::Now()));
 }
 
-TEST_F(JobLog, InstanceOfTheTypeOnlyCountsReferencesAndUnregistersAtZero) {
+/* The instance: made only for the dialog-extension type, registered with
+   its factory while referenced; each query for the dialog-extension
+   interface makes its own record and table, with its own count; the
+   dispatchers refuse a missing context or session. */
+TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
     EXPECT_EQ(nullptr, makeInstance(factoryID.get()));
     EXPECT_EQ(nullptr, makeInstance(nullptr));
-    EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
-
     IUnknownInstance *instance = makeInstance(type.get());
     ASSERT_NE(nullptr, instance);
     EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
     EXPECT_EQ(2u, instance->vtable->AddRef(instance));
-    HRESULT result;
-    EXPECT_EQ(static_cast<void *>(instance),
-              query(instance, CFSTR("00000000-0000-0000-C000-000000000046"), result));
-    EXPECT_EQ(S_OK, result);
-    ULONG (*releaseInstance)(void *) = instance->vtable->Release;
-    EXPECT_EQ(2u, releaseInstance(instance));
-    EXPECT_EQ(1u, releaseInstance(instance));
-    EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
-    EXPECT_EQ(0u, releaseInstance(instance));
-    EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
-    IUnknownInstance spent = {}; // a record already at zero is left alone, and null is ignored
-    EXPECT_EQ(0u, releaseInstance(&spent));
-    EXPECT_EQ(0u, releaseInstance(nullptr));
-}
-
-TEST_F(JobLog, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
-    IUnknownInstance *instance = makeInstance(type.get());
-    ASSERT_NE(nullptr, instance);
     HRESULT result1, result2, result3;
+    EXPECT_EQ(static_cast<void *>(instance),
+              query(instance, CFSTR("00000000-0000-0000-C000-000000000046"), result1));
+    EXPECT_EQ(S_OK, result1);
     JobLogPlugInInterface *first =
         query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result1);
     JobLogPlugInInterface *second =
@@ -147,7 +143,7 @@ TEST_F(JobLog, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
               instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(iid.get()), nullptr));
     ASSERT_TRUE(first != nullptr && second != nullptr && result1 == S_OK && result2 == S_OK);
     EXPECT_NE(first->vtable, second->vtable);
-    EXPECT_TRUE(first->refCount == 1 && instance->refCount == 1);
+    EXPECT_TRUE(first->refCount == 1 && instance->refCount == 3);
     EXPECT_EQ(plainPrologue, first->vtable->Prologue);
 
     // Retain and Release count; Release always clears the caller's pointer.
@@ -163,30 +159,17 @@ TEST_F(JobLog, EachDialogExtensionQueryMakesItsOwnRecordAndTable) {
     int frees = gFrees;
     release(first);
     EXPECT_EQ(frees + 2, gFrees); // the table and the record
-
     // The dialog accepts extensions of API version 1.0.
     PMPlugInAPIVersion version = {9, 9, 9, 9};
     second->vtable->plugInHeader.GetAPIVersion(nullptr, &version);
     EXPECT_TRUE(version.buildVersionMajor == 1 && version.buildVersionMinor == 0 &&
                 version.baseVersionMajor == 1 && version.baseVersionMinor == 0);
-    release(second);
-    instance->vtable->Release(instance);
-}
 
-TEST_F(JobLog, DispatchersCheckContextAndSession) {
-    IUnknownInstance *instance = makeInstance(type.get());
-    ASSERT_NE(nullptr, instance);
-    HRESULT result;
-    JobLogPlugInInterface *interface =
-        query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result);
-    PlugInIntfVTable *table = interface->vtable;
+    // The dispatchers never reach the session when they refuse.
+    PlugInIntfVTable *table = second->vtable;
     PMPDEContext context = nullptr;
     ASSERT_EQ(noErr, table->Prologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
-    PrintTickets tickets;
-    std::string error;
-    ASSERT_TRUE(CreatePrintTickets(QUARN_FIXTURES "/joblog.ppd", {}, tickets, error)) << error;
-    PMPrintSession s = tickets.session;
-
+    PMPrintSession s = reinterpret_cast<PMPrintSession>(&version);
     PMPDEFlags flags = 0;
     EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(nullptr, &flags, 7, nullptr, s));
     EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(context, &flags, 7, nullptr, nullptr));
@@ -206,9 +189,18 @@ TEST_F(JobLog, DispatchersCheckContextAndSession) {
     EXPECT_TRUE(titles == nullptr && summaries == nullptr);
     EXPECT_EQ(noErr, table->Sync(context, s, 2)); // a direction of no meaning
     EXPECT_EQ(noErr, table->Terminate(context, -1));
-    ReleasePrintTickets(tickets);
-    release(interface);
-    instance->vtable->Release(instance);
+    release(second);
+
+    // The instance goes at zero, unregistered; a spent record and null are let be.
+    ULONG (*releaseInstance)(void *) = instance->vtable->Release;
+    EXPECT_EQ(2u, releaseInstance(instance));
+    EXPECT_EQ(1u, releaseInstance(instance));
+    EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    EXPECT_EQ(0u, releaseInstance(instance));
+    EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    IUnknownInstance spent = {};
+    EXPECT_EQ(0u, releaseInstance(&spent));
+    EXPECT_EQ(0u, releaseInstance(nullptr));
 }
 
 /* Opens the protected services to the tests. */
@@ -217,19 +209,6 @@ struct TestPane : CPDEPlugin {
     using CPDEPlugin::EmbedControlsFromNib;
     using CPDEPlugin::GetTicketFromSession;
 };
-
-/* The control the platform refuses to show (none when null). */
-ControlRef gUnshowable;
-} // namespace
-
-extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boolean draw) {
-    using Call = OSErr (*)(ControlRef, Boolean, Boolean);
-    static Call layer = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "SetControlVisibility"));
-    return control != nullptr && control == gUnshowable ? OSErr(errUnknownControl)
-                                                        : layer(control, visible, draw);
-}
-
-namespace {
 
 /* Above 127 the letters are the locale's (the ASCII edges and the POSIX
    locale are the dialog script pane-filter-edges'). */
