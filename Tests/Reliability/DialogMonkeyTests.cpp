@@ -1,15 +1,15 @@
 /*
  * DialogMonkeyTests.cpp
  *
- * The Job Log pane's monkey: whole dialogs as pdehost runs them, from
- * tickets with random values, worked by random actions from the script's
- * own list, checked after each one against a model of the pane: the User ID field holds at most 8
- * letters and digits, the User Code field at most 8 digits (unless a drop, which bypasses the
- * filters, left it invalid); the User Code field and its label are enabled exactly with the check
- * box; a sync towards the tickets (and Print) writes the five items with the fields' values, none
- * locked, when they are valid, and otherwise nothing, with one alert per invalid field; a sync
- * towards the pane and a new dialog show the ticket's values; the summary lists the fields; nothing
- * else changes the ticket; no dialog leaves a platform object or block behind.
+ * The Job Log pane's monkey: whole dialogs from tickets with random values,
+ * worked by random script actions and checked after each against a model:
+ * the User ID holds at most 8 letters and digits, the User Code at most 8
+ * digits (unless a drop, which bypasses the filters, left it invalid); the
+ * code and its label are enabled with the check box; a sync towards the
+ * tickets (and Print) writes the five items unlocked with the fields'
+ * values if valid, else nothing and one alert per invalid field; a sync
+ * towards the pane and a new dialog show the ticket's values; the summary
+ * lists the fields; nothing else changes the ticket; nothing is leaked.
  */
 #include "PrintTickets.h"
 #include "TestSupport.h"

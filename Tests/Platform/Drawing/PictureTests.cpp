@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -82,9 +83,14 @@ const Scene kScenes[] = {
 struct SceneRun {
     std::string events;
     std::vector<Shown> shown;
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[y * width + x]; }
+    std::shared_ptr<cairo_surface_t> picture;
+    int width = 0, height = 0; /* 0 without a picture */
+    uint32_t At(int x, int y) const {
+        const unsigned char *data = cairo_image_surface_get_data(picture.get());
+        return reinterpret_cast<const uint32_t *>(
+                   data + y * cairo_image_surface_get_stride(picture.get()))[x] &
+               0xFFFFFF;
+    }
 
     /* How many pixels within the rectangle pass the test */
     template <class Test> int Count(int top, int left, int bottom, int right, Test test) const {
@@ -112,17 +118,9 @@ SceneRun RunScene(const char *language, const Scene &scene) {
     EXPECT_EQ("", dialog.leftOver);
     run.events = dialog.events;
     run.shown = ParseShown(run.events);
-    cairo_surface_t *surface = cairo_image_surface_create_from_png(path.c_str());
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-        run.width = cairo_image_surface_get_width(surface);
-        run.height = cairo_image_surface_get_height(surface);
-        int stride = cairo_image_surface_get_stride(surface) / 4;
-        auto *data = reinterpret_cast<const uint32_t *>(cairo_image_surface_get_data(surface));
-        for (int y = 0; y < run.height; y++)
-            for (int x = 0; x < run.width; x++)
-                run.pixels.push_back(data[y * stride + x] & 0xFFFFFF);
-    }
-    cairo_surface_destroy(surface);
+    run.picture.reset(cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+    run.width = cairo_image_surface_get_width(run.picture.get());
+    run.height = cairo_image_surface_get_height(run.picture.get());
     return run;
 }
 
