@@ -308,7 +308,6 @@ TEST_F(JobLog, NibControlsMoveCentredIntoALargerPane) {
    status and leave the caller's reference alone. */
 TEST_F(JobLog, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     TestPane pane;
-    EXPECT_EQ(bundle, pane.GetMainBundle());
     CFOwned<CFStringRef> missing(pane.CopyLocalizedString(CFSTR("No such key"), CFSTR("c")));
     EXPECT_EQ("No such key", TextOrEmpty(missing.get()));
     CPDEPlugin stranger(CFSTR("com.quarn.test.none"));
