@@ -1,10 +1,11 @@
 /* TestSupport.h: what the dialog side's tests share: owned CF references, the
-   host's UTF-8 texts, a temporary directory, and the layer's state (its live
-   objects and outstanding blocks) to compare before and after. */
+   host's UTF-8 texts, a temporary directory, the layer's state (its live
+   objects and outstanding blocks) to compare before and after, and the whole
+   dialog run in this process. */
 #ifndef TEST_SUPPORT_H
 #define TEST_SUPPORT_H
 
-#include "HostText.h"
+#include "DialogSession.h"
 #include "LiveObjects.h"
 
 #include <CoreFoundation/CoreFoundation.h>
@@ -49,5 +50,23 @@ struct LayerState {
     static LayerState Now();
     std::string Differences(const LayerState &later) const;
 };
+
+/* The dialog as pdehost runs it (RunDialog), in this process: the pane's
+   instance made by `factory` (the tests link the pane), worked by `actions`
+   or by `driver`, with the layer's allocation `failAt` failing (0: none),
+   once or, when `persistent`, from then on. The clipboard, which outlives
+   a dialog, is emptied before and after. */
+struct DialogRun {
+    int status = 0;             /* pdehost's exit status */
+    long injected = 0;          /* the allocations made to fail */
+    std::string events, errors; /* the event lines; standard error */
+    std::string leftOver;       /* the layer's state afterwards, where it differs */
+};
+DialogRun RunDialogInProcess(const HostOptions &options, const std::vector<Action> *actions,
+                             CFPlugInFactoryFunction factory, DialogDriver driver = nullptr,
+                             long failAt = 0, bool persistent = false);
+
+/* The event lines the running dialog has written since the last call. */
+std::string NewDialogEvents();
 
 #endif /* TEST_SUPPORT_H */

@@ -10,7 +10,6 @@
  * ones not, the check mark exactly when the check box is on, the focus ring
  * on the focused field only, the selection, and the alert.
  */
-#include "DialogSession.h"
 #include "TestSupport.h"
 
 #include <CJobLogPDE.h>
@@ -19,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -83,9 +83,14 @@ const Scene kScenes[] = {
 struct SceneRun {
     std::string events;
     std::vector<Shown> shown;
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[y * width + x]; }
+    std::shared_ptr<cairo_surface_t> picture;
+    int width = 0, height = 0; /* 0 without a picture */
+    uint32_t At(int x, int y) const {
+        const unsigned char *data = cairo_image_surface_get_data(picture.get());
+        return reinterpret_cast<const uint32_t *>(
+                   data + y * cairo_image_surface_get_stride(picture.get()))[x] &
+               0xFFFFFF;
+    }
 
     /* How many pixels within the rectangle pass the test */
     template <class Test> int Count(int top, int left, int bottom, int right, Test test) const {
@@ -108,28 +113,14 @@ SceneRun RunScene(const char *language, const Scene &scene) {
     options.plugin = QUARN_PLUGIN_BUNDLE_DIR;
     options.language = language;
     ParsedScript parsed = ParseScript(script);
-    char *buffer = nullptr;
-    size_t size = 0;
-    FILE *stream = open_memstream(&buffer, &size);
-    {
-        EventWriter events(stream);
-        EXPECT_EQ(0, RunDialog(options, &parsed.actions, events, JobLogPluginFactory));
-    }
-    std::fclose(stream);
-    run.events.assign(buffer, size);
-    std::free(buffer);
+    DialogRun dialog = RunDialogInProcess(options, &parsed.actions, JobLogPluginFactory);
+    EXPECT_EQ(0, dialog.status) << dialog.errors;
+    EXPECT_EQ("", dialog.leftOver);
+    run.events = dialog.events;
     run.shown = ParseShown(run.events);
-    cairo_surface_t *surface = cairo_image_surface_create_from_png(path.c_str());
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-        run.width = cairo_image_surface_get_width(surface);
-        run.height = cairo_image_surface_get_height(surface);
-        int stride = cairo_image_surface_get_stride(surface) / 4;
-        auto *data = reinterpret_cast<const uint32_t *>(cairo_image_surface_get_data(surface));
-        for (int y = 0; y < run.height; y++)
-            for (int x = 0; x < run.width; x++)
-                run.pixels.push_back(data[y * stride + x] & 0xFFFFFF);
-    }
-    cairo_surface_destroy(surface);
+    run.picture.reset(cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+    run.width = cairo_image_surface_get_width(run.picture.get());
+    run.height = cairo_image_surface_get_height(run.picture.get());
     return run;
 }
 

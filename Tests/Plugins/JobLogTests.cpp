@@ -1,20 +1,24 @@
 /*
- * PanePartsTests.cpp
+ * JobLogTests.cpp
  *
  * The parts of the Job Log plug-in that the dialog scripts cannot reach or
- * see: the filters in another locale, a field without a control or a limit, the prologue's checks,
- * the nib's controls moved into panes of other sizes, the pane base's lookups, the time-zone text
- * (each a rule that the C library reads back with the same offset) and the per-model data file.
- * Each leaves no platform object or block behind.
+ * see. The glue (PDEInterface): the factory's type check and registration,
+ * the reference counts of the instance and of each interface record, and
+ * every dispatcher's argument checks, through the tables the dialog
+ * receives. The pane: the filters in another locale, a field without a
+ * control or a limit, the prologue's checks, the nib's controls moved into
+ * panes of other sizes, the pane base's lookups, the time-zone text (each a
+ * rule that the C library reads back with the same offset) and the
+ * per-model data file. Each leaves no platform object or block behind.
  */
 #include "CEditText.h"
 #include "CJobLogPDE.h"
-#include "CPDEPlugin.h"
 #include "CPluginData.h"
 #include "PrintTickets.h"
 #include "TestSupport.h"
 #include "TimeZoneText.h"
 
+#include <StandIn/CFStandIn.h>
 #include <StandIn/HIStandIn.h>
 
 #include <gtest/gtest.h>
@@ -25,43 +29,8 @@
 #include <dlfcn.h>
 #include <filesystem>
 
-namespace {
-
-CFURLRef urlOf(const std::string &path) {
-    return CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true);
-}
-
-/* The Job Log bundle registered, so that the pane finds its texts and nib;
-   the layer's state compared at the end. */
-class PaneParts : public testing::Test {
-protected:
-    void SetUp() override {
-        CFOwned<CFURLRef> url(urlOf(QUARN_PLUGIN_BUNDLE_DIR));
-        bundle = CFBundleCreate(nullptr, url.get());
-        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
-    }
-    void TearDown() override {
-        DisposeNibReference(nib);
-        CFRelease(bundle);
-        EXPECT_EQ("", start.Differences(LayerState::Now()));
-    }
-    LayerState start = LayerState::Now();
-    CFBundleRef bundle = nullptr;
-    IBNibRef nib = nullptr;
-};
-
-/* Opens the protected services to the tests. */
-struct TestPane : CPDEPlugin {
-    TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
-    using CPDEPlugin::EmbedControlsFromNib;
-    using CPDEPlugin::GetTicketFromSession;
-};
-
 /* The control the platform refuses to show (none when null). */
-ControlRef gUnshowable;
-} // namespace
-
+static ControlRef gUnshowable;
 extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boolean draw) {
     using Call = OSErr (*)(ControlRef, Boolean, Boolean);
     static Call layer = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "SetControlVisibility"));
@@ -70,6 +39,176 @@ extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boole
 }
 
 namespace {
+
+#define kTestFactoryID "5A1C2E4B-0D3F-4A6B-8C9D-1E2F3A4B5C6D"
+
+OSStatus plainPrologue(PMPDEContext *context, OSType *, CFStringRef *, CFStringRef *, UInt32 *,
+                       UInt32 *) {
+    *context = new CPDEPlugin(CFSTR("com.quarn.test.none"));
+    return noErr;
+}
+
+/* Counts the glue's heap blocks. */
+int gAllocations, gFrees;
+void *countedAllocate(size_t count, size_t size) {
+    gAllocations++;
+    return calloc(count, size);
+}
+void countedFree(void *block) {
+    gFrees += block != nullptr;
+    free(block);
+}
+
+CFURLRef urlOf(const std::string &path) {
+    return CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true);
+}
+
+/* The Job Log bundle registered, so that the pane finds its texts and nib;
+   the glue's blocks counted; the layer's state compared at the end. */
+class JobLog : public testing::Test {
+protected:
+    void SetUp() override {
+        gAllocations = gFrees = 0;
+        PDEInterfaceSetAllocator(countedAllocate, countedFree);
+        (void)IUnknownUUID; // a constant UUID, made once and kept
+        start = LayerState::Now();
+        CFOwned<CFURLRef> url(urlOf(QUARN_PLUGIN_BUNDLE_DIR));
+        bundle = CFBundleCreate(nullptr, url.get());
+        ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
+    }
+    void TearDown() override {
+        PDEInterfaceSetAllocator(nullptr, nullptr);
+        EXPECT_EQ(gAllocations, gFrees);
+        DisposeNibReference(nib);
+        CFRelease(bundle);
+        EXPECT_EQ("", start.Differences(LayerState::Now()));
+    }
+    /* An instance of a plain pane's factory. */
+    IUnknownInstance *makeInstance(CFUUIDRef type) {
+        return static_cast<IUnknownInstance *>(
+            PluginFactory(nullptr, type, CFSTR(kTestFactoryID), plainPrologue));
+    }
+    JobLogPlugInInterface *query(IUnknownInstance *instance, CFStringRef iid, HRESULT &result) {
+        CFOwned<CFUUIDRef> uuid(CFUUIDCreateFromString(nullptr, iid));
+        LPVOID interface = reinterpret_cast<LPVOID>(1);
+        result =
+            instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(uuid.get()), &interface);
+        return static_cast<JobLogPlugInInterface *>(interface);
+    }
+    static void release(JobLogPlugInInterface *interface) {
+        auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(interface);
+        interface->vtable->plugInHeader.Release(&header);
+    }
+    CFBundleRef bundle = nullptr;
+    IBNibRef nib = nullptr;
+    CFOwned<CFUUIDRef> type{
+        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType))};
+    CFOwned<CFUUIDRef> factoryID{CFUUIDCreateFromString(nullptr, CFSTR(kTestFactoryID))};
+    LayerState start;
+};
+
+/* A factory ID that is no UUID makes nothing and keeps nothing (no UUID is
+   alive here that could hide one kept). */
+TEST(Glue, AFactoryIDThatIsNoUUIDMakesNothing) {
+    LiveObjects start = LiveObjects::Now();
+    EXPECT_EQ(nullptr, PluginFactory(nullptr, nullptr, CFSTR("not a uuid"), plainPrologue));
+    EXPECT_EQ("", LiveObjects::Differences(start, LiveObjects::Now()));
+}
+
+/* The instance: made only for the dialog-extension type, registered with
+   its factory while referenced; each query for the dialog-extension
+   interface makes its own record and table, with its own count; the
+   dispatchers refuse a missing context or session. */
+TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
+    EXPECT_EQ(nullptr, makeInstance(factoryID.get()));
+    EXPECT_EQ(nullptr, makeInstance(nullptr));
+    IUnknownInstance *instance = makeInstance(type.get());
+    ASSERT_NE(nullptr, instance);
+    EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    EXPECT_EQ(2u, instance->vtable->AddRef(instance));
+    HRESULT result1, result2, result3;
+    EXPECT_EQ(static_cast<void *>(instance),
+              query(instance, CFSTR("00000000-0000-0000-C000-000000000046"), result1));
+    EXPECT_EQ(S_OK, result1);
+    JobLogPlugInInterface *first =
+        query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result1);
+    JobLogPlugInInterface *second =
+        query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result2);
+    EXPECT_EQ(nullptr, query(instance, CFSTR(kTestFactoryID), result3));
+    EXPECT_EQ(E_NOINTERFACE, result3);
+    CFOwned<CFUUIDRef> iid(
+        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsIntfIDStr)));
+    EXPECT_EQ(E_NOINTERFACE,
+              instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(iid.get()), nullptr));
+    ASSERT_TRUE(first != nullptr && second != nullptr && result1 == S_OK && result2 == S_OK);
+    EXPECT_NE(first->vtable, second->vtable);
+    EXPECT_TRUE(first->refCount == 1 && instance->refCount == 3);
+    EXPECT_EQ(plainPrologue, first->vtable->Prologue);
+
+    // Retain and Release count; Release always clears the caller's pointer.
+    auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(first);
+    const PMPlugInHeader &h = first->vtable->plugInHeader;
+    EXPECT_TRUE(h.Retain(header) == noErr && h.Retain(nullptr) == noErr);
+    EXPECT_EQ(2u, first->refCount);
+    PMPlugInHeaderInterface *copy = header;
+    EXPECT_EQ(noErr, h.Release(&copy));
+    EXPECT_EQ(nullptr, copy);
+    EXPECT_EQ(noErr, h.Release(&copy));
+    EXPECT_EQ(1u, first->refCount);
+    int frees = gFrees;
+    release(first);
+    EXPECT_EQ(frees + 2, gFrees); // the table and the record
+    // The dialog accepts extensions of API version 1.0.
+    PMPlugInAPIVersion version = {9, 9, 9, 9};
+    second->vtable->plugInHeader.GetAPIVersion(nullptr, &version);
+    EXPECT_TRUE(version.buildVersionMajor == 1 && version.buildVersionMinor == 0 &&
+                version.baseVersionMajor == 1 && version.baseVersionMinor == 0);
+
+    // The dispatchers never reach the session when they refuse.
+    PlugInIntfVTable *table = second->vtable;
+    PMPDEContext context = nullptr;
+    ASSERT_EQ(noErr, table->Prologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+    PMPrintSession s = reinterpret_cast<PMPrintSession>(&version);
+    PMPDEFlags flags = 0;
+    EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(nullptr, &flags, 7, nullptr, s));
+    EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(context, &flags, 7, nullptr, nullptr));
+    EXPECT_EQ(kPMInvalidPDEContext, table->Open(nullptr));
+    EXPECT_EQ(kPMInvalidPDEContext, table->Close(nullptr));
+    for (Boolean direction : {0, 1, 2}) {
+        EXPECT_EQ(kPMInvalidPrintSession, table->Sync(nullptr, s, direction));
+        EXPECT_EQ(kPMInvalidPrintSession, table->Sync(context, nullptr, direction));
+    }
+    CFArrayRef titles = reinterpret_cast<CFArrayRef>(1), summaries = titles;
+    EXPECT_EQ(kPMInvalidPDEContext, table->GetSummaryText(nullptr, &titles, &summaries));
+    EXPECT_EQ(reinterpret_cast<CFArrayRef>(1), titles);
+    EXPECT_EQ(noErr, table->Terminate(nullptr, noErr));
+    // The dialog may ask for the titles or the summaries only: then neither.
+    EXPECT_EQ(noErr, table->GetSummaryText(context, &titles, nullptr));
+    EXPECT_EQ(noErr, table->GetSummaryText(context, nullptr, &summaries));
+    EXPECT_TRUE(titles == nullptr && summaries == nullptr);
+    EXPECT_EQ(noErr, table->Sync(context, s, 2)); // a direction of no meaning
+    EXPECT_EQ(noErr, table->Terminate(context, -1));
+    release(second);
+
+    // The instance goes at zero, unregistered; a spent record and null are let be.
+    ULONG (*releaseInstance)(void *) = instance->vtable->Release;
+    EXPECT_EQ(2u, releaseInstance(instance));
+    EXPECT_EQ(1u, releaseInstance(instance));
+    EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    EXPECT_EQ(0u, releaseInstance(instance));
+    EXPECT_EQ(0, CFStandInGetPlugInInstanceCount(factoryID.get()));
+    IUnknownInstance spent = {};
+    EXPECT_EQ(0u, releaseInstance(&spent));
+    EXPECT_EQ(0u, releaseInstance(nullptr));
+}
+
+/* Opens the protected services to the tests. */
+struct TestPane : CPDEPlugin {
+    TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
+    using CPDEPlugin::EmbedControlsFromNib;
+    using CPDEPlugin::GetTicketFromSession;
+};
 
 /* Above 127 the letters are the locale's (the ASCII edges and the POSIX
    locale are the dialog script pane-filter-edges'). */
@@ -84,7 +223,7 @@ TEST(StandardFilters, TakeLettersAbove127ByLocale) {
 
 /* Without a place for the title or the context the prologue gives nothing
    out and keeps nothing; with them, the pane's title, kind and size. */
-TEST_F(PaneParts, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
+TEST_F(JobLog, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
     CFStringRef title = nullptr, kind = nullptr;
     PMPDEContext context = nullptr;
     UInt32 width = 0, height = 0;
@@ -104,7 +243,7 @@ TEST_F(PaneParts, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
 
 /* A field without its control has no text; one without a limit (the
    default) takes text of any length that its filter passes. */
-TEST_F(PaneParts, EditTextWithoutAControlHasNoTextAndWithoutALimitTakesAnyLength) {
+TEST_F(JobLog, EditTextWithoutAControlHasNoTextAndWithoutALimitTakesAnyLength) {
     CEditText field;
     EXPECT_EQ(nullptr, field.CopyTextAsCFString());
     field.SetText(CFSTR("ignored"));
@@ -123,7 +262,7 @@ TEST_F(PaneParts, EditTextWithoutAControlHasNoTextAndWithoutALimitTakesAnyLength
    larger (the controls move by half that) and smaller (never above or left
    of the pane); a control that cannot be shown stays behind in the nib
    window as it was, and the controls after it move. */
-TEST_F(PaneParts, NibControlsMoveCentredIntoALargerPane) {
+TEST_F(JobLog, NibControlsMoveCentredIntoALargerPane) {
     TestPane pane;
     auto place = [&](int width, int height, UInt16 unshowable = 0) {
         WindowRef nibWindow = nullptr, window = nullptr;
@@ -167,9 +306,8 @@ TEST_F(PaneParts, NibControlsMoveCentredIntoALargerPane) {
    texts. A ticket is found under its name in the session, and a missing
    name, data that is no number or not a whole one, or no session give the
    status and leave the caller's reference alone. */
-TEST_F(PaneParts, LooksUpStringsInItsBundleAndTicketsInTheSession) {
+TEST_F(JobLog, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     TestPane pane;
-    EXPECT_EQ(bundle, pane.GetMainBundle());
     CFOwned<CFStringRef> missing(pane.CopyLocalizedString(CFSTR("No such key"), CFSTR("c")));
     EXPECT_EQ("No such key", TextOrEmpty(missing.get()));
     CPDEPlugin stranger(CFSTR("com.quarn.test.none"));
@@ -269,8 +407,7 @@ std::string modelMark(const char *models, CFStringRef name) {
                             : TextOrEmpty((CFStringRef)CFDictionaryGetValue(model, CFSTR("Mark")));
 }
 
-TEST(CPluginData, FindsTheFirstModelOfTheExactNameInAWellFormedFile) {
-    LayerState start = LayerState::Now();
+TEST_F(JobLog, PluginDataFindsTheFirstModelOfTheExactNameInAWellFormedFile) {
     auto model = [](const char *name, const char *mark) {
         return std::string("<dict><key>ModelName</key><string>") + name +
                "</string><key>Mark</key><string>" + mark + "</string></dict>";
@@ -292,7 +429,6 @@ TEST(CPluginData, FindsTheFirstModelOfTheExactNameInAWellFormedFile) {
           "<dict><key>Models</key><dict/></dict>", "<dict><key>Models</key><array/></dict>"})
         EXPECT_EQ("<none>", modelMark(file, CFSTR("M"))) << (file ? file : "no file");
     EXPECT_EQ(nullptr, CPluginData(nullptr).GetModelInfo(CFSTR("M")));
-    EXPECT_EQ("", start.Differences(LayerState::Now()));
 }
 
 } // namespace
