@@ -103,37 +103,29 @@ void *createInstance(std::string path, CFPlugInFactoryFunction linkedFactory, CF
    is wrong; reading them from the terminal when there is no script, where
    wrong lines are reported and skipped. */
 int runActions(DialogSession &dialog, const std::vector<Action> *actions, bool &printed) {
-    auto perform = [&](const Action &action) {
-        std::string error;
-        DialogSession::Outcome outcome = dialog.Perform(action, error);
-        if (outcome == DialogSession::Outcome::BadArgument)
-            Complain("line " + std::to_string(action.line) + ": " + error);
-        printed = outcome == DialogSession::Outcome::Printed;
-        return outcome;
-    };
-    if (actions != nullptr) {
-        for (const Action &action : *actions) {
-            DialogSession::Outcome outcome = perform(action);
-            if (outcome == DialogSession::Outcome::BadArgument)
-                return kExitUsage;
-            if (printed)
-                break;
-        }
-        return kExitDone;
-    }
     std::string line;
-    for (int lineNumber = 1; dialog.IsOpen(); lineNumber++) {
-        std::fputs("pdehost> ", stderr);
-        std::fflush(stderr);
-        if (!std::getline(std::cin, line))
-            break;
-        ParsedLine parsed = ParseScriptLine(line, lineNumber);
+    for (size_t next = 0; dialog.IsOpen() && (!actions || next < actions->size()); next++) {
+        ParsedLine parsed;
+        if (actions != nullptr) {
+            parsed.action = (*actions)[next];
+        } else {
+            std::fputs("pdehost> ", stderr);
+            std::fflush(stderr);
+            if (!std::getline(std::cin, line))
+                break;
+            parsed = ParseScriptLine(line, static_cast<int>(next) + 1);
+        }
+        DialogSession::Outcome outcome = DialogSession::Outcome::Continue;
+        if (parsed.action)
+            outcome = dialog.Perform(*parsed.action, parsed.error);
         if (!parsed.error.empty())
-            Complain("line " + std::to_string(lineNumber) + ": " + parsed.error);
-        else if (parsed.action)
-            perform(*parsed.action);
+            Complain(parsed.error, parsed.action ? parsed.action->line : int(next) + 1);
+        if (actions != nullptr && outcome == DialogSession::Outcome::BadArgument)
+            return kExitUsage;
+        printed = outcome == DialogSession::Outcome::Printed;
     }
-    std::fputs("\n", stderr);
+    if (actions == nullptr)
+        std::fputs("\n", stderr);
     return kExitDone;
 }
 
@@ -180,35 +172,16 @@ int runWithTickets(const HostOptions &options, const std::vector<Action> *action
 
 } // namespace
 
-void DialogSession::observeBeep(void *refcon, short) {
-    static_cast<DialogSession *>(refcon)->mEvents.Line("beep");
-}
-
-DialogItemIndex DialogSession::observeAlert(void *refcon, AlertType type, CFStringRef message,
-                                            CFStringRef explanation) {
-    auto *dialog = static_cast<DialogSession *>(refcon);
-    std::string line =
-        "alert " + std::string(alertKindName(type)) + " " + QuoteEventText(TextOrEmpty(message));
-    if (explanation != nullptr)
-        line += " " + QuoteEventText(TextOrEmpty(explanation));
-    dialog->mEvents.Line(line);
-    if (!dialog->mAlertPicture.empty() && dialog->mWindow != nullptr &&
-        HIStandInWriteWindowPicture(dialog->mWindow, dialog->mAlertPicture.c_str()) != noErr)
-        Complain("cannot write the picture " + dialog->mAlertPicture);
-    dialog->mAlertPicture.clear();
-    if (dialog->mPresentAlert != nullptr)
-        dialog->mPresentAlert(TextOrEmpty(message));
-    return kAlertStdAlertOKButton; // the default button answers
-}
-
 DialogSession::DialogSession(EventWriter &events) : mEvents(events) {}
 
 DialogSession::~DialogSession() {
     Cancel();
 }
 
-void DialogSession::note(const std::string &text) {
-    Complain("line " + std::to_string(mLine) + ": " + text);
+void DialogSession::writePicture(const std::string &path) {
+    if (!path.empty() && mWindow != nullptr &&
+        HIStandInWriteWindowPicture(mWindow, path.c_str()) != noErr)
+        Complain("cannot write the picture " + path);
 }
 
 bool DialogSession::Start(void *instance, PMPrintSession session, std::string &error) {
@@ -231,13 +204,29 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     }
     mInterface = static_cast<PlugInIntf *>(interface);
 
-    HIStandInObserver observer = {this, observeBeep, observeAlert};
+    // The toolbox's reports of a beep and of an alert; the default button
+    // answers an alert.
+    HIStandInObserver observer = {
+        this,
+        [](void *refcon, short) { static_cast<DialogSession *>(refcon)->mEvents.Line("beep"); },
+        [](void *refcon, AlertType type, CFStringRef message, CFStringRef explanation) {
+            auto *dialog = static_cast<DialogSession *>(refcon);
+            std::string line = "alert " + std::string(alertKindName(type)) + " " +
+                               QuoteEventText(TextOrEmpty(message));
+            if (explanation != nullptr)
+                line += " " + QuoteEventText(TextOrEmpty(explanation));
+            dialog->mEvents.Line(line);
+            dialog->writePicture(dialog->mAlertPicture);
+            dialog->mAlertPicture.clear();
+            if (dialog->mPresentAlert != nullptr)
+                dialog->mPresentAlert(TextOrEmpty(message));
+            return DialogItemIndex(kAlertStdAlertOKButton);
+        }};
     HIStandInSetObserver(&observer); // copied
     mOpen = true;
 
     auto *headerInterface = reinterpret_cast<PMPlugInHeaderInterface *>(mInterface);
     mInterface->vtable->plugInHeader.Retain(headerInterface);
-    mRetained = mInterface;
     PMPlugInAPIVersion version = {};
     mInterface->vtable->plugInHeader.GetAPIVersion(headerInterface, &version);
 
@@ -297,9 +286,7 @@ void DialogSession::closeDialog(OSStatus dialogStatus) {
     if (!mOpen)
         return;
     mOpen = false;
-    if (!mClosingPicture.empty() && mWindow != nullptr &&
-        HIStandInWriteWindowPicture(mWindow, mClosingPicture.c_str()) != noErr)
-        Complain("cannot write the picture " + mClosingPicture);
+    writePicture(mClosingPicture);
     // The pane area goes first, with the controls and every handler
     // installed on them; the pane relies on that happening no later than
     // Terminate deletes it.
@@ -318,7 +305,8 @@ void DialogSession::closeDialog(OSStatus dialogStatus) {
     // One release for the reference taken with Retain, one for the
     // reference QueryInterface handed out; Release clears the pointer.
     auto release = mInterface->vtable->plugInHeader.Release;
-    release(reinterpret_cast<PMPlugInHeaderInterface **>(&mRetained));
+    PlugInIntf *retained = mInterface;
+    release(reinterpret_cast<PMPlugInHeaderInterface **>(&retained));
     release(reinterpret_cast<PMPlugInHeaderInterface **>(&mInterface));
     IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
     unknown->Release(mInstance);
@@ -402,7 +390,6 @@ void DialogSession::showChildren(ControlRef parent) {
 }
 
 DialogSession::Outcome DialogSession::Perform(const Action &action, std::string &error) {
-    mLine = action.line;
     if (!mOpen)
         return Outcome::Continue;
 
@@ -528,9 +515,9 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     bool typing = action.kind == ActionKind::Type || action.kind == ActionKind::Key ||
                   action.kind == ActionKind::CommandKey || action.kind == ActionKind::Paste;
     if ((typing || action.kind == ActionKind::Select) && status == errUnknownControl)
-        note(what + ": no control has the keyboard focus");
+        Complain(what + ": no control has the keyboard focus", action.line);
     else if (!typing && status != noErr && !what.empty())
-        note(what + " refused: status " + std::to_string(status));
+        Complain(what + " refused: status " + std::to_string(status), action.line);
     return Outcome::Continue;
 }
 

@@ -76,27 +76,21 @@ private:
     void summary();
     void showChildren(ControlRef parent);
     bool findControl(const Action &action, ControlRef &control, std::string &error);
-    void note(const std::string &text);
+    void writePicture(const std::string &path);
 
     EventWriter &mEvents;
     PMPrintSession mSession = nullptr;
     void *mInstance = nullptr;        /* IUnknown instance */
-    PlugInIntf *mInterface = nullptr; /* from QueryInterface */
-    PlugInIntf *mRetained = nullptr;  /* the reference taken with Retain */
+    PlugInIntf *mInterface = nullptr; /* from QueryInterface, and taken again with Retain */
     PMPDEContext mContext = nullptr;
     bool mHasContext = false;
     WindowRef mWindow = nullptr;
     ControlRef mUserPane = nullptr;
     bool mPaneBuilt = false;
     bool mOpen = false;
-    int mLine = 0; /* the line of the action being performed */
     std::string mClosingPicture;
     std::string mAlertPicture; /* written while the next alert is up */
     void (*mPresentAlert)(const std::string &) = nullptr;
-    /* The toolbox's reports of a beep and of an alert */
-    static void observeBeep(void *refcon, short);
-    static DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
-                                        CFStringRef explanation);
 };
 
 #endif /* PDEHOST_DIALOG_SESSION_H */

@@ -34,8 +34,9 @@ void ReleaseIfAny(CFTypeRef ref) {
         CFRelease(ref);
 }
 
-void Complain(const std::string &message) {
-    std::fprintf(stderr, "pdehost: %s\n", message.c_str());
+void Complain(const std::string &message, int line) {
+    std::string at = line > 0 ? "line " + std::to_string(line) + ": " : "";
+    std::fprintf(stderr, "pdehost: %s%s\n", at.c_str(), message.c_str());
 }
 
 std::string QuoteEventText(std::string_view text) {

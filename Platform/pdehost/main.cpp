@@ -65,7 +65,7 @@ int main(int argc, char *argv[]) {
         }
         ParsedScript script = ParseScript(text);
         if (script.errorLine != 0) {
-            Complain("line " + std::to_string(script.errorLine) + ": " + script.error);
+            Complain(script.error, script.errorLine);
             return kExitUsage;
         }
         actions = std::move(script.actions);
