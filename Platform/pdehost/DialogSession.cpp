@@ -7,10 +7,12 @@
 #include "DialogSession.h"
 
 #include "HostText.h"
-#include "LiveObjects.h"
 #include "PrintTickets.h"
 
+#include <StandIn/CFStandIn.h>
 #include <StandIn/HIStandIn.h>
+#include <StandIn/PMStandIn.h>
+#include <StandIn/PPDStandIn.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +20,22 @@
 #include <memory>
 
 namespace {
+
+/* The counters of live platform objects, in the order of LiveObjects::counts */
+const struct {
+    const char *name;
+    CFIndex (*count)(void);
+} kCounters[] = {{"plug-in instances", CFStandInGetTotalPlugInInstanceCount},
+                 {"CF objects", CFStandInGetLiveObjectCount},
+                 {"windows", HIStandInGetLiveWindowCount},
+                 {"controls", HIStandInGetLiveControlCount},
+                 {"events", HIStandInGetLiveEventCount},
+                 {"event handlers", HIStandInGetLiveHandlerCount},
+                 {"nib references", HIStandInGetLiveNibCount},
+                 {"print sessions", PMStandInGetLiveSessionCount},
+                 {"tickets", PMStandInGetLiveTicketCount},
+                 {"PPD contexts", PPDStandInGetLiveContextCount}};
+static_assert(std::size(kCounters) == std::tuple_size_v<decltype(LiveObjects::counts)>);
 
 /* The status the dialog hands Terminate when the user cancels. */
 const OSStatus kDialogCancelled = 128;
@@ -519,6 +537,28 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     else if (!typing && status != noErr && !what.empty())
         Complain(what + " refused: status " + std::to_string(status), action.line);
     return Outcome::Continue;
+}
+
+LiveObjects LiveObjects::Now() {
+    LiveObjects now;
+    for (size_t i = 0; i < std::size(kCounters); i++)
+        now.counts[i] = kCounters[i].count();
+    return now;
+}
+
+std::string LiveObjects::Differences(const LiveObjects &earlier, const LiveObjects &later) {
+    std::string differences;
+    for (size_t i = 0; i < std::size(kCounters); i++) {
+        long before = earlier.counts[i];
+        long after = later.counts[i];
+        if (before == after)
+            continue;
+        if (!differences.empty())
+            differences += ", ";
+        differences += std::string(kCounters[i].name) + " " + std::to_string(before) + " -> " +
+                       std::to_string(after);
+    }
+    return differences;
 }
 
 int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,

@@ -17,8 +17,23 @@
 #include <ApplicationServices/ApplicationServices.h>
 #include <Carbon/Carbon.h>
 
+#include <array>
 #include <string>
 #include <vector>
+
+/* Counts of the platform objects alive at one moment; the dialog takes
+   them before it opens and after it has gone, and the two must agree. */
+struct LiveObjects {
+    /* plug-in instances, CF objects, windows, controls, events, event
+       handlers, nib references, print sessions, tickets, PPD contexts */
+    std::array<long, 10> counts{};
+
+    static LiveObjects Now();
+
+    /* "" when `later` holds the same counts, else a list such as
+       "plug-in instances 0 -> 1, CF objects 12 -> 14". */
+    static std::string Differences(const LiveObjects &earlier, const LiveObjects &later);
+};
 
 class DialogSession;
 

@@ -4,8 +4,7 @@
 #ifndef TEST_SUPPORT_H
 #define TEST_SUPPORT_H
 
-#include "HostText.h"
-#include "LiveObjects.h"
+#include "DialogSession.h"
 
 #include <CoreFoundation/CoreFoundation.h>
 
