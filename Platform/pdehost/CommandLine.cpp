@@ -14,22 +14,6 @@
 #include <climits>
 #include <utility>
 
-const char kPdehostUsage[] =
-    "usage: pdehost --ppd FILE [--plugin DIR] [--set KEY=VALUE]... [--set-bool KEY=true|false]...\n"
-    "               [--job FILE (--printer NAME | --filter PATH)] [--language LANG]\n"
-    "               [--snapshot PNG] (--window | [SCRIPT | -])\n"
-    "  --ppd FILE          the printer's PPD\n"
-    "  --plugin DIR        the dialog-extension bundle (default: the PPD's APDialogExtension)\n"
-    "  --set KEY=VALUE     a string item in the print-settings ticket\n"
-    "  --set-bool KEY=B    a boolean item (true or false)\n"
-    "  --job FILE          the file a successful print submits\n"
-    "  --printer NAME      submit it to this CUPS queue\n"
-    "  --filter PATH       or run this CUPS filter on it and show its output\n"
-    "  --language LANG     the user's preferred language (en, de, ja...)\n"
-    "  --snapshot PNG      a picture of the dialog as it is when it closes\n"
-    "  --window            the dialog in a window on the desktop, worked by hand\n"
-    "  SCRIPT              the dialog actions; standard input when absent or \"-\"\n";
-
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
                       std::string &error) {
     options = HostOptions();

@@ -1,7 +1,7 @@
 /*
  * CommandLine.h
  *
- * pdehost's command line (kPdehostUsage; options may also be written
+ * pdehost's command line (main.cpp's usage; options may also be written
  * --name=value) and the dialog script's actions, one per line (README.md,
  * "The script").
  */
@@ -39,8 +39,6 @@ struct HostOptions {
 /* False with `error` set for an unknown option, a missing or malformed
    value, or options that exclude each other. */
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options, std::string &error);
-
-extern const char kPdehostUsage[];
 
 /* pdehost's exit statuses (README.md, "Exit status"). */
 enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitLeaked = 3 };

@@ -109,16 +109,14 @@ int runFilter(const HostOptions &options, const std::string &jobOptions, std::st
     std::vector<std::string> arguments = {
         options.filter, "1",        user != nullptr ? user : "nobody", baseName(options.job), "1",
         jobOptions,     options.job};
-    std::vector<std::string> environment;
+    std::vector<std::string> environment = {"PPD=" + options.ppd, "PRINTER=pdehost",
+                                            "CONTENT_TYPE=application/vnd.cups-postscript"};
     for (char **entry = environ; entry != nullptr && *entry != nullptr; entry++) {
         std::string_view variable = *entry;
         if (!variable.starts_with("PPD=") && !variable.starts_with("PRINTER=") &&
             !variable.starts_with("CONTENT_TYPE="))
             environment.emplace_back(variable);
     }
-    environment.push_back("PPD=" + options.ppd);
-    environment.push_back("PRINTER=pdehost");
-    environment.push_back("CONTENT_TYPE=application/vnd.cups-postscript");
     std::vector<char *> argv, envp;
     for (std::string &text : arguments)
         argv.push_back(text.data());
