@@ -47,19 +47,6 @@ const SInt16 kPaneLeft = 20;
 const SInt16 kWindowTop = 60;
 const SInt16 kWindowLeft = 80;
 
-const char *alertKindName(AlertType type) {
-    static const char *const kNames[] = {"stop", "note", "caution", "plain"}; // kAlert...Alert
-    return type >= 0 && type < 4 ? kNames[type] : "unknown";
-}
-
-HIStandInKey standInKey(KeyName key) {
-    static const HIStandInKey kKeys[] = {
-        kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
-        kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
-        kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // in KeyName's order
-    return kKeys[static_cast<int>(key)];
-}
-
 std::string controlName(const Action &action) {
     return FourCharCodeText(action.signature) + " " + std::to_string(action.id);
 }
@@ -147,47 +134,6 @@ int runActions(DialogSession &dialog, const std::vector<Action> *actions, bool &
     return kExitDone;
 }
 
-/* Everything between the two counts of live objects. */
-int runWithTickets(const HostOptions &options, const std::vector<Action> *actions,
-                   EventWriter &events, CFPlugInFactoryFunction linkedFactory,
-                   DialogDriver driver) {
-    PrintTickets tickets;
-    std::string error;
-    if (!CreatePrintTickets(options.ppd, options.settings, tickets, error)) {
-        Complain(error);
-        return kExitFailed;
-    }
-    std::string path = options.plugin;
-    if (path.empty())
-        path = ReadDialogExtensionPath(tickets.printerInfo, error);
-    CFPlugInRef plugIn = nullptr;
-    void *instance = path.empty() ? nullptr : createInstance(path, linkedFactory, plugIn, error);
-    int status = kExitFailed;
-    bool printed = false;
-    if (instance == nullptr) {
-        Complain(error);
-    } else {
-        DialogSession dialog(events);
-        dialog.SetClosingPicture(options.snapshot);
-        if (!dialog.Start(instance, tickets.session, error))
-            Complain(error);
-        else if (driver != nullptr)
-            status = driver(dialog, printed);
-        else
-            status = runActions(dialog, actions, printed);
-        dialog.Cancel(); // a dialog still open when the actions end is cancelled
-    }
-    if (printed)
-        status = PrintJob(options, tickets.printSettings, events);
-    if (!events.Good()) {
-        Complain("cannot write the events to standard output");
-        status = kExitFailed;
-    }
-    ReleasePrintTickets(tickets);
-    ReleaseIfAny(plugIn); // the executable stays loaded, as on the platform
-    return status;
-}
-
 } // namespace
 
 DialogSession::DialogSession(EventWriter &events) : mEvents(events) {}
@@ -229,7 +175,9 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
         [](void *refcon, short) { static_cast<DialogSession *>(refcon)->mEvents.Line("beep"); },
         [](void *refcon, AlertType type, CFStringRef message, CFStringRef explanation) {
             auto *dialog = static_cast<DialogSession *>(refcon);
-            std::string line = "alert " + std::string(alertKindName(type)) + " " +
+            static const char *const kKinds[] = {"stop", "note", "caution", "plain"}; // kAlert...
+            std::string line = "alert " +
+                               std::string(type >= 0 && type < 4 ? kKinds[type] : "unknown") + " " +
                                QuoteEventText(TextOrEmpty(message));
             if (explanation != nullptr)
                 line += " " + QuoteEventText(TextOrEmpty(explanation));
@@ -261,43 +209,31 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
         return true; // no pane, and no context to terminate
     mHasContext = true;
 
-    status = createPaneArea(maxH, maxV);
+    // The window, and in it the pane area, which shows only while the pane
+    // is open.
+    const UInt32 kLargest = 30000;
+    auto width = static_cast<SInt16>(std::min(maxH, kLargest));
+    auto height = static_cast<SInt16>(std::min(maxV, kLargest));
+    Rect content = {kWindowTop, kWindowLeft, SInt16(kWindowTop + kPaneTop + height + kPaneTop),
+                    SInt16(kWindowLeft + kPaneLeft + width + kPaneLeft)};
+    Rect pane = {kPaneTop, kPaneLeft, SInt16(kPaneTop + height), SInt16(kPaneLeft + width)};
+    status = CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &mWindow);
+    if (status == noErr)
+        status = CreateUserPaneControl(mWindow, &pane, kControlSupportsEmbedding, &mUserPane);
     if (status != noErr) {
+        if (mWindow != nullptr)
+            DisposeWindow(mWindow);
+        mWindow = nullptr;
+        mUserPane = nullptr;
         Complain("cannot make the pane area: status " + std::to_string(status));
         return true;
     }
+    SetControlVisibility(mUserPane, false, false);
     PMPDEFlags flags = kPMPDENoFlags;
     status = mInterface->vtable->Initialize(mContext, &flags, 0, mUserPane, mSession);
     mEvents.Status("initialize", status);
     mPaneBuilt = status == noErr;
     return true;
-}
-
-OSStatus DialogSession::createPaneArea(UInt32 width, UInt32 height) {
-    const UInt32 kLargest = 30000;
-    SInt16 paneWidth = static_cast<SInt16>(std::min(width, kLargest));
-    SInt16 paneHeight = static_cast<SInt16>(std::min(height, kLargest));
-    Rect content = {kWindowTop, kWindowLeft,
-                    static_cast<SInt16>(kWindowTop + kPaneTop + paneHeight + kPaneTop),
-                    static_cast<SInt16>(kWindowLeft + kPaneLeft + paneWidth + kPaneLeft)};
-    OSStatus status =
-        CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &mWindow);
-    if (status != noErr) {
-        mWindow = nullptr;
-        return status;
-    }
-    Rect pane = {kPaneTop, kPaneLeft, static_cast<SInt16>(kPaneTop + paneHeight),
-                 static_cast<SInt16>(kPaneLeft + paneWidth)};
-    status = CreateUserPaneControl(mWindow, &pane, kControlSupportsEmbedding, &mUserPane);
-    if (status != noErr) {
-        DisposeWindow(mWindow);
-        mWindow = nullptr;
-        mUserPane = nullptr;
-        return status;
-    }
-    // The pane area shows only while the pane is open.
-    SetControlVisibility(mUserPane, false, false);
-    return noErr;
 }
 
 void DialogSession::closeDialog(OSStatus dialogStatus) {
@@ -454,10 +390,15 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         status = HIStandInTypeText(text);
         what = "type";
         break;
-    case ActionKind::Key:
-        status = HIStandInPressKey(standInKey(action.key), 0);
+    case ActionKind::Key: {
+        static const HIStandInKey kKeys[] = {
+            kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
+            kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
+            kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // KeyName's order
+        status = HIStandInPressKey(kKeys[static_cast<int>(action.key)], 0);
         what = "key";
         break;
+    }
     case ActionKind::CommandKey:
         if (CFStringGetLength(text) != 1) {
             error = "key cmd- needs a character of one UTF-16 unit";
@@ -566,7 +507,33 @@ int RunDialog(const HostOptions &options, const std::vector<Action> *actions, Ev
     if (!options.language.empty())
         setenv("LANGUAGE", options.language.c_str(), 1); /* read by the bundle's lookups */
     LiveObjects before = LiveObjects::Now();
-    int status = runWithTickets(options, actions, events, linkedFactory, driver);
+    PrintTickets tickets;
+    CFPlugInRef plugIn = nullptr;
+    std::string error;
+    int status = kExitFailed;
+    bool printed = false;
+    if (CreatePrintTickets(options.ppd, options.settings, tickets, error)) {
+        std::string path = options.plugin;
+        if (path.empty())
+            path = ReadDialogExtensionPath(tickets.printerInfo, error);
+        void *instance =
+            path.empty() ? nullptr : createInstance(path, linkedFactory, plugIn, error);
+        DialogSession dialog(events); // cancelled here when still open at the end
+        dialog.SetClosingPicture(options.snapshot);
+        if (instance != nullptr && dialog.Start(instance, tickets.session, error))
+            status =
+                driver != nullptr ? driver(dialog, printed) : runActions(dialog, actions, printed);
+    }
+    if (!error.empty())
+        Complain(error);
+    if (printed)
+        status = PrintJob(options, tickets.printSettings, events);
+    if (!events.Good()) {
+        Complain("cannot write the events to standard output");
+        status = kExitFailed;
+    }
+    ReleasePrintTickets(tickets);
+    ReleaseIfAny(plugIn); // the executable stays loaded, as on the platform
     std::string leftOver = LiveObjects::Differences(before, LiveObjects::Now());
     if (!leftOver.empty()) {
         Complain("the dialog left platform objects behind: " + leftOver);

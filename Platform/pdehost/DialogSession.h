@@ -86,7 +86,6 @@ public:
 
 private:
     void closeDialog(OSStatus dialogStatus);
-    OSStatus createPaneArea(UInt32 width, UInt32 height);
     OSStatus callSync(Boolean direction);
     void summary();
     void showChildren(ControlRef parent);
