@@ -136,10 +136,8 @@ int runActions(DialogSession &dialog, const std::vector<Action> *actions, bool &
 
 } // namespace
 
-DialogSession::DialogSession(EventWriter &events) : mEvents(events) {}
-
 DialogSession::~DialogSession() {
-    Cancel();
+    closeDialog(kDialogCancelled);
 }
 
 void DialogSession::writePicture(const std::string &path) {
@@ -266,10 +264,6 @@ void DialogSession::closeDialog(OSStatus dialogStatus) {
     unknown->Release(mInstance);
     mInstance = nullptr;
     HIStandInSetObserver(nullptr);
-}
-
-void DialogSession::Cancel() {
-    closeDialog(kDialogCancelled);
 }
 
 OSStatus DialogSession::callSync(Boolean direction) {
@@ -518,8 +512,7 @@ int RunDialog(const HostOptions &options, const std::vector<Action> *actions, Ev
             path = ReadDialogExtensionPath(tickets.printerInfo, error);
         void *instance =
             path.empty() ? nullptr : createInstance(path, linkedFactory, plugIn, error);
-        DialogSession dialog(events); // cancelled here when still open at the end
-        dialog.SetClosingPicture(options.snapshot);
+        DialogSession dialog(events, options.snapshot); // cancelled here when still open
         if (instance != nullptr && dialog.Start(instance, tickets.session, error))
             status =
                 driver != nullptr ? driver(dialog, printed) : runActions(dialog, actions, printed);

@@ -35,21 +35,6 @@ struct LiveObjects {
     static std::string Differences(const LiveObjects &earlier, const LiveObjects &later);
 };
 
-class DialogSession;
-
-/* Works an open dialog in place of a script: the exit status, with
-   `printed` set when a print succeeded. */
-using DialogDriver = int (*)(DialogSession &dialog, bool &printed);
-
-/* Runs the dialog for `options` with `actions` (null: read from the
-   terminal, one at a time) and returns pdehost's exit status; what fails is
-   said on standard error. `linkedFactory`, when given, makes the pane's
-   instance in place of the bundle's own factory (the bundle is still
-   registered, so the pane finds its resources): the tests link the pane's
-   code so that they can reach its glue. */
-int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
-              CFPlugInFactoryFunction linkedFactory = nullptr, DialogDriver driver = nullptr);
-
 class DialogSession {
 public:
     enum class Outcome {
@@ -58,7 +43,10 @@ public:
         BadArgument /* the action names something that is not there */
     };
 
-    explicit DialogSession(EventWriter &events);
+    /* A dialog that writes a picture of its window to `closingPicture`
+       (when given) as it closes. */
+    explicit DialogSession(EventWriter &events, std::string closingPicture = "")
+        : mEvents(events), mClosingPicture(std::move(closingPicture)) {}
     ~DialogSession(); /* cancels a dialog that is still open */
     DialogSession(const DialogSession &) = delete;
     DialogSession &operator=(const DialogSession &) = delete;
@@ -72,16 +60,12 @@ public:
 
     Outcome Perform(const Action &action, std::string &error);
 
-    /* Closes the dialog without printing. Does nothing when it is closed. */
-    void Cancel();
-
     bool IsOpen() const { return mOpen; }
     bool HasPane() const { return mPaneBuilt; }
 
-    /* The dialog's window (null when closed), a picture of it written
-       when it closes, and what else the user sees of an alert. */
+    /* The dialog's window (null when closed), and what else the user sees
+       of an alert. */
     WindowRef Window() const { return mWindow; }
-    void SetClosingPicture(const std::string &path) { mClosingPicture = path; }
     void SetAlertPresenter(void (*present)(const std::string &message)) { mPresentAlert = present; }
 
 private:
@@ -106,5 +90,18 @@ private:
     std::string mAlertPicture; /* written while the next alert is up */
     void (*mPresentAlert)(const std::string &) = nullptr;
 };
+
+/* Works an open dialog in place of a script: the exit status, with
+   `printed` set when a print succeeded. */
+using DialogDriver = int (*)(DialogSession &dialog, bool &printed);
+
+/* Runs the dialog for `options` with `actions` (null: read from the
+   terminal, one at a time) and returns pdehost's exit status; what fails is
+   said on standard error. `linkedFactory`, when given, makes the pane's
+   instance in place of the bundle's own factory (the bundle is still
+   registered, so the pane finds its resources): the tests link the pane's
+   code so that they can reach its glue. */
+int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
+              CFPlugInFactoryFunction linkedFactory = nullptr, DialogDriver driver = nullptr);
 
 #endif /* PDEHOST_DIALOG_SESSION_H */
