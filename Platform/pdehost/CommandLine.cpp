@@ -99,21 +99,13 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
 
 namespace {
 
-bool isBlank(char ch) {
-    return ch == ' ' || ch == '\t';
-}
-
+/* The words of a line: runs of characters other than blanks (space, tab). */
 std::vector<std::string_view> splitWords(std::string_view text) {
     std::vector<std::string_view> words;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        while (pos < text.size() && isBlank(text[pos]))
-            pos++;
-        size_t start = pos;
-        while (pos < text.size() && !isBlank(text[pos]))
-            pos++;
-        if (pos > start)
-            words.push_back(text.substr(start, pos - start));
+    for (size_t start = text.find_first_not_of(" \t"); start != std::string_view::npos;) {
+        size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        words.push_back(text.substr(start, end - start));
+        start = text.find_first_not_of(" \t", end);
     }
     return words;
 }
@@ -255,16 +247,11 @@ ParsedLine ParseScriptLine(std::string_view line, int lineNumber) {
 
 ParsedScript ParseScript(std::string_view text) {
     ParsedScript script;
-    int lineNumber = 0;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lineNumber++;
-        ParsedLine parsed = ParseScriptLine(text.substr(pos, end - pos), lineNumber);
+    for (size_t pos = 0, lineNumber = 1; pos < text.size(); lineNumber++) {
+        size_t end = std::min(text.find('\n', pos), text.size());
+        ParsedLine parsed = ParseScriptLine(text.substr(pos, end - pos), int(lineNumber));
         if (!parsed.error.empty()) {
-            script.errorLine = lineNumber;
+            script.errorLine = int(lineNumber);
             script.error = std::move(parsed.error);
             return script;
         }

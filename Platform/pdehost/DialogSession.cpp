@@ -483,16 +483,11 @@ LiveObjects LiveObjects::Now() {
 
 std::string LiveObjects::Differences(const LiveObjects &earlier, const LiveObjects &later) {
     std::string differences;
-    for (size_t i = 0; i < std::size(kCounters); i++) {
-        long before = earlier.counts[i];
-        long after = later.counts[i];
-        if (before == after)
-            continue;
-        if (!differences.empty())
-            differences += ", ";
-        differences += std::string(kCounters[i].name) + " " + std::to_string(before) + " -> " +
-                       std::to_string(after);
-    }
+    for (size_t i = 0; i < std::size(kCounters); i++)
+        if (earlier.counts[i] != later.counts[i])
+            differences += (differences.empty() ? "" : ", ") + std::string(kCounters[i].name) +
+                           " " + std::to_string(earlier.counts[i]) + " -> " +
+                           std::to_string(later.counts[i]);
     return differences;
 }
 
