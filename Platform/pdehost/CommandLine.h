@@ -72,7 +72,7 @@ struct Action {
     int line = 0;
     uint32_t signature = 0; /* focus, click: the control ID */
     int32_t id = 0;
-    std::string text; /* type, clipboard, drop, snapshot; the character of key cmd-CHAR */
+    std::string text{}; /* type, clipboard, drop, snapshot; the character of key cmd-CHAR */
     KeyName key = KeyName::Backspace;
     int selectionStart = 0; /* select */
     int selectionEnd = 0;

@@ -58,13 +58,6 @@ struct WindowState {
 
 WindowState gState;
 
-Action makeAction(ActionKind kind, std::string text = std::string()) {
-    Action action;
-    action.kind = kind;
-    action.text = std::move(text);
-    return action;
-}
-
 void perform(Action action) {
     if (gState.printed)
         return;
@@ -84,8 +77,8 @@ void perform(Action action) {
 /* The desktop's clipboard onto the toolbox's, as plain text */
 void clipboardToScrap() {
     gchar *text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
-    perform(text != nullptr ? makeAction(ActionKind::Clipboard, text)
-                            : makeAction(ActionKind::ClipboardEmpty));
+    perform(text != nullptr ? Action{.kind = ActionKind::Clipboard, .text = text}
+                            : Action{.kind = ActionKind::ClipboardEmpty});
     g_free(text);
 }
 
@@ -122,9 +115,7 @@ gboolean onKey(GtkWidget *, GdkEventKey *event, gpointer) {
         return FALSE; /* Alt: the buttons' mnemonics */
     for (const auto &known : kKeys) {
         if (event->keyval == known.keyval) {
-            Action action = makeAction(ActionKind::Key);
-            action.key = known.key;
-            perform(action);
+            perform({.kind = ActionKind::Key, .key = known.key});
             return TRUE;
         }
     }
@@ -134,13 +125,13 @@ gboolean onKey(GtkWidget *, GdkEventKey *event, gpointer) {
     char utf8[8] = {};
     g_unichar_to_utf8(ch, utf8);
     if ((event->state & GDK_CONTROL_MASK) == 0) {
-        perform(makeAction(ActionKind::Type, utf8));
+        perform({.kind = ActionKind::Type, .text = utf8});
         return TRUE;
     }
     ch = g_unichar_tolower(ch);
     if (ch == 'v')
         clipboardToScrap();
-    perform(makeAction(ActionKind::CommandKey, utf8));
+    perform({.kind = ActionKind::CommandKey, .text = utf8});
     if (ch == 'c' || ch == 'x')
         scrapToClipboard();
     return TRUE;
@@ -159,10 +150,7 @@ gboolean onClick(GtkWidget *area, GdkEventButton *event, gpointer) {
     if (control == nullptr || GetControlID(control, &id) != noErr ||
         (id.signature == 0 && id.id == 0))
         return TRUE; /* a control the dialog cannot name does nothing when clicked */
-    Action action = makeAction(ActionKind::Click);
-    action.signature = id.signature;
-    action.id = id.id;
-    perform(action);
+    perform({.kind = ActionKind::Click, .signature = id.signature, .id = id.id});
     return TRUE;
 }
 
@@ -173,7 +161,7 @@ gboolean onDraw(GtkWidget *, cairo_t *cr, gpointer) {
 }
 
 void onPrint(GtkButton *, gpointer) {
-    perform(makeAction(ActionKind::Print));
+    perform({.kind = ActionKind::Print});
 }
 
 gboolean onCancel(GtkWidget *, GdkEvent *, gpointer) {
@@ -233,7 +221,7 @@ int workWindow(DialogSession &dialog, bool &printed) {
     dialog.SetAlertPresenter(presentAlert);
     gtk_widget_show_all(gState.top);
     gtk_widget_grab_focus(gState.area);
-    perform(makeAction(ActionKind::Open)); /* the dialog shows the pane */
+    perform({.kind = ActionKind::Open}); /* the dialog shows the pane */
     if (!gState.printed)
         gtk_main();
     printed = gState.printed;
