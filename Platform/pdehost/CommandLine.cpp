@@ -14,22 +14,6 @@
 #include <climits>
 #include <utility>
 
-const char kPdehostUsage[] =
-    "usage: pdehost --ppd FILE [--plugin DIR] [--set KEY=VALUE]... [--set-bool KEY=true|false]...\n"
-    "               [--job FILE (--printer NAME | --filter PATH)] [--language LANG]\n"
-    "               [--snapshot PNG] (--window | [SCRIPT | -])\n"
-    "  --ppd FILE          the printer's PPD\n"
-    "  --plugin DIR        the dialog-extension bundle (default: the PPD's APDialogExtension)\n"
-    "  --set KEY=VALUE     a string item in the print-settings ticket\n"
-    "  --set-bool KEY=B    a boolean item (true or false)\n"
-    "  --job FILE          the file a successful print submits\n"
-    "  --printer NAME      submit it to this CUPS queue\n"
-    "  --filter PATH       or run this CUPS filter on it and show its output\n"
-    "  --language LANG     the user's preferred language (en, de, ja...)\n"
-    "  --snapshot PNG      a picture of the dialog as it is when it closes\n"
-    "  --window            the dialog in a window on the desktop, worked by hand\n"
-    "  SCRIPT              the dialog actions; standard input when absent or \"-\"\n";
-
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
                       std::string &error) {
     options = HostOptions();
@@ -115,21 +99,13 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
 
 namespace {
 
-bool isBlank(char ch) {
-    return ch == ' ' || ch == '\t';
-}
-
+/* The words of a line: runs of characters other than blanks (space, tab). */
 std::vector<std::string_view> splitWords(std::string_view text) {
     std::vector<std::string_view> words;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        while (pos < text.size() && isBlank(text[pos]))
-            pos++;
-        size_t start = pos;
-        while (pos < text.size() && !isBlank(text[pos]))
-            pos++;
-        if (pos > start)
-            words.push_back(text.substr(start, pos - start));
+    for (size_t start = text.find_first_not_of(" \t"); start != std::string_view::npos;) {
+        size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        words.push_back(text.substr(start, end - start));
+        start = text.find_first_not_of(" \t", end);
     }
     return words;
 }
@@ -142,37 +118,82 @@ std::optional<long> parseInteger(std::string_view word, long min, long max) {
     return value;
 }
 
-/* Number of characters in UTF-8 text: bytes that do not continue one. */
-size_t countCharacters(std::string_view text) {
-    return std::count_if(text.begin(), text.end(), [](char ch) { return (ch & 0xC0) != 0x80; });
-}
+/* What follows an action's name on its line. */
+enum class Takes { Nothing, Text, FileName, OptionalText, Control, KeyWord, Range, Direction };
 
-struct ActionName {
-    const char *name;
-    ActionKind kind;
-};
+const char *const kKeyNames[] = {"backspace", "delete", "left",   "right", "home",
+                                 "end",       "tab",    "return", "escape"}; // KeyName's order
 
-const ActionName kSimpleActions[] = {
-    {"open", ActionKind::Open},       {"close", ActionKind::Close}, {"paste", ActionKind::Paste},
-    {"summary", ActionKind::Summary}, {"show", ActionKind::Show},   {"print", ActionKind::Print},
-};
-
-/* The address of `focus SIG ID` and `click SIG ID` (SIG exactly four
-   bytes, as in 'jlog'); an error message, empty when it is right. */
-std::string parseControlAddress(Action &action, std::string_view name,
-                                const std::vector<std::string_view> &words) {
-    if (words.size() != 3)
-        return std::string(name) + " needs a control signature and ID, e.g. " + std::string(name) +
-               " jlog 1";
-    if (words[1].size() != 4)
-        return "control signature \"" + std::string(words[1]) + "\" is not four characters";
-    for (unsigned char ch : words[1])
-        action.signature = (action.signature << 8) | ch;
-    std::optional<long> id = parseInteger(words[2], INT32_MIN, INT32_MAX);
-    if (!id)
-        return "control ID \"" + std::string(words[2]) + "\" is not a number";
-    action.id = static_cast<int32_t>(*id);
-    return std::string();
+/* The arguments of an action that `takes` them from `words` (the name
+   first) and `text` (the rest of the line after the one blank that follows
+   the name, when there is one); an error message, empty when they are
+   right. */
+std::string parseArguments(Action &action, Takes takes, const std::vector<std::string_view> &words,
+                           std::optional<std::string> text) {
+    std::string name(words[0]);
+    switch (takes) {
+    case Takes::Nothing:
+        return words.size() == 1 ? "" : name + " takes no argument";
+    case Takes::Text:
+    case Takes::FileName:
+        if (text.value_or("").empty())
+            return name + (takes == Takes::Text ? " needs a text" : " needs a file name");
+        action.text = *text;
+        return "";
+    case Takes::OptionalText:
+        if (!text)
+            action.kind = ActionKind::ClipboardEmpty;
+        action.text = text.value_or("");
+        return "";
+    case Takes::Control: { /* SIG exactly four bytes, as in 'jlog' */
+        if (words.size() != 3)
+            return name + " needs a control signature and ID, e.g. " + name + " jlog 1";
+        if (words[1].size() != 4)
+            return "control signature \"" + std::string(words[1]) + "\" is not four characters";
+        for (unsigned char ch : words[1])
+            action.signature = (action.signature << 8) | ch;
+        std::optional<long> id = parseInteger(words[2], INT32_MIN, INT32_MAX);
+        action.id = static_cast<int32_t>(id.value_or(0));
+        return id ? "" : "control ID \"" + std::string(words[2]) + "\" is not a number";
+    }
+    case Takes::KeyWord: {
+        if (words.size() != 2)
+            return "key needs one key name";
+        std::string_view key = words[1];
+        if (key.starts_with("cmd-")) {
+            action.kind = ActionKind::CommandKey;
+            action.text = key.substr(4);
+            // One character: one byte that does not continue a UTF-8 sequence.
+            bool one = std::count_if(action.text.begin(), action.text.end(),
+                                     [](char ch) { return (ch & 0xC0) != 0x80; }) == 1;
+            return one ? "" : "key cmd- needs exactly one character, e.g. key cmd-v";
+        }
+        auto known = std::find(std::begin(kKeyNames), std::end(kKeyNames), key);
+        action.key = static_cast<KeyName>(known - std::begin(kKeyNames));
+        if (known == std::end(kKeyNames))
+            return "unknown key \"" + std::string(key) +
+                   "\" (backspace, delete, left, right, home, end, tab, return, escape or "
+                   "cmd-CHAR)";
+        return "";
+    }
+    case Takes::Range: {
+        if (words.size() != 3)
+            return "select needs a start and an end";
+        std::optional<long> start = parseInteger(words[1], 0, INT16_MAX);
+        std::optional<long> end = parseInteger(words[2], 0, INT16_MAX);
+        if (!start || !end || *start > *end)
+            return "select needs 0 <= START <= END <= 32767";
+        action.selectionStart = static_cast<int>(*start);
+        action.selectionEnd = static_cast<int>(*end);
+        return "";
+    }
+    case Takes::Direction:
+        if (words.size() != 2 || (words[1] != "ui" && words[1] != "tickets"))
+            return "sync needs \"ui\" or \"tickets\"";
+        action.kind = words[1] == "ui" ? ActionKind::SyncUI : ActionKind::SyncTickets;
+        return "";
+    }
+    return "";
 }
 
 } // namespace
@@ -183,122 +204,54 @@ ParsedLine ParseScriptLine(std::string_view line, int lineNumber) {
     std::vector<std::string_view> words = splitWords(line);
     if (words.empty() || words[0][0] == '#')
         return {};
-
-    ParsedLine parsed;
-    Action &action = parsed.action.emplace();
-    action.line = lineNumber;
-    std::string_view name = words[0];
-    auto fail = [&parsed](std::string message) {
-        parsed.action.reset();
-        parsed.error = std::move(message);
-        return parsed;
-    };
-
-    for (const ActionName &simple : kSimpleActions) {
-        if (name == simple.name) {
-            if (words.size() != 1)
-                return fail(std::string(name) + " takes no argument");
-            action.kind = simple.kind;
-            return parsed;
-        }
-    }
-
-    // The text of type, clipboard and drop: everything after the one space
-    // that follows the name, so that leading and trailing blanks are typed.
-    size_t textStart = static_cast<size_t>(name.data() - line.data()) + name.size();
-    bool hasText = textStart < line.size();
-    std::string text = hasText ? std::string(line.substr(textStart + 1)) : std::string();
-
+    using enum ActionKind;
+    using enum Takes;
     static const struct {
         const char *name;
         ActionKind kind;
-        const char *needs;
-    } kTextActions[] = {{"type", ActionKind::Type, "a text"},
-                        {"drop", ActionKind::Drop, "a text"},
-                        {"snapshot", ActionKind::Snapshot, "a file name"},
-                        {"snapshot-alert", ActionKind::SnapshotAlert, "a file name"}};
-    for (const auto &textAction : kTextActions) {
-        if (name == textAction.name) {
-            if (text.empty())
-                return fail(std::string(name) + " needs " + textAction.needs);
-            action.kind = textAction.kind;
-            action.text = std::move(text);
-            return parsed;
-        }
-    }
-    if (name == "clipboard") {
-        if (!hasText) {
-            action.kind = ActionKind::ClipboardEmpty;
-        } else {
-            action.kind = ActionKind::Clipboard;
-            action.text = std::move(text);
-        }
-        return parsed;
-    }
-    if (name == "focus" || name == "click") {
-        action.kind = name == "focus" ? ActionKind::Focus : ActionKind::Click;
-        std::string error = parseControlAddress(action, name, words);
-        return error.empty() ? parsed : fail(error);
-    }
-    if (name == "key") {
-        if (words.size() != 2)
-            return fail("key needs one key name");
-        std::string_view keyName = words[1];
-        if (keyName.substr(0, 4) == "cmd-") {
-            std::string_view character = keyName.substr(4);
-            if (countCharacters(character) != 1)
-                return fail("key cmd- needs exactly one character, e.g. key cmd-v");
-            action.kind = ActionKind::CommandKey;
-            action.text = std::string(character);
-            return parsed;
-        }
-        static const char *const kKeyNames[] = {
-            "backspace", "delete", "left",   "right", "home",
-            "end",       "tab",    "return", "escape"}; // KeyName's order
-        for (size_t i = 0; i < std::size(kKeyNames); i++) {
-            if (keyName == kKeyNames[i]) {
-                action.kind = ActionKind::Key;
-                action.key = static_cast<KeyName>(i);
-                return parsed;
-            }
-        }
-        return fail("unknown key \"" + std::string(keyName) +
-                    "\" (backspace, delete, left, right, home, end, tab, return, escape "
-                    "or cmd-CHAR)");
-    }
-    if (name == "select") {
-        if (words.size() != 3)
-            return fail("select needs a start and an end");
-        std::optional<long> start = parseInteger(words[1], 0, INT16_MAX);
-        std::optional<long> end = parseInteger(words[2], 0, INT16_MAX);
-        if (!start || !end || *start > *end)
-            return fail("select needs 0 <= START <= END <= 32767");
-        action.kind = ActionKind::Select;
-        action.selectionStart = static_cast<int>(*start);
-        action.selectionEnd = static_cast<int>(*end);
-        return parsed;
-    }
-    if (name == "sync") {
-        if (words.size() != 2 || (words[1] != "ui" && words[1] != "tickets"))
-            return fail("sync needs \"ui\" or \"tickets\"");
-        action.kind = words[1] == "ui" ? ActionKind::SyncUI : ActionKind::SyncTickets;
-        return parsed;
-    }
-    return fail("unknown action \"" + std::string(name) + "\"");
+        Takes takes;
+    } kActions[] = {{"open", Open, Nothing},
+                    {"close", Close, Nothing},
+                    {"paste", Paste, Nothing},
+                    {"summary", Summary, Nothing},
+                    {"show", Show, Nothing},
+                    {"print", Print, Nothing},
+                    {"type", Type, Text},
+                    {"drop", Drop, Text},
+                    {"snapshot", Snapshot, FileName},
+                    {"snapshot-alert", SnapshotAlert, FileName},
+                    {"clipboard", Clipboard, OptionalText},
+                    {"focus", Focus, Control},
+                    {"click", Click, Control},
+                    {"key", Key, KeyWord},
+                    {"select", Select, Range},
+                    {"sync", SyncUI, Direction}};
+    auto known = std::find_if(std::begin(kActions), std::end(kActions),
+                              [&](const auto &entry) { return words[0] == entry.name; });
+    if (known == std::end(kActions))
+        return {std::nullopt, "unknown action \"" + std::string(words[0]) + "\""};
+
+    size_t textStart = static_cast<size_t>(words[0].data() + words[0].size() - line.data()) + 1;
+    std::optional<std::string> text;
+    if (textStart <= line.size())
+        text = std::string(line.substr(textStart));
+    ParsedLine parsed;
+    parsed.action.emplace();
+    parsed.action->line = lineNumber;
+    parsed.action->kind = known->kind;
+    parsed.error = parseArguments(*parsed.action, known->takes, words, std::move(text));
+    if (!parsed.error.empty())
+        parsed.action.reset();
+    return parsed;
 }
 
 ParsedScript ParseScript(std::string_view text) {
     ParsedScript script;
-    int lineNumber = 0;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lineNumber++;
-        ParsedLine parsed = ParseScriptLine(text.substr(pos, end - pos), lineNumber);
+    for (size_t pos = 0, lineNumber = 1; pos < text.size(); lineNumber++) {
+        size_t end = std::min(text.find('\n', pos), text.size());
+        ParsedLine parsed = ParseScriptLine(text.substr(pos, end - pos), int(lineNumber));
         if (!parsed.error.empty()) {
-            script.errorLine = lineNumber;
+            script.errorLine = int(lineNumber);
             script.error = std::move(parsed.error);
             return script;
         }

@@ -1,7 +1,7 @@
 /*
  * CommandLine.h
  *
- * pdehost's command line (kPdehostUsage; options may also be written
+ * pdehost's command line (main.cpp's usage; options may also be written
  * --name=value) and the dialog script's actions, one per line (README.md,
  * "The script").
  */
@@ -40,8 +40,6 @@ struct HostOptions {
    value, or options that exclude each other. */
 bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options, std::string &error);
 
-extern const char kPdehostUsage[];
-
 /* pdehost's exit statuses (README.md, "Exit status"). */
 enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitLeaked = 3 };
 
@@ -74,7 +72,7 @@ struct Action {
     int line = 0;
     uint32_t signature = 0; /* focus, click: the control ID */
     int32_t id = 0;
-    std::string text; /* type, clipboard, drop, snapshot; the character of key cmd-CHAR */
+    std::string text{}; /* type, clipboard, drop, snapshot; the character of key cmd-CHAR */
     KeyName key = KeyName::Backspace;
     int selectionStart = 0; /* select */
     int selectionEnd = 0;

@@ -7,10 +7,12 @@
 #include "DialogSession.h"
 
 #include "HostText.h"
-#include "LiveObjects.h"
 #include "PrintTickets.h"
 
+#include <StandIn/CFStandIn.h>
 #include <StandIn/HIStandIn.h>
+#include <StandIn/PMStandIn.h>
+#include <StandIn/PPDStandIn.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +20,22 @@
 #include <memory>
 
 namespace {
+
+/* The counters of live platform objects, in the order of LiveObjects::counts */
+const struct {
+    const char *name;
+    CFIndex (*count)(void);
+} kCounters[] = {{"plug-in instances", CFStandInGetTotalPlugInInstanceCount},
+                 {"CF objects", CFStandInGetLiveObjectCount},
+                 {"windows", HIStandInGetLiveWindowCount},
+                 {"controls", HIStandInGetLiveControlCount},
+                 {"events", HIStandInGetLiveEventCount},
+                 {"event handlers", HIStandInGetLiveHandlerCount},
+                 {"nib references", HIStandInGetLiveNibCount},
+                 {"print sessions", PMStandInGetLiveSessionCount},
+                 {"tickets", PMStandInGetLiveTicketCount},
+                 {"PPD contexts", PPDStandInGetLiveContextCount}};
+static_assert(std::size(kCounters) == std::tuple_size_v<decltype(LiveObjects::counts)>);
 
 /* The status the dialog hands Terminate when the user cancels. */
 const OSStatus kDialogCancelled = 128;
@@ -28,19 +46,6 @@ const SInt16 kPaneTop = 40;
 const SInt16 kPaneLeft = 20;
 const SInt16 kWindowTop = 60;
 const SInt16 kWindowLeft = 80;
-
-const char *alertKindName(AlertType type) {
-    static const char *const kNames[] = {"stop", "note", "caution", "plain"}; // kAlert...Alert
-    return type >= 0 && type < 4 ? kNames[type] : "unknown";
-}
-
-HIStandInKey standInKey(KeyName key) {
-    static const HIStandInKey kKeys[] = {
-        kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
-        kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
-        kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // in KeyName's order
-    return kKeys[static_cast<int>(key)];
-}
 
 std::string controlName(const Action &action) {
     return FourCharCodeText(action.signature) + " " + std::to_string(action.id);
@@ -103,112 +108,42 @@ void *createInstance(std::string path, CFPlugInFactoryFunction linkedFactory, CF
    is wrong; reading them from the terminal when there is no script, where
    wrong lines are reported and skipped. */
 int runActions(DialogSession &dialog, const std::vector<Action> *actions, bool &printed) {
-    auto perform = [&](const Action &action) {
-        std::string error;
-        DialogSession::Outcome outcome = dialog.Perform(action, error);
-        if (outcome == DialogSession::Outcome::BadArgument)
-            Complain("line " + std::to_string(action.line) + ": " + error);
-        printed = outcome == DialogSession::Outcome::Printed;
-        return outcome;
-    };
-    if (actions != nullptr) {
-        for (const Action &action : *actions) {
-            DialogSession::Outcome outcome = perform(action);
-            if (outcome == DialogSession::Outcome::BadArgument)
-                return kExitUsage;
-            if (printed)
-                break;
-        }
-        return kExitDone;
-    }
     std::string line;
-    for (int lineNumber = 1; dialog.IsOpen(); lineNumber++) {
-        std::fputs("pdehost> ", stderr);
-        std::fflush(stderr);
-        if (!std::getline(std::cin, line))
-            break;
-        ParsedLine parsed = ParseScriptLine(line, lineNumber);
+    for (size_t next = 0; dialog.IsOpen() && (!actions || next < actions->size()); next++) {
+        ParsedLine parsed;
+        if (actions != nullptr) {
+            parsed.action = (*actions)[next];
+        } else {
+            std::fputs("pdehost> ", stderr);
+            std::fflush(stderr);
+            if (!std::getline(std::cin, line))
+                break;
+            parsed = ParseScriptLine(line, static_cast<int>(next) + 1);
+        }
+        DialogSession::Outcome outcome = DialogSession::Outcome::Continue;
+        if (parsed.action)
+            outcome = dialog.Perform(*parsed.action, parsed.error);
         if (!parsed.error.empty())
-            Complain("line " + std::to_string(lineNumber) + ": " + parsed.error);
-        else if (parsed.action)
-            perform(*parsed.action);
+            Complain(parsed.error, parsed.action ? parsed.action->line : int(next) + 1);
+        if (actions != nullptr && outcome == DialogSession::Outcome::BadArgument)
+            return kExitUsage;
+        printed = outcome == DialogSession::Outcome::Printed;
     }
-    std::fputs("\n", stderr);
+    if (actions == nullptr)
+        std::fputs("\n", stderr);
     return kExitDone;
-}
-
-/* Everything between the two counts of live objects. */
-int runWithTickets(const HostOptions &options, const std::vector<Action> *actions,
-                   EventWriter &events, CFPlugInFactoryFunction linkedFactory,
-                   DialogDriver driver) {
-    PrintTickets tickets;
-    std::string error;
-    if (!CreatePrintTickets(options.ppd, options.settings, tickets, error)) {
-        Complain(error);
-        return kExitFailed;
-    }
-    std::string path = options.plugin;
-    if (path.empty())
-        path = ReadDialogExtensionPath(tickets.printerInfo, error);
-    CFPlugInRef plugIn = nullptr;
-    void *instance = path.empty() ? nullptr : createInstance(path, linkedFactory, plugIn, error);
-    int status = kExitFailed;
-    bool printed = false;
-    if (instance == nullptr) {
-        Complain(error);
-    } else {
-        DialogSession dialog(events);
-        dialog.SetClosingPicture(options.snapshot);
-        if (!dialog.Start(instance, tickets.session, error))
-            Complain(error);
-        else if (driver != nullptr)
-            status = driver(dialog, printed);
-        else
-            status = runActions(dialog, actions, printed);
-        dialog.Cancel(); // a dialog still open when the actions end is cancelled
-    }
-    if (printed)
-        status = PrintJob(options, tickets.printSettings, events);
-    if (!events.Good()) {
-        Complain("cannot write the events to standard output");
-        status = kExitFailed;
-    }
-    ReleasePrintTickets(tickets);
-    ReleaseIfAny(plugIn); // the executable stays loaded, as on the platform
-    return status;
 }
 
 } // namespace
 
-void DialogSession::observeBeep(void *refcon, short) {
-    static_cast<DialogSession *>(refcon)->mEvents.Line("beep");
-}
-
-DialogItemIndex DialogSession::observeAlert(void *refcon, AlertType type, CFStringRef message,
-                                            CFStringRef explanation) {
-    auto *dialog = static_cast<DialogSession *>(refcon);
-    std::string line =
-        "alert " + std::string(alertKindName(type)) + " " + QuoteEventText(TextOrEmpty(message));
-    if (explanation != nullptr)
-        line += " " + QuoteEventText(TextOrEmpty(explanation));
-    dialog->mEvents.Line(line);
-    if (!dialog->mAlertPicture.empty() && dialog->mWindow != nullptr &&
-        HIStandInWriteWindowPicture(dialog->mWindow, dialog->mAlertPicture.c_str()) != noErr)
-        Complain("cannot write the picture " + dialog->mAlertPicture);
-    dialog->mAlertPicture.clear();
-    if (dialog->mPresentAlert != nullptr)
-        dialog->mPresentAlert(TextOrEmpty(message));
-    return kAlertStdAlertOKButton; // the default button answers
-}
-
-DialogSession::DialogSession(EventWriter &events) : mEvents(events) {}
-
 DialogSession::~DialogSession() {
-    Cancel();
+    closeDialog(kDialogCancelled);
 }
 
-void DialogSession::note(const std::string &text) {
-    Complain("line " + std::to_string(mLine) + ": " + text);
+void DialogSession::writePicture(const std::string &path) {
+    if (!path.empty() && mWindow != nullptr &&
+        HIStandInWriteWindowPicture(mWindow, path.c_str()) != noErr)
+        Complain("cannot write the picture " + path);
 }
 
 bool DialogSession::Start(void *instance, PMPrintSession session, std::string &error) {
@@ -231,13 +166,31 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     }
     mInterface = static_cast<PlugInIntf *>(interface);
 
-    HIStandInObserver observer = {this, observeBeep, observeAlert};
+    // The toolbox's reports of a beep and of an alert; the default button
+    // answers an alert.
+    HIStandInObserver observer = {
+        this,
+        [](void *refcon, short) { static_cast<DialogSession *>(refcon)->mEvents.Line("beep"); },
+        [](void *refcon, AlertType type, CFStringRef message, CFStringRef explanation) {
+            auto *dialog = static_cast<DialogSession *>(refcon);
+            static const char *const kKinds[] = {"stop", "note", "caution", "plain"}; // kAlert...
+            std::string line = "alert " +
+                               std::string(type >= 0 && type < 4 ? kKinds[type] : "unknown") + " " +
+                               QuoteEventText(TextOrEmpty(message));
+            if (explanation != nullptr)
+                line += " " + QuoteEventText(TextOrEmpty(explanation));
+            dialog->mEvents.Line(line);
+            dialog->writePicture(dialog->mAlertPicture);
+            dialog->mAlertPicture.clear();
+            if (dialog->mPresentAlert != nullptr)
+                dialog->mPresentAlert(TextOrEmpty(message));
+            return DialogItemIndex(kAlertStdAlertOKButton);
+        }};
     HIStandInSetObserver(&observer); // copied
     mOpen = true;
 
     auto *headerInterface = reinterpret_cast<PMPlugInHeaderInterface *>(mInterface);
     mInterface->vtable->plugInHeader.Retain(headerInterface);
-    mRetained = mInterface;
     PMPlugInAPIVersion version = {};
     mInterface->vtable->plugInHeader.GetAPIVersion(headerInterface, &version);
 
@@ -254,11 +207,26 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
         return true; // no pane, and no context to terminate
     mHasContext = true;
 
-    status = createPaneArea(maxH, maxV);
+    // The window, and in it the pane area, which shows only while the pane
+    // is open.
+    const UInt32 kLargest = 30000;
+    auto width = static_cast<SInt16>(std::min(maxH, kLargest));
+    auto height = static_cast<SInt16>(std::min(maxV, kLargest));
+    Rect content = {kWindowTop, kWindowLeft, SInt16(kWindowTop + kPaneTop + height + kPaneTop),
+                    SInt16(kWindowLeft + kPaneLeft + width + kPaneLeft)};
+    Rect pane = {kPaneTop, kPaneLeft, SInt16(kPaneTop + height), SInt16(kPaneLeft + width)};
+    status = CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &mWindow);
+    if (status == noErr)
+        status = CreateUserPaneControl(mWindow, &pane, kControlSupportsEmbedding, &mUserPane);
     if (status != noErr) {
+        if (mWindow != nullptr)
+            DisposeWindow(mWindow);
+        mWindow = nullptr;
+        mUserPane = nullptr;
         Complain("cannot make the pane area: status " + std::to_string(status));
         return true;
     }
+    SetControlVisibility(mUserPane, false, false);
     PMPDEFlags flags = kPMPDENoFlags;
     status = mInterface->vtable->Initialize(mContext, &flags, 0, mUserPane, mSession);
     mEvents.Status("initialize", status);
@@ -266,40 +234,11 @@ bool DialogSession::Start(void *instance, PMPrintSession session, std::string &e
     return true;
 }
 
-OSStatus DialogSession::createPaneArea(UInt32 width, UInt32 height) {
-    const UInt32 kLargest = 30000;
-    SInt16 paneWidth = static_cast<SInt16>(std::min(width, kLargest));
-    SInt16 paneHeight = static_cast<SInt16>(std::min(height, kLargest));
-    Rect content = {kWindowTop, kWindowLeft,
-                    static_cast<SInt16>(kWindowTop + kPaneTop + paneHeight + kPaneTop),
-                    static_cast<SInt16>(kWindowLeft + kPaneLeft + paneWidth + kPaneLeft)};
-    OSStatus status =
-        CreateNewWindow(kMovableModalWindowClass, kWindowNoAttributes, &content, &mWindow);
-    if (status != noErr) {
-        mWindow = nullptr;
-        return status;
-    }
-    Rect pane = {kPaneTop, kPaneLeft, static_cast<SInt16>(kPaneTop + paneHeight),
-                 static_cast<SInt16>(kPaneLeft + paneWidth)};
-    status = CreateUserPaneControl(mWindow, &pane, kControlSupportsEmbedding, &mUserPane);
-    if (status != noErr) {
-        DisposeWindow(mWindow);
-        mWindow = nullptr;
-        mUserPane = nullptr;
-        return status;
-    }
-    // The pane area shows only while the pane is open.
-    SetControlVisibility(mUserPane, false, false);
-    return noErr;
-}
-
 void DialogSession::closeDialog(OSStatus dialogStatus) {
     if (!mOpen)
         return;
     mOpen = false;
-    if (!mClosingPicture.empty() && mWindow != nullptr &&
-        HIStandInWriteWindowPicture(mWindow, mClosingPicture.c_str()) != noErr)
-        Complain("cannot write the picture " + mClosingPicture);
+    writePicture(mClosingPicture);
     // The pane area goes first, with the controls and every handler
     // installed on them; the pane relies on that happening no later than
     // Terminate deletes it.
@@ -318,16 +257,13 @@ void DialogSession::closeDialog(OSStatus dialogStatus) {
     // One release for the reference taken with Retain, one for the
     // reference QueryInterface handed out; Release clears the pointer.
     auto release = mInterface->vtable->plugInHeader.Release;
-    release(reinterpret_cast<PMPlugInHeaderInterface **>(&mRetained));
+    PlugInIntf *retained = mInterface;
+    release(reinterpret_cast<PMPlugInHeaderInterface **>(&retained));
     release(reinterpret_cast<PMPlugInHeaderInterface **>(&mInterface));
     IUnknownVTbl *unknown = *static_cast<IUnknownVTbl **>(mInstance);
     unknown->Release(mInstance);
     mInstance = nullptr;
     HIStandInSetObserver(nullptr);
-}
-
-void DialogSession::Cancel() {
-    closeDialog(kDialogCancelled);
 }
 
 OSStatus DialogSession::callSync(Boolean direction) {
@@ -402,7 +338,6 @@ void DialogSession::showChildren(ControlRef parent) {
 }
 
 DialogSession::Outcome DialogSession::Perform(const Action &action, std::string &error) {
-    mLine = action.line;
     if (!mOpen)
         return Outcome::Continue;
 
@@ -449,10 +384,15 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         status = HIStandInTypeText(text);
         what = "type";
         break;
-    case ActionKind::Key:
-        status = HIStandInPressKey(standInKey(action.key), 0);
+    case ActionKind::Key: {
+        static const HIStandInKey kKeys[] = {
+            kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
+            kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
+            kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // KeyName's order
+        status = HIStandInPressKey(kKeys[static_cast<int>(action.key)], 0);
         what = "key";
         break;
+    }
     case ActionKind::CommandKey:
         if (CFStringGetLength(text) != 1) {
             error = "key cmd- needs a character of one UTF-16 unit";
@@ -528,10 +468,27 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
     bool typing = action.kind == ActionKind::Type || action.kind == ActionKind::Key ||
                   action.kind == ActionKind::CommandKey || action.kind == ActionKind::Paste;
     if ((typing || action.kind == ActionKind::Select) && status == errUnknownControl)
-        note(what + ": no control has the keyboard focus");
+        Complain(what + ": no control has the keyboard focus", action.line);
     else if (!typing && status != noErr && !what.empty())
-        note(what + " refused: status " + std::to_string(status));
+        Complain(what + " refused: status " + std::to_string(status), action.line);
     return Outcome::Continue;
+}
+
+LiveObjects LiveObjects::Now() {
+    LiveObjects now;
+    for (size_t i = 0; i < std::size(kCounters); i++)
+        now.counts[i] = kCounters[i].count();
+    return now;
+}
+
+std::string LiveObjects::Differences(const LiveObjects &earlier, const LiveObjects &later) {
+    std::string differences;
+    for (size_t i = 0; i < std::size(kCounters); i++)
+        if (earlier.counts[i] != later.counts[i])
+            differences += (differences.empty() ? "" : ", ") + std::string(kCounters[i].name) +
+                           " " + std::to_string(earlier.counts[i]) + " -> " +
+                           std::to_string(later.counts[i]);
+    return differences;
 }
 
 int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
@@ -539,7 +496,32 @@ int RunDialog(const HostOptions &options, const std::vector<Action> *actions, Ev
     if (!options.language.empty())
         setenv("LANGUAGE", options.language.c_str(), 1); /* read by the bundle's lookups */
     LiveObjects before = LiveObjects::Now();
-    int status = runWithTickets(options, actions, events, linkedFactory, driver);
+    PrintTickets tickets;
+    CFPlugInRef plugIn = nullptr;
+    std::string error;
+    int status = kExitFailed;
+    bool printed = false;
+    if (CreatePrintTickets(options.ppd, options.settings, tickets, error)) {
+        std::string path = options.plugin;
+        if (path.empty())
+            path = ReadDialogExtensionPath(tickets.printerInfo, error);
+        void *instance =
+            path.empty() ? nullptr : createInstance(path, linkedFactory, plugIn, error);
+        DialogSession dialog(events, options.snapshot); // cancelled here when still open
+        if (instance != nullptr && dialog.Start(instance, tickets.session, error))
+            status =
+                driver != nullptr ? driver(dialog, printed) : runActions(dialog, actions, printed);
+    }
+    if (!error.empty())
+        Complain(error);
+    if (printed)
+        status = PrintJob(options, tickets.printSettings, events);
+    if (!events.Good()) {
+        Complain("cannot write the events to standard output");
+        status = kExitFailed;
+    }
+    ReleasePrintTickets(tickets);
+    ReleaseIfAny(plugIn); // the executable stays loaded, as on the platform
     std::string leftOver = LiveObjects::Differences(before, LiveObjects::Now());
     if (!leftOver.empty()) {
         Complain("the dialog left platform objects behind: " + leftOver);

@@ -17,23 +17,23 @@
 #include <ApplicationServices/ApplicationServices.h>
 #include <Carbon/Carbon.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
-class DialogSession;
+/* Counts of the platform objects alive at one moment; the dialog takes
+   them before it opens and after it has gone, and the two must agree. */
+struct LiveObjects {
+    /* plug-in instances, CF objects, windows, controls, events, event
+       handlers, nib references, print sessions, tickets, PPD contexts */
+    std::array<long, 10> counts{};
 
-/* Works an open dialog in place of a script: the exit status, with
-   `printed` set when a print succeeded. */
-using DialogDriver = int (*)(DialogSession &dialog, bool &printed);
+    static LiveObjects Now();
 
-/* Runs the dialog for `options` with `actions` (null: read from the
-   terminal, one at a time) and returns pdehost's exit status; what fails is
-   said on standard error. `linkedFactory`, when given, makes the pane's
-   instance in place of the bundle's own factory (the bundle is still
-   registered, so the pane finds its resources): the tests link the pane's
-   code so that they can reach its glue. */
-int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
-              CFPlugInFactoryFunction linkedFactory = nullptr, DialogDriver driver = nullptr);
+    /* "" when `later` holds the same counts, else a list such as
+       "plug-in instances 0 -> 1, CF objects 12 -> 14". */
+    static std::string Differences(const LiveObjects &earlier, const LiveObjects &later);
+};
 
 class DialogSession {
 public:
@@ -43,7 +43,10 @@ public:
         BadArgument /* the action names something that is not there */
     };
 
-    explicit DialogSession(EventWriter &events);
+    /* A dialog that writes a picture of its window to `closingPicture`
+       (when given) as it closes. */
+    explicit DialogSession(EventWriter &events, std::string closingPicture = "")
+        : mEvents(events), mClosingPicture(std::move(closingPicture)) {}
     ~DialogSession(); /* cancels a dialog that is still open */
     DialogSession(const DialogSession &) = delete;
     DialogSession &operator=(const DialogSession &) = delete;
@@ -57,46 +60,48 @@ public:
 
     Outcome Perform(const Action &action, std::string &error);
 
-    /* Closes the dialog without printing. Does nothing when it is closed. */
-    void Cancel();
-
     bool IsOpen() const { return mOpen; }
     bool HasPane() const { return mPaneBuilt; }
 
-    /* The dialog's window (null when closed), a picture of it written
-       when it closes, and what else the user sees of an alert. */
+    /* The dialog's window (null when closed), and what else the user sees
+       of an alert. */
     WindowRef Window() const { return mWindow; }
-    void SetClosingPicture(const std::string &path) { mClosingPicture = path; }
     void SetAlertPresenter(void (*present)(const std::string &message)) { mPresentAlert = present; }
 
 private:
     void closeDialog(OSStatus dialogStatus);
-    OSStatus createPaneArea(UInt32 width, UInt32 height);
     OSStatus callSync(Boolean direction);
     void summary();
     void showChildren(ControlRef parent);
     bool findControl(const Action &action, ControlRef &control, std::string &error);
-    void note(const std::string &text);
+    void writePicture(const std::string &path);
 
     EventWriter &mEvents;
     PMPrintSession mSession = nullptr;
     void *mInstance = nullptr;        /* IUnknown instance */
-    PlugInIntf *mInterface = nullptr; /* from QueryInterface */
-    PlugInIntf *mRetained = nullptr;  /* the reference taken with Retain */
+    PlugInIntf *mInterface = nullptr; /* from QueryInterface, and taken again with Retain */
     PMPDEContext mContext = nullptr;
     bool mHasContext = false;
     WindowRef mWindow = nullptr;
     ControlRef mUserPane = nullptr;
     bool mPaneBuilt = false;
     bool mOpen = false;
-    int mLine = 0; /* the line of the action being performed */
     std::string mClosingPicture;
     std::string mAlertPicture; /* written while the next alert is up */
     void (*mPresentAlert)(const std::string &) = nullptr;
-    /* The toolbox's reports of a beep and of an alert */
-    static void observeBeep(void *refcon, short);
-    static DialogItemIndex observeAlert(void *refcon, AlertType type, CFStringRef message,
-                                        CFStringRef explanation);
 };
+
+/* Works an open dialog in place of a script: the exit status, with
+   `printed` set when a print succeeded. */
+using DialogDriver = int (*)(DialogSession &dialog, bool &printed);
+
+/* Runs the dialog for `options` with `actions` (null: read from the
+   terminal, one at a time) and returns pdehost's exit status; what fails is
+   said on standard error. `linkedFactory`, when given, makes the pane's
+   instance in place of the bundle's own factory (the bundle is still
+   registered, so the pane finds its resources): the tests link the pane's
+   code so that they can reach its glue. */
+int RunDialog(const HostOptions &options, const std::vector<Action> *actions, EventWriter &events,
+              CFPlugInFactoryFunction linkedFactory = nullptr, DialogDriver driver = nullptr);
 
 #endif /* PDEHOST_DIALOG_SESSION_H */

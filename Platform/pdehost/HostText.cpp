@@ -6,6 +6,8 @@
  */
 #include "HostText.h"
 
+#include <algorithm>
+
 std::optional<std::string> TextFromCFString(CFStringRef string) {
     if (string == nullptr)
         return std::nullopt;
@@ -34,8 +36,9 @@ void ReleaseIfAny(CFTypeRef ref) {
         CFRelease(ref);
 }
 
-void Complain(const std::string &message) {
-    std::fprintf(stderr, "pdehost: %s\n", message.c_str());
+void Complain(const std::string &message, int line) {
+    std::string at = line > 0 ? "line " + std::to_string(line) + ": " : "";
+    std::fprintf(stderr, "pdehost: %s%s\n", at.c_str(), message.c_str());
 }
 
 std::string QuoteEventText(std::string_view text) {
@@ -50,16 +53,13 @@ std::string QuoteEventText(std::string_view text) {
 
 std::string FourCharCodeText(uint32_t code) {
     std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        char ch = static_cast<char>((code >> shift) & 0xFF);
-        if (ch <= ' ' || ch > '~') {
-            char hex[16];
-            std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
-            return hex;
-        }
-        text += ch;
-    }
-    return text;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        text += static_cast<char>((code >> shift) & 0xFF);
+    if (std::all_of(text.begin(), text.end(), [](char ch) { return ch > ' ' && ch <= '~'; }))
+        return text;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+    return hex;
 }
 
 void EventWriter::Line(const std::string &text) {

@@ -29,8 +29,9 @@ CFStringRef CreateCFStringFromText(std::string_view text);
 /* CFRelease for a reference that may be NULL. */
 void ReleaseIfAny(CFTypeRef ref);
 
-/* "pdehost: MESSAGE" on standard error. */
-void Complain(const std::string &message);
+/* "pdehost: MESSAGE" on standard error, or "pdehost: line N: MESSAGE"
+   about the script's line N. */
+void Complain(const std::string &message, int line = 0);
 
 /* `text` in double quotes, '"' and '\' escaped by a backslash. */
 std::string QuoteEventText(std::string_view text);

@@ -102,23 +102,20 @@ std::string baseName(const std::string &path) {
 /* Runs the filter with the CUPS filter arguments (job ID, user, title,
    copies, options, file) and the environment with the scheduler's PPD,
    PRINTER and CONTENT_TYPE; its standard output and error are this
-   process's. Its exit status, or -1 with `error` set when it could not be
-   run or did not exit normally. */
-int runFilter(const HostOptions &options, const std::string &jobOptions, std::string &error) {
+   process's. What went wrong, or "" when it ran and exited with 0. */
+std::string runFilter(const HostOptions &options, const std::string &jobOptions) {
     const char *user = cupsUser();
     std::vector<std::string> arguments = {
         options.filter, "1",        user != nullptr ? user : "nobody", baseName(options.job), "1",
         jobOptions,     options.job};
-    std::vector<std::string> environment;
+    std::vector<std::string> environment = {"PPD=" + options.ppd, "PRINTER=pdehost",
+                                            "CONTENT_TYPE=application/vnd.cups-postscript"};
     for (char **entry = environ; entry != nullptr && *entry != nullptr; entry++) {
         std::string_view variable = *entry;
         if (!variable.starts_with("PPD=") && !variable.starts_with("PRINTER=") &&
             !variable.starts_with("CONTENT_TYPE="))
             environment.emplace_back(variable);
     }
-    environment.push_back("PPD=" + options.ppd);
-    environment.push_back("PRINTER=pdehost");
-    environment.push_back("CONTENT_TYPE=application/vnd.cups-postscript");
     std::vector<char *> argv, envp;
     for (std::string &text : arguments)
         argv.push_back(text.data());
@@ -130,22 +127,20 @@ int runFilter(const HostOptions &options, const std::string &jobOptions, std::st
     pid_t pid = 0;
     int spawnError =
         posix_spawn(&pid, options.filter.c_str(), nullptr, nullptr, argv.data(), envp.data());
-    if (spawnError != 0) {
-        error = "cannot run " + options.filter + ": " + std::strerror(spawnError);
-        return -1;
-    }
+    if (spawnError != 0)
+        return "cannot run " + options.filter + ": " + std::strerror(spawnError);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            error = "lost the filter " + options.filter + ": " + std::strerror(errno);
-            return -1;
-        }
+        if (errno != EINTR)
+            return "lost the filter " + options.filter + ": " + std::strerror(errno);
     }
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    error =
-        "the filter " + options.filter + " was ended by signal " + std::to_string(WTERMSIG(status));
-    return -1;
+    if (!WIFEXITED(status))
+        return "the filter " + options.filter + " was ended by signal " +
+               std::to_string(WTERMSIG(status));
+    if (WEXITSTATUS(status) != 0)
+        return "the filter " + options.filter + " exited with status " +
+               std::to_string(WEXITSTATUS(status));
+    return "";
 }
 
 } // namespace
@@ -304,12 +299,9 @@ int PrintJob(const HostOptions &options, PMTicketRef printSettings, EventWriter 
         events.Line("job " + std::to_string(jobID));
     } else if (!options.filter.empty()) {
         events.Line("output");
-        std::string error;
-        int status = runFilter(options, jobOptions, error);
-        if (status != 0) {
-            Complain(status < 0 ? error
-                                : "the filter " + options.filter + " exited with status " +
-                                      std::to_string(status));
+        std::string error = runFilter(options, jobOptions);
+        if (!error.empty()) {
+            Complain(error);
             return kExitFailed;
         }
     } else {

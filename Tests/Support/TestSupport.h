@@ -6,7 +6,6 @@
 #define TEST_SUPPORT_H
 
 #include "DialogSession.h"
-#include "LiveObjects.h"
 
 #include <CoreFoundation/CoreFoundation.h>
 
