@@ -185,7 +185,6 @@ struct __CFArray : cf::Base {
 // dictionaries of the layer hold tens of entries, not thousands.
 struct __CFDictionary : cf::Base {
     cf::Vec<std::pair<const void *, const void *>> entries;
-    bool isMutable = false;
 };
 
 struct __CFUUID : cf::Base {
@@ -220,7 +219,7 @@ String8 toUTF8(CFStringRef str);
 
 // An immutable array or dictionary for a builder to fill with the calls below.
 CFMutableArrayRef makeArray();
-CFMutableDictionaryRef makeDictionary();
+CFDictionaryRef makeDictionary();
 void arrayAppend(CFArrayRef array, const void *value);
 void dictionarySet(CFDictionaryRef dict, const void *key, const void *value);
 
