@@ -21,14 +21,4 @@ CFDataRef CFDataCreate(CFAllocatorRef, const UInt8 *bytes, CFIndex length) {
     });
 }
 
-CFIndex CFDataGetLength(CFDataRef theData) {
-    return static_cast<CFIndex>(
-        cf::check<__CFData>(theData, cf::kDataTypeID, "CFDataGetLength")->bytes.size());
-}
-
-const UInt8 *CFDataGetBytePtr(CFDataRef theData) {
-    const __CFData *d = cf::check<__CFData>(theData, cf::kDataTypeID, "CFDataGetBytePtr");
-    return d->bytes.empty() ? nullptr : d->bytes.data();
-}
-
 } // extern "C"

@@ -33,7 +33,7 @@ const CFStandInClass *gClasses[cf::kMaxTypeID] = {
 };
 CFTypeID gNextTypeID = cf::kFirstRegisteredTypeID;
 
-__CFAllocator gSystemDefault = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount}};
+__CFAllocator gSystemDefault = {{true, cf::kAllocatorTypeID, cf::kImmortalRetainCount}};
 
 // The registry. It is bookkeeping of the checker, not object storage, so it
 // allocates from the ordinary heap and is not subject to fault injection.
@@ -93,7 +93,6 @@ InjectionPause::~InjectionPause() {
 }
 
 void registerObject(Base *obj, CFTypeID typeID) {
-    obj->magic = kMagic;
     obj->immortal = false;
     obj->typeID = typeID;
     obj->retainCount = 1;
@@ -123,13 +122,6 @@ Base *checkType(CFTypeRef cf, CFTypeID typeID, const char *call) {
         CFStandInMisuse(call, "%s passed where a %s is expected", typeName(obj->typeID),
                         typeName(typeID));
     return obj;
-}
-
-void checkRange(const char *call, CFRange range, CFIndex length) {
-    if (range.location < 0 || range.length < 0 || range.location > length ||
-        range.length > length - range.location)
-        CFStandInMisuse(call, "range {%ld, %ld} out of bounds (length %ld)", range.location,
-                        range.length, length);
 }
 
 void checkIndex(const char *call, CFIndex idx, CFIndex limit) {
@@ -171,7 +163,6 @@ void CFRelease(CFTypeRef cf) {
     if (cls != nullptr && cls->finalize != nullptr)
         cls->finalize(obj);
     registry().live.erase(obj);
-    obj->magic = 0;
     CFStandInDeallocate(obj);
 }
 
