@@ -25,6 +25,7 @@
 
 namespace cf {
 
+// The retain count of an immortal object: constants, never counted or freed.
 constexpr CFIndex kImmortalRetainCount = 0x0FFFFFFFFFFFFFFF;
 
 // Type ids of the built-in classes; registered classes follow.
@@ -50,7 +51,6 @@ extern const CFStandInClass kStringClass, kNumberClass, kBooleanClass, kDataClas
 
 // Header at the start of every object.
 struct Base {
-    bool immortal;
     CFTypeID typeID;
     CFIndex retainCount;
 };

@@ -42,8 +42,8 @@ Boolean equalNumbers(CFTypeRef a, CFTypeRef b) {
 } // namespace
 
 namespace cf {
-__CFBoolean gBooleanTrue = {{true, kBooleanTypeID, kImmortalRetainCount}, true};
-__CFBoolean gBooleanFalse = {{true, kBooleanTypeID, kImmortalRetainCount}, false};
+__CFBoolean gBooleanTrue = {{kBooleanTypeID, kImmortalRetainCount}, true};
+__CFBoolean gBooleanFalse = {{kBooleanTypeID, kImmortalRetainCount}, false};
 const CFStandInClass kNumberClass = {"CFNumber", destroyObject<__CFNumber>, equalNumbers};
 const CFStandInClass kBooleanClass = {"CFBoolean", nullptr, nullptr};
 } // namespace cf

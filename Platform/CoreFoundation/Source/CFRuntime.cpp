@@ -33,7 +33,7 @@ const CFStandInClass *gClasses[cf::kMaxTypeID] = {
 };
 CFTypeID gNextTypeID = cf::kFirstRegisteredTypeID;
 
-__CFAllocator gSystemDefault = {{true, cf::kAllocatorTypeID, cf::kImmortalRetainCount}};
+__CFAllocator gSystemDefault = {{cf::kAllocatorTypeID, cf::kImmortalRetainCount}};
 
 // The registry. It is bookkeeping of the checker, not object storage, so it
 // allocates from the ordinary heap and is not subject to fault injection.
@@ -93,7 +93,6 @@ InjectionPause::~InjectionPause() {
 }
 
 void registerObject(Base *obj, CFTypeID typeID) {
-    obj->immortal = false;
     obj->typeID = typeID;
     obj->retainCount = 1;
     registry().live.insert(obj);
@@ -102,7 +101,6 @@ void registerObject(Base *obj, CFTypeID typeID) {
 void makeImmortal(Base *obj) {
     registry().live.erase(obj);
     registry().immortal.insert(obj);
-    obj->immortal = true;
     obj->retainCount = kImmortalRetainCount;
 }
 
@@ -150,14 +148,14 @@ CFTypeID CFGetTypeID(CFTypeRef cf) {
 
 CFTypeRef CFRetain(CFTypeRef cf) {
     cf::Base *obj = cf::checkAny(cf, "CFRetain");
-    if (!obj->immortal)
+    if (obj->retainCount != cf::kImmortalRetainCount)
         ++obj->retainCount;
     return cf;
 }
 
 void CFRelease(CFTypeRef cf) {
     cf::Base *obj = cf::checkAny(cf, "CFRelease");
-    if (obj->immortal || --obj->retainCount > 0)
+    if (obj->retainCount == cf::kImmortalRetainCount || --obj->retainCount > 0)
         return;
     const CFStandInClass *cls = gClasses[obj->typeID];
     if (cls != nullptr && cls->finalize != nullptr)
