@@ -10,7 +10,8 @@
  * (the dialog keeps its tickets there). A ticket is an ordered list of items
  * at the top level, each a CF value under a string key with the client
  * identifier of its writer and a locked flag. A locked item cannot be
- * rewritten; a rewrite of an unlocked item keeps its position.
+ * rewritten; a rewrite of an unlocked item keeps its position. A session
+ * keeps its data as such a list too (unlocked, without clients).
  */
 #include <ApplicationServices/ApplicationServices.h>
 #include <StandIn/CFStandIn.h>
@@ -26,28 +27,6 @@ bool PMIsString(CFTypeRef value) {
     return PMIsObjectOfType(value, CFStringGetTypeID());
 }
 
-struct Session {
-    CFMutableDictionaryRef data;
-};
-
-void FinalizeSession(CFTypeRef cf) {
-    Session *session = static_cast<Session *>(CFStandInGetInstanceData(cf));
-    if (session->data != nullptr)
-        CFRelease(session->data);
-}
-
-const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeSession, nullptr};
-
-CFTypeID SessionType() {
-    static CFTypeID type = CFStandInRegisterClass(&kSessionClass);
-    return type;
-}
-
-Session *GetSession(PMPrintSession printSession) {
-    bool valid = PMIsObjectOfType(printSession, SessionType());
-    return valid ? static_cast<Session *>(CFStandInGetInstanceData(printSession)) : nullptr;
-}
-
 struct Item {
     Item *next;
     CFStringRef key;
@@ -56,9 +35,10 @@ struct Item {
     Boolean locked;
 };
 
-struct Ticket {
+/* The instance data of a session and of a ticket: the items in the order of
+ * their first write. */
+struct Items {
     Item *first;
-    Item *last;
 };
 
 void FreeItem(Item *item) {
@@ -69,9 +49,8 @@ void FreeItem(Item *item) {
     CFStandInDeallocate(item);
 }
 
-void FinalizeTicket(CFTypeRef cf) {
-    Ticket *ticket = static_cast<Ticket *>(CFStandInGetInstanceData(cf));
-    Item *item = ticket->first;
+void FinalizeItems(CFTypeRef cf) {
+    Item *item = static_cast<Items *>(CFStandInGetInstanceData(cf))->first;
     while (item != nullptr) {
         Item *next = item->next;
         FreeItem(item);
@@ -79,29 +58,81 @@ void FinalizeTicket(CFTypeRef cf) {
     }
 }
 
-const CFStandInClass kTicketClass = {"PMTicket", FinalizeTicket, nullptr};
+const CFStandInClass kSessionClass = {"PMPrintSession", FinalizeItems, nullptr};
+const CFStandInClass kTicketClass = {"PMTicket", FinalizeItems, nullptr};
+
+CFTypeID SessionType() {
+    static CFTypeID type = CFStandInRegisterClass(&kSessionClass);
+    return type;
+}
 
 CFTypeID TicketType() {
     static CFTypeID type = CFStandInRegisterClass(&kTicketClass);
     return type;
 }
 
-Ticket *GetTicket(PMTicketRef ref) {
-    bool valid = PMIsObjectOfType(ref, TicketType());
-    return valid ? static_cast<Ticket *>(CFStandInGetInstanceData(ref)) : nullptr;
+/* A new, empty session or ticket; NULL when memory runs out or the runtime's
+ * class table is full (type 0). */
+CFTypeRef NewItems(CFTypeID type) {
+    return type != 0 ? CFStandInCreateInstance(kCFAllocatorDefault, type, sizeof(Items)) : nullptr;
 }
 
-Item *FindItem(Ticket *ticket, CFStringRef key) {
-    for (Item *item = ticket->first; item != nullptr; item = item->next)
-        if (CFEqual(item->key, key))
-            return item;
-    return nullptr;
+Items *GetItems(const void *object, CFTypeID type) {
+    bool valid = PMIsObjectOfType(object, type);
+    return valid ? static_cast<Items *>(CFStandInGetInstanceData(object)) : nullptr;
 }
 
-/* The item for a typed get: checks the ticket, node indices, key and type. */
-OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key,
-                      const void *out, CFTypeID type, Item **outItem) {
-    Ticket *ticket = GetTicket(ref);
+/* The link to the item under key, or the null link at the end of the list. */
+Item **FindLink(Items *items, CFStringRef key) {
+    Item **link = &items->first;
+    while (*link != nullptr && !CFEqual((*link)->key, key))
+        link = &(*link)->next;
+    return link;
+}
+
+/* Writes value under key: a new key is appended, an unlocked one rewritten
+ * in place, a locked one refused. */
+OSStatus Store(Items *items, CFStringRef key, CFTypeRef value, CFStringRef client, Boolean locked) {
+    Item **link = FindLink(items, key), *item = *link;
+    if (item != nullptr && item->locked)
+        return kPMItemIsLocked;
+    if (item == nullptr) {
+        if ((item = static_cast<Item *>(CFStandInAllocate(sizeof(Item)))) == nullptr)
+            return kPMAllocationFailure;
+        *item = {nullptr, (CFStringRef)CFRetain(key), nullptr, nullptr, false};
+        *link = item;
+    }
+    CFTypeRef oldValue = item->value, oldClient = item->client; /* the new ones may be them */
+    item->value = CFRetain(value);
+    item->client = client != nullptr ? (CFStringRef)CFRetain(client) : nullptr;
+    item->locked = locked != 0;
+    if (oldValue != nullptr)
+        CFRelease(oldValue);
+    if (oldClient != nullptr)
+        CFRelease(oldClient);
+    return noErr;
+}
+
+OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, CFTypeRef value,
+                 Boolean locked) {
+    Items *ticket = GetItems(ref, TicketType());
+    if (ticket == nullptr)
+        return kPMInvalidTicket;
+    if (!PMIsString(key))
+        return kPMInvalidKey;
+    if (value == nullptr || !CFStandInIsValidObject(value))
+        return kPMInvalidValue;
+    if (clientID != nullptr && !PMIsString(clientID))
+        return kPMInvalidParameter;
+    return Store(ticket, key, value, clientID, locked);
+}
+
+/* A typed get: checks the ticket, node indices, key and type, then gives
+ * *out the item's value as convert makes it. */
+template <class T, class Convert>
+OSStatus GetItem(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFStringRef key, T *out,
+                 CFTypeID type, Convert convert) {
+    Items *ticket = GetItems(ref, TicketType());
     if (ticket == nullptr)
         return kPMInvalidTicket;
     if (out == nullptr)
@@ -110,10 +141,13 @@ OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFS
         return kPMSubTicketNotFound;
     if (!PMIsString(key))
         return kPMInvalidKey;
-    *outItem = FindItem(ticket, key);
-    if (*outItem == nullptr)
+    Item *item = *FindLink(ticket, key);
+    if (item == nullptr)
         return kPMKeyNotFound;
-    return CFGetTypeID((*outItem)->value) == type ? (OSStatus)noErr : (OSStatus)kPMInvalidType;
+    if (CFGetTypeID(item->value) != type)
+        return kPMInvalidType;
+    *out = convert(item->value);
+    return noErr;
 }
 
 } // namespace
@@ -121,21 +155,8 @@ OSStatus LookupOfType(PMTicketRef ref, UInt32 nodeIndex1, UInt32 nodeIndex2, CFS
 OSStatus PMCreateSession(PMPrintSession *printSession) {
     if (printSession == nullptr)
         return kPMInvalidParameter;
-    *printSession = nullptr;
-    if (SessionType() == 0)
-        return kPMAllocationFailure; /* the runtime's class table is full */
-    CFTypeRef object = CFStandInCreateInstance(kCFAllocatorDefault, SessionType(), sizeof(Session));
-    if (object == nullptr)
-        return kPMAllocationFailure;
-    Session *session = static_cast<Session *>(CFStandInGetInstanceData(object));
-    session->data = CFDictionaryCreateMutable(
-        kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-    if (session->data == nullptr) {
-        CFRelease(object);
-        return kPMAllocationFailure;
-    }
-    *printSession = (PMPrintSession)object;
-    return noErr;
+    *printSession = (PMPrintSession)NewItems(SessionType());
+    return *printSession != nullptr ? (OSStatus)noErr : (OSStatus)kPMAllocationFailure;
 }
 
 OSStatus PMRelease(PMObject object) {
@@ -147,32 +168,29 @@ OSStatus PMRelease(PMObject object) {
 
 OSStatus PMSessionGetDataFromSession(PMPrintSession printSession, CFStringRef key,
                                      CFTypeRef *data) {
-    Session *session = GetSession(printSession);
+    Items *session = GetItems(printSession, SessionType());
     if (session == nullptr)
         return kPMInvalidPrintSession;
     if (data == nullptr || !PMIsString(key))
         return kPMInvalidParameter;
-    *data = CFDictionaryGetValue(session->data, key);
-    if (*data == nullptr)
-        return kPMKeyNotFound;
-    return noErr;
+    Item *item = *FindLink(session, key);
+    *data = item != nullptr ? item->value : nullptr;
+    return item != nullptr ? (OSStatus)noErr : (OSStatus)kPMKeyNotFound;
 }
 
 OSStatus PMSessionSetDataInSession(PMPrintSession printSession, CFStringRef key, CFTypeRef data) {
-    Session *session = GetSession(printSession);
+    Items *session = GetItems(printSession, SessionType());
     if (session == nullptr)
         return kPMInvalidPrintSession;
     if (!PMIsString(key) || (data != nullptr && !CFStandInIsValidObject(data)))
         return kPMInvalidParameter;
-    if (data == nullptr) {
-        CFDictionaryRemoveValue(session->data, key);
-        return noErr;
+    if (data != nullptr)
+        return Store(session, key, data, nullptr, false);
+    Item **link = FindLink(session, key), *item = *link;
+    if (item != nullptr) {
+        *link = item->next;
+        FreeItem(item);
     }
-    CFIndex before = CFDictionaryGetCount(session->data);
-    bool existed = CFDictionaryContainsKey(session->data, key);
-    CFDictionarySetValue(session->data, key, data);
-    if (!existed && CFDictionaryGetCount(session->data) == before)
-        return kPMAllocationFailure; /* the dictionary could not grow */
     return noErr;
 }
 
@@ -186,51 +204,14 @@ OSStatus PMTicketCreate(CFAllocatorRef, CFStringRef ticketType, PMTicketRef *new
     *newTicket = nullptr;
     if (!PMIsString(ticketType))
         return kPMInvalidParameter;
-    if (TicketType() == 0)
-        return kPMAllocationFailure; /* the runtime's class table is full */
-    CFTypeRef object = CFStandInCreateInstance(kCFAllocatorDefault, TicketType(), sizeof(Ticket));
-    if (object == nullptr)
-        return kPMAllocationFailure;
-    *newTicket = (PMTicketRef)object;
-    return noErr;
+    *newTicket = (PMTicketRef)NewItems(TicketType());
+    return *newTicket != nullptr ? (OSStatus)noErr : (OSStatus)kPMAllocationFailure;
 }
 
 OSStatus PMTicketRelease(PMTicketRef ticket) {
-    if (GetTicket(ticket) == nullptr)
+    if (GetItems(ticket, TicketType()) == nullptr)
         return kPMInvalidTicket;
     CFRelease(ticket);
-    return noErr;
-}
-
-static OSStatus SetItem(PMTicketRef ref, CFStringRef clientID, CFStringRef key, CFTypeRef value,
-                        Boolean locked) {
-    Ticket *ticket = GetTicket(ref);
-    if (ticket == nullptr)
-        return kPMInvalidTicket;
-    if (!PMIsString(key))
-        return kPMInvalidKey;
-    if (value == nullptr || !CFStandInIsValidObject(value))
-        return kPMInvalidValue;
-    if (clientID != nullptr && !PMIsString(clientID))
-        return kPMInvalidParameter;
-    Item *item = FindItem(ticket, key);
-    if (item != nullptr && item->locked)
-        return kPMItemIsLocked;
-    if (item == nullptr) {
-        if ((item = static_cast<Item *>(CFStandInAllocate(sizeof(Item)))) == nullptr)
-            return kPMAllocationFailure;
-        *item = {nullptr, (CFStringRef)CFRetain(key), nullptr, nullptr, false};
-        (ticket->last != nullptr ? ticket->last->next : ticket->first) = item;
-        ticket->last = item;
-    }
-    CFTypeRef oldValue = item->value, oldClient = item->client; /* the new ones may be them */
-    item->value = CFRetain(value);
-    item->client = clientID != nullptr ? (CFStringRef)CFRetain(clientID) : nullptr;
-    item->locked = locked != 0;
-    if (oldValue != nullptr)
-        CFRelease(oldValue);
-    if (oldClient != nullptr)
-        CFRelease(oldClient);
     return noErr;
 }
 
@@ -256,27 +237,19 @@ OSStatus PMTicketSetSInt32(PMTicketRef ticket, CFStringRef clientID, CFStringRef
 
 OSStatus PMTicketGetCFString(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                              CFStringRef key, CFStringRef *value) {
-    Item *item = nullptr;
-    OSStatus status =
-        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFStringGetTypeID(), &item);
-    if (status == noErr)
-        *value = (CFStringRef)item->value;
-    return status;
+    return GetItem(ticket, nodeIndex1, nodeIndex2, key, value, CFStringGetTypeID(),
+                   [](CFTypeRef found) { return (CFStringRef)found; });
 }
 
 OSStatus PMTicketGetBoolean(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                             CFStringRef key, Boolean *value) {
-    Item *item = nullptr;
-    OSStatus status =
-        LookupOfType(ticket, nodeIndex1, nodeIndex2, key, value, CFBooleanGetTypeID(), &item);
-    if (status == noErr)
-        *value = CFBooleanGetValue((CFBooleanRef)item->value);
-    return status;
+    return GetItem(ticket, nodeIndex1, nodeIndex2, key, value, CFBooleanGetTypeID(),
+                   [](CFTypeRef found) { return CFBooleanGetValue((CFBooleanRef)found); });
 }
 
 OSStatus PMStandInTicketGetItemAtIndex(PMTicketRef ref, CFIndex index, CFStringRef *key,
                                        CFTypeRef *value, CFStringRef *clientID) {
-    Ticket *ticket = GetTicket(ref);
+    Items *ticket = GetItems(ref, TicketType());
     if (ticket == nullptr)
         return kPMInvalidTicket;
     if (key == nullptr || value == nullptr || clientID == nullptr)

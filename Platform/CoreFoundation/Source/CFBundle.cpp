@@ -48,8 +48,14 @@ void finalizeBundle(CFTypeRef cf) {
     cf::destroyObject<__CFBundle>(cf);
 }
 
-__CFBundle *checkBundle(CFTypeRef cf, const char *call) {
-    return cf::check<__CFBundle>(cf, cf::kBundleTypeID, call);
+// The bundle, after checking it and the optional strings a call takes.
+__CFBundle *checkArguments(const char *call, CFTypeRef bundle,
+                           std::initializer_list<CFStringRef> strings) {
+    auto *b = cf::check<__CFBundle>(bundle, cf::kBundleTypeID, call);
+    for (CFStringRef s : strings)
+        if (s != nullptr)
+            cf::checkString(s, call);
+    return b;
 }
 
 bool isDirectory(const String8 &path) {
@@ -255,10 +261,8 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
 
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
                                  CFStringRef resourceType, CFStringRef subDirName) {
-    __CFBundle *b = checkBundle(bundle, "CFBundleCopyResourceURL");
-    for (CFStringRef s : {resourceName, resourceType, subDirName})
-        if (s != nullptr)
-            cf::checkString(s, "CFBundleCopyResourceURL");
+    __CFBundle *b =
+        checkArguments("CFBundleCopyResourceURL", bundle, {resourceName, resourceType, subDirName});
     // Neither the first resource of a type nor subfolders are looked in.
     if (resourceName == nullptr || (subDirName != nullptr && CFStringGetLength(subDirName) > 0))
         return nullptr;
@@ -270,12 +274,9 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName,
 
 CFStringRef CFBundleCopyLocalizedString(CFBundleRef bundle, CFStringRef key, CFStringRef value,
                                         CFStringRef tableName) {
-    __CFBundle *b = checkBundle(bundle, "CFBundleCopyLocalizedString");
-    for (CFStringRef s : {key, value, tableName})
-        if (s != nullptr)
-            cf::checkString(s, "CFBundleCopyLocalizedString");
+    __CFBundle *b = checkArguments("CFBundleCopyLocalizedString", bundle, {key, value, tableName});
     if (key == nullptr)
-        return CFStringCreateCopy(nullptr, value != nullptr ? value : CFSTR(""));
+        return static_cast<CFStringRef>(CFRetain(value != nullptr ? value : CFSTR("")));
     if (tableName == nullptr || CFStringGetLength(tableName) == 0)
         tableName = CFSTR("Localizable");
     return cf::orNull([&] {
@@ -322,8 +323,7 @@ CFArrayRef CFPlugInFindFactoriesForPlugInType(CFUUIDRef typeUUID) {
 void *CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CFUUIDRef typeUUID) {
     cf::checkType(factoryUUID, cf::kUUIDTypeID, "CFPlugInInstanceCreate");
     cf::checkType(typeUUID, cf::kUUIDTypeID, "CFPlugInInstanceCreate");
-    CFPlugInFactoryFunction function = nullptr;
-    try {
+    CFPlugInFactoryFunction function = cf::orNull([&]() -> CFPlugInFactoryFunction {
         for (__CFBundle *b : registered()) {
             auto name = static_cast<CFStringRef>(
                 valueForUUID(b, "CFPlugInFactories", factoryUUID, CFStringGetTypeID()));
@@ -335,14 +335,12 @@ void *CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
                 (b->handle = dlopen(executable.c_str(), RTLD_NOW | RTLD_LOCAL)) == nullptr)
                 std::fprintf(stderr, "CFPlugInInstanceCreate: cannot load %s: %s\n",
                              executable.c_str(), dlerror());
-            if (b->handle != nullptr)
-                function = reinterpret_cast<CFPlugInFactoryFunction>(
-                    dlsym(b->handle, cf::toUTF8(name).c_str()));
-            break;
+            return b->handle == nullptr ? nullptr
+                                        : reinterpret_cast<CFPlugInFactoryFunction>(
+                                              dlsym(b->handle, cf::toUTF8(name).c_str()));
         }
-    } catch (const std::bad_alloc &) {
         return nullptr;
-    }
+    });
     // Called outside the loop: the factory may create or release bundles.
     return function != nullptr ? function(allocator, typeUUID) : nullptr;
 }

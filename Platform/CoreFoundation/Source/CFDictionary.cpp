@@ -1,10 +1,9 @@
 /*
  * CFDictionary.cpp
  *
- * Dictionaries of key-value pairs. Keys and values are CF objects (the
- * kCFType callbacks: retained, released, keys compared with CFEqual); a
- * dictionary with other callbacks is not carried and
- * CFDictionaryCreateMutable gives NULL for one. A capacity is not enforced.
+ * Dictionaries of key-value pairs, made by the readers of property lists
+ * and strings tables and immutable afterwards. Keys and values are CF
+ * objects: retained, released, keys compared with CFEqual.
  */
 #include "CFInternal.h"
 
@@ -41,20 +40,13 @@ Boolean equalDictionaries(CFTypeRef x, CFTypeRef y) {
     return true;
 }
 
-__CFDictionary *checkDict(CFTypeRef cf, const char *call, bool edit = false) {
-    auto *d = cf::check<__CFDictionary>(cf, cf::kDictionaryTypeID, call);
-    if (edit && !d->isMutable)
-        CFStandInMisuse(call, "the dictionary is immutable");
-    return d;
-}
-
 } // namespace
 
 namespace cf {
 
 const CFStandInClass kDictionaryClass = {"CFDictionary", finalizeDictionary, equalDictionaries};
 
-CFMutableDictionaryRef makeDictionary() {
+CFDictionaryRef makeDictionary() {
     return newObject<__CFDictionary>(kDictionaryTypeID);
 }
 
@@ -76,65 +68,14 @@ void dictionarySet(CFDictionaryRef dict, const void *key, const void *value) {
 
 extern "C" {
 
-// Only the addresses count: the dictionaries of the layer hold CF objects.
-const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0,       nullptr, nullptr,
-                                                                nullptr, nullptr, nullptr};
-const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, nullptr, nullptr, nullptr,
-                                                                    nullptr};
-
 CFTypeID CFDictionaryGetTypeID(void) {
     return cf::kDictionaryTypeID;
 }
 
-CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex capacity,
-                                                 const CFDictionaryKeyCallBacks *keyCallBacks,
-                                                 const CFDictionaryValueCallBacks *valueCallBacks) {
-    if (capacity < 0)
-        CFStandInMisuse("CFDictionaryCreateMutable", "negative capacity %ld", capacity);
-    __CFDictionary *d = keyCallBacks == &kCFTypeDictionaryKeyCallBacks &&
-                                valueCallBacks == &kCFTypeDictionaryValueCallBacks
-                            ? cf::orNull(cf::makeDictionary)
-                            : nullptr;
-    if (d != nullptr)
-        d->isMutable = true;
-    return d;
-}
-
-CFIndex CFDictionaryGetCount(CFDictionaryRef theDict) {
-    return static_cast<CFIndex>(checkDict(theDict, "CFDictionaryGetCount")->entries.size());
-}
-
-Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void *key) {
-    const __CFDictionary *d = checkDict(theDict, "CFDictionaryContainsKey");
-    return find(d, cf::checkAny(key, "CFDictionaryContainsKey")) != d->entries.end();
-}
-
 const void *CFDictionaryGetValue(CFDictionaryRef theDict, const void *key) {
-    const __CFDictionary *d = checkDict(theDict, "CFDictionaryGetValue");
+    auto *d = cf::check<__CFDictionary>(theDict, cf::kDictionaryTypeID, "CFDictionaryGetValue");
     auto found = find(d, cf::checkAny(key, "CFDictionaryGetValue"));
     return found == d->entries.end() ? nullptr : found->second;
-}
-
-// Adds or replaces one entry; a failed allocation leaves the dictionary as it was.
-void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void *key, const void *value) {
-    checkDict(theDict, "CFDictionarySetValue", true);
-    cf::checkAny(key, "CFDictionarySetValue");
-    cf::checkAny(value, "CFDictionarySetValue");
-    try {
-        cf::dictionarySet(theDict, key, value);
-    } catch (const std::bad_alloc &) {
-    }
-}
-
-void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void *key) {
-    __CFDictionary *d = checkDict(theDict, "CFDictionaryRemoveValue", true);
-    auto found = find(d, cf::checkAny(key, "CFDictionaryRemoveValue"));
-    if (found == d->entries.end())
-        return;
-    auto entry = *found;
-    d->entries.erase(found);
-    CFRelease(entry.first);
-    CFRelease(entry.second);
 }
 
 } // extern "C"

@@ -25,7 +25,7 @@
 
 namespace cf {
 
-constexpr uint32_t kMagic = 0x43467354; // marks a live object header
+// The retain count of an immortal object: constants, never counted or freed.
 constexpr CFIndex kImmortalRetainCount = 0x0FFFFFFFFFFFFFFF;
 
 // Type ids of the built-in classes; registered classes follow.
@@ -51,8 +51,6 @@ extern const CFStandInClass kStringClass, kNumberClass, kBooleanClass, kDataClas
 
 // Header at the start of every object.
 struct Base {
-    uint32_t magic;
-    bool immortal;
     CFTypeID typeID;
     CFIndex retainCount;
 };
@@ -131,8 +129,7 @@ template <class T> T *check(CFTypeRef cf, CFTypeID typeID, const char *call) {
     return static_cast<T *>(checkType(cf, typeID, call));
 }
 
-// Range checks shared by the collection and string calls.
-void checkRange(const char *call, CFRange range, CFIndex length);
+// The index check shared by the collection and string calls.
 void checkIndex(const char *call, CFIndex idx, CFIndex limit);
 
 // Releases an owned reference when it goes out of scope (exceptions included).
@@ -185,7 +182,6 @@ struct __CFArray : cf::Base {
 // dictionaries of the layer hold tens of entries, not thousands.
 struct __CFDictionary : cf::Base {
     cf::Vec<std::pair<const void *, const void *>> entries;
-    bool isMutable = false;
 };
 
 struct __CFUUID : cf::Base {
@@ -206,8 +202,6 @@ namespace cf {
 // ---- Strings ---------------------------------------------------------------
 
 const __CFString *checkString(CFTypeRef cf, const char *call);
-// A new string from UTF-16.
-CFStringRef makeString(const UniChar *chars, size_t count);
 // A new string from bytes in an encoding (external: a UTF-8 byte-order mark
 // is skipped); nullptr for bytes invalid in the encoding or an encoding the
 // layer does not carry.
@@ -220,7 +214,7 @@ String8 toUTF8(CFStringRef str);
 
 // An immutable array or dictionary for a builder to fill with the calls below.
 CFMutableArrayRef makeArray();
-CFMutableDictionaryRef makeDictionary();
+CFDictionaryRef makeDictionary();
 void arrayAppend(CFArrayRef array, const void *value);
 void dictionarySet(CFDictionaryRef dict, const void *key, const void *value);
 

@@ -9,6 +9,8 @@
  */
 #include "CFInternal.h"
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the low bytes of a value come first");
+
 namespace {
 
 // The size in bytes of each number type by its value; 0 for the
@@ -25,9 +27,12 @@ size_t sizeOf(CFNumberType theType, const void *valuePtr, const char *call) {
     return kSizes[theType];
 }
 
-template <class T> Boolean store(int64_t value, void *valuePtr) {
-    *static_cast<T *>(valuePtr) = static_cast<T>(value);
-    return static_cast<T>(value) == value;
+// The signed integer of size bytes at valuePtr.
+int64_t load(const void *valuePtr, size_t size) {
+    return size == 1   ? *static_cast<const int8_t *>(valuePtr)
+           : size == 2 ? *static_cast<const int16_t *>(valuePtr)
+           : size == 4 ? *static_cast<const int32_t *>(valuePtr)
+                       : *static_cast<const int64_t *>(valuePtr);
 }
 
 Boolean equalNumbers(CFTypeRef a, CFTypeRef b) {
@@ -37,8 +42,8 @@ Boolean equalNumbers(CFTypeRef a, CFTypeRef b) {
 } // namespace
 
 namespace cf {
-__CFBoolean gBooleanTrue = {{kMagic, true, kBooleanTypeID, kImmortalRetainCount}, true};
-__CFBoolean gBooleanFalse = {{kMagic, true, kBooleanTypeID, kImmortalRetainCount}, false};
+__CFBoolean gBooleanTrue = {{kBooleanTypeID, kImmortalRetainCount}, true};
+__CFBoolean gBooleanFalse = {{kBooleanTypeID, kImmortalRetainCount}, false};
 const CFStandInClass kNumberClass = {"CFNumber", destroyObject<__CFNumber>, equalNumbers};
 const CFStandInClass kBooleanClass = {"CFBoolean", nullptr, nullptr};
 } // namespace cf
@@ -66,27 +71,17 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void *val
                         ? cf::orNull([] { return cf::newObject<__CFNumber>(cf::kNumberTypeID); })
                         : nullptr;
     if (n != nullptr)
-        n->i = size == 1   ? *static_cast<const int8_t *>(valuePtr)
-               : size == 2 ? *static_cast<const int16_t *>(valuePtr)
-               : size == 4 ? *static_cast<const int32_t *>(valuePtr)
-                           : *static_cast<const int64_t *>(valuePtr);
+        n->i = load(valuePtr, size);
     return n;
 }
 
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void *valuePtr) {
     int64_t value = cf::check<__CFNumber>(number, cf::kNumberTypeID, "CFNumberGetValue")->i;
-    switch (sizeOf(theType, valuePtr, "CFNumberGetValue")) {
-    case 1:
-        return store<int8_t>(value, valuePtr);
-    case 2:
-        return store<int16_t>(value, valuePtr);
-    case 4:
-        return store<int32_t>(value, valuePtr);
-    case 8:
-        return store<int64_t>(value, valuePtr);
-    default:
+    size_t size = sizeOf(theType, valuePtr, "CFNumberGetValue");
+    if (size == 0)
         return false;
-    }
+    std::memcpy(valuePtr, &value, size); // the low bytes, on a little-endian host
+    return load(valuePtr, size) == value;
 }
 
 } // extern "C"

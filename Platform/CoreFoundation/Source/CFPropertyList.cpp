@@ -151,13 +151,13 @@ CFDictionaryRef readStringsTable(const UInt8 *bytes, size_t count) {
 extern "C" CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
                                                              CFOptionFlags mutabilityOption,
                                                              CFStringRef *errorString) {
-    cf::checkType(xmlData, cf::kDataTypeID, "CFPropertyListCreateFromXMLData");
+    auto &bytes =
+        cf::check<__CFData>(xmlData, cf::kDataTypeID, "CFPropertyListCreateFromXMLData")->bytes;
     bool outOfMemory = false;
     CFPropertyListRef result = nullptr;
     if (mutabilityOption == kCFPropertyListImmutable) {
         try {
-            result = cf::readPropertyList(CFDataGetBytePtr(xmlData),
-                                          static_cast<size_t>(CFDataGetLength(xmlData)));
+            result = cf::readPropertyList(bytes.data(), bytes.size());
         } catch (const std::bad_alloc &) {
             outOfMemory = true;
         }

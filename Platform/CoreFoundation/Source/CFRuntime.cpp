@@ -33,7 +33,7 @@ const CFStandInClass *gClasses[cf::kMaxTypeID] = {
 };
 CFTypeID gNextTypeID = cf::kFirstRegisteredTypeID;
 
-__CFAllocator gSystemDefault = {{cf::kMagic, true, cf::kAllocatorTypeID, cf::kImmortalRetainCount}};
+__CFAllocator gSystemDefault = {{cf::kAllocatorTypeID, cf::kImmortalRetainCount}};
 
 // The registry. It is bookkeeping of the checker, not object storage, so it
 // allocates from the ordinary heap and is not subject to fault injection.
@@ -93,8 +93,6 @@ InjectionPause::~InjectionPause() {
 }
 
 void registerObject(Base *obj, CFTypeID typeID) {
-    obj->magic = kMagic;
-    obj->immortal = false;
     obj->typeID = typeID;
     obj->retainCount = 1;
     registry().live.insert(obj);
@@ -103,7 +101,6 @@ void registerObject(Base *obj, CFTypeID typeID) {
 void makeImmortal(Base *obj) {
     registry().live.erase(obj);
     registry().immortal.insert(obj);
-    obj->immortal = true;
     obj->retainCount = kImmortalRetainCount;
 }
 
@@ -123,13 +120,6 @@ Base *checkType(CFTypeRef cf, CFTypeID typeID, const char *call) {
         CFStandInMisuse(call, "%s passed where a %s is expected", typeName(obj->typeID),
                         typeName(typeID));
     return obj;
-}
-
-void checkRange(const char *call, CFRange range, CFIndex length) {
-    if (range.location < 0 || range.length < 0 || range.location > length ||
-        range.length > length - range.location)
-        CFStandInMisuse(call, "range {%ld, %ld} out of bounds (length %ld)", range.location,
-                        range.length, length);
 }
 
 void checkIndex(const char *call, CFIndex idx, CFIndex limit) {
@@ -158,20 +148,19 @@ CFTypeID CFGetTypeID(CFTypeRef cf) {
 
 CFTypeRef CFRetain(CFTypeRef cf) {
     cf::Base *obj = cf::checkAny(cf, "CFRetain");
-    if (!obj->immortal)
+    if (obj->retainCount != cf::kImmortalRetainCount)
         ++obj->retainCount;
     return cf;
 }
 
 void CFRelease(CFTypeRef cf) {
     cf::Base *obj = cf::checkAny(cf, "CFRelease");
-    if (obj->immortal || --obj->retainCount > 0)
+    if (obj->retainCount == cf::kImmortalRetainCount || --obj->retainCount > 0)
         return;
     const CFStandInClass *cls = gClasses[obj->typeID];
     if (cls != nullptr && cls->finalize != nullptr)
         cls->finalize(obj);
     registry().live.erase(obj);
-    obj->magic = 0;
     CFStandInDeallocate(obj);
 }
 

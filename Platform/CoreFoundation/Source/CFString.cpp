@@ -110,6 +110,20 @@ CFIndex encodeWhole(const __CFString *s, CFStringEncoding encoding, UInt8 *buffe
     return encode(s->chars.data(), n, encoding, 0, buffer, room, &used) == n ? used : -1;
 }
 
+void checkRange(const char *call, CFRange range, CFIndex length) {
+    if (range.location < 0 || range.length < 0 || range.location > length ||
+        range.length > length - range.location)
+        CFStandInMisuse(call, "range {%ld, %ld} out of bounds (length %ld)", range.location,
+                        range.length, length);
+}
+
+// A new string from UTF-16.
+CFStringRef makeString(const UniChar *chars, size_t count) {
+    cf::Owned<__CFString *> s(cf::newObject<__CFString>(cf::kStringTypeID));
+    s.get()->chars.assign(chars, chars + count);
+    return s.release();
+}
+
 Boolean equalStrings(CFTypeRef a, CFTypeRef b) {
     return static_cast<const __CFString *>(a)->chars == static_cast<const __CFString *>(b)->chars;
 }
@@ -122,12 +136,6 @@ const CFStandInClass kStringClass = {"CFString", destroyObject<__CFString>, equa
 
 const __CFString *checkString(CFTypeRef cf, const char *call) {
     return check<__CFString>(cf, kStringTypeID, call);
-}
-
-CFStringRef makeString(const UniChar *chars, size_t count) {
-    Owned<__CFString *> s(newObject<__CFString>(kStringTypeID));
-    s.get()->chars.assign(chars, chars + count);
-    return s.release();
 }
 
 CFStringRef decodeString(const void *bytes, size_t count, CFStringEncoding encoding,
@@ -201,12 +209,7 @@ CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar *chars, C
     if (numChars < 0 || (chars == nullptr && numChars > 0))
         CFStandInMisuse("CFStringCreateWithCharacters", "bad character buffer (%p, %ld)", chars,
                         numChars);
-    return cf::orNull([&] { return cf::makeString(chars, static_cast<size_t>(numChars)); });
-}
-
-CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
-    // Strings are immutable: a string is its own copy.
-    return static_cast<CFStringRef>(CFRetain(cf::checkString(theString, "CFStringCreateCopy")));
+    return cf::orNull([&] { return makeString(chars, static_cast<size_t>(numChars)); });
 }
 
 CFIndex CFStringGetLength(CFStringRef theString) {
@@ -221,7 +224,7 @@ UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
 
 void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar *buffer) {
     const __CFString *s = cf::checkString(theString, "CFStringGetCharacters");
-    cf::checkRange("CFStringGetCharacters", range, static_cast<CFIndex>(s->chars.size()));
+    checkRange("CFStringGetCharacters", range, static_cast<CFIndex>(s->chars.size()));
     if (buffer == nullptr && range.length > 0)
         CFStandInMisuse("CFStringGetCharacters", "NULL buffer");
     std::copy_n(s->chars.data() + range.location, range.length, buffer);
@@ -231,7 +234,7 @@ CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding 
                          UInt8 lossByte, Boolean, UInt8 *buffer, CFIndex maxBufLen,
                          CFIndex *usedBufLen) {
     const __CFString *s = cf::checkString(theString, "CFStringGetBytes");
-    cf::checkRange("CFStringGetBytes", range, static_cast<CFIndex>(s->chars.size()));
+    checkRange("CFStringGetBytes", range, static_cast<CFIndex>(s->chars.size()));
     return encode(s->chars.data() + range.location, range.length, encoding, lossByte, buffer,
                   maxBufLen, usedBufLen);
 }

@@ -1,9 +1,10 @@
 /*
  * CFURL.cpp
  *
- * File URLs, and reading the file one names. A URL keeps its POSIX path,
- * made absolute against the current directory when the URL is made,
- * without repeated or trailing slashes (but "/").
+ * File URLs, reading the file one names, and data objects (immutable byte
+ * buffers), which reading gives. A URL keeps its POSIX path, made absolute
+ * against the current directory when the URL is made, without repeated or
+ * trailing slashes (but "/").
  */
 #include "CFInternal.h"
 
@@ -19,6 +20,7 @@ struct __CFURL : cf::Base {
 namespace cf {
 
 const CFStandInClass kURLClass = {"CFURL", destroyObject<__CFURL>, nullptr};
+const CFStandInClass kDataClass = {"CFData", destroyObject<__CFData>, nullptr};
 
 CFURLRef makeFileURL(const String8 &rawPath) {
     if (rawPath.empty())
@@ -60,6 +62,16 @@ bool readFile(const char *path, Vec<UInt8> &out) {
 } // namespace cf
 
 extern "C" {
+
+CFDataRef CFDataCreate(CFAllocatorRef, const UInt8 *bytes, CFIndex length) {
+    if (length < 0 || (bytes == nullptr && length > 0))
+        CFStandInMisuse("CFDataCreate", "bad byte buffer (%p, %ld)", bytes, length);
+    return cf::orNull([&] {
+        cf::Owned<__CFData *> d(cf::newObject<__CFData>(cf::kDataTypeID));
+        d.get()->bytes.assign(bytes, bytes + length);
+        return static_cast<CFDataRef>(d.release());
+    });
+}
 
 CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8 *buffer,
                                                  CFIndex bufLen, Boolean) {

@@ -26,10 +26,12 @@ void finalizeUUID(CFTypeRef cf) {
 }
 
 // The object for bytes: the live one with its retain count raised, or a new one.
-CFUUIDRef uniqued(const CFUUIDBytes &bytes) {
+__CFUUID *uniqued(const CFUUIDBytes &bytes) {
     auto found = table().find(bytes);
-    if (found != table().end())
-        return static_cast<CFUUIDRef>(CFRetain(found->second));
+    if (found != table().end()) {
+        CFRetain(found->second);
+        return found->second;
+    }
     __CFUUID *u = cf::orNull([] { return cf::newObject<__CFUUID>(cf::kUUIDTypeID); });
     if (u != nullptr) {
         u->bytes = bytes;
@@ -69,13 +71,8 @@ CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef, UInt8 byte0, UInt8 byte
                                          UInt8 byte15) {
     CFUUIDBytes bytes = {byte0, byte1, byte2,  byte3,  byte4,  byte5,  byte6,  byte7,
                          byte8, byte9, byte10, byte11, byte12, byte13, byte14, byte15};
-    __CFUUID *&u = table()[bytes];
-    if (u == nullptr) {
-        cf::InjectionPause pause;
-        u = new __CFUUID();
-        u->bytes = bytes;
-        cf::registerObject(u, cf::kUUIDTypeID);
-    }
+    cf::InjectionPause pause; // a constant is neither counted nor refused
+    __CFUUID *u = uniqued(bytes);
     cf::makeImmortal(u); // from now on the pattern's object is a constant
     return u;
 }

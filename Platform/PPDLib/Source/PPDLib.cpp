@@ -12,9 +12,10 @@
 #include <StandIn/PMStandIn.h>
 #include <StandIn/PPDStandIn.h>
 
-#include <string.h>
+#include <algorithm>
 #include <limits.h>
 #include <stdint.h>
+#include <string.h>
 
 /* The PPD reader is deprecated in favour of the IPP destination API, which
  * has no access to a PPD's own keywords. */
@@ -31,11 +32,16 @@ namespace {
 
 OpaquePPDContext *gContexts = nullptr;
 
+/* The link to context in the list of open contexts, or the null link at its end. */
+OpaquePPDContext **LinkTo(PPDContext context) {
+    OpaquePPDContext **link = &gContexts;
+    while (*link != nullptr && *link != context)
+        link = &(*link)->next;
+    return link;
+}
+
 bool IsContext(PPDContext context) {
-    for (OpaquePPDContext *c = gContexts; c != nullptr; c = c->next)
-        if (c == context && context != nullptr)
-            return true;
-    return false;
+    return context != nullptr && *LinkTo(context) != nullptr;
 }
 
 /* The keyword of a Pascal string as a C string; false if it cannot name a keyword. */
@@ -128,12 +134,7 @@ OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 opt
     if (attr == nullptr)
         return kPMInvalidIndex;
     const char *value = attr->value != nullptr ? attr->value : "";
-    size_t length = strlen(value);
-    size_t room = (size_t)maxLength - 1;
-    if (length > room)
-        length = room;
-    if (length > 255)
-        length = 255;
+    size_t length = std::min({strlen(value), (size_t)maxLength - 1, (size_t)255});
     invocation[0] = (unsigned char)length;
     memcpy(invocation + 1, value, length);
     return noErr;
@@ -142,12 +143,7 @@ OSStatus ppdGetInvocationString(PPDContext context, SInt16 mainIndex, SInt16 opt
 OSStatus ppdCloseCompiledPPDFromTicket(PPDContext context, FSSpec *) {
     if (!IsContext(context))
         return paramErr;
-    for (OpaquePPDContext **link = &gContexts; *link != nullptr; link = &(*link)->next) {
-        if (*link == context) {
-            *link = context->next;
-            break;
-        }
-    }
+    *LinkTo(context) = context->next;
     ppdClose(context->ppd);
     CFStandInDeallocate(context);
     return noErr;

@@ -24,10 +24,10 @@ TEST(RuntimeDeathTest, MisuseStopsTheProgramNamingTheCall) {
     CFArrayAppendValue(array, n);
     EXPECT_DEATH(CFArrayGetValueAtIndex(array, 1), "index 1 out of bounds");
     EXPECT_DEATH(CFNumberCreate(nullptr, (CFNumberType)99, &n), "invalid number type 99");
-    const char xml[] = "<plist><dict/></plist>";
+    const char xml[] = "<plist><array/></plist>";
     CFDataRef data = CFDataCreate(nullptr, (const UInt8 *)xml, sizeof xml - 1);
-    auto read = (CFMutableDictionaryRef)CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr);
-    EXPECT_DEATH(CFDictionarySetValue(read, n, n), "CFDictionarySetValue: misuse: .*immutable");
+    auto read = (CFMutableArrayRef)CFPropertyListCreateFromXMLData(nullptr, data, 0, nullptr);
+    EXPECT_DEATH(CFArrayAppendValue(read, n), "CFArrayAppendValue: misuse: .*immutable");
     CFUUIDRef factory =
         CFUUIDCreateFromString(nullptr, CFSTR("0A0B0C0D-0E0F-1011-1213-1415161718FF"));
     EXPECT_DEATH(CFPlugInRemoveInstanceForFactory(factory), "more instances removed");

@@ -36,7 +36,6 @@ CF_EXTERN_C_BEGIN
 
 typedef unsigned long CFTypeID;
 typedef unsigned long CFOptionFlags;
-typedef unsigned long CFHashCode;
 typedef signed long CFIndex;
 
 /* Polymorphic reference to any object of the runtime */

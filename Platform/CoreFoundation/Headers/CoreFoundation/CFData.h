@@ -1,7 +1,8 @@
 /*
  * CFData.h
  *
- * Byte buffer objects.
+ * Byte buffer objects: made here, or read from a file
+ * (CFURLCreateDataAndPropertiesFromResource), for property lists.
  */
 #ifndef __COREFOUNDATION_CFDATA__
 #define __COREFOUNDATION_CFDATA__
@@ -13,8 +14,6 @@ CF_EXTERN_C_BEGIN
 typedef const struct __CFData *CFDataRef;
 
 CF_EXPORT CFDataRef CFDataCreate(CFAllocatorRef allocator, const UInt8 *bytes, CFIndex length);
-CF_EXPORT CFIndex CFDataGetLength(CFDataRef theData);
-CF_EXPORT const UInt8 *CFDataGetBytePtr(CFDataRef theData);
 
 CF_EXTERN_C_END
 

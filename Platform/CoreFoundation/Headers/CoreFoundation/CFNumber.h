@@ -2,7 +2,8 @@
  * CFNumber.h
  *
  * Number objects holding one integer value, and the two boolean
- * singletons. The floating-point types are declared but not carried:
+ * singletons. The types are the platform's by value (those the product
+ * names are declared); the floating-point ones are not carried:
  * CFNumberCreate gives NULL and CFNumberGetValue false for them.
  */
 #ifndef __COREFOUNDATION_CFNUMBER__
@@ -22,21 +23,10 @@ CF_EXPORT Boolean CFBooleanGetValue(CFBooleanRef boolean);
 
 typedef enum {
     kCFNumberSInt8Type = 1,
-    kCFNumberSInt16Type = 2,
     kCFNumberSInt32Type = 3,
     kCFNumberSInt64Type = 4,
-    kCFNumberFloat32Type = 5,
-    kCFNumberFloat64Type = 6,
-    kCFNumberCharType = 7,
-    kCFNumberShortType = 8,
     kCFNumberIntType = 9,
-    kCFNumberLongType = 10,
-    kCFNumberLongLongType = 11,
-    kCFNumberFloatType = 12,
     kCFNumberDoubleType = 13,
-    kCFNumberCFIndexType = 14,
-    kCFNumberNSIntegerType = 15,
-    kCFNumberCGFloatType = 16,
     kCFNumberMaxType = 16
 } CFNumberType;
 

@@ -13,11 +13,7 @@
 
 CF_EXTERN_C_BEGIN
 
-typedef enum {
-    kCFPropertyListImmutable = 0,
-    kCFPropertyListMutableContainers = 1,
-    kCFPropertyListMutableContainersAndLeaves = 2
-} CFPropertyListMutabilityOptions;
+typedef enum { kCFPropertyListImmutable = 0 } CFPropertyListMutabilityOptions;
 
 /* Reads XML data; on failure (or for a mutability option other than
  * kCFPropertyListImmutable, which is not supported) returns NULL and, if

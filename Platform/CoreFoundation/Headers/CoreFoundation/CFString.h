@@ -34,7 +34,6 @@ CF_EXPORT CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8 
                                               Boolean isExternalRepresentation);
 CF_EXPORT CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar *chars,
                                                    CFIndex numChars);
-CF_EXPORT CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString);
 
 /* Contents */
 CF_EXPORT CFIndex CFStringGetLength(CFStringRef theString);
