@@ -70,7 +70,6 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     control->owner = window;
     control->bounds = *bounds;
     control->visible = control->enabled = true;
-    control->maximum = kind == HIControlKind::CheckBox ? 1 : 0; /* no mixed state */
     control->target = {control, nullptr};
     gHIControls.add(control);
     if (window->root != nullptr)
@@ -274,11 +273,8 @@ SInt16 GetControlValue(ControlRef theControl) {
 }
 
 void SetControlValue(ControlRef theControl, SInt16 newValue) {
-    if (!gHIControls.contains(theControl))
-        return;
-    theControl->value = newValue < 0 ? 0 : newValue;
-    if (theControl->value > theControl->maximum)
-        theControl->value = theControl->maximum;
+    if (gHIControls.contains(theControl)) /* clamped to the range */
+        theControl->value = theControl->kind == HIControlKind::CheckBox && newValue > 0 ? 1 : 0;
 }
 
 OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString) {

@@ -36,8 +36,8 @@ void HIStandInSetObserver(const HIStandInObserver *observer) {
     gObserver = observer != nullptr ? *observer : HIStandInObserver{nullptr, nullptr, nullptr};
 }
 
-CFIndex HIAlertCount(void) {
-    return gDialogs.count;
+CFIndex HIStandInGetLiveWindowCount(void) {
+    return gHIWindows.count + gDialogs.count; /* alerts count until they have run */
 }
 
 bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation) {

@@ -92,30 +92,26 @@ OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers)
                 return HISendCommand(&control->target, key.command, kHICommandFromMenu);
         return eventNotHandledErr;
     }
+    bool back = ch == kBackspaceCharCode || ch == kLeftArrowCharCode;
+    bool caret = control->selStart == control->selEnd;
     switch (ch) {
     case kBackspaceCharCode:
-        if (control->selStart == control->selEnd && control->selStart > 0)
-            control->selStart--;
-        return ReplaceSelection(control, nullptr, 0);
     case kDeleteCharCode:
-        if (control->selStart == control->selEnd && control->selEnd < control->text.length)
-            control->selEnd++;
-        return ReplaceSelection(control, nullptr, 0);
     case kLeftArrowCharCode:
-        if (control->selStart == control->selEnd && control->selStart > 0)
-            control->selStart--;
-        control->selEnd = control->selStart;
-        return noErr;
     case kRightArrowCharCode:
-        if (control->selStart == control->selEnd && control->selEnd < control->text.length)
+        /* a caret first takes in the unit before it (backspace, left) or after it */
+        if (caret && back && control->selStart > 0)
+            control->selStart--;
+        if (caret && !back && control->selEnd < control->text.length)
             control->selEnd++;
-        control->selStart = control->selEnd;
+        if (ch == kBackspaceCharCode || ch == kDeleteCharCode)
+            return ReplaceSelection(control, nullptr, 0);
+        control->selStart = control->selEnd = back ? control->selStart : control->selEnd;
         return noErr;
     case kHomeCharCode:
-        control->selStart = control->selEnd = 0;
-        return noErr;
     case kEndCharCode:
-        control->selStart = control->selEnd = (SInt16)control->text.length;
+        control->selStart = control->selEnd =
+            (SInt16)(ch == kHomeCharCode ? 0 : control->text.length);
         return noErr;
     case kTabCharCode:
         return HIWindowTabFocus(control->owner);
@@ -173,11 +169,10 @@ CFStringRef HITextCopyString(const HIText *text) {
 OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
     if (!HIIsString(string))
         return paramErr;
-    HIText insert = {nullptr, 0, 0};
-    OSStatus status = HITextSetString(&insert, string)
-                          ? ReplaceSelection(control, insert.chars, insert.length)
-                          : (OSStatus)memFullErr;
-    HITextFree(&insert);
+    CFIndex start = control->selStart, count = CFStringGetLength(string);
+    OSStatus status = ReplaceSelection(control, nullptr, count); /* room for the string */
+    if (status == noErr)
+        CFStringGetCharacters(string, CFRangeMake(0, count), control->text.chars + start);
     return status;
 }
 

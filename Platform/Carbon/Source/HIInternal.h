@@ -37,8 +37,6 @@ struct OpaqueEventHandlerRef {
  * is the direct object (keystrokes go straight to the focused edit text). */
 struct OpaqueEventRef {
     OpaqueEventRef *allNext;
-    UInt32 eventClass;
-    UInt32 kind;
     HICommand command;
 };
 
@@ -46,7 +44,6 @@ struct OpaqueEventRef {
  * CallNextEventHandler goes on. Lives on the C stack of the dispatcher. */
 struct OpaqueEventHandlerCallRef {
     OpaqueEventHandlerCallRef *outer;
-    EventRef event;
     EventTargetRef target;
     EventHandlerRef handler;
     Boolean consumed; /* CallNextEventHandler has run the rest of the chain */
@@ -72,7 +69,7 @@ struct OpaqueControlRef {
     WindowRef owner;
     OpaqueControlRef *parent, *firstChild, *nextSibling; /* subcontrols in order */
     Rect bounds;
-    SInt32 value, maximum; /* the minimum is 0 */
+    SInt32 value; /* a check box's 0 or 1 (no mixed state), the others' 0 */
     Boolean visible, enabled;
     ControlID id;
     UInt32 commandID;
@@ -140,8 +137,6 @@ inline bool HIIsString(CFTypeRef value) {
 }
 
 /* Targets and dispatch (CarbonEvents.cpp) */
-/* A live control's target */
-bool HIIsTarget(EventTargetRef target);
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
 /* Sends a command-process event with the command to target: the target's
  * handlers run newest first, then its standard handler; an event no handler
@@ -174,7 +169,6 @@ OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers)
 OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID);
 
 /* Windows and focus (MacWindows.cpp) */
-WindowRef HIActiveWindow(void);
 /* Clears the window's focus if the focused control can no longer hold it
  * (hidden, disabled, disposed or moved to another window). */
 void HIFocusRevalidate(WindowRef window);
@@ -185,7 +179,6 @@ OSStatus HIWindowTabFocus(WindowRef window);
 CFStringRef HIScrapCopyText(void);
 
 /* Alerts and beeps (Dialogs.cpp) */
-CFIndex HIAlertCount(void);
 /* The texts of the alert being run, while it is up (for drawing); the
  * explanation may be NULL. */
 bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation);

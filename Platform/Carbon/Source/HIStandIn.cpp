@@ -17,14 +17,6 @@ const UniChar kSpecialKeys[] = {kBackspaceCharCode,  kDeleteCharCode, kLeftArrow
 
 } // namespace
 
-ControlRef HIStandInGetFocusedControl(void) {
-    WindowRef window = HIActiveWindow();
-    if (window == nullptr)
-        return nullptr;
-    HIFocusRevalidate(window);
-    return window->focus;
-}
-
 OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
@@ -95,9 +87,6 @@ const char *HIStandInGetControlKindName(ControlRef control) {
                                          : nullptr;
 }
 
-CFIndex HIStandInGetLiveWindowCount(void) {
-    return gHIWindows.count + HIAlertCount();
-}
 CFIndex HIStandInGetLiveControlCount(void) {
     return gHIControls.count;
 }

@@ -119,7 +119,7 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
         return memFullErr;
     control->id = id;
     control->commandID = commandID;
-    control->value = value < 0 ? 0 : (value > control->maximum ? control->maximum : (SInt32)value);
+    SetControlValue(control, value > 0); /* the range is at most 0..1 */
     /* A check box's title; a static text's content */
     if (title != nullptr && control->kind == HIControlKind::CheckBox)
         control->title = (CFStringRef)CFRetain(title);
@@ -176,13 +176,12 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     CFPropertyListRef plist = CFPropertyListCreateFromXMLData(kCFAllocatorDefault, data,
                                                               kCFPropertyListImmutable, nullptr);
     CFRelease(data);
-    if (plist == nullptr)
-        return kIBCarbonRuntimeObjectNotOfRequestedType;
     CFTypeRef windows = IsOfType(plist, CFDictionaryGetTypeID())
                             ? CFDictionaryGetValue((CFDictionaryRef)plist, CFSTR("Windows"))
                             : nullptr;
     if (!IsOfType(windows, CFDictionaryGetTypeID())) {
-        CFRelease(plist);
+        if (plist != nullptr)
+            CFRelease(plist);
         return kIBCarbonRuntimeObjectNotOfRequestedType;
     }
     IBNibRef nib = HIAllocate<OpaqueIBNibRef>();

@@ -42,8 +42,11 @@ OSStatus HIWindowTabFocus(WindowRef window) {
     return noErr;
 }
 
-WindowRef HIActiveWindow(void) {
-    return gHIWindows.contains(gActiveWindow) ? gActiveWindow : nullptr;
+ControlRef HIStandInGetFocusedControl(void) {
+    if (!gHIWindows.contains(gActiveWindow))
+        return nullptr;
+    HIFocusRevalidate(gActiveWindow);
+    return gActiveWindow->focus;
 }
 
 void HIFocusRevalidate(WindowRef window) {
