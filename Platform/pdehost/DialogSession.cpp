@@ -34,11 +34,12 @@ const char *alertKindName(AlertType type) {
     return type >= 0 && type < 4 ? kNames[type] : "unknown";
 }
 
-HIStandInKey standInKey(KeyName key) {
-    static const HIStandInKey kKeys[] = {
-        kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
-        kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
-        kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // in KeyName's order
+UniChar standInKey(KeyName key) {
+    static const UniChar kKeys[] = {kBackspaceCharCode, kDeleteCharCode,
+                                    kLeftArrowCharCode, kRightArrowCharCode,
+                                    kHomeCharCode,      kEndCharCode,
+                                    kTabCharCode,       kReturnCharCode,
+                                    kEscapeCharCode}; // in KeyName's order
     return kKeys[static_cast<int>(key)];
 }
 
@@ -450,7 +451,7 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         what = "type";
         break;
     case ActionKind::Key:
-        status = HIStandInPressKey(standInKey(action.key), 0);
+        status = HIStandInTypeCharacter(standInKey(action.key), 0);
         what = "key";
         break;
     case ActionKind::CommandKey:

@@ -8,15 +8,6 @@
  */
 #include "HIInternal.h"
 
-namespace {
-
-/* The character codes of the special keys, in HIStandInKey's order */
-const UniChar kSpecialKeys[] = {kBackspaceCharCode,  kDeleteCharCode, kLeftArrowCharCode,
-                                kRightArrowCharCode, kHomeCharCode,   kEndCharCode,
-                                kTabCharCode,        kReturnCharCode, kEscapeCharCode};
-
-} // namespace
-
 OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
@@ -34,12 +25,6 @@ OSStatus HIStandInTypeText(CFStringRef text) {
             return status;
     }
     return noErr;
-}
-
-OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers) {
-    if ((unsigned)key >= sizeof(kSpecialKeys) / sizeof(kSpecialKeys[0]))
-        return paramErr;
-    return HIStandInTypeCharacter(kSpecialKeys[key], modifiers);
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {
