@@ -168,3 +168,10 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     CFStandInDeallocate(event);
     return status;
 }
+
+CFIndex HIStandInGetLiveEventCount(void) {
+    return gHIEvents.count;
+}
+CFIndex HIStandInGetLiveHandlerCount(void) {
+    return gHIHandlers.count;
+}

@@ -4,7 +4,7 @@
  * The Control Manager: creation of the standard controls, embedding
  * hierarchies (ordered subcontrols, re-embedding across windows), control
  * IDs and reference values, window-relative bounds, values, visibility,
- * enabling and titles.
+ * enabling and titles; the user's clicks.
  */
 #include "HIInternal.h"
 
@@ -286,4 +286,37 @@ OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString
     /* the title is immutable: the caller gets its own reference to it */
     *outString = (CFStringRef)CFRetain(inControl->title != nullptr ? inControl->title : CFSTR(""));
     return noErr;
+}
+
+OSStatus HIStandInClickControl(ControlRef control) {
+    if (!gHIControls.contains(control))
+        return errUnknownControl;
+    if (!HIControlIsUsable(control))
+        return errControlHiddenOrDisabled;
+    switch (control->kind) {
+    case HIControlKind::EditText:
+        return SetKeyboardFocus(control->owner, control, kControlEditTextPart);
+    case HIControlKind::CheckBox: {
+        control->value = control->value != 0 ? 0 : 1;
+        if (control->commandID == 0)
+            return noErr;
+        OSStatus status =
+            HISendCommand(&control->target, control->commandID, kHICommandFromControl);
+        return status == eventNotHandledErr ? noErr : status;
+    }
+    default:
+        return noErr;
+    }
+}
+
+const char *const kHIControlKindNames[kHIControlKindCount] = {"root", "userpane", "edittext",
+                                                              "checkbox", "statictext"};
+
+const char *HIStandInGetControlKindName(ControlRef control) {
+    return gHIControls.contains(control) ? kHIControlKindNames[static_cast<int>(control->kind)]
+                                         : nullptr;
+}
+
+CFIndex HIStandInGetLiveControlCount(void) {
+    return gHIControls.count;
 }

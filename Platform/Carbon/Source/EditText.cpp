@@ -9,8 +9,9 @@
  * nothing. Command-V, -C, -X and -A send the paste, copy, cut and
  * select-all commands to the control; its standard handling of them (after
  * the handlers installed on it) edits the text, the paste inserting the
- * clipboard's text at the selection. Last, the text controls' data by tag
- * (SetControlData, GetControlData).
+ * clipboard's text at the selection. The user's side of it: keystrokes,
+ * the paste command and text dropped into the focused field. Last, the
+ * text controls' data by tag (SetControlData, GetControlData).
  */
 #include "HIInternal.h"
 
@@ -67,9 +68,23 @@ OSStatus CopySelection(ControlRef control) {
     return status;
 }
 
+/* Replaces the selection with string; the caret ends after it. */
+OSStatus Insert(ControlRef control, CFStringRef string) {
+    if (!HIIsString(string))
+        return paramErr;
+    CFIndex start = control->selStart, count = CFStringGetLength(string);
+    OSStatus status = ReplaceSelection(control, nullptr, count); /* room for the string */
+    if (status == noErr)
+        CFStringGetCharacters(string, CFRangeMake(0, count), control->text.chars + start);
+    return status;
+}
+
 } // namespace
 
-OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers) {
+OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
     SInt16 keyCode = 0; /* no virtual key codes: the key filters look only at the character */
     SInt16 charCode = (SInt16)ch;
     if (control->keyFilter != nullptr) {
@@ -123,13 +138,25 @@ OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers)
     return ReplaceSelection(control, &ch, 1);
 }
 
+OSStatus HIStandInTypeText(CFStringRef text) {
+    if (!HIIsString(text))
+        return paramErr;
+    CFIndex length = CFStringGetLength(text);
+    for (CFIndex i = 0; i < length; i++) {
+        OSStatus status = HIStandInTypeCharacter(CFStringGetCharacterAtIndex(text, i), 0);
+        if (status != noErr)
+            return status;
+    }
+    return noErr;
+}
+
 OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID) {
     switch (commandID) {
     case kHICommandPaste: {
         CFStringRef text = HIScrapCopyText();
         if (text == nullptr)
             return noErr; /* nothing to paste */
-        OSStatus status = HIEditTextInsert(control, text);
+        OSStatus status = Insert(control, text);
         CFRelease(text);
         return status;
     }
@@ -148,6 +175,22 @@ OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID) {
     }
 }
 
+OSStatus HIStandInPaste(void) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    return HISendCommand(&control->target, kHICommandPaste, kHICommandFromMenu);
+}
+
+OSStatus HIStandInDropText(CFStringRef text) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    if (!HIControlIsEditText(control))
+        return errDataNotSupported;
+    return Insert(control, text);
+}
+
 void HITextFree(HIText *text) {
     CFStandInDeallocate(text->chars);
     text->chars = nullptr;
@@ -164,16 +207,6 @@ bool HITextSetString(HIText *text, CFStringRef string) {
 
 CFStringRef HITextCopyString(const HIText *text) {
     return CFStringCreateWithCharacters(kCFAllocatorDefault, text->chars, text->length);
-}
-
-OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
-    if (!HIIsString(string))
-        return paramErr;
-    CFIndex start = control->selStart, count = CFStringGetLength(string);
-    OSStatus status = ReplaceSelection(control, nullptr, count); /* room for the string */
-    if (status == noErr)
-        CFStringGetCharacters(string, CFRangeMake(0, count), control->text.chars + start);
-    return status;
 }
 
 /* Control data by tag. The checks every call starts with: a live control, a

@@ -51,7 +51,7 @@ struct OpaqueEventHandlerCallRef {
 
 enum class HIControlKind { Root, UserPane, EditText, CheckBox, StaticText };
 /* The kinds' names in that order, as the host reports them and nibs give
- * them (a nib describes the kinds from EditText on) (HIStandIn.cpp) */
+ * them (a nib describes the kinds from EditText on) (Controls.cpp) */
 const int kHIControlKindCount = 5;
 extern const char *const kHIControlKindNames[kHIControlKindCount];
 const int kHIFirstNibControlKind = static_cast<int>(HIControlKind::EditText);
@@ -160,11 +160,6 @@ CFStringRef HITextCopyString(const HIText *text);
 inline bool HIControlIsEditText(ControlRef control) {
     return control->kind == HIControlKind::EditText;
 }
-/* Replaces the selection with string; the caret ends after it. */
-OSStatus HIEditTextInsert(ControlRef control, CFStringRef string);
-/* A keystroke in the edit text: its key filter, then the editing, the
- * command keys and Tab; eventNotHandledErr for return, escape... */
-OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers);
 /* The edit text's standard handling of a command (paste, copy, cut, select all) */
 OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID);
 
