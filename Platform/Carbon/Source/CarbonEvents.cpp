@@ -43,7 +43,7 @@ EventTargetRef ParentTarget(EventTargetRef target) {
 
 /* The built-in behaviour: an edit text's commands */
 OSStatus StandardHandler(EventTargetRef target, EventRef event) {
-    if (!HIControlIsEditText(target->control))
+    if (target->control->kind != HIControlKind::EditText)
         return eventNotHandledErr;
     return HIEditTextCommand(target->control, event->command.commandID);
 }

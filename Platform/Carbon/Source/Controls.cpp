@@ -53,13 +53,6 @@ OSErr SetLatent(ControlRef control, Boolean OpaqueControlRef::*flag, bool on) {
     return noErr;
 }
 
-bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
-    for (ControlRef c = control; c != nullptr; c = c->parent)
-        if (c == subtreeRoot)
-            return true;
-    return false;
-}
-
 } // namespace
 
 ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds) {
@@ -144,8 +137,9 @@ OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
         return errUnknownControl;
     if (inControl->kind == HIControlKind::Root)
         return errCantEmbedRoot;
-    if (IsInSubtree(inContainer, inControl))
-        return errCantEmbedIntoSelf;
+    for (ControlRef c = inControl; c != nullptr; c = HIControlNextInTree(c, inControl))
+        if (c == inContainer)
+            return errCantEmbedIntoSelf;
     if (!IsEmbedder(inContainer))
         return errControlIsNotEmbedder;
     WindowRef oldOwner = inControl->owner;

@@ -186,7 +186,7 @@ OSStatus HIStandInDropText(CFStringRef text) {
     ControlRef control = HIStandInGetFocusedControl();
     if (control == nullptr)
         return errUnknownControl;
-    if (!HIControlIsEditText(control))
+    if (control->kind != HIControlKind::EditText)
         return errDataNotSupported;
     return Insert(control, text);
 }
@@ -222,7 +222,7 @@ static OSErr CheckRequest(ControlRef control, ControlPartCode part, ResType tag,
         return errUnknownControl;
     if (part != kControlEntireControl && part != kOwnPart[static_cast<int>(control->kind)])
         return errInvalidPartCode;
-    bool editText = HIControlIsEditText(control);
+    bool editText = control->kind == HIControlKind::EditText;
     bool supported = tag == kControlEditTextCFStringTag
                          ? editText || control->kind == HIControlKind::StaticText
                          : editText && (tag == kControlEditTextSelectionTag ||

@@ -157,9 +157,6 @@ ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChil
 void HITextFree(HIText *text);
 bool HITextSetString(HIText *text, CFStringRef string);
 CFStringRef HITextCopyString(const HIText *text);
-inline bool HIControlIsEditText(ControlRef control) {
-    return control->kind == HIControlKind::EditText;
-}
 /* The edit text's standard handling of a command (paste, copy, cut, select all) */
 OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID);
 

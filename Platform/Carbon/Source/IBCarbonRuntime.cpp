@@ -164,9 +164,8 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     if (url == nullptr)
         return kIBCarbonRuntimeCantFindNibFile;
     CFDataRef data = nullptr;
-    SInt32 errorCode = 0;
     Boolean read = CFURLCreateDataAndPropertiesFromResource(kCFAllocatorDefault, url, &data,
-                                                            nullptr, nullptr, &errorCode);
+                                                            nullptr, nullptr, nullptr);
     CFRelease(url);
     if (!read || data == nullptr) {
         if (data != nullptr)

@@ -15,7 +15,7 @@ namespace {
 WindowRef gActiveWindow = nullptr;
 
 bool CanTakeFocus(ControlRef control) {
-    return HIControlIsEditText(control) && HIControlIsUsable(control);
+    return control->kind == HIControlKind::EditText && HIControlIsUsable(control);
 }
 
 } // namespace
@@ -113,7 +113,7 @@ OSErr SetKeyboardFocus(WindowRef inWindow, ControlRef inControl, ControlFocusPar
         return errUnknownControl;
     if (inControl->owner != inWindow)
         return paramErr;
-    if (!HIControlIsEditText(inControl))
+    if (inControl->kind != HIControlKind::EditText)
         return errControlDoesntSupportFocus;
     if (!HIControlIsUsable(inControl))
         return errControlHiddenOrDisabled;
