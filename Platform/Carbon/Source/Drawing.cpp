@@ -295,7 +295,4 @@ ControlRef FindControlUnderMouse(Point inWhere, WindowRef inWindow, ControlPartC
     return hit;
 }
 
-void Draw1Control(ControlRef) {
-    /* Pictures are drawn from the control records when they are asked for
-       (HIStandInDrawWindow), so they always show the control as it is. */
-}
+void Draw1Control(ControlRef) {} /* pictures are drawn when asked for (Controls.h) */

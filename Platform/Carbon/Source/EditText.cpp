@@ -15,6 +15,8 @@
  */
 #include "HIInternal.h"
 
+#include <algorithm>
+
 namespace {
 
 const CFIndex kMaxTextLength = 32767; /* selections are SInt16 */
@@ -247,12 +249,10 @@ OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
         ControlEditTextSelectionRec selection;
         memcpy(&selection, inData, sizeof(selection));
         SInt16 length = (SInt16)inControl->text.length;
-        SInt16 start = selection.selStart < 0 ? 0 : selection.selStart;
-        SInt16 end = selection.selEnd < 0 ? length : selection.selEnd;
-        start = start > length ? length : start;
-        end = end > length ? length : end;
-        inControl->selStart = start < end ? start : end;
-        inControl->selEnd = start < end ? end : start;
+        SInt16 start = std::clamp<SInt16>(selection.selStart, 0, length);
+        SInt16 end = selection.selEnd < 0 ? length : std::min(selection.selEnd, length);
+        inControl->selStart = std::min(start, end);
+        inControl->selEnd = std::max(start, end);
         return noErr;
     }
     case kControlEditTextKeyFilterTag:

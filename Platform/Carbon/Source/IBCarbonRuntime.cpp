@@ -41,18 +41,16 @@ struct Reader {
         bad = bad || (value == nullptr && required) || (value != nullptr && !IsOfType(value, type));
         return IsOfType(value, type) ? value : nullptr;
     }
-    SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum, SInt64 otherwise) {
-        SInt64 n = otherwise;
-        if (number != nullptr && (!CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
-                                  n < minimum || n > maximum)) {
-            bad = true;
-            return otherwise;
-        }
+    /* An integer from minimum to maximum; 0 when there is none */
+    SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum) {
+        SInt64 n = 0;
+        bad = bad || (number != nullptr &&
+                      (!CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
+                       n < minimum || n > maximum));
         return n;
     }
-    SInt64 Integer(CFStringRef key, SInt64 minimum, SInt64 maximum, SInt64 otherwise,
-                   bool required = false) {
-        return Number(Get(key, CFNumberGetTypeID(), required), minimum, maximum, otherwise);
+    SInt32 Int32(CFStringRef key, bool required = false) {
+        return (SInt32)Number(Get(key, CFNumberGetTypeID(), required), INT32_MIN, INT32_MAX);
     }
     /* A four-character code: a string of exactly four MacRoman characters */
     UInt32 Code(CFTypeRef string) {
@@ -85,7 +83,7 @@ struct Reader {
         for (CFIndex i = 0; !bad && i < 4; i++) {
             CFTypeRef n = CFArrayGetValueAtIndex(array, i);
             bad = !IsOfType(n, CFNumberGetTypeID());
-            v[i] = (SInt16)Number(bad ? nullptr : n, -32768, 32767, 0);
+            v[i] = (SInt16)Number(bad ? nullptr : n, -32768, 32767);
         }
         bad = bad || v[2] < v[0] || v[3] < v[1];
         return Rect{v[0], v[1], v[2], v[3]};
@@ -104,12 +102,12 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     if (CFTypeRef idEntry = r.Get(CFSTR("ID"), CFDictionaryGetTypeID())) {
         Reader idReader = {(CFDictionaryRef)idEntry, false};
         id.signature = idReader.Code(idReader.Get(CFSTR("Signature"), CFStringGetTypeID(), true));
-        id.id = (SInt32)idReader.Integer(CFSTR("ID"), INT32_MIN, INT32_MAX, 0, true);
+        id.id = idReader.Int32(CFSTR("ID"), true);
         r.bad = r.bad || idReader.bad;
     }
     CFTypeRef command = r.Get(CFSTR("Command"), CFStringGetTypeID());
     UInt32 commandID = command != nullptr ? r.Code(command) : 0;
-    SInt64 value = r.Integer(CFSTR("Value"), INT32_MIN, INT32_MAX, 0);
+    SInt32 value = r.Int32(CFSTR("Value"));
     CFStringRef title = (CFStringRef)r.Get(CFSTR("Title"), CFStringGetTypeID());
     if (r.bad)
         return kMalformed;

@@ -5,8 +5,8 @@
  * its controls and handlers, and the content bounds. Keyboard focus: one
  * control per window; edit texts can take it, but only while they are
  * visible and enabled, and a control that stops being so loses it. The
- * focus moves on Tab. The active window, whose focused control receives the user's keystrokes,
- * is the one that last received the focus.
+ * focus moves on Tab. The active window, whose focused control receives
+ * the user's keystrokes, is the one that last received the focus.
  */
 #include "HIInternal.h"
 
@@ -37,9 +37,7 @@ OSStatus HIWindowTabFocus(WindowRef window) {
     if (next == nullptr)
         return noErr; /* nothing can take the focus; keep it where it is */
     window->focus = next;
-    next->selStart = 0; /* tabbing into a field selects its text */
-    next->selEnd = (SInt16)next->text.length;
-    return noErr;
+    return HIEditTextCommand(next, kHICommandSelectAll); /* tabbing in selects the text */
 }
 
 ControlRef HIStandInGetFocusedControl(void) {
