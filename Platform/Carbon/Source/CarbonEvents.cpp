@@ -36,11 +36,6 @@ bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
     return IsTarget(target) && gHIHandlers.contains(handler) && handler->target == target;
 }
 
-EventTargetRef ParentTarget(EventTargetRef target) {
-    ControlRef parent = target->control->parent;
-    return parent != nullptr ? &parent->target : nullptr;
-}
-
 /* The built-in behaviour: an edit text's commands */
 OSStatus StandardHandler(EventTargetRef target, EventRef event) {
     if (target->control->kind != HIControlKind::EditText)
@@ -69,7 +64,8 @@ OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after) 
         OSStatus status = StandardHandler(target, event);
         if (status != eventNotHandledErr || !IsTarget(target))
             return status;
-        target = ParentTarget(target);
+        ControlRef embedder = target->control->parent;
+        target = embedder != nullptr ? &embedder->target : nullptr;
     }
     return eventNotHandledErr;
 }

@@ -131,9 +131,12 @@ inline HILiveList<OpaqueControlRef> gHIControls;
 inline HILiveList<OpaqueEventRef> gHIEvents;
 inline HILiveList<OpaqueEventHandlerRef> gHIHandlers;
 
+/* A live CF object of the type: every CF reference from outside is checked so */
+inline bool HIIsOfType(CFTypeRef value, CFTypeID type) {
+    return value != nullptr && CFStandInIsValidObject(value) && CFGetTypeID(value) == type;
+}
 inline bool HIIsString(CFTypeRef value) {
-    return value != nullptr && CFStandInIsValidObject(value) &&
-           CFGetTypeID(value) == CFStringGetTypeID();
+    return HIIsOfType(value, CFStringGetTypeID());
 }
 
 /* Targets and dispatch (CarbonEvents.cpp) */

@@ -24,10 +24,6 @@ const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
 
 HILiveList<OpaqueIBNibRef> gNibs;
 
-bool IsOfType(CFTypeRef value, CFTypeID type) {
-    return value != nullptr && CFGetTypeID(value) == type;
-}
-
 /* Reads the entries of one dictionary of the nib. An entry that is present
  * but malformed, or a required one that is missing, marks the whole
  * description bad; the readers then return their default. */
@@ -38,8 +34,8 @@ struct Reader {
     /* The entry under key if it has the type, else NULL */
     CFTypeRef Get(CFStringRef key, CFTypeID type, bool required = false) {
         CFTypeRef value = CFDictionaryGetValue(dict, key);
-        bad = bad || (value == nullptr && required) || (value != nullptr && !IsOfType(value, type));
-        return IsOfType(value, type) ? value : nullptr;
+        bad = bad || (value == nullptr ? required : !HIIsOfType(value, type));
+        return HIIsOfType(value, type) ? value : nullptr;
     }
     /* An integer from minimum to maximum; 0 when there is none */
     SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum) {
@@ -56,7 +52,7 @@ struct Reader {
     UInt32 Code(CFTypeRef string) {
         UInt8 bytes[4] = {0, 0, 0, 0};
         CFIndex used = 0;
-        bad = bad || !IsOfType(string, CFStringGetTypeID()) ||
+        bad = bad || !HIIsOfType(string, CFStringGetTypeID()) ||
               CFStringGetLength((CFStringRef)string) != 4 ||
               CFStringGetBytes((CFStringRef)string, CFRangeMake(0, 4), kCFStringEncodingMacRoman, 0,
                                false, bytes, 4, &used) != 4;
@@ -82,7 +78,7 @@ struct Reader {
         bad = bad || array == nullptr || CFArrayGetCount(array) != 4;
         for (CFIndex i = 0; !bad && i < 4; i++) {
             CFTypeRef n = CFArrayGetValueAtIndex(array, i);
-            bad = !IsOfType(n, CFNumberGetTypeID());
+            bad = !HIIsOfType(n, CFNumberGetTypeID());
             v[i] = (SInt16)Number(bad ? nullptr : n, -32768, 32767);
         }
         bad = bad || v[2] < v[0] || v[3] < v[1];
@@ -93,7 +89,7 @@ struct Reader {
 /* One control description; the control is created in the window's root. On
  * failure the caller disposes of the window with what was built. */
 OSStatus BuildControl(CFTypeRef description, WindowRef window) {
-    if (!IsOfType(description, CFDictionaryGetTypeID()))
+    if (!HIIsOfType(description, CFDictionaryGetTypeID()))
         return kMalformed;
     Reader r = {(CFDictionaryRef)description, false};
     int kind = r.Kind();
@@ -135,7 +131,7 @@ OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
     if (status != noErr)
         return status;
     CFTypeRef controls = CFDictionaryGetValue(description, CFSTR("Controls"));
-    if (controls != nullptr && !IsOfType(controls, CFArrayGetTypeID()))
+    if (controls != nullptr && !HIIsOfType(controls, CFArrayGetTypeID()))
         status = kMalformed;
     for (CFIndex i = 0;
          controls != nullptr && status == noErr && i < CFArrayGetCount((CFArrayRef)controls); i++)
@@ -155,8 +151,7 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     if (outNibRef == nullptr)
         return paramErr;
     *outNibRef = nullptr;
-    if (inBundle == nullptr || !CFStandInIsValidObject(inBundle) ||
-        CFGetTypeID(inBundle) != CFBundleGetTypeID() || !HIIsString(inNibName))
+    if (!HIIsOfType(inBundle, CFBundleGetTypeID()) || !HIIsString(inNibName))
         return paramErr;
     CFURLRef url = CFBundleCopyResourceURL(inBundle, inNibName, CFSTR("nib"), nullptr);
     if (url == nullptr)
@@ -173,10 +168,10 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     CFPropertyListRef plist = CFPropertyListCreateFromXMLData(kCFAllocatorDefault, data,
                                                               kCFPropertyListImmutable, nullptr);
     CFRelease(data);
-    CFTypeRef windows = IsOfType(plist, CFDictionaryGetTypeID())
+    CFTypeRef windows = HIIsOfType(plist, CFDictionaryGetTypeID())
                             ? CFDictionaryGetValue((CFDictionaryRef)plist, CFSTR("Windows"))
                             : nullptr;
-    if (!IsOfType(windows, CFDictionaryGetTypeID())) {
+    if (!HIIsOfType(windows, CFDictionaryGetTypeID())) {
         if (plist != nullptr)
             CFRelease(plist);
         return kIBCarbonRuntimeObjectNotOfRequestedType;
@@ -210,7 +205,7 @@ OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef *o
     CFTypeRef description = CFDictionaryGetValue(inNibRef->windows, inName);
     if (description == nullptr)
         return kIBCarbonRuntimeCantFindObject;
-    if (!IsOfType(description, CFDictionaryGetTypeID()))
+    if (!HIIsOfType(description, CFDictionaryGetTypeID()))
         return kIBCarbonRuntimeObjectNotOfRequestedType;
     return BuildWindow((CFDictionaryRef)description, outWindow);
 }
