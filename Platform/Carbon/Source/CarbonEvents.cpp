@@ -36,13 +36,6 @@ bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
     return IsTarget(target) && gHIHandlers.contains(handler) && handler->target == target;
 }
 
-/* The built-in behaviour: an edit text's commands */
-OSStatus StandardHandler(EventTargetRef target, EventRef event) {
-    if (target->control->kind != HIControlKind::EditText)
-        return eventNotHandledErr;
-    return HIEditTextCommand(target->control, event->command.commandID);
-}
-
 /* Runs the chain for event from target: the handlers after `after` (all of
  * them when it is NULL), the standard handler, then the same on each
  * containing target while the event stays unhandled. Handlers leave only
@@ -61,7 +54,7 @@ OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after) 
                 return status; /* handled, or the handler disposed of its own target */
         }
         after = nullptr;
-        OSStatus status = StandardHandler(target, event);
+        OSStatus status = HIStandardHandler(target->control, event->command.commandID);
         if (status != eventNotHandledErr || !IsTarget(target))
             return status;
         ControlRef embedder = target->control->parent;

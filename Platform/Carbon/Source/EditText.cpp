@@ -152,7 +152,9 @@ OSStatus HIStandInTypeText(CFStringRef text) {
     return noErr;
 }
 
-OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID) {
+OSStatus HIStandardHandler(ControlRef control, UInt32 commandID) {
+    if (control->kind != HIControlKind::EditText)
+        return eventNotHandledErr;
     switch (commandID) {
     case kHICommandPaste: {
         CFStringRef text = HIScrapCopyText();

@@ -160,8 +160,9 @@ ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChil
 void HITextFree(HIText *text);
 bool HITextSetString(HIText *text, CFStringRef string);
 CFStringRef HITextCopyString(const HIText *text);
-/* The edit text's standard handling of a command (paste, copy, cut, select all) */
-OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID);
+/* A control's standard handler of a command: an edit text's paste, copy,
+ * cut and select all; eventNotHandledErr for anything else */
+OSStatus HIStandardHandler(ControlRef control, UInt32 commandID);
 
 /* Windows and focus (MacWindows.cpp) */
 /* Clears the window's focus if the focused control can no longer hold it

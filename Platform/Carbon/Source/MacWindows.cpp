@@ -37,7 +37,7 @@ OSStatus HIWindowTabFocus(WindowRef window) {
     if (next == nullptr)
         return noErr; /* nothing can take the focus; keep it where it is */
     window->focus = next;
-    return HIEditTextCommand(next, kHICommandSelectAll); /* tabbing in selects the text */
+    return HIStandardHandler(next, kHICommandSelectAll); /* tabbing in selects the text */
 }
 
 ControlRef HIStandInGetFocusedControl(void) {
