@@ -81,8 +81,6 @@ void HIControlDestroy(ControlRef control) {
         owner->root = nullptr;
     HITargetRemoveAllHandlers(&control->target);
     gHIControls.remove(control);
-    if (control->title != nullptr)
-        CFRelease(control->title);
     HITextFree(&control->text);
     CFStandInDeallocate(control);
 }
@@ -277,9 +275,10 @@ OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString
     *outString = nullptr;
     if (!gHIControls.contains(inControl))
         return errUnknownControl;
-    /* the title is immutable: the caller gets its own reference to it */
-    *outString = (CFStringRef)CFRetain(inControl->title != nullptr ? inControl->title : CFSTR(""));
-    return noErr;
+    const HIText none = {nullptr, 0, 0}; /* the other controls here have no title */
+    *outString =
+        HITextCopyString(inControl->kind == HIControlKind::CheckBox ? &inControl->text : &none);
+    return *outString != nullptr ? noErr : (OSStatus)memFullErr;
 }
 
 OSStatus HIStandInClickControl(ControlRef control) {

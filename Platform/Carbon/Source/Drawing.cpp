@@ -172,7 +172,7 @@ void DrawCheckBox(cairo_t *cr, ControlRef c, const Palette &p) {
         cairo_line_to(cr, x + 9.5, y + 3);
         cairo_stroke(cr);
     }
-    ShowLine(cr, UTF8(c->title), x + box + 5, b.top, b.bottom, p.text);
+    ShowLine(cr, UTF8(c->text), x + box + 5, b.top, b.bottom, p.text);
 }
 
 /* The caution icon: a yellow triangle with an exclamation mark */

@@ -74,10 +74,9 @@ struct OpaqueControlRef {
     ControlID id;
     UInt32 commandID;
     SRefCon refCon;
-    CFStringRef title; /* check boxes; NULL means empty */
     OpaqueEventTargetRef target;
     UInt32 features;
-    /* text controls (edit text, static text) */
+    /* the text: an edit or static text's content, a check box's title */
     HIText text;
     SInt16 selStart, selEnd;
     ControlKeyFilterUPP keyFilter;

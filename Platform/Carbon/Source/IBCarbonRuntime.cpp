@@ -114,10 +114,8 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     control->id = id;
     control->commandID = commandID;
     SetControlValue(control, value > 0); /* the range is at most 0..1 */
-    /* A check box's title; a static text's content */
-    if (title != nullptr && control->kind == HIControlKind::CheckBox)
-        control->title = (CFStringRef)CFRetain(title);
-    bool text = title != nullptr && control->kind == HIControlKind::StaticText;
+    /* A check box's title, a static text's content; an edit text starts empty */
+    bool text = title != nullptr && control->kind != HIControlKind::EditText;
     return text && !HITextSetString(&control->text, title) ? (OSStatus)memFullErr : (OSStatus)noErr;
 }
 
