@@ -385,11 +385,11 @@ DialogSession::Outcome DialogSession::Perform(const Action &action, std::string 
         what = "type";
         break;
     case ActionKind::Key: {
-        static const HIStandInKey kKeys[] = {
-            kHIStandInKeyBackspace, kHIStandInKeyDelete, kHIStandInKeyLeft,
-            kHIStandInKeyRight,     kHIStandInKeyHome,   kHIStandInKeyEnd,
-            kHIStandInKeyTab,       kHIStandInKeyReturn, kHIStandInKeyEscape}; // KeyName's order
-        status = HIStandInPressKey(kKeys[static_cast<int>(action.key)], 0);
+        static const UniChar kKeys[] = {
+            kBackspaceCharCode,  kDeleteCharCode, kLeftArrowCharCode,
+            kRightArrowCharCode, kHomeCharCode,   kEndCharCode,
+            kTabCharCode,        kReturnCharCode, kEscapeCharCode}; // KeyName's order
+        status = HIStandInTypeCharacter(kKeys[static_cast<int>(action.key)], 0);
         what = "key";
         break;
     }

@@ -30,7 +30,7 @@ void visit(WindowRef window, ControlRef control, int depth) {
         FuzzFail("a control of no kind");
     if (SetKeyboardFocus(window, control, kControlFocusNextPart) == noErr) {
         HIStandInTypeCharacter('7', 0);
-        HIStandInPressKey(kHIStandInKeyBackspace, 0);
+        HIStandInTypeCharacter(kBackspaceCharCode, 0);
     }
     HIStandInClickControl(control);
     UInt16 count = 0;

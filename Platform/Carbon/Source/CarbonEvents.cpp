@@ -15,28 +15,25 @@ namespace {
 
 OpaqueEventHandlerCallRef *gCalls = nullptr; /* the running handlers, innermost first */
 
-bool Matches(EventHandlerRef handler, EventRef event) {
+/* Whether the handler takes the events sent here: command-process events */
+bool TakesCommands(EventHandlerRef handler) {
     for (ItemCount i = 0; i < handler->numTypes; i++)
-        if (handler->types[i].eventClass == event->eventClass &&
-            handler->types[i].eventKind == event->kind)
+        if (handler->types[i].eventClass == kEventClassCommand &&
+            handler->types[i].eventKind == kEventCommandProcess)
+            return true;
+    return false;
+}
+
+/* A live control's target */
+bool IsTarget(EventTargetRef target) {
+    for (OpaqueControlRef *c = gHIControls.head; c != nullptr; c = c->allNext)
+        if (&c->target == target)
             return true;
     return false;
 }
 
 bool HandlerIsOn(EventHandlerRef handler, EventTargetRef target) {
-    return HIIsTarget(target) && gHIHandlers.contains(handler) && handler->target == target;
-}
-
-EventTargetRef ParentTarget(EventTargetRef target) {
-    ControlRef parent = target->control->parent;
-    return parent != nullptr ? &parent->target : nullptr;
-}
-
-/* The built-in behaviour: an edit text's commands */
-OSStatus StandardHandler(EventTargetRef target, EventRef event) {
-    if (!HIControlIsEditText(target->control))
-        return eventNotHandledErr;
-    return HIEditTextCommand(target->control, event->command.commandID);
+    return IsTarget(target) && gHIHandlers.contains(handler) && handler->target == target;
 }
 
 /* Runs the chain for event from target: the handlers after `after` (all of
@@ -47,9 +44,9 @@ OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after) 
     while (target != nullptr) {
         for (EventHandlerRef handler = after != nullptr ? after->next : target->first;
              handler != nullptr; handler = handler->next) {
-            if (!Matches(handler, event))
+            if (!TakesCommands(handler))
                 continue;
-            OpaqueEventHandlerCallRef call = {gCalls, event, target, handler, false};
+            OpaqueEventHandlerCallRef call = {gCalls, target, handler, false};
             gCalls = &call;
             OSStatus status = handler->proc(&call, event, handler->userData);
             gCalls = call.outer;
@@ -57,22 +54,16 @@ OSStatus Dispatch(EventRef event, EventTargetRef target, EventHandlerRef after) 
                 return status; /* handled, or the handler disposed of its own target */
         }
         after = nullptr;
-        OSStatus status = StandardHandler(target, event);
-        if (status != eventNotHandledErr || !HIIsTarget(target))
+        OSStatus status = HIStandardHandler(target->control, event->command.commandID);
+        if (status != eventNotHandledErr || !IsTarget(target))
             return status;
-        target = ParentTarget(target);
+        ControlRef embedder = target->control->parent;
+        target = embedder != nullptr ? &embedder->target : nullptr;
     }
     return eventNotHandledErr;
 }
 
 } // namespace
-
-bool HIIsTarget(EventTargetRef target) {
-    for (OpaqueControlRef *c = gHIControls.head; c != nullptr; c = c->allNext)
-        if (&c->target == target)
-            return true;
-    return false;
-}
 
 EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine) {
     return userRoutine;
@@ -115,7 +106,7 @@ OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
                              EventHandlerRef *outRef) {
     if (outRef != nullptr)
         *outRef = nullptr;
-    if (!HIIsTarget(inTarget) || inHandler == nullptr || (inNumTypes > 0 && inList == nullptr))
+    if (!IsTarget(inTarget) || inHandler == nullptr || (inNumTypes > 0 && inList == nullptr))
         return paramErr;
     /* one block: the record, then its copy of the event types */
     size_t typesSize = inNumTypes * sizeof(EventTypeSpec);
@@ -153,13 +144,11 @@ OSStatus CallNextEventHandler(EventHandlerCallRef inCallRef, EventRef inEvent) {
 }
 
 OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attributes) {
-    if (!HIIsTarget(target))
+    if (!IsTarget(target))
         return paramErr;
     EventRef event = HIAllocate<OpaqueEventRef>();
     if (event == nullptr)
         return memFullErr;
-    event->eventClass = kEventClassCommand;
-    event->kind = kEventCommandProcess;
     event->command.attributes = attributes;
     event->command.commandID = commandID;
     gHIEvents.add(event);
@@ -167,4 +156,11 @@ OSStatus HISendCommand(EventTargetRef target, UInt32 commandID, UInt32 attribute
     gHIEvents.remove(event);
     CFStandInDeallocate(event);
     return status;
+}
+
+CFIndex HIStandInGetLiveEventCount(void) {
+    return gHIEvents.count;
+}
+CFIndex HIStandInGetLiveHandlerCount(void) {
+    return gHIHandlers.count;
 }

@@ -4,7 +4,7 @@
  * The Control Manager: creation of the standard controls, embedding
  * hierarchies (ordered subcontrols, re-embedding across windows), control
  * IDs and reference values, window-relative bounds, values, visibility,
- * enabling and titles.
+ * enabling and titles; the user's clicks.
  */
 #include "HIInternal.h"
 
@@ -53,13 +53,6 @@ OSErr SetLatent(ControlRef control, Boolean OpaqueControlRef::*flag, bool on) {
     return noErr;
 }
 
-bool IsInSubtree(ControlRef control, ControlRef subtreeRoot) {
-    for (ControlRef c = control; c != nullptr; c = c->parent)
-        if (c == subtreeRoot)
-            return true;
-    return false;
-}
-
 } // namespace
 
 ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bounds) {
@@ -70,7 +63,6 @@ ControlRef HIControlCreate(HIControlKind kind, WindowRef window, const Rect *bou
     control->owner = window;
     control->bounds = *bounds;
     control->visible = control->enabled = true;
-    control->maximum = kind == HIControlKind::CheckBox ? 1 : 0; /* no mixed state */
     control->target = {control, nullptr};
     gHIControls.add(control);
     if (window->root != nullptr)
@@ -89,8 +81,6 @@ void HIControlDestroy(ControlRef control) {
         owner->root = nullptr;
     HITargetRemoveAllHandlers(&control->target);
     gHIControls.remove(control);
-    if (control->title != nullptr)
-        CFRelease(control->title);
     HITextFree(&control->text);
     CFStandInDeallocate(control);
 }
@@ -145,8 +135,9 @@ OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
         return errUnknownControl;
     if (inControl->kind == HIControlKind::Root)
         return errCantEmbedRoot;
-    if (IsInSubtree(inContainer, inControl))
-        return errCantEmbedIntoSelf;
+    for (ControlRef c = inControl; c != nullptr; c = HIControlNextInTree(c, inControl))
+        if (c == inContainer)
+            return errCantEmbedIntoSelf;
     if (!IsEmbedder(inContainer))
         return errControlIsNotEmbedder;
     WindowRef oldOwner = inControl->owner;
@@ -274,11 +265,8 @@ SInt16 GetControlValue(ControlRef theControl) {
 }
 
 void SetControlValue(ControlRef theControl, SInt16 newValue) {
-    if (!gHIControls.contains(theControl))
-        return;
-    theControl->value = newValue < 0 ? 0 : newValue;
-    if (theControl->value > theControl->maximum)
-        theControl->value = theControl->maximum;
+    if (gHIControls.contains(theControl)) /* clamped to the range */
+        theControl->value = theControl->kind == HIControlKind::CheckBox && newValue > 0 ? 1 : 0;
 }
 
 OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString) {
@@ -287,7 +275,41 @@ OSStatus CopyControlTitleAsCFString(ControlRef inControl, CFStringRef *outString
     *outString = nullptr;
     if (!gHIControls.contains(inControl))
         return errUnknownControl;
-    /* the title is immutable: the caller gets its own reference to it */
-    *outString = (CFStringRef)CFRetain(inControl->title != nullptr ? inControl->title : CFSTR(""));
-    return noErr;
+    const HIText none = {nullptr, 0, 0}; /* the other controls here have no title */
+    *outString =
+        HITextCopyString(inControl->kind == HIControlKind::CheckBox ? &inControl->text : &none);
+    return *outString != nullptr ? noErr : (OSStatus)memFullErr;
+}
+
+OSStatus HIStandInClickControl(ControlRef control) {
+    if (!gHIControls.contains(control))
+        return errUnknownControl;
+    if (!HIControlIsUsable(control))
+        return errControlHiddenOrDisabled;
+    switch (control->kind) {
+    case HIControlKind::EditText:
+        return SetKeyboardFocus(control->owner, control, kControlEditTextPart);
+    case HIControlKind::CheckBox: {
+        control->value = control->value != 0 ? 0 : 1;
+        if (control->commandID == 0)
+            return noErr;
+        OSStatus status =
+            HISendCommand(&control->target, control->commandID, kHICommandFromControl);
+        return status == eventNotHandledErr ? noErr : status;
+    }
+    default:
+        return noErr;
+    }
+}
+
+const char *const kHIControlKindNames[kHIControlKindCount] = {"root", "userpane", "edittext",
+                                                              "checkbox", "statictext"};
+
+const char *HIStandInGetControlKindName(ControlRef control) {
+    return gHIControls.contains(control) ? kHIControlKindNames[static_cast<int>(control->kind)]
+                                         : nullptr;
+}
+
+CFIndex HIStandInGetLiveControlCount(void) {
+    return gHIControls.count;
 }

@@ -36,8 +36,8 @@ void HIStandInSetObserver(const HIStandInObserver *observer) {
     gObserver = observer != nullptr ? *observer : HIStandInObserver{nullptr, nullptr, nullptr};
 }
 
-CFIndex HIAlertCount(void) {
-    return gDialogs.count;
+CFIndex HIStandInGetLiveWindowCount(void) {
+    return gHIWindows.count + gDialogs.count; /* alerts count until they have run */
 }
 
 bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation) {
@@ -67,10 +67,7 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     if (alertType < kAlertStopAlert || alertType > kAlertPlainAlert || !HIIsString(error) ||
         (explanation != nullptr && !HIIsString(explanation)))
         return paramErr;
-    AlertStdCFStringAlertParamRec defaults;
-    GetStandardAlertDefaultParams(&defaults, kStdCFStringAlertVersionOne);
-    const AlertStdCFStringAlertParamRec &params = param != nullptr ? *param : defaults;
-    if (params.version != kStdCFStringAlertVersionOne)
+    if (param != nullptr && param->version != kStdCFStringAlertVersionOne)
         return paramErr;
     DialogRef dialog = HIAllocate<OpaqueDialogPtr>();
     if (dialog == nullptr)
@@ -78,7 +75,8 @@ OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef
     dialog->type = alertType;
     dialog->message = (CFStringRef)CFRetain(error);
     dialog->explanation = explanation != nullptr ? (CFStringRef)CFRetain(explanation) : nullptr;
-    dialog->defaultButton = params.defaultButton;
+    dialog->defaultButton =
+        param != nullptr ? param->defaultButton : (SInt16)kAlertStdAlertOKButton;
     gDialogs.add(dialog);
     *outAlert = dialog;
     return noErr;

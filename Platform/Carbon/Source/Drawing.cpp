@@ -112,22 +112,24 @@ PangoLayout *NewLayout(cairo_t *cr, const std::string &text, double wrapWidth = 
     return layout;
 }
 
-/* Draws the layout at x, vertically centred in the band from top to bottom
-   (with its top at `top` when bottom is NAN) */
+/* Draws the layout at x (or centred across the width `across` from x, when
+   given), vertically centred in the band from top to bottom (with its top at
+   `top` when bottom is NAN) */
 void ShowLayout(cairo_t *cr, PangoLayout *layout, double x, double top, double bottom,
-                const Color &c) {
+                const Color &c, double across = 0) {
     int width = 0, height = 0;
     pango_layout_get_pixel_size(layout, &width, &height);
     SetColor(cr, c);
-    cairo_move_to(cr, x, std::isnan(bottom) ? top : top + ((bottom - top) - height) / 2);
+    cairo_move_to(cr, across > 0 ? x + (across - width) / 2 : x,
+                  std::isnan(bottom) ? top : top + ((bottom - top) - height) / 2);
     pango_cairo_show_layout(cr, layout);
 }
 
-/* One line of text, vertically centred in the band from top to bottom */
+/* One line of text, placed as ShowLayout places it */
 void ShowLine(cairo_t *cr, const std::string &text, double x, double top, double bottom,
-              const Color &c) {
+              const Color &c, double across = 0) {
     PangoLayout *layout = NewLayout(cr, text);
-    ShowLayout(cr, layout, x, top, bottom, c);
+    ShowLayout(cr, layout, x, top, bottom, c, across);
     g_object_unref(layout);
 }
 
@@ -170,7 +172,7 @@ void DrawCheckBox(cairo_t *cr, ControlRef c, const Palette &p) {
         cairo_line_to(cr, x + 9.5, y + 3);
         cairo_stroke(cr);
     }
-    ShowLine(cr, UTF8(c->title), x + box + 5, b.top, b.bottom, p.text);
+    ShowLine(cr, UTF8(c->text), x + box + 5, b.top, b.bottom, p.text);
 }
 
 /* The caution icon: a yellow triangle with an exclamation mark */
@@ -210,10 +212,7 @@ void DrawAlert(cairo_t *cr, double windowWidth, CFStringRef message, CFStringRef
     g_object_unref(layout);
     double bx = x + w - 8 - buttonWidth, by = y + h - 8 - button;
     FramedRect(cr, bx, by, buttonWidth, button, kDefaultButtonColor, kEnabled.frame);
-    layout = NewLayout(cr, "OK");
-    pango_layout_get_pixel_size(layout, &tw, &th);
-    ShowLayout(cr, layout, bx + (buttonWidth - tw) / 2, by, by + button, kEnabled.text);
-    g_object_unref(layout);
+    ShowLine(cr, "OK", bx, by, by + button, kEnabled.text, buttonWidth);
 }
 
 void DrawTree(cairo_t *cr, ControlRef top, ControlRef focus) {
@@ -291,12 +290,9 @@ ControlRef FindControlUnderMouse(Point inWhere, WindowRef inWindow, ControlPartC
             hit = c;
     }
     if (hit != nullptr && outPart != nullptr)
-        *outPart = HIControlIsEditText(hit) ? (ControlPartCode)kControlEditTextPart
-                                            : (ControlPartCode)kControlEntireControl;
+        *outPart = hit->kind == HIControlKind::EditText ? (ControlPartCode)kControlEditTextPart
+                                                        : (ControlPartCode)kControlEntireControl;
     return hit;
 }
 
-void Draw1Control(ControlRef) {
-    /* Pictures are drawn from the control records when they are asked for
-       (HIStandInDrawWindow), so they always show the control as it is. */
-}
+void Draw1Control(ControlRef) {} /* pictures are drawn when asked for (Controls.h) */

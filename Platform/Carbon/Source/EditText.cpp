@@ -9,10 +9,13 @@
  * nothing. Command-V, -C, -X and -A send the paste, copy, cut and
  * select-all commands to the control; its standard handling of them (after
  * the handlers installed on it) edits the text, the paste inserting the
- * clipboard's text at the selection. Last, the text controls' data by tag
- * (SetControlData, GetControlData).
+ * clipboard's text at the selection. The user's side of it: keystrokes,
+ * the paste command and text dropped into the focused field. Last, the
+ * text controls' data by tag (SetControlData, GetControlData).
  */
 #include "HIInternal.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -67,9 +70,23 @@ OSStatus CopySelection(ControlRef control) {
     return status;
 }
 
+/* Replaces the selection with string; the caret ends after it. */
+OSStatus Insert(ControlRef control, CFStringRef string) {
+    if (!HIIsString(string))
+        return paramErr;
+    CFIndex start = control->selStart, count = CFStringGetLength(string);
+    OSStatus status = ReplaceSelection(control, nullptr, count); /* room for the string */
+    if (status == noErr)
+        CFStringGetCharacters(string, CFRangeMake(0, count), control->text.chars + start);
+    return status;
+}
+
 } // namespace
 
-OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers) {
+OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
     SInt16 keyCode = 0; /* no virtual key codes: the key filters look only at the character */
     SInt16 charCode = (SInt16)ch;
     if (control->keyFilter != nullptr) {
@@ -92,30 +109,26 @@ OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers)
                 return HISendCommand(&control->target, key.command, kHICommandFromMenu);
         return eventNotHandledErr;
     }
+    bool back = ch == kBackspaceCharCode || ch == kLeftArrowCharCode;
+    bool caret = control->selStart == control->selEnd;
     switch (ch) {
     case kBackspaceCharCode:
-        if (control->selStart == control->selEnd && control->selStart > 0)
-            control->selStart--;
-        return ReplaceSelection(control, nullptr, 0);
     case kDeleteCharCode:
-        if (control->selStart == control->selEnd && control->selEnd < control->text.length)
-            control->selEnd++;
-        return ReplaceSelection(control, nullptr, 0);
     case kLeftArrowCharCode:
-        if (control->selStart == control->selEnd && control->selStart > 0)
-            control->selStart--;
-        control->selEnd = control->selStart;
-        return noErr;
     case kRightArrowCharCode:
-        if (control->selStart == control->selEnd && control->selEnd < control->text.length)
+        /* a caret first takes in the unit before it (backspace, left) or after it */
+        if (caret && back && control->selStart > 0)
+            control->selStart--;
+        if (caret && !back && control->selEnd < control->text.length)
             control->selEnd++;
-        control->selStart = control->selEnd;
+        if (ch == kBackspaceCharCode || ch == kDeleteCharCode)
+            return ReplaceSelection(control, nullptr, 0);
+        control->selStart = control->selEnd = back ? control->selStart : control->selEnd;
         return noErr;
     case kHomeCharCode:
-        control->selStart = control->selEnd = 0;
-        return noErr;
     case kEndCharCode:
-        control->selStart = control->selEnd = (SInt16)control->text.length;
+        control->selStart = control->selEnd =
+            (SInt16)(ch == kHomeCharCode ? 0 : control->text.length);
         return noErr;
     case kTabCharCode:
         return HIWindowTabFocus(control->owner);
@@ -127,13 +140,27 @@ OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers)
     return ReplaceSelection(control, &ch, 1);
 }
 
-OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID) {
+OSStatus HIStandInTypeText(CFStringRef text) {
+    if (!HIIsString(text))
+        return paramErr;
+    CFIndex length = CFStringGetLength(text);
+    for (CFIndex i = 0; i < length; i++) {
+        OSStatus status = HIStandInTypeCharacter(CFStringGetCharacterAtIndex(text, i), 0);
+        if (status != noErr)
+            return status;
+    }
+    return noErr;
+}
+
+OSStatus HIStandardHandler(ControlRef control, UInt32 commandID) {
+    if (control->kind != HIControlKind::EditText)
+        return eventNotHandledErr;
     switch (commandID) {
     case kHICommandPaste: {
         CFStringRef text = HIScrapCopyText();
         if (text == nullptr)
             return noErr; /* nothing to paste */
-        OSStatus status = HIEditTextInsert(control, text);
+        OSStatus status = Insert(control, text);
         CFRelease(text);
         return status;
     }
@@ -150,6 +177,22 @@ OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID) {
     default:
         return eventNotHandledErr;
     }
+}
+
+OSStatus HIStandInPaste(void) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    return HISendCommand(&control->target, kHICommandPaste, kHICommandFromMenu);
+}
+
+OSStatus HIStandInDropText(CFStringRef text) {
+    ControlRef control = HIStandInGetFocusedControl();
+    if (control == nullptr)
+        return errUnknownControl;
+    if (control->kind != HIControlKind::EditText)
+        return errDataNotSupported;
+    return Insert(control, text);
 }
 
 void HITextFree(HIText *text) {
@@ -170,17 +213,6 @@ CFStringRef HITextCopyString(const HIText *text) {
     return CFStringCreateWithCharacters(kCFAllocatorDefault, text->chars, text->length);
 }
 
-OSStatus HIEditTextInsert(ControlRef control, CFStringRef string) {
-    if (!HIIsString(string))
-        return paramErr;
-    HIText insert = {nullptr, 0, 0};
-    OSStatus status = HITextSetString(&insert, string)
-                          ? ReplaceSelection(control, insert.chars, insert.length)
-                          : (OSStatus)memFullErr;
-    HITextFree(&insert);
-    return status;
-}
-
 /* Control data by tag. The checks every call starts with: a live control, a
  * part it has (the whole control or its own part), a tag it keeps (an edit
  * text 'cfst' 'sele' 'fltr', a static text 'cfst'), a buffer of the tag's
@@ -194,7 +226,7 @@ static OSErr CheckRequest(ControlRef control, ControlPartCode part, ResType tag,
         return errUnknownControl;
     if (part != kControlEntireControl && part != kOwnPart[static_cast<int>(control->kind)])
         return errInvalidPartCode;
-    bool editText = HIControlIsEditText(control);
+    bool editText = control->kind == HIControlKind::EditText;
     bool supported = tag == kControlEditTextCFStringTag
                          ? editText || control->kind == HIControlKind::StaticText
                          : editText && (tag == kControlEditTextSelectionTag ||
@@ -219,12 +251,10 @@ OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTag
         ControlEditTextSelectionRec selection;
         memcpy(&selection, inData, sizeof(selection));
         SInt16 length = (SInt16)inControl->text.length;
-        SInt16 start = selection.selStart < 0 ? 0 : selection.selStart;
-        SInt16 end = selection.selEnd < 0 ? length : selection.selEnd;
-        start = start > length ? length : start;
-        end = end > length ? length : end;
-        inControl->selStart = start < end ? start : end;
-        inControl->selEnd = start < end ? end : start;
+        SInt16 start = std::clamp<SInt16>(selection.selStart, 0, length);
+        SInt16 end = selection.selEnd < 0 ? length : std::min(selection.selEnd, length);
+        inControl->selStart = std::min(start, end);
+        inControl->selEnd = std::max(start, end);
         return noErr;
     }
     case kControlEditTextKeyFilterTag:

@@ -37,8 +37,6 @@ struct OpaqueEventHandlerRef {
  * is the direct object (keystrokes go straight to the focused edit text). */
 struct OpaqueEventRef {
     OpaqueEventRef *allNext;
-    UInt32 eventClass;
-    UInt32 kind;
     HICommand command;
 };
 
@@ -46,7 +44,6 @@ struct OpaqueEventRef {
  * CallNextEventHandler goes on. Lives on the C stack of the dispatcher. */
 struct OpaqueEventHandlerCallRef {
     OpaqueEventHandlerCallRef *outer;
-    EventRef event;
     EventTargetRef target;
     EventHandlerRef handler;
     Boolean consumed; /* CallNextEventHandler has run the rest of the chain */
@@ -54,7 +51,7 @@ struct OpaqueEventHandlerCallRef {
 
 enum class HIControlKind { Root, UserPane, EditText, CheckBox, StaticText };
 /* The kinds' names in that order, as the host reports them and nibs give
- * them (a nib describes the kinds from EditText on) (HIStandIn.cpp) */
+ * them (a nib describes the kinds from EditText on) (Controls.cpp) */
 const int kHIControlKindCount = 5;
 extern const char *const kHIControlKindNames[kHIControlKindCount];
 const int kHIFirstNibControlKind = static_cast<int>(HIControlKind::EditText);
@@ -72,15 +69,14 @@ struct OpaqueControlRef {
     WindowRef owner;
     OpaqueControlRef *parent, *firstChild, *nextSibling; /* subcontrols in order */
     Rect bounds;
-    SInt32 value, maximum; /* the minimum is 0 */
+    SInt32 value; /* a check box's 0 or 1 (no mixed state), the others' 0 */
     Boolean visible, enabled;
     ControlID id;
     UInt32 commandID;
     SRefCon refCon;
-    CFStringRef title; /* check boxes; NULL means empty */
     OpaqueEventTargetRef target;
     UInt32 features;
-    /* text controls (edit text, static text) */
+    /* the text: an edit or static text's content, a check box's title */
     HIText text;
     SInt16 selStart, selEnd;
     ControlKeyFilterUPP keyFilter;
@@ -134,14 +130,15 @@ inline HILiveList<OpaqueControlRef> gHIControls;
 inline HILiveList<OpaqueEventRef> gHIEvents;
 inline HILiveList<OpaqueEventHandlerRef> gHIHandlers;
 
+/* A live CF object of the type: every CF reference from outside is checked so */
+inline bool HIIsOfType(CFTypeRef value, CFTypeID type) {
+    return value != nullptr && CFStandInIsValidObject(value) && CFGetTypeID(value) == type;
+}
 inline bool HIIsString(CFTypeRef value) {
-    return value != nullptr && CFStandInIsValidObject(value) &&
-           CFGetTypeID(value) == CFStringGetTypeID();
+    return HIIsOfType(value, CFStringGetTypeID());
 }
 
 /* Targets and dispatch (CarbonEvents.cpp) */
-/* A live control's target */
-bool HIIsTarget(EventTargetRef target);
 void HITargetRemoveAllHandlers(OpaqueEventTargetRef *target);
 /* Sends a command-process event with the command to target: the target's
  * handlers run newest first, then its standard handler; an event no handler
@@ -162,19 +159,11 @@ ControlRef HIControlNextInTree(ControlRef control, ControlRef top, bool skipChil
 void HITextFree(HIText *text);
 bool HITextSetString(HIText *text, CFStringRef string);
 CFStringRef HITextCopyString(const HIText *text);
-inline bool HIControlIsEditText(ControlRef control) {
-    return control->kind == HIControlKind::EditText;
-}
-/* Replaces the selection with string; the caret ends after it. */
-OSStatus HIEditTextInsert(ControlRef control, CFStringRef string);
-/* A keystroke in the edit text: its key filter, then the editing, the
- * command keys and Tab; eventNotHandledErr for return, escape... */
-OSStatus HIEditTextKey(ControlRef control, UniChar ch, EventModifiers modifiers);
-/* The edit text's standard handling of a command (paste, copy, cut, select all) */
-OSStatus HIEditTextCommand(ControlRef control, UInt32 commandID);
+/* A control's standard handler of a command: an edit text's paste, copy,
+ * cut and select all; eventNotHandledErr for anything else */
+OSStatus HIStandardHandler(ControlRef control, UInt32 commandID);
 
 /* Windows and focus (MacWindows.cpp) */
-WindowRef HIActiveWindow(void);
 /* Clears the window's focus if the focused control can no longer hold it
  * (hidden, disabled, disposed or moved to another window). */
 void HIFocusRevalidate(WindowRef window);
@@ -185,7 +174,6 @@ OSStatus HIWindowTabFocus(WindowRef window);
 CFStringRef HIScrapCopyText(void);
 
 /* Alerts and beeps (Dialogs.cpp) */
-CFIndex HIAlertCount(void);
 /* The texts of the alert being run, while it is up (for drawing); the
  * explanation may be NULL. */
 bool HIAlertGetShown(CFStringRef *message, CFStringRef *explanation);

@@ -24,10 +24,6 @@ const OSStatus kMalformed = kIBCarbonRuntimeObjectNotOfRequestedType;
 
 HILiveList<OpaqueIBNibRef> gNibs;
 
-bool IsOfType(CFTypeRef value, CFTypeID type) {
-    return value != nullptr && CFGetTypeID(value) == type;
-}
-
 /* Reads the entries of one dictionary of the nib. An entry that is present
  * but malformed, or a required one that is missing, marks the whole
  * description bad; the readers then return their default. */
@@ -38,27 +34,25 @@ struct Reader {
     /* The entry under key if it has the type, else NULL */
     CFTypeRef Get(CFStringRef key, CFTypeID type, bool required = false) {
         CFTypeRef value = CFDictionaryGetValue(dict, key);
-        bad = bad || (value == nullptr && required) || (value != nullptr && !IsOfType(value, type));
-        return IsOfType(value, type) ? value : nullptr;
+        bad = bad || (value == nullptr ? required : !HIIsOfType(value, type));
+        return HIIsOfType(value, type) ? value : nullptr;
     }
-    SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum, SInt64 otherwise) {
-        SInt64 n = otherwise;
-        if (number != nullptr && (!CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
-                                  n < minimum || n > maximum)) {
-            bad = true;
-            return otherwise;
-        }
+    /* An integer from minimum to maximum; 0 when there is none */
+    SInt64 Number(CFTypeRef number, SInt64 minimum, SInt64 maximum) {
+        SInt64 n = 0;
+        bad = bad || (number != nullptr &&
+                      (!CFNumberGetValue((CFNumberRef)number, kCFNumberSInt64Type, &n) ||
+                       n < minimum || n > maximum));
         return n;
     }
-    SInt64 Integer(CFStringRef key, SInt64 minimum, SInt64 maximum, SInt64 otherwise,
-                   bool required = false) {
-        return Number(Get(key, CFNumberGetTypeID(), required), minimum, maximum, otherwise);
+    SInt32 Int32(CFStringRef key, bool required = false) {
+        return (SInt32)Number(Get(key, CFNumberGetTypeID(), required), INT32_MIN, INT32_MAX);
     }
     /* A four-character code: a string of exactly four MacRoman characters */
     UInt32 Code(CFTypeRef string) {
         UInt8 bytes[4] = {0, 0, 0, 0};
         CFIndex used = 0;
-        bad = bad || !IsOfType(string, CFStringGetTypeID()) ||
+        bad = bad || !HIIsOfType(string, CFStringGetTypeID()) ||
               CFStringGetLength((CFStringRef)string) != 4 ||
               CFStringGetBytes((CFStringRef)string, CFRangeMake(0, 4), kCFStringEncodingMacRoman, 0,
                                false, bytes, 4, &used) != 4;
@@ -84,8 +78,8 @@ struct Reader {
         bad = bad || array == nullptr || CFArrayGetCount(array) != 4;
         for (CFIndex i = 0; !bad && i < 4; i++) {
             CFTypeRef n = CFArrayGetValueAtIndex(array, i);
-            bad = !IsOfType(n, CFNumberGetTypeID());
-            v[i] = (SInt16)Number(bad ? nullptr : n, -32768, 32767, 0);
+            bad = !HIIsOfType(n, CFNumberGetTypeID());
+            v[i] = (SInt16)Number(bad ? nullptr : n, -32768, 32767);
         }
         bad = bad || v[2] < v[0] || v[3] < v[1];
         return Rect{v[0], v[1], v[2], v[3]};
@@ -95,7 +89,7 @@ struct Reader {
 /* One control description; the control is created in the window's root. On
  * failure the caller disposes of the window with what was built. */
 OSStatus BuildControl(CFTypeRef description, WindowRef window) {
-    if (!IsOfType(description, CFDictionaryGetTypeID()))
+    if (!HIIsOfType(description, CFDictionaryGetTypeID()))
         return kMalformed;
     Reader r = {(CFDictionaryRef)description, false};
     int kind = r.Kind();
@@ -104,12 +98,12 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
     if (CFTypeRef idEntry = r.Get(CFSTR("ID"), CFDictionaryGetTypeID())) {
         Reader idReader = {(CFDictionaryRef)idEntry, false};
         id.signature = idReader.Code(idReader.Get(CFSTR("Signature"), CFStringGetTypeID(), true));
-        id.id = (SInt32)idReader.Integer(CFSTR("ID"), INT32_MIN, INT32_MAX, 0, true);
+        id.id = idReader.Int32(CFSTR("ID"), true);
         r.bad = r.bad || idReader.bad;
     }
     CFTypeRef command = r.Get(CFSTR("Command"), CFStringGetTypeID());
     UInt32 commandID = command != nullptr ? r.Code(command) : 0;
-    SInt64 value = r.Integer(CFSTR("Value"), INT32_MIN, INT32_MAX, 0);
+    SInt32 value = r.Int32(CFSTR("Value"));
     CFStringRef title = (CFStringRef)r.Get(CFSTR("Title"), CFStringGetTypeID());
     if (r.bad)
         return kMalformed;
@@ -119,11 +113,9 @@ OSStatus BuildControl(CFTypeRef description, WindowRef window) {
         return memFullErr;
     control->id = id;
     control->commandID = commandID;
-    control->value = value < 0 ? 0 : (value > control->maximum ? control->maximum : (SInt32)value);
-    /* A check box's title; a static text's content */
-    if (title != nullptr && control->kind == HIControlKind::CheckBox)
-        control->title = (CFStringRef)CFRetain(title);
-    bool text = title != nullptr && control->kind == HIControlKind::StaticText;
+    SetControlValue(control, value > 0); /* the range is at most 0..1 */
+    /* A check box's title, a static text's content; an edit text starts empty */
+    bool text = title != nullptr && control->kind != HIControlKind::EditText;
     return text && !HITextSetString(&control->text, title) ? (OSStatus)memFullErr : (OSStatus)noErr;
 }
 
@@ -137,7 +129,7 @@ OSStatus BuildWindow(CFDictionaryRef description, WindowRef *outWindow) {
     if (status != noErr)
         return status;
     CFTypeRef controls = CFDictionaryGetValue(description, CFSTR("Controls"));
-    if (controls != nullptr && !IsOfType(controls, CFArrayGetTypeID()))
+    if (controls != nullptr && !HIIsOfType(controls, CFArrayGetTypeID()))
         status = kMalformed;
     for (CFIndex i = 0;
          controls != nullptr && status == noErr && i < CFArrayGetCount((CFArrayRef)controls); i++)
@@ -157,16 +149,14 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     if (outNibRef == nullptr)
         return paramErr;
     *outNibRef = nullptr;
-    if (inBundle == nullptr || !CFStandInIsValidObject(inBundle) ||
-        CFGetTypeID(inBundle) != CFBundleGetTypeID() || !HIIsString(inNibName))
+    if (!HIIsOfType(inBundle, CFBundleGetTypeID()) || !HIIsString(inNibName))
         return paramErr;
     CFURLRef url = CFBundleCopyResourceURL(inBundle, inNibName, CFSTR("nib"), nullptr);
     if (url == nullptr)
         return kIBCarbonRuntimeCantFindNibFile;
     CFDataRef data = nullptr;
-    SInt32 errorCode = 0;
     Boolean read = CFURLCreateDataAndPropertiesFromResource(kCFAllocatorDefault, url, &data,
-                                                            nullptr, nullptr, &errorCode);
+                                                            nullptr, nullptr, nullptr);
     CFRelease(url);
     if (!read || data == nullptr) {
         if (data != nullptr)
@@ -176,13 +166,12 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     CFPropertyListRef plist = CFPropertyListCreateFromXMLData(kCFAllocatorDefault, data,
                                                               kCFPropertyListImmutable, nullptr);
     CFRelease(data);
-    if (plist == nullptr)
-        return kIBCarbonRuntimeObjectNotOfRequestedType;
-    CFTypeRef windows = IsOfType(plist, CFDictionaryGetTypeID())
+    CFTypeRef windows = HIIsOfType(plist, CFDictionaryGetTypeID())
                             ? CFDictionaryGetValue((CFDictionaryRef)plist, CFSTR("Windows"))
                             : nullptr;
-    if (!IsOfType(windows, CFDictionaryGetTypeID())) {
-        CFRelease(plist);
+    if (!HIIsOfType(windows, CFDictionaryGetTypeID())) {
+        if (plist != nullptr)
+            CFRelease(plist);
         return kIBCarbonRuntimeObjectNotOfRequestedType;
     }
     IBNibRef nib = HIAllocate<OpaqueIBNibRef>();
@@ -214,7 +203,7 @@ OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef *o
     CFTypeRef description = CFDictionaryGetValue(inNibRef->windows, inName);
     if (description == nullptr)
         return kIBCarbonRuntimeCantFindObject;
-    if (!IsOfType(description, CFDictionaryGetTypeID()))
+    if (!HIIsOfType(description, CFDictionaryGetTypeID()))
         return kIBCarbonRuntimeObjectNotOfRequestedType;
     return BuildWindow((CFDictionaryRef)description, outWindow);
 }

@@ -5,8 +5,8 @@
  * its controls and handlers, and the content bounds. Keyboard focus: one
  * control per window; edit texts can take it, but only while they are
  * visible and enabled, and a control that stops being so loses it. The
- * focus moves on Tab. The active window, whose focused control receives the user's keystrokes,
- * is the one that last received the focus.
+ * focus moves on Tab. The active window, whose focused control receives
+ * the user's keystrokes, is the one that last received the focus.
  */
 #include "HIInternal.h"
 
@@ -15,7 +15,7 @@ namespace {
 WindowRef gActiveWindow = nullptr;
 
 bool CanTakeFocus(ControlRef control) {
-    return HIControlIsEditText(control) && HIControlIsUsable(control);
+    return control->kind == HIControlKind::EditText && HIControlIsUsable(control);
 }
 
 } // namespace
@@ -37,13 +37,14 @@ OSStatus HIWindowTabFocus(WindowRef window) {
     if (next == nullptr)
         return noErr; /* nothing can take the focus; keep it where it is */
     window->focus = next;
-    next->selStart = 0; /* tabbing into a field selects its text */
-    next->selEnd = (SInt16)next->text.length;
-    return noErr;
+    return HIStandardHandler(next, kHICommandSelectAll); /* tabbing in selects the text */
 }
 
-WindowRef HIActiveWindow(void) {
-    return gHIWindows.contains(gActiveWindow) ? gActiveWindow : nullptr;
+ControlRef HIStandInGetFocusedControl(void) {
+    if (!gHIWindows.contains(gActiveWindow))
+        return nullptr;
+    HIFocusRevalidate(gActiveWindow);
+    return gActiveWindow->focus;
 }
 
 void HIFocusRevalidate(WindowRef window) {
@@ -110,7 +111,7 @@ OSErr SetKeyboardFocus(WindowRef inWindow, ControlRef inControl, ControlFocusPar
         return errUnknownControl;
     if (inControl->owner != inWindow)
         return paramErr;
-    if (!HIControlIsEditText(inControl))
+    if (inControl->kind != HIControlKind::EditText)
         return errControlDoesntSupportFocus;
     if (!HIControlIsUsable(inControl))
         return errControlHiddenOrDisabled;

@@ -16,10 +16,10 @@ namespace {
 
 OpaqueScrapRef gScrap = {false, {nullptr, 0, 0}};
 
-/* The flavour's bytes in a new block (NULL for no bytes), or noTypeErr / memFullErr. */
-OSStatus CopyFlavor(ScrapRef scrap, ScrapFlavorType type, UInt8 **outBytes, Size *outSize) {
-    *outBytes = nullptr;
-    *outSize = 0;
+/* The flavour's bytes, at most room of them, copied to buffer, and their
+ * number (without a buffer, the number of them all); noTypeErr when the
+ * scrap holds no such flavour. */
+OSStatus ReadFlavor(ScrapRef scrap, ScrapFlavorType type, UInt8 *buffer, Size room, Size *outSize) {
     if (scrap != &gScrap)
         return paramErr;
     if (!gScrap.full || type != kScrapFlavorTypeText)
@@ -27,16 +27,10 @@ OSStatus CopyFlavor(ScrapRef scrap, ScrapFlavorType type, UInt8 **outBytes, Size
     CFStringRef text = HITextCopyString(&gScrap.text);
     if (text == nullptr)
         return memFullErr;
-    CFRange all = CFRangeMake(0, CFStringGetLength(text));
     CFIndex size = 0;
-    CFStringGetBytes(text, all, kCFStringEncodingMacRoman, '?', false, nullptr, 0, &size);
-    UInt8 *bytes = size > 0 ? static_cast<UInt8 *>(CFStandInAllocate(size)) : nullptr;
-    if (bytes != nullptr)
-        CFStringGetBytes(text, all, kCFStringEncodingMacRoman, '?', false, bytes, size, &size);
+    CFStringGetBytes(text, CFRangeMake(0, CFStringGetLength(text)), kCFStringEncodingMacRoman, '?',
+                     false, buffer, room, &size);
     CFRelease(text);
-    if (size > 0 && bytes == nullptr)
-        return memFullErr;
-    *outBytes = bytes;
     *outSize = size;
     return noErr;
 }
@@ -53,26 +47,17 @@ OSStatus GetCurrentScrap(ScrapRef *scrap) {
 OSStatus GetScrapFlavorSize(ScrapRef scrap, ScrapFlavorType flavorType, Size *byteCount) {
     if (byteCount == nullptr)
         return paramErr;
-    UInt8 *bytes = nullptr;
-    OSStatus status = CopyFlavor(scrap, flavorType, &bytes, byteCount);
-    CFStandInDeallocate(bytes);
-    return status;
+    *byteCount = 0;
+    return ReadFlavor(scrap, flavorType, nullptr, 0, byteCount);
 }
 
 OSStatus GetScrapFlavorData(ScrapRef scrap, ScrapFlavorType flavorType, Size *byteCount,
                             void *destination) {
     if (byteCount == nullptr || *byteCount < 0 || (destination == nullptr && *byteCount > 0))
         return paramErr;
-    UInt8 *bytes = nullptr;
-    Size size = 0;
-    OSStatus status = CopyFlavor(scrap, flavorType, &bytes, &size);
-    if (status == noErr) {
-        *byteCount = *byteCount < size ? *byteCount : size;
-        if (*byteCount > 0)
-            memcpy(destination, bytes, *byteCount);
-    }
-    CFStandInDeallocate(bytes);
-    return status;
+    UInt8 none; /* where no bytes go when there is no room */
+    UInt8 *buffer = destination != nullptr ? static_cast<UInt8 *>(destination) : &none;
+    return ReadFlavor(scrap, flavorType, buffer, *byteCount, byteCount);
 }
 
 CFStringRef HIScrapCopyText(void) {

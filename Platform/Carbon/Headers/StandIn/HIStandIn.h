@@ -16,28 +16,14 @@
 extern "C" {
 #endif
 
-enum HIStandInKey {
-    kHIStandInKeyBackspace,
-    kHIStandInKeyDelete,
-    kHIStandInKeyLeft,
-    kHIStandInKeyRight,
-    kHIStandInKeyHome,
-    kHIStandInKeyEnd,
-    kHIStandInKeyTab,
-    kHIStandInKeyReturn,
-    kHIStandInKeyEscape
-};
-typedef enum HIStandInKey HIStandInKey;
-
-/* One character typed into the focused control. errUnknownControl when no
+/* One character typed into the focused control, the special keys as their
+ * character codes (kBackspaceCharCode...). errUnknownControl when no
  * control has the focus; otherwise noErr when the field acted on the key
  * (or its filter refused it), eventNotHandledErr when nothing did. */
 OSStatus HIStandInTypeCharacter(UniChar ch, EventModifiers modifiers);
 /* Each UTF-16 unit of text through HIStandInTypeCharacter, without modifiers;
  * stops at the first failure. */
 OSStatus HIStandInTypeText(CFStringRef text);
-/* A special key (with its character code, e.g. backspace 8, left arrow 28). */
-OSStatus HIStandInPressKey(HIStandInKey key, EventModifiers modifiers);
 /* A click on the control. A disabled or hidden control ignores it
  * (errControlHiddenOrDisabled). A check box toggles between 0 and 1 and,
  * if it has a command ID, then sends kEventCommandProcess with that command
