@@ -41,14 +41,6 @@ extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boole
 
 namespace {
 
-#define kTestFactoryID "5A1C2E4B-0D3F-4A6B-8C9D-1E2F3A4B5C6D"
-
-OSStatus plainPrologue(PMPDEContext *context, OSType *, CFStringRef *, CFStringRef *, UInt32 *,
-                       UInt32 *) {
-    *context = new CPDEPlugin(CFSTR("com.quarn.test.none"));
-    return noErr;
-}
-
 CFURLRef urlOf(const std::string &path) {
     return CFURLCreateFromFileSystemRepresentation(
         nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true);
@@ -70,46 +62,39 @@ protected:
         CFRelease(bundle);
         EXPECT_EQ("", start.Differences(LayerState::Now()));
     }
-    /* An instance of a plain pane's factory. */
-    IUnknownInstance *makeInstance(CFUUIDRef type) {
-        return static_cast<IUnknownInstance *>(
-            PluginFactory(nullptr, type, CFSTR(kTestFactoryID), plainPrologue));
-    }
-    JobLogPlugInInterface *query(IUnknownInstance *instance, CFStringRef iid, HRESULT &result) {
+    CFBundleRef bundle = nullptr;
+    IBNibRef nib = nullptr;
+    LayerState start;
+};
+
+/* The instance: made only for the dialog-extension type and a factory ID
+   that is a UUID, registered with its factory while referenced; each query
+   for the dialog-extension interface makes its own record and table, with
+   its own count. The prologue gives nothing out and keeps nothing without
+   a place for the title or the context; with them, the pane's title, kind
+   and size. The dispatchers refuse a missing context or session. */
+TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
+    // No UUID is alive yet that could hide one kept.
+    LayerState before = LayerState::Now();
+    EXPECT_EQ(nullptr, PluginFactory(nullptr, nullptr, CFSTR("not a uuid"), JobLogPrologue));
+    EXPECT_EQ("", before.Differences(LayerState::Now()));
+    CFOwned<CFUUIDRef> type(
+        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType)));
+    CFOwned<CFUUIDRef> factoryID(CFUUIDCreateFromString(nullptr, CFSTR(kJobLogFactoryIDString)));
+    auto query = [](IUnknownInstance *instance, CFStringRef iid, HRESULT &result) {
         CFOwned<CFUUIDRef> uuid(CFUUIDCreateFromString(nullptr, iid));
         LPVOID interface = reinterpret_cast<LPVOID>(1);
         result =
             instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(uuid.get()), &interface);
         return static_cast<JobLogPlugInInterface *>(interface);
-    }
-    static void release(JobLogPlugInInterface *interface) {
+    };
+    auto release = [](JobLogPlugInInterface *interface) {
         auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(interface);
         interface->vtable->plugInHeader.Release(&header);
-    }
-    CFBundleRef bundle = nullptr;
-    IBNibRef nib = nullptr;
-    CFOwned<CFUUIDRef> type{
-        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType))};
-    CFOwned<CFUUIDRef> factoryID{CFUUIDCreateFromString(nullptr, CFSTR(kTestFactoryID))};
-    LayerState start;
-};
-
-/* A factory ID that is no UUID makes nothing and keeps nothing (no UUID is
-   alive here that could hide one kept). */
-TEST(Glue, AFactoryIDThatIsNoUUIDMakesNothing) {
-    LiveObjects start = LiveObjects::Now();
-    EXPECT_EQ(nullptr, PluginFactory(nullptr, nullptr, CFSTR("not a uuid"), plainPrologue));
-    EXPECT_EQ("", LiveObjects::Differences(start, LiveObjects::Now()));
-}
-
-/* The instance: made only for the dialog-extension type, registered with
-   its factory while referenced; each query for the dialog-extension
-   interface makes its own record and table, with its own count; the
-   dispatchers refuse a missing context or session. */
-TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
-    EXPECT_EQ(nullptr, makeInstance(factoryID.get()));
-    EXPECT_EQ(nullptr, makeInstance(nullptr));
-    IUnknownInstance *instance = makeInstance(type.get());
+    };
+    EXPECT_EQ(nullptr, JobLogPluginFactory(nullptr, factoryID.get()));
+    EXPECT_EQ(nullptr, JobLogPluginFactory(nullptr, nullptr));
+    auto *instance = static_cast<IUnknownInstance *>(JobLogPluginFactory(nullptr, type.get()));
     ASSERT_NE(nullptr, instance);
     EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
     EXPECT_EQ(2u, instance->vtable->AddRef(instance));
@@ -121,7 +106,7 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
         query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result1);
     JobLogPlugInInterface *second =
         query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result2);
-    EXPECT_EQ(nullptr, query(instance, CFSTR(kTestFactoryID), result3));
+    EXPECT_EQ(nullptr, query(instance, CFSTR(kJobLogFactoryIDString), result3));
     EXPECT_EQ(E_NOINTERFACE, result3);
     CFOwned<CFUUIDRef> iid(
         CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsIntfIDStr)));
@@ -148,10 +133,23 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
     EXPECT_TRUE(version.buildVersionMajor == 1 && version.buildVersionMinor == 0 &&
                 version.baseVersionMajor == 1 && version.baseVersionMinor == 0);
 
-    // The dispatchers never reach the session when they refuse.
     PlugInIntfVTable *table = second->vtable;
     PMPDEContext context = nullptr;
-    ASSERT_EQ(noErr, table->Prologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+    CFStringRef title = nullptr, kind = nullptr;
+    UInt32 width = 0, height = 0;
+    OSType creator = 1;
+    EXPECT_EQ(kPMInvalidPDEContext,
+              table->Prologue(nullptr, &creator, &kind, &title, &width, &height));
+    EXPECT_EQ(kPMInvalidPDEContext,
+              table->Prologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(title == nullptr && context == nullptr);
+    ASSERT_EQ(noErr, table->Prologue(&context, &creator, &kind, &title, &width, &height));
+    CFOwned<CFStringRef> ownedTitle(title);
+    EXPECT_EQ("Job Log", TextOrEmpty(title));
+    EXPECT_EQ(kJobLogPaneKind, TextOrEmpty(kind));
+    EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
+
+    // The dispatchers never reach the session when they refuse.
     PMPrintSession s = reinterpret_cast<PMPrintSession>(&version);
     PMPDEFlags flags = 0;
     EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(nullptr, &flags, 7, nullptr, s));
@@ -188,30 +186,10 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
 
 /* Opens the protected services to the tests. */
 struct TestPane : CPDEPlugin {
-    TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
+    TestPane() : CPDEPlugin(CFSTR(kJobLogBundleID)) {}
     using CPDEPlugin::EmbedControlsFromNib;
     using CPDEPlugin::GetTicketFromSession;
 };
-
-/* Without a place for the title or the context the prologue gives nothing
-   out and keeps nothing; with them, the pane's title, kind and size. */
-TEST_F(JobLog, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
-    CFStringRef title = nullptr, kind = nullptr;
-    PMPDEContext context = nullptr;
-    UInt32 width = 0, height = 0;
-    OSType creator = 1;
-    EXPECT_EQ(kPMInvalidPDEContext,
-              JobLogPrologue(nullptr, &creator, &kind, &title, &width, &height));
-    EXPECT_EQ(kPMInvalidPDEContext,
-              JobLogPrologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_TRUE(title == nullptr && context == nullptr);
-    ASSERT_EQ(noErr, JobLogPrologue(&context, &creator, &kind, &title, &width, &height));
-    EXPECT_EQ("Job Log", TextOrEmpty(title));
-    EXPECT_EQ(kJobLogPaneKind, TextOrEmpty(kind));
-    EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
-    CFRelease(title);
-    delete static_cast<CPDEPlugin *>(context);
-}
 
 /* A field without its control has no text; one without a limit (the
    default) takes text of any length that its filter passes. Above 127 the
@@ -311,28 +289,27 @@ TEST_F(JobLog, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     ReleasePrintTickets(s);
 }
 
-/* The text in zone `tz` at `when`, checked to be a rule for the same time. */
+/* The text in zone `tz` at `when`. */
 std::string timeZoneText(const char *tz, time_t when) {
     setenv("TZ", tz, 1);
     CFOwned<CFStringRef> text(CopyTimeZoneText(when));
-    struct tm local, again;
-    localtime_r(&when, &local);
-    std::string rule = TextOrEmpty(text.get());
-    setenv("TZ", rule.c_str(), 1);
-    tzset();
-    localtime_r(&when, &again);
-    EXPECT_TRUE(local.tm_gmtoff == again.tm_gmtoff && local.tm_hour == again.tm_hour)
-        << tz << " gave " << rule;
-    return rule;
+    return TextOrEmpty(text.get());
 }
 
-/* The rule for a zone's name and offset (seconds east) in `size` bytes. */
+/* The rule for a zone's name and offset (seconds east) in `size` bytes,
+   which the C library reads back with that offset. */
 std::string rule(const char *name, long east, size_t size = 32) {
     char buffer[32];
     struct tm local = {};
     local.tm_zone = name;
     local.tm_gmtoff = east;
-    return FormatTimeZoneRule(&local, buffer, size) ? buffer : "failed " + std::string(buffer);
+    if (!FormatTimeZoneRule(&local, buffer, size))
+        return "failed " + std::string(buffer);
+    setenv("TZ", buffer, 1);
+    tzset();
+    time_t epoch = 0;
+    EXPECT_EQ(east, localtime_r(&epoch, &local)->tm_gmtoff) << buffer;
+    return buffer;
 }
 
 TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
@@ -340,11 +317,6 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     EXPECT_EQ("JST-9", timeZoneText("Asia/Tokyo", january));
     EXPECT_EQ("EDT4", timeZoneText("America/New_York", july));
     EXPECT_EQ("IST-5:30", timeZoneText("Asia/Kolkata", january));
-    EXPECT_EQ("<+0545>-5:45", timeZoneText("Asia/Kathmandu", january));
-    EXPECT_EQ("NST3:30", timeZoneText("America/St_Johns", january));
-    EXPECT_EQ("<-03>3", timeZoneText("America/Sao_Paulo", january));
-    unsetenv("TZ");
-    tzset();
     // Too short to stand as a name; seconds; the sign of half an hour west;
     // no name: the offset's; names that are no plain word throughout, bracketed or replaced.
     EXPECT_EQ("<+00>0", rule("Z", 0));
@@ -363,6 +335,8 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     EXPECT_FALSE(FormatTimeZoneRule(&local, nullptr, sizeof buffer));
     EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, sizeof buffer));
     EXPECT_EQ('\0', buffer[0]);
+    unsetenv("TZ");
+    tzset();
 }
 
 /* The mark of model `name` in the data file of a bundle made with `models`
@@ -395,8 +369,6 @@ TEST_F(JobLog, PluginDataFindsTheFirstModelOfTheExactNameInAWellFormedFile) {
                        model("Other", "other") + "</array></dict>";
     EXPECT_EQ("first", modelMark(list.c_str(), CFSTR("QUARN Office")));
     EXPECT_EQ("other", modelMark(list.c_str(), CFSTR("Other")));
-    std::string one = "<dict><key>Models</key><array>" + model("Only", "1") + "</array></dict>";
-    EXPECT_EQ("1", modelMark(one.c_str(), CFSTR("Only")));
     for (CFStringRef name : {CFSTR("quarn office"), CFSTR("QUARN Office "), CFSTR("4"),
                              static_cast<CFStringRef>(nullptr)})
         EXPECT_EQ("<none>", modelMark(list.c_str(), name));
