@@ -1,16 +1,13 @@
 /*
  * JobLogTests.cpp
  *
- * The parts of the Job Log plug-in that the dialog scripts cannot reach or
- * see. The glue (PDEInterface): the factory's type check and registration,
- * the reference counts of the instance and of each interface record, and
- * every dispatcher's argument checks, through the tables the dialog
- * receives. The pane: the prologue's checks, the edit fields without a
- * control or a limit and in another locale, the nib's controls moved into
- * panes of other sizes, the pane base's lookups, the time-zone text (each a
- * rule that the C library reads back with the same offset) and the
- * per-model data file. Each leaves no platform object or block behind (the
- * glue's own blocks: the dialog sweep's and the leak checker's).
+ * What of the Job Log plug-in the dialog scripts cannot reach or see: the
+ * glue's type checks, registration, reference counts and argument checks,
+ * through the tables the dialog receives; the prologue; the edit fields
+ * without a control or a limit and in another locale; the nib's controls
+ * moved into panes of other sizes; the pane base's lookups; the time-zone
+ * rules (each read back by the C library); the per-model data file. Each
+ * test leaves no platform object or block behind.
  */
 #include "CEditText.h"
 #include "CJobLogPDE.h"
@@ -244,9 +241,8 @@ TEST_F(JobLog, NibControlsMoveCentredIntoALargerPane) {
             GetControlBounds(gUnshowable, &after);
         EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
         gUnshowable = nullptr;
-        ControlID id = {0x6A6C6F67, 1};
-        Rect bounds = {0, 0, 0, 0};
-        if (GetControlByID(window, &id, &field) == noErr)
+        Rect bounds = {0, 0, 0, 0}; // the first control moved
+        if (GetIndexedSubControl(userPane, 1, &field) == noErr)
             GetControlBounds(field, &bounds);
         DisposeWindow(window);
         DisposeWindow(nibWindow);
