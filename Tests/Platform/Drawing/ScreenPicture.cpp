@@ -12,14 +12,12 @@
 
 #include <cstring>
 
-namespace {
-
 /* Row y of a picture from column x on; a PNG's pixels read back opaque. */
-const unsigned char *row(cairo_surface_t *s, int x, int y) {
+static const unsigned char *row(cairo_surface_t *s, int x, int y) {
     return cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s) + 4 * x;
 }
 
-bool found(cairo_surface_t *screen, cairo_surface_t *part) {
+static bool found(cairo_surface_t *screen, cairo_surface_t *part) {
     int w = cairo_image_surface_get_width(part), h = cairo_image_surface_get_height(part);
     for (int top = 0; top <= cairo_image_surface_get_height(screen) - h; top++)
         for (int left = 0; left <= cairo_image_surface_get_width(screen) - w; left++) {
@@ -31,8 +29,6 @@ bool found(cairo_surface_t *screen, cairo_surface_t *part) {
         }
     return false;
 }
-
-} // namespace
 
 int main(int argc, char *argv[]) {
     Display *display = argc == 2 ? XOpenDisplay(nullptr) : nullptr;
@@ -50,8 +46,8 @@ int main(int argc, char *argv[]) {
         return 2;
     cairo_surface_t *screen = cairo_image_surface_create_from_png(argv[1]);
     cairo_surface_t *part = cairo_image_surface_create_from_png(argv[2]);
-    bool shown = cairo_surface_status(screen) == CAIRO_STATUS_SUCCESS &&
-                 cairo_surface_status(part) == CAIRO_STATUS_SUCCESS && found(screen, part);
+    // A part that cannot be read has no pixels: it would be found anywhere.
+    bool shown = cairo_surface_status(part) == CAIRO_STATUS_SUCCESS && found(screen, part);
     cairo_surface_destroy(screen);
     cairo_surface_destroy(part);
     return shown ? 0 : 1;
