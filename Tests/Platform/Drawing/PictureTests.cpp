@@ -115,8 +115,7 @@ TEST(Pictures, EveryLocalizationInEveryStateShowsWhatTheDialogReports) {
                     continue;
                 SCOPED_TRACE(line);
                 inControls += drawn(top, left, bottom, right);
-                /* Enabled: black text or the field's dark frame; dimmed: nothing darker than grey
-                 */
+                // Enabled: black text or the field's dark frame; dimmed: nothing darker than grey
                 int dark = count(top, left, bottom, right, DarkerThan(140));
                 EXPECT_EQ(std::string(enabled) == "yes", dark > 0) << dark << " dark";
                 if (std::string(kind) == "checkbox") {
