@@ -217,7 +217,7 @@ TEST_F(JobLog, EditTextWithoutAControlOrALimitAndInAnotherLocale) {
    larger (the controls move by half that) and smaller (never above or left
    of the pane); a control that cannot be shown stays behind in the nib
    window as it was, and the controls after it move. */
-TEST_F(JobLog, NibControlsMoveCentredIntoALargerPane) {
+TEST_F(JobLog, NibControlsMoveCentredIntoPanesOfOtherSizes) {
     TestPane pane;
     auto place = [&](int width, int height, UInt16 unshowable = 0) {
         WindowRef nibWindow = nullptr, window = nullptr;
