@@ -39,11 +39,10 @@ const auto IsFocusBlue = [](uint32_t p) { return Blue(p) > Red(p) + 100; };
 const auto IsSelection = [](uint32_t p) { return Blue(p) > 240 && Red(p) > 150 && Red(p) < 200; };
 const auto IsCaution = [](uint32_t p) { return Red(p) > 230 && Green(p) > 180 && Blue(p) < 100; };
 
-/* The scenes: the picture is taken while an alert is up when the script
-   says snapshot-alert, and the focused field has a selection when it selects */
+/* The check box off, the empty User ID focused; on, a selection in the
+   User Code; the alert up over the dialog (the scripts that say so) */
 const char *const kScenes[] = {
     "open\nshow\nsnapshot @\n",
-    "open\nclick jlog 4\nshow\nsnapshot @\n",
     "open\nclick jlog 4\nfocus jlog 5\ntype 12345\nselect 1 3\nshow\nsnapshot @\n",
     "open\ndrop Bob!\nsnapshot-alert @\nprint\n",
 };
