@@ -1,15 +1,13 @@
 /*
  * JobLogTests.cpp
  *
- * The parts of the Job Log plug-in that the dialog scripts cannot reach or
- * see. The glue (PDEInterface): the factory's type check and registration,
- * the reference counts of the instance and of each interface record, and
- * every dispatcher's argument checks, through the tables the dialog
- * receives. The pane: the filters in another locale, a field without a
- * control or a limit, the prologue's checks, the nib's controls moved into
- * panes of other sizes, the pane base's lookups, the time-zone text (each a
- * rule that the C library reads back with the same offset) and the
- * per-model data file. Each leaves no platform object or block behind.
+ * What of the Job Log plug-in the dialog scripts cannot reach or see: the
+ * glue's type checks, registration, reference counts and argument checks,
+ * through the tables the dialog receives; the prologue; the edit fields
+ * without a control or a limit and in another locale; the nib's controls
+ * moved into panes of other sizes; the pane base's lookups; the time-zone
+ * rules (each read back by the C library); the per-model data file. Each
+ * test leaves no platform object or block behind.
  */
 #include "CEditText.h"
 #include "CJobLogPDE.h"
@@ -40,37 +38,16 @@ extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boole
 
 namespace {
 
-#define kTestFactoryID "5A1C2E4B-0D3F-4A6B-8C9D-1E2F3A4B5C6D"
-
-OSStatus plainPrologue(PMPDEContext *context, OSType *, CFStringRef *, CFStringRef *, UInt32 *,
-                       UInt32 *) {
-    *context = new CPDEPlugin(CFSTR("com.quarn.test.none"));
-    return noErr;
-}
-
-/* Counts the glue's heap blocks. */
-int gAllocations, gFrees;
-void *countedAllocate(size_t count, size_t size) {
-    gAllocations++;
-    return calloc(count, size);
-}
-void countedFree(void *block) {
-    gFrees += block != nullptr;
-    free(block);
-}
-
 CFURLRef urlOf(const std::string &path) {
     return CFURLCreateFromFileSystemRepresentation(
         nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true);
 }
 
 /* The Job Log bundle registered, so that the pane finds its texts and nib;
-   the glue's blocks counted; the layer's state compared at the end. */
+   the layer's state compared at the end. */
 class JobLog : public testing::Test {
 protected:
     void SetUp() override {
-        gAllocations = gFrees = 0;
-        PDEInterfaceSetAllocator(countedAllocate, countedFree);
         (void)IUnknownUUID; // a constant UUID, made once and kept
         start = LayerState::Now();
         CFOwned<CFURLRef> url(urlOf(QUARN_PLUGIN_BUNDLE_DIR));
@@ -78,52 +55,43 @@ protected:
         ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
     }
     void TearDown() override {
-        PDEInterfaceSetAllocator(nullptr, nullptr);
-        EXPECT_EQ(gAllocations, gFrees);
         DisposeNibReference(nib);
         CFRelease(bundle);
         EXPECT_EQ("", start.Differences(LayerState::Now()));
     }
-    /* An instance of a plain pane's factory. */
-    IUnknownInstance *makeInstance(CFUUIDRef type) {
-        return static_cast<IUnknownInstance *>(
-            PluginFactory(nullptr, type, CFSTR(kTestFactoryID), plainPrologue));
-    }
-    JobLogPlugInInterface *query(IUnknownInstance *instance, CFStringRef iid, HRESULT &result) {
+    CFBundleRef bundle = nullptr;
+    IBNibRef nib = nullptr;
+    LayerState start;
+};
+
+/* The instance: made only for the dialog-extension type and a factory ID
+   that is a UUID, registered with its factory while referenced; each query
+   for the dialog-extension interface makes its own record and table, with
+   its own count. The prologue gives nothing out and keeps nothing without
+   a place for the title or the context; with them, the pane's title, kind
+   and size. The dispatchers refuse a missing context or session. */
+TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
+    // No UUID is alive yet that could hide one kept.
+    LayerState before = LayerState::Now();
+    EXPECT_EQ(nullptr, PluginFactory(nullptr, nullptr, CFSTR("not a uuid"), JobLogPrologue));
+    EXPECT_EQ("", before.Differences(LayerState::Now()));
+    CFOwned<CFUUIDRef> type(
+        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType)));
+    CFOwned<CFUUIDRef> factoryID(CFUUIDCreateFromString(nullptr, CFSTR(kJobLogFactoryIDString)));
+    auto query = [](IUnknownInstance *instance, CFStringRef iid, HRESULT &result) {
         CFOwned<CFUUIDRef> uuid(CFUUIDCreateFromString(nullptr, iid));
         LPVOID interface = reinterpret_cast<LPVOID>(1);
         result =
             instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(uuid.get()), &interface);
         return static_cast<JobLogPlugInInterface *>(interface);
-    }
-    static void release(JobLogPlugInInterface *interface) {
+    };
+    auto release = [](JobLogPlugInInterface *interface) {
         auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(interface);
         interface->vtable->plugInHeader.Release(&header);
-    }
-    CFBundleRef bundle = nullptr;
-    IBNibRef nib = nullptr;
-    CFOwned<CFUUIDRef> type{
-        CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsPlugInType))};
-    CFOwned<CFUUIDRef> factoryID{CFUUIDCreateFromString(nullptr, CFSTR(kTestFactoryID))};
-    LayerState start;
-};
-
-/* A factory ID that is no UUID makes nothing and keeps nothing (no UUID is
-   alive here that could hide one kept). */
-TEST(Glue, AFactoryIDThatIsNoUUIDMakesNothing) {
-    LiveObjects start = LiveObjects::Now();
-    EXPECT_EQ(nullptr, PluginFactory(nullptr, nullptr, CFSTR("not a uuid"), plainPrologue));
-    EXPECT_EQ("", LiveObjects::Differences(start, LiveObjects::Now()));
-}
-
-/* The instance: made only for the dialog-extension type, registered with
-   its factory while referenced; each query for the dialog-extension
-   interface makes its own record and table, with its own count; the
-   dispatchers refuse a missing context or session. */
-TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
-    EXPECT_EQ(nullptr, makeInstance(factoryID.get()));
-    EXPECT_EQ(nullptr, makeInstance(nullptr));
-    IUnknownInstance *instance = makeInstance(type.get());
+    };
+    EXPECT_EQ(nullptr, JobLogPluginFactory(nullptr, factoryID.get()));
+    EXPECT_EQ(nullptr, JobLogPluginFactory(nullptr, nullptr));
+    auto *instance = static_cast<IUnknownInstance *>(JobLogPluginFactory(nullptr, type.get()));
     ASSERT_NE(nullptr, instance);
     EXPECT_EQ(1, CFStandInGetPlugInInstanceCount(factoryID.get()));
     EXPECT_EQ(2u, instance->vtable->AddRef(instance));
@@ -135,7 +103,7 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
         query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result1);
     JobLogPlugInInterface *second =
         query(instance, CFSTR(kPMPrintingDialogExtensionsIntfIDStr), result2);
-    EXPECT_EQ(nullptr, query(instance, CFSTR(kTestFactoryID), result3));
+    EXPECT_EQ(nullptr, query(instance, CFSTR(kJobLogFactoryIDString), result3));
     EXPECT_EQ(E_NOINTERFACE, result3);
     CFOwned<CFUUIDRef> iid(
         CFUUIDCreateFromString(nullptr, CFSTR(kPMPrintingDialogExtensionsIntfIDStr)));
@@ -144,7 +112,6 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
     ASSERT_TRUE(first != nullptr && second != nullptr && result1 == S_OK && result2 == S_OK);
     EXPECT_NE(first->vtable, second->vtable);
     EXPECT_TRUE(first->refCount == 1 && instance->refCount == 3);
-    EXPECT_EQ(plainPrologue, first->vtable->Prologue);
 
     // Retain and Release count; Release always clears the caller's pointer.
     auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(first);
@@ -156,19 +123,30 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
     EXPECT_EQ(nullptr, copy);
     EXPECT_EQ(noErr, h.Release(&copy));
     EXPECT_EQ(1u, first->refCount);
-    int frees = gFrees;
     release(first);
-    EXPECT_EQ(frees + 2, gFrees); // the table and the record
     // The dialog accepts extensions of API version 1.0.
     PMPlugInAPIVersion version = {9, 9, 9, 9};
     second->vtable->plugInHeader.GetAPIVersion(nullptr, &version);
     EXPECT_TRUE(version.buildVersionMajor == 1 && version.buildVersionMinor == 0 &&
                 version.baseVersionMajor == 1 && version.baseVersionMinor == 0);
 
-    // The dispatchers never reach the session when they refuse.
     PlugInIntfVTable *table = second->vtable;
     PMPDEContext context = nullptr;
-    ASSERT_EQ(noErr, table->Prologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+    CFStringRef title = nullptr, kind = nullptr;
+    UInt32 width = 0, height = 0;
+    OSType creator = 1;
+    EXPECT_EQ(kPMInvalidPDEContext,
+              table->Prologue(nullptr, &creator, &kind, &title, &width, &height));
+    EXPECT_EQ(kPMInvalidPDEContext,
+              table->Prologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(title == nullptr && context == nullptr);
+    ASSERT_EQ(noErr, table->Prologue(&context, &creator, &kind, &title, &width, &height));
+    CFOwned<CFStringRef> ownedTitle(title);
+    EXPECT_EQ("Job Log", TextOrEmpty(title));
+    EXPECT_EQ(kJobLogPaneKind, TextOrEmpty(kind));
+    EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
+
+    // The dispatchers never reach the session when they refuse.
     PMPrintSession s = reinterpret_cast<PMPrintSession>(&version);
     PMPDEFlags flags = 0;
     EXPECT_EQ(kPMInvalidPDEContext, table->Initialize(nullptr, &flags, 7, nullptr, s));
@@ -205,45 +183,22 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
 
 /* Opens the protected services to the tests. */
 struct TestPane : CPDEPlugin {
-    TestPane() : CPDEPlugin(CFSTR("com.quarn.print.pde.JobLogTQX")) {}
+    TestPane() : CPDEPlugin(CFSTR(kJobLogBundleID)) {}
     using CPDEPlugin::EmbedControlsFromNib;
     using CPDEPlugin::GetTicketFromSession;
 };
 
-/* Above 127 the letters are the locale's (the ASCII edges and the POSIX
-   locale are the dialog script pane-filter-edges'). */
-TEST(StandardFilters, TakeLettersAbove127ByLocale) {
+/* A field without its control has no text; one without a limit (the
+   default) takes text of any length that its filter passes. Above 127 the
+   letters are the locale's (the ASCII edges and the POSIX locale are the
+   dialog script pane-filter-edges'). */
+TEST_F(JobLog, EditTextWithoutAControlOrALimitAndInAnotherLocale) {
     ASSERT_NE(nullptr, setlocale(LC_CTYPE, "C.UTF-8"));
     ControlKeyFilterResult eAcute = CEditText::AlphaNumericFilter(0xE9);
     ControlKeyFilterResult superscriptTwo = CEditText::NumericFilter(0xB2);
     setlocale(LC_CTYPE, "C");
     EXPECT_EQ(kControlKeyFilterPassKey, eAcute);
     EXPECT_EQ(kControlKeyFilterBlockKey, superscriptTwo);
-}
-
-/* Without a place for the title or the context the prologue gives nothing
-   out and keeps nothing; with them, the pane's title, kind and size. */
-TEST_F(JobLog, PrologueHandsOutTheTitleOnlyWithAPlaceForItAndTheContext) {
-    CFStringRef title = nullptr, kind = nullptr;
-    PMPDEContext context = nullptr;
-    UInt32 width = 0, height = 0;
-    OSType creator = 1;
-    EXPECT_EQ(kPMInvalidPDEContext,
-              JobLogPrologue(nullptr, &creator, &kind, &title, &width, &height));
-    EXPECT_EQ(kPMInvalidPDEContext,
-              JobLogPrologue(&context, nullptr, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_TRUE(title == nullptr && context == nullptr);
-    ASSERT_EQ(noErr, JobLogPrologue(&context, &creator, &kind, &title, &width, &height));
-    EXPECT_EQ("Job Log", TextOrEmpty(title));
-    EXPECT_EQ(kJobLogPaneKind, TextOrEmpty(kind));
-    EXPECT_TRUE(creator == 0 && width == kJobLogPaneMaxH && height == kJobLogPaneMaxV);
-    CFRelease(title);
-    delete static_cast<CPDEPlugin *>(context);
-}
-
-/* A field without its control has no text; one without a limit (the
-   default) takes text of any length that its filter passes. */
-TEST_F(JobLog, EditTextWithoutAControlHasNoTextAndWithoutALimitTakesAnyLength) {
     CEditText field;
     EXPECT_EQ(nullptr, field.CopyTextAsCFString());
     field.SetText(CFSTR("ignored"));
@@ -262,7 +217,7 @@ TEST_F(JobLog, EditTextWithoutAControlHasNoTextAndWithoutALimitTakesAnyLength) {
    larger (the controls move by half that) and smaller (never above or left
    of the pane); a control that cannot be shown stays behind in the nib
    window as it was, and the controls after it move. */
-TEST_F(JobLog, NibControlsMoveCentredIntoALargerPane) {
+TEST_F(JobLog, NibControlsMoveCentredIntoPanesOfOtherSizes) {
     TestPane pane;
     auto place = [&](int width, int height, UInt16 unshowable = 0) {
         WindowRef nibWindow = nullptr, window = nullptr;
@@ -286,9 +241,8 @@ TEST_F(JobLog, NibControlsMoveCentredIntoALargerPane) {
             GetControlBounds(gUnshowable, &after);
         EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
         gUnshowable = nullptr;
-        ControlID id = {0x6A6C6F67, 1};
-        Rect bounds = {0, 0, 0, 0};
-        if (GetControlByID(window, &id, &field) == noErr)
+        Rect bounds = {0, 0, 0, 0}; // the first control moved
+        if (GetIndexedSubControl(userPane, 1, &field) == noErr)
             GetControlBounds(field, &bounds);
         DisposeWindow(window);
         DisposeWindow(nibWindow);
@@ -331,28 +285,27 @@ TEST_F(JobLog, LooksUpStringsInItsBundleAndTicketsInTheSession) {
     ReleasePrintTickets(s);
 }
 
-/* The text in zone `tz` at `when`, checked to be a rule for the same time. */
+/* The text in zone `tz` at `when`. */
 std::string timeZoneText(const char *tz, time_t when) {
     setenv("TZ", tz, 1);
     CFOwned<CFStringRef> text(CopyTimeZoneText(when));
-    struct tm local, again;
-    localtime_r(&when, &local);
-    std::string rule = TextOrEmpty(text.get());
-    setenv("TZ", rule.c_str(), 1);
-    tzset();
-    localtime_r(&when, &again);
-    EXPECT_TRUE(local.tm_gmtoff == again.tm_gmtoff && local.tm_hour == again.tm_hour)
-        << tz << " gave " << rule;
-    return rule;
+    return TextOrEmpty(text.get());
 }
 
-/* The rule for a zone's name and offset (seconds east) in `size` bytes. */
+/* The rule for a zone's name and offset (seconds east) in `size` bytes,
+   which the C library reads back with that offset. */
 std::string rule(const char *name, long east, size_t size = 32) {
     char buffer[32];
     struct tm local = {};
     local.tm_zone = name;
     local.tm_gmtoff = east;
-    return FormatTimeZoneRule(&local, buffer, size) ? buffer : "failed " + std::string(buffer);
+    if (!FormatTimeZoneRule(&local, buffer, size))
+        return "failed " + std::string(buffer);
+    setenv("TZ", buffer, 1);
+    tzset();
+    time_t epoch = 0;
+    EXPECT_EQ(east, localtime_r(&epoch, &local)->tm_gmtoff) << buffer;
+    return buffer;
 }
 
 TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
@@ -360,11 +313,6 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     EXPECT_EQ("JST-9", timeZoneText("Asia/Tokyo", january));
     EXPECT_EQ("EDT4", timeZoneText("America/New_York", july));
     EXPECT_EQ("IST-5:30", timeZoneText("Asia/Kolkata", january));
-    EXPECT_EQ("<+0545>-5:45", timeZoneText("Asia/Kathmandu", january));
-    EXPECT_EQ("NST3:30", timeZoneText("America/St_Johns", january));
-    EXPECT_EQ("<-03>3", timeZoneText("America/Sao_Paulo", january));
-    unsetenv("TZ");
-    tzset();
     // Too short to stand as a name; seconds; the sign of half an hour west;
     // no name: the offset's; names that are no plain word throughout, bracketed or replaced.
     EXPECT_EQ("<+00>0", rule("Z", 0));
@@ -383,23 +331,21 @@ TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     EXPECT_FALSE(FormatTimeZoneRule(&local, nullptr, sizeof buffer));
     EXPECT_FALSE(FormatTimeZoneRule(nullptr, buffer, sizeof buffer));
     EXPECT_EQ('\0', buffer[0]);
+    unsetenv("TZ");
+    tzset();
 }
 
 /* The mark of model `name` in the data file of a bundle made with `models`
    (no file when null, a folder in its place for "<folder>"). */
 std::string modelMark(const char *models, CFStringRef name) {
-    static int serial;
     TempDir dir;
-    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
-    dir.Write("D.plugin/Contents/Info.plist",
-              head + "<dict><key>CFBundleIdentifier</key><string>com.quarn.test.data" +
-                  std::to_string(++serial) + "</string></dict></plist>\n");
     if (models != nullptr && std::string(models) == "<folder>")
-        std::filesystem::create_directories(dir.path() +
-                                            "/D.plugin/Contents/Resources/PluginData.plist");
+        std::filesystem::create_directories(dir.path() + "/Contents/Resources/PluginData.plist");
     else if (models != nullptr)
-        dir.Write("D.plugin/Contents/Resources/PluginData.plist", head + models + "</plist>\n");
-    CFOwned<CFURLRef> url(urlOf(dir.path() + "/D.plugin"));
+        dir.Write("Contents/Resources/PluginData.plist",
+                  std::string("<?xml version=\"1.0\"?><plist version=\"1.0\">") + models +
+                      "</plist>\n");
+    CFOwned<CFURLRef> url(urlOf(dir.path()));
     CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
     CPluginData data(bundle.get());
     CFDictionaryRef model = data.GetModelInfo(name);
@@ -419,8 +365,6 @@ TEST_F(JobLog, PluginDataFindsTheFirstModelOfTheExactNameInAWellFormedFile) {
                        model("Other", "other") + "</array></dict>";
     EXPECT_EQ("first", modelMark(list.c_str(), CFSTR("QUARN Office")));
     EXPECT_EQ("other", modelMark(list.c_str(), CFSTR("Other")));
-    std::string one = "<dict><key>Models</key><array>" + model("Only", "1") + "</array></dict>";
-    EXPECT_EQ("1", modelMark(one.c_str(), CFSTR("Only")));
     for (CFStringRef name : {CFSTR("quarn office"), CFSTR("QUARN Office "), CFSTR("4"),
                              static_cast<CFStringRef>(nullptr)})
         EXPECT_EQ("<none>", modelMark(list.c_str(), name));
