@@ -7,7 +7,8 @@
  * own templates, the prolog is found by looking at every byte of the job,
  * and the chunk in which the filter meets the match (which decides the
  * block's line break) is derived from the chunk arithmetic alone. Used by
- * the filter tests and the filter's fuzz target.
+ * the filter tests and the filter's fuzz target, with the two helpers they
+ * share for the files they hand the filter.
  */
 #ifndef FILTER_ORACLE_H
 #define FILTER_ORACLE_H
@@ -16,8 +17,12 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <strings.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cups/cups.h>
 
@@ -46,9 +51,11 @@ inline std::string escape(const std::string &value) {
     return out;
 }
 
-/* Each job type's group after the setuserinfo one. "$X" stands for a value
-   in parentheses (U User ID, C User Code, T time, P Password, F file name),
-   "\n" for the block's line break. A type requires the values its group shows. */
+/* The setuserinfo group every block begins with, and each job type's group
+   after it. "$X" stands for a value in parentheses (U User ID, C User Code,
+   T time, P Password, F file name), "\n" for the block's line break. A type
+   requires the values its group shows. */
+const std::string kSetUserInfo = "mark\n  $U $C $T {setuserinfo} stopped\ncleartomark\n";
 const std::string kJobInfo = "mark {\n<<\n\t/JobType 3\n\t/JobInfo <<\t/UserID $U\n\t\t/Time $T\n";
 const std::string kExec = ">> /QDeviceProcSet /ProcSet findresource /SetJobType get exec\n"
                           "} stopped cleartomark\n";
@@ -135,8 +142,7 @@ inline std::optional<std::string> block(const std::string &options, const std::s
     auto group = kGroups.find(type.value_or(""));
     if (group == kGroups.end())
         group = kGroups.find(kQuarnJobTypeNormal);
-    std::optional<std::string> first =
-        fill("mark\n  $U $C $T {setuserinfo} stopped\ncleartomark\n", values, lineBreak, false);
+    std::optional<std::string> first = fill(kSetUserInfo, values, lineBreak, false);
     std::optional<std::string> second = fill(group->second, values, lineBreak, true);
     if (!values['C'] || !second)
         return std::nullopt;
@@ -161,6 +167,25 @@ inline Expectation expect(const std::string &job, const std::string &options,
     if (!text)
         return {1, job.substr(0, position)};
     return {0, job.substr(0, position) + *text + job.substr(position)};
+}
+
+/* A memory file holding `contents`. */
+inline int memoryFile(const std::string &contents) {
+    int fd = memfd_create("filter_tests", 0);
+    if (fd < 0 || write(fd, contents.data(), contents.size()) != ssize_t(contents.size()))
+        throw std::runtime_error("cannot make a memory file");
+    return fd;
+}
+
+/* Everything in a memory file (from its start) or a pipe (until its end). */
+inline std::string readAll(int fd) {
+    std::string text;
+    char buffer[65536];
+    ssize_t n;
+    lseek(fd, 0, SEEK_SET);
+    while ((n = read(fd, buffer, sizeof(buffer))) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    return text;
 }
 
 } // namespace oracle

@@ -19,7 +19,6 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +26,9 @@
 #include "QuarnSettingsKeys.h"
 
 namespace {
+
+using oracle::memoryFile;
+using oracle::readAll;
 
 /* How the job reaches the filter and leaves it: the kernel moves it
    between pipes (and between a pipe and a file) in its own ways, and falls
@@ -57,24 +59,6 @@ struct FilterResult {
 
 /* The pinned clock read in UTC (the filter gets TZ=UTC0), and 9 hours east of it. */
 const char kPinnedStampUTC[] = "202603010030", kPinnedStampJST[] = "202603010930";
-
-/* Everything in a memory file (from its start) or a pipe (until its end). */
-std::string readAll(int fd) {
-    std::string text;
-    char buffer[65536];
-    ssize_t n;
-    lseek(fd, 0, SEEK_SET);
-    while ((n = read(fd, buffer, sizeof(buffer))) > 0)
-        text.append(buffer, static_cast<size_t>(n));
-    return text;
-}
-
-int memoryFile(const std::string &contents) {
-    int fd = memfd_create("filter_tests", 0);
-    if (fd < 0 || write(fd, contents.data(), contents.size()) != ssize_t(contents.size()))
-        throw std::runtime_error("cannot make a memory file");
-    return fd;
-}
 
 /* Writes a piped job until the filter stops reading. */
 void feed(const std::string &job, int fd) {
@@ -200,23 +184,26 @@ void expectReported(const FilterResult &result, const std::string &line, const s
 }
 
 /* The run along every path against the oracle, the clock in the zone of
-   the options; a run the oracle fails reports the missing option `cause`. */
-void check(FilterRun run, const std::string &cause = "") {
+   the options; a run the oracle fails reports the missing option `cause`.
+   Returns the last run's result. */
+FilterResult check(FilterRun run, const std::string &cause = "") {
+    FilterResult result;
     oracle::Expectation expected = oracle::expect(
         run.input, run.options,
         run.options.find("TimeZone") != std::string::npos ? kPinnedStampJST : kPinnedStampUTC);
     for (Path path : kEveryPath) {
         run.path = path;
-        FilterResult result = runFilter(run);
+        result = runFilter(run);
         SCOPED_TRACE(kPathNames[int(path)]);
-        ASSERT_EQ(result.exitStatus, expected.exitStatus) << result.err;
-        ASSERT_TRUE(sameBytes(result.out, expected.output))
+        EXPECT_EQ(result.exitStatus, expected.exitStatus) << result.err;
+        EXPECT_TRUE(sameBytes(result.out, expected.output))
             << "job of " << run.input.size() << " bytes";
         if (expected.exitStatus != 0)
             expectReported(result, kGeneralLine + "Invalid argument", cause);
         else
             EXPECT_EQ(result.err, "");
     }
+    return result;
 }
 
 const char *const kJobTypes[] = {kQuarnJobTypeNormal,      kQuarnJobTypeGuardedPrint,
@@ -224,25 +211,81 @@ const char *const kJobTypes[] = {kQuarnJobTypeNormal,      kQuarnJobTypeGuardedP
                                  kQuarnJobTypeHaltedPrint, kQuarnJobTypeKeptPrint,
                                  kQuarnJobTypeKeepBoxPrint};
 
-TEST(FilterBlocks, EachJobTypeAndTheClock) {
-    /* What Ghostscript makes of each job type's block is the hostile-options
-       test's; here the bytes, values escaped. */
-    for (const char *type : kJobTypes) {
-        SCOPED_TRACE(type);
-        check({.input = kJob,
-               .options = opt(kQuarnUserIDKey, "user01") + opt(kQuarnJobTypeKey, type) +
-                          opt(kQuarnEnableUserCodeOption, "True") + opt(kQuarnUserCodeKey, "2468") +
-                          opt(kQuarnPasswordKey, "a)b(c\\d") +
-                          opt(kQuarnFileNameKey, "r\tp\x01\x7f\xe9")});
+/* A job whose own setuserinfo, secureprint, proofprint and storedprint
+   operators and QDeviceProcSet ProcSet resource, defined ahead of the prolog,
+   print their operands in hex, one per line, in the order the block gives them. */
+const char kOperandPrinter[] = R"(%!PS-Adobe-3.0
+/emit { { 256 add 16 4 string cvrs 1 2 getinterval print } forall (\n) print } bind def
+/operands { array astore { emit } forall } bind def
+/setuserinfo { 3 operands } bind def
+/secureprint { 3 operands } bind def
+/proofprint { 2 operands } bind def
+/storedprint { 4 operands } bind def
+/QDeviceProcSet <<
+  /SetJobType { /JobInfo get dup /UserID get emit dup /Time get emit
+                dup /Password known { dup /Password get emit } if /JobID get emit } bind
+>> /ProcSet defineresource pop
+%%BeginProlog
+%%EndProlog
+showpage
+)";
+
+/* What Ghostscript prints running `job`, its error messages included. */
+std::string ghostscript(const std::string &job) {
+    int fd = memoryFile(job);
+    std::string command = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage /proc/self/fd/" +
+                          std::to_string(fd) + " 2>&1";
+    FILE *gs = popen(command.c_str(), "r");
+    std::string printed = readAll(fileno(gs));
+    pclose(gs);
+    close(fd);
+    return printed;
+}
+
+TEST(FilterBlocks, HostileValuesInEveryJobTypeReachThePrinterByteForByte) {
+    /* Every byte from 1 to 255, 64 KiB, lines that look like DSC comments
+       (the sample job), unbalanced and crossed parentheses, backslashes (one
+       at the end), octal escapes and a value that tries to end its string,
+       in turn in each role (User ID, User Code, Password, file name) of each
+       job type: the bytes are the oracle's, and Ghostscript, running the
+       job, receives every value as it was. */
+    if (system("command -v gs >/dev/null") != 0)
+        GTEST_SKIP() << "Ghostscript is not installed";
+    std::vector<std::string> values = {"",       "",        kJob,          ")((((a(",
+                                       "a)))b)", "\\\\a\\", "\\101\\n\\(", ") pop (x) print quit (",
+                                       "user01"};
+    for (int c = 1; c < 256; c++)
+        values[0] += static_cast<char>(c);
+    std::mt19937 random(7);
+    while (values[1].size() < 65536)
+        values[1] += static_cast<char>(std::uniform_int_distribution<int>(1, 255)(random));
+    const std::string roles = "UCPF";
+    const char *const keys[] = {kQuarnUserIDKey, kQuarnUserCodeKey, kQuarnPasswordKey,
+                                kQuarnFileNameKey};
+    for (size_t i = 0; i < values.size(); i++) {
+        for (const char *type : kJobTypes) {
+            /* Role r takes value i + r. */
+            auto value = [&](size_t r) { return values[(i + r) % values.size()]; };
+            std::string options =
+                opt(kQuarnJobTypeKey, type) + opt(kQuarnEnableUserCodeOption, "True");
+            for (size_t r = 0; r < roles.size(); r++)
+                options += opt(keys[r], value(r));
+            SCOPED_TRACE(testing::Message() << type << ", values from " << i);
+            FilterResult result = check({.input = kOperandPrinter, .options = options});
+            std::string expected, groups = oracle::kSetUserInfo + oracle::kGroups.at(type);
+            for (size_t at = groups.find('$'); at != std::string::npos;
+                 at = groups.find('$', at + 1)) {
+                size_t r = roles.find(groups[at + 1]);
+                for (unsigned char c : r == std::string::npos ? kPinnedStampUTC : value(r)) {
+                    char hex[3];
+                    snprintf(hex, sizeof(hex), "%02X", c);
+                    expected += hex;
+                }
+                expected += '\n';
+            }
+            EXPECT_TRUE(sameBytes(ghostscript(result.out), expected));
+        }
     }
-    /* A client 5 hours west of UTC at 00:30 UTC on 1 March (the oracle's
-       runs stamp 9 hours east); a clock beyond any calendar year stamps the
-       zero time. */
-    const std::pair<FilterRun, const char *> clocks[] = {
-        {{.input = kJob, .options = opt(kQuarnTimeZoneKey, "EST5")}, "(202602281930)"},
-        {{.input = kJob, .clock = "+3000000000y"}, "(190001000000)"}};
-    for (const auto &[run, time] : clocks)
-        EXPECT_NE(runFilter(run).out.find(time), std::string::npos) << time;
 }
 
 TEST(FilterOptions, HowOptionsAreRead) {
@@ -264,6 +307,14 @@ TEST(FilterOptions, HowOptionsAreRead) {
     /* Four arguments only: an empty option list. */
     EXPECT_TRUE(sameBytes(runFilter({.input = kJob, .omitOptions = true}).out,
                           oracle::expect(kJob, "", kPinnedStampUTC).output));
+    /* The stamp in the client's zone, 5 hours west of UTC at 00:30 UTC on
+       1 March (the oracle's runs stamp 9 hours east); a clock beyond any
+       calendar year stamps the zero time. */
+    const std::pair<FilterRun, const char *> clocks[] = {
+        {{.input = kJob, .options = opt(kQuarnTimeZoneKey, "EST5")}, "(202602281930)"},
+        {{.input = kJob, .clock = "+3000000000y"}, "(190001000000)"}};
+    for (const auto &[run, time] : clocks)
+        EXPECT_NE(runFilter(run).out.find(time), std::string::npos) << time;
 }
 
 TEST(FilterScan, JobsAtTheEdgesOfTheScan) {
