@@ -32,21 +32,26 @@ using oracle::readAll;
 
 /* How the job reaches the filter and leaves it: the kernel moves it
    between pipes (and between a pipe and a file) in its own ways, and falls
-   back to reading and writing where it cannot (kFallback: pipe to pipe
-   with the kernel refusing); every way must give the same bytes. */
-enum class Path { kPipeToPipe, kPipeToFile, kFileToPipe, kFileToFile, kFallback };
-const Path kEveryPath[] = {Path::kPipeToPipe, Path::kPipeToFile, Path::kFileToPipe,
-                           Path::kFileToFile, Path::kFallback};
-const char *const kPathNames[] = {"pipe to pipe", "pipe to file", "file to pipe", "file to file",
-                                  "kernel moves refused"};
+   back to reading and writing where it cannot (pipe to pipe with the kernel
+   refusing, which takes the fault-injection build); every way must give the
+   same bytes. */
+struct Path {
+    const char *name;
+    bool fileIn, fileOut, refused;
+};
+const Path kEveryPath[] = {{"pipe to pipe", false, false, false},
+                           {"pipe to file", false, true, false},
+                           {"file to pipe", true, false, false},
+                           {"file to file", true, true, false},
+                           {"kernel moves refused", false, false, true}};
 
 /* One run of the filter; every member has its default, so that a run names
    only what it sets. */
 struct FilterRun {
-    std::string input = "";        /* the job */
-    std::string options = "";      /* argument 5 */
-    Path path = Path::kPipeToPipe; /* kFallback runs the fault-injection build */
-    std::string fault = "";        /* JOBCONTROLFILTER_FAULT for the fault-injection build */
+    std::string input = "";   /* the job */
+    std::string options = ""; /* argument 5 */
+    Path path = kEveryPath[0];
+    std::string fault = ""; /* JOBCONTROLFILTER_FAULT for the fault-injection build */
     std::vector<std::string> extraArgs = {};    /* argument 6 and beyond */
     bool omitOptions = false;                   /* pass only four arguments */
     std::string clock = "@2026-03-01 00:30:00"; /* FAKETIME: 1 March 2026 00:30 UTC */
@@ -75,16 +80,15 @@ void feed(const std::string &job, int fd) {
    libfaketime; a thread feeds a piped job while standard output is
    drained; files (the job, the output, standard error) are memory files. */
 FilterResult runFilter(const FilterRun &run) {
-    const bool fileIn = run.path == Path::kFileToPipe || run.path == Path::kFileToFile;
-    const bool fileOut = run.path == Path::kPipeToFile || run.path == Path::kFileToFile;
-    const bool faults = !run.fault.empty() || run.path == Path::kFallback;
+    const bool fileIn = run.path.fileIn, fileOut = run.path.fileOut;
+    const bool faults = !run.fault.empty() || run.path.refused;
     int in[2], out[2], err = memoryFile(""), job = fileIn ? memoryFile(run.input) : -1;
     int output = fileOut ? memoryFile("") : -1;
     if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC))
         throw std::runtime_error("pipe failed");
-    std::vector<std::string> args = {"printer", "42", "someone", "Test Job", "1"};
-    if (!run.omitOptions)
-        args.push_back(run.options);
+    std::vector<std::string> args = {"printer", "42", "someone", "Test Job", "1", run.options};
+    if (run.omitOptions)
+        args.pop_back();
     if (fileIn)
         args.push_back("/proc/self/fd/" + std::to_string(job));
     args.insert(args.end(), run.extraArgs.begin(), run.extraArgs.end());
@@ -93,9 +97,7 @@ FilterResult runFilter(const FilterRun &run) {
         argv.push_back(a.data());
     argv.push_back(nullptr);
     const char *asan = getenv("ASAN_OPTIONS");
-    std::string asanOptions = "verify_asan_link_order=0";
-    if (asan && *asan)
-        asanOptions = std::string(asan) + ":" + asanOptions;
+    std::string asanOptions = std::string(asan ? asan : "") + ":verify_asan_link_order=0";
 
     pid_t pid = fork();
     if (pid < 0)
@@ -108,8 +110,8 @@ FilterResult runFilter(const FilterRun &run) {
         setenv("LD_PRELOAD", FAKETIME_LIBRARY, 1);
         setenv("FAKETIME", run.clock.c_str(), 1);
         setenv("ASAN_OPTIONS", asanOptions.c_str(), 1);
-        setenv("JOBCONTROLFILTER_FAULT",
-               (run.fault + (run.path == Path::kFallback ? ",refuse" : "")).c_str(), 1);
+        setenv("JOBCONTROLFILTER_FAULT", (run.fault + (run.path.refused ? ",refuse" : "")).c_str(),
+               1);
         signal(SIGPIPE, SIG_DFL);
         alarm(120); /* a filter that hangs ends instead of the test */
         execv(faults ? JOBCONTROLFILTER_FAULTS_PATH : JOBCONTROLFILTER_PATH, argv.data());
@@ -191,10 +193,10 @@ FilterResult check(FilterRun run, const std::string &cause = "") {
     oracle::Expectation expected = oracle::expect(
         run.input, run.options,
         run.options.find("TimeZone") != std::string::npos ? kPinnedStampJST : kPinnedStampUTC);
-    for (Path path : kEveryPath) {
+    for (const Path &path : kEveryPath) {
         run.path = path;
         result = runFilter(run);
-        SCOPED_TRACE(kPathNames[int(path)]);
+        SCOPED_TRACE(path.name);
         EXPECT_EQ(result.exitStatus, expected.exitStatus) << result.err;
         EXPECT_TRUE(sameBytes(result.out, expected.output))
             << "job of " << run.input.size() << " bytes";
@@ -283,11 +285,26 @@ TEST(FilterBlocks, HostileValuesInEveryJobTypeReachThePrinterByteForByte) {
     }
 }
 
-TEST(FilterOptions, HowOptionsAreRead) {
-    /* The job type is compared whole and case-sensitively; the User Code is
-       enabled by "true" in any letter case and only by that, also as the
-       bare name a scheduler makes of "name..b.=True", never without the
-       boolean suffix. */
+/* Filler of `size` bytes whose lines end in `lb` and whose last bytes are `lb`. */
+std::string filler(std::mt19937 &random, size_t size, const std::string &lb) {
+    std::string text;
+    while (text.size() + lb.size() < size) {
+        size_t line = std::uniform_int_distribution<size_t>(0, 90)(random);
+        line = std::min(line, size - lb.size() - text.size());
+        for (size_t i = 0; i < line; i++)
+            text += static_cast<char>(std::uniform_int_distribution<int>(' ', '~')(random));
+        if (text.size() + lb.size() <= size)
+            text += lb;
+    }
+    return std::string(size - text.size(), 'f') + text;
+}
+
+TEST(FilterDifferential, EveryJobAndOptionsOnEveryPath) {
+    std::vector<FilterRun> runs;
+    /* How options are read: the job type is compared whole and
+       case-sensitively; the User Code is enabled by "true" in any letter
+       case and only by that, also as the bare name a scheduler makes of
+       "name..b.=True", never without the boolean suffix. */
     for (const char *options :
          {"com.quarn.pm.JobType='guarded print'",
           "com.quarn.pm.JobType='Guarded Print ' com.quarn.pm.Password=p",
@@ -295,32 +312,29 @@ TEST(FilterOptions, HowOptionsAreRead) {
           "com.quarn.pm.UserID=a com.quarn.pm.EnableUserCode..b.=tRuE com.quarn.pm.UserCode=1",
           "com.quarn.pm.UserID=a com.quarn.pm.EnableUserCode..b.=1 com.quarn.pm.UserCode=1",
           "com.quarn.pm.UserID=b com.quarn.pm.EnableUserCode..b. com.quarn.pm.UserCode=7",
-          "com.quarn.pm.UserID=c com.quarn.pm.EnableUserCode=True com.quarn.pm.UserCode=9"}) {
-        SCOPED_TRACE(options);
-        check({.input = kJob, .options = options});
-    }
-    /* Four arguments only: an empty option list. */
-    EXPECT_TRUE(sameBytes(runFilter({.input = kJob, .omitOptions = true}).out,
-                          oracle::expect(kJob, "", kPinnedStampUTC).output));
-    /* The stamp in the client's zone, 5 hours west of UTC at 00:30 UTC on
-       1 March (the oracle's runs stamp 9 hours east); a clock beyond any
-       calendar year stamps the zero time. */
-    const std::pair<FilterRun, const char *> clocks[] = {
-        {{.input = kJob, .options = opt(kQuarnTimeZoneKey, "EST5")}, "(202602281930)"},
-        {{.input = kJob, .clock = "+3000000000y"}, "(190001000000)"}};
-    for (const auto &[run, time] : clocks)
-        EXPECT_NE(runFilter(run).out.find(time), std::string::npos) << time;
-}
+          "com.quarn.pm.UserID=c com.quarn.pm.EnableUserCode=True com.quarn.pm.UserCode=9"})
+        runs.push_back({.input = kJob, .options = options});
 
-TEST(FilterScan, JobsAtTheEdgesOfTheScan) {
+    /* The insertion buffer holds 1024 bytes (the block and its final NUL)
+       and grows for longer blocks: every block length from 1000 to 1050. */
+    for (size_t n = 900; n < 1020; n++) {
+        std::string options =
+            opt(kQuarnUserIDKey, std::string(n, 'u') + ")") + opt(kQuarnTimeZoneKey, "JST-9");
+        size_t length = oracle::block(options, "\n", kPinnedStampJST)->size();
+        if (length >= 1000 && length <= 1050)
+            runs.push_back({.input = "%!PS\n%%BeginProlog\nshowpage\n", .options = options});
+    }
+    EXPECT_EQ(runs.size(), 7u + 51u);
+
     std::string exactRest = kHeader + "%%BeginProlog\n";
     exactRest += std::string(4096 - exactRest.size(), 'x') + std::string(3 * 4096, 'y');
-    /* Each job, and the line break its block takes where it has one: the
-       edges of line-break detection are no break at all, CR LF or CR and
-       one byte settled only at the chunk's last byte, a leading LF (not a
-       break) and a leading CR (a break), the breaks of the chunk holding
-       the match (moved to the line head when the match straddles 4096). */
-    const std::pair<std::string, const char *> jobs[] = {
+    /* Jobs at the edges of the scan, and the line break the block takes
+       where there is one: the edges of line-break detection are no break at
+       all, CR LF or CR and one byte settled only at the chunk's last byte, a
+       leading LF (not a break) and a leading CR (a break), the breaks of the
+       chunk holding the match (moved to the line head when the match
+       straddles 4096). */
+    const std::pair<std::string, const char *> edges[] = {
         {"", nullptr},
         {kHeader + "%%BeginProlo\nshowpage\n %%BeginProlog\n%%EOF\n", nullptr},
         {std::string(100000, 'z'), nullptr},
@@ -344,54 +358,31 @@ TEST(FilterScan, JobsAtTheEdgesOfTheScan) {
         {"\r\n%%BeginProlog\nabc", "\r\n"},
         {"\r%%BeginProlog\nabc", "\r"},
         {"%!PS\r\n" + std::string(4084, 'a') + "\r%%BeginProlog\nx\n", "\n"}};
-    for (const auto &[job, lineBreak] : jobs) {
-        SCOPED_TRACE(testing::PrintToString(job.substr(0, 40)));
-        std::string output = oracle::expect(job, "", kPinnedStampUTC).output;
+    for (const auto &[job, lineBreak] : edges) {
+        std::string output = oracle::expect(job, kTrial, kPinnedStampJST).output;
         EXPECT_EQ(output.find(std::string("cleartomark") + (lineBreak ? lineBreak : "") +
                               "%%BeginProlog") != std::string::npos,
-                  lineBreak != nullptr);
-        check({.input = job});
+                  lineBreak != nullptr)
+            << testing::PrintToString(job.substr(0, 40));
+        runs.push_back({.input = job, .options = kTrial});
     }
-}
 
-/* Filler of `size` bytes whose lines end in `lb` and whose last bytes are `lb`. */
-std::string filler(std::mt19937 &random, size_t size, const std::string &lb) {
-    std::string text;
-    while (text.size() + lb.size() < size) {
-        size_t line = std::uniform_int_distribution<size_t>(0, 90)(random);
-        line = std::min(line, size - lb.size() - text.size());
-        for (size_t i = 0; i < line; i++)
-            text += static_cast<char>(std::uniform_int_distribution<int>(' ', '~')(random));
-        if (text.size() + lb.size() <= size)
-            text += lb;
-    }
-    return std::string(size - text.size(), 'f') + text;
-}
-
-TEST(FilterDifferential, PrologAroundTheChunkBoundariesAndJobsCutInsideIt) {
+    /* The prolog line around the chunk boundaries, with each line break,
+       and jobs cut inside it. */
     std::mt19937 random(4096);
-    for (std::string lb : {"\n", "\r\n", "\r"}) {
-        for (size_t boundary : {4096u, 8192u}) {
-            for (size_t at = boundary - 16; at <= boundary + 4; at++) {
-                SCOPED_TRACE(testing::Message()
-                             << "at " << at << " break " << testing::PrintToString(lb));
-                check({.input =
-                           filler(random, at, lb) + "%%BeginProlog" + lb + filler(random, 3000, lb),
-                       .options = kTrial});
-            }
-        }
-    }
+    for (std::string lb : {"\n", "\r\n", "\r"})
+        for (size_t boundary : {4096u, 8192u})
+            for (size_t at = boundary - 16; at <= boundary + 4; at++)
+                runs.push_back({.input = filler(random, at, lb) + "%%BeginProlog" + lb +
+                                         filler(random, 3000, lb),
+                                .options = kTrial});
     for (size_t at : {100u, 4096u - 7u, 8192u - 1u}) {
         std::string full = filler(random, at, "\n") + "%%BeginProlog\n";
-        for (size_t cut = at; cut <= full.size(); cut++) {
-            SCOPED_TRACE(testing::Message() << "prolog at " << at << ", cut at " << cut);
-            check({.input = full.substr(0, cut), .options = kTrial});
-        }
+        for (size_t cut = at; cut <= full.size(); cut++)
+            runs.push_back({.input = full.substr(0, cut), .options = kTrial});
     }
-}
 
-TEST(FilterDifferential, RandomJobsRichInBreaksAndFragments) {
-    std::mt19937 random(1997);
+    /* Random jobs rich in line breaks and fragments of the prolog line. */
     const std::vector<std::string> atoms = {
         "\n",     "\r", "\r\n", "%%",           "%%Begin", "%%BeginProlog",
         "Prolog", "x",  "abc ", "%%BeginProlo", "\n\n",    "%"};
@@ -404,44 +395,43 @@ TEST(FilterDifferential, RandomJobsRichInBreaksAndFragments) {
             else
                 job += static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
         }
-        SCOPED_TRACE(n);
-        check({.input = job, .options = kTrial});
+        runs.push_back({.input = job, .options = kTrial});
+    }
+
+    for (size_t i = 0; i < runs.size(); i++) {
+        SCOPED_TRACE(testing::Message()
+                     << "run " << i << ": " << testing::PrintToString(runs[i].input.substr(0, 40)));
+        check(runs[i]);
     }
 }
 
-TEST(FilterDifferential, EveryBlockLengthAcrossTheInsertionBufferGrowth) {
-    /* The insertion buffer holds 1024 bytes (the block and its final NUL)
-       and grows for longer blocks: every block length from 1000 to 1050. */
-    int lengths = 0;
-    for (size_t n = 900; n < 1020; n++) {
-        std::string options =
-            opt(kQuarnUserIDKey, std::string(n, 'u') + ")") + opt(kQuarnTimeZoneKey, "JST-9");
-        size_t length = oracle::block(options, "\n", kPinnedStampJST)->size();
-        if (length < 1000 || length > 1050)
-            continue;
-        SCOPED_TRACE(length);
-        check({.input = "%!PS\n%%BeginProlog\nshowpage\n", .options = options});
-        lengths++;
-    }
-    EXPECT_EQ(lengths, 51);
+TEST(FilterBlocks, TheClockAndFourArguments) {
+    /* The stamp in the client's zone, 5 hours west of UTC at 00:30 UTC on
+       1 March (the oracle's runs stamp 9 hours east); a clock beyond any
+       calendar year stamps the zero time. */
+    const std::pair<FilterRun, const char *> clocks[] = {
+        {{.input = kJob, .options = opt(kQuarnTimeZoneKey, "EST5")}, "(202602281930)"},
+        {{.input = kJob, .clock = "+3000000000y"}, "(190001000000)"}};
+    for (const auto &[run, time] : clocks)
+        EXPECT_NE(runFilter(run).out.find(time), std::string::npos) << time;
+    /* Four arguments only: an empty option list. */
+    EXPECT_TRUE(sameBytes(runFilter({.input = kJob, .omitOptions = true}).out,
+                          oracle::expect(kJob, "", kPinnedStampUTC).output));
 }
 
 TEST(FilterPaths, TheKernelMovesTheJobWhereAPipeIsOnOneSide) {
     /* tee looks at an input pipe and splice passes on what was scanned; a
        file on both sides, or a kernel that refuses, is read and written.
        The pipes the filter reads and writes are made 1 MiB large. */
-    for (Path path : kEveryPath) {
+    for (const Path &path : kEveryPath) {
         FilterResult result =
             runFilter({.input = kJob + std::string(1 << 20, 'x'), .path = path, .fault = "count"});
-        bool pipeIn = path != Path::kFileToPipe && path != Path::kFileToFile;
-        bool pipeOut = path != Path::kPipeToFile && path != Path::kFileToFile;
-        bool refused = path == Path::kFallback;
-        SCOPED_TRACE(kPathNames[int(path)]);
-        EXPECT_EQ(result.err.find("tee 0,") == std::string::npos, pipeIn && !refused);
+        SCOPED_TRACE(path.name);
+        EXPECT_EQ(result.err.find("tee 0,") == std::string::npos, !path.fileIn && !path.refused);
         EXPECT_EQ(result.err.find("splice 0,") == std::string::npos,
-                  !refused && (pipeIn || pipeOut));
-        EXPECT_EQ(result.err.find("pipes 1048576 ") != std::string::npos, pipeIn);
-        EXPECT_EQ(result.err.find(" 1048576\n") != std::string::npos, pipeOut) << result.err;
+                  !path.refused && !(path.fileIn && path.fileOut));
+        EXPECT_EQ(result.err.find("pipes 1048576 ") != std::string::npos, !path.fileIn);
+        EXPECT_EQ(result.err.find(" 1048576\n") != std::string::npos, !path.fileOut) << result.err;
     }
 }
 
@@ -490,7 +480,9 @@ TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
        on a small job, a prolog straddling the first chunk boundary, a late
        prolog and none, until a run gets through untouched. Each failing run
        reports its own error and leaves a prefix of the correct output.
-       Short reads and writes lose nothing. */
+       Short reads and writes (every write passing on half its bytes, or
+       every read and look getting at most 3000, from the first, second or
+       third call on) lose nothing. */
     const std::string options =
         opt(kQuarnUserIDKey, "fault01") + opt(kQuarnEnableUserCodeOption, "True") +
         opt(kQuarnUserCodeKey, "777") + opt(kQuarnJobTypeKey, kQuarnJobTypeKeptPrint) +
@@ -510,21 +502,25 @@ TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
         {"read:%:canceled", canceled},
         {"write:%:canceled", canceled},
         {"read:%:interrupted", canceled},
-        {"write:%:interrupted", canceled}};
+        {"write:%:interrupted", canceled},
+        {"read:%:short", ""},
+        {"write:%:short", ""}};
     for (const std::string &job : jobs) {
         std::string expected = oracle::expect(job, options, kPinnedStampUTC).output;
-        for (Path path : kEveryPath) {
+        for (const Path &path : kEveryPath) {
             for (const auto &[pattern, line] : faults) {
                 int n = 1;
                 for (; n < 200; n++) {
                     std::string fault = pattern;
                     fault.replace(fault.find('%'), 1, std::to_string(n));
-                    SCOPED_TRACE(std::string(kPathNames[int(path)]) + ", fault " + fault);
+                    SCOPED_TRACE(std::string(path.name) + ", fault " + fault);
                     FilterResult result =
                         runFilter({.input = job, .options = options, .path = path, .fault = fault});
-                    if (result.err.empty()) { /* the Nth call was never made */
+                    if (result.err.empty()) { /* the Nth call was never made, or was short */
                         EXPECT_EQ(result.exitStatus, 0);
                         EXPECT_TRUE(sameBytes(result.out, expected));
+                        if (line.empty() && n < 3)
+                            continue;
                         break;
                     }
                     if (line == canceled)
@@ -535,16 +531,6 @@ TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
                         << "output is not a prefix of the correct output";
                 }
                 EXPECT_GT(n, 1) << pattern << " never failed";
-            }
-            /* Every write passes on half its bytes, or every read and look
-               gets at most 3000 (ending inside chunks), from the Nth on. */
-            for (const char *fault : {"write:1:short", "write:2:short", "write:3:short",
-                                      "read:1:short", "read:3:short"}) {
-                SCOPED_TRACE(std::string(kPathNames[int(path)]) + ", " + fault);
-                FilterResult result =
-                    runFilter({.input = job, .options = options, .path = path, .fault = fault});
-                EXPECT_EQ(result.exitStatus, 0) << result.err;
-                EXPECT_TRUE(sameBytes(result.out, expected));
             }
         }
     }
