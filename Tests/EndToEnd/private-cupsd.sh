@@ -1,27 +1,29 @@
-# private-cupsd.sh: a CUPS scheduler of a test's own, and the frame of the
-# tests that print through one (cups-road, package-test), which source it.
-# Everything it writes is under the test's work directory, it listens only
-# on a local socket there, and it never shares, browses or serves the web
+# private-cupsd.sh: the frame of the tests that print through a CUPS
+# scheduler of their own (cups-road, package-test), which source it. It
+# skips the test (exit 77) without root, user lp, cupsd, lp or ipptool. The
+# scheduler writes only under the test's work directory WORK, listens only
+# on a local socket there, and never shares, browses or serves the web
 # interface.
 #
-#   WORK                          a new temporary directory
-#   check NAME COMMAND...         runs a check: "ok" or "FAIL" with the
-#                                 command's output; counts the failures
-#   passed                        ends the test: status 1 after a failure
-#   cupsd_start [SERVERBIN]       starts the scheduler (ServerBin:
-#                                 SERVERBIN, default the system's), exports
-#                                 CUPS_SERVER; on failure says why on
-#                                 stderr, returns 1
-#   wait_job ID [SECONDS]         waits until job ID is in a state the
-#                                 scheduler leaves it in (stopped or later,
-#                                 never on the queue to empty: a job whose
-#                                 filter failed stays in it, stopped) and
-#                                 prints that state
-# At exit, the test's own `cleanup` (if it defines one) runs, the scheduler
-# is stopped (TERM, then KILL after 10 s), the end of its log
-# (WORK/log/error_log) is shown after a failure and WORK is removed
-# (QUARN_KEEP_CUPS_DIR=1 keeps it).
+#   check NAME COMMAND...    runs a check: "ok", or "FAIL" and its output
+#   passed                   ends the test: status 1 after a failed check
+#   cupsd_start [SERVERBIN]  starts the scheduler (ServerBin SERVERBIN,
+#                            default the system's), exports CUPS_SERVER; on
+#                            failure says why on stderr, returns 1
+#   wait_job ID [SECONDS]    waits until job ID is in a state the scheduler
+#                            leaves it in (stopped or later: a job whose
+#                            filter failed stays on the queue, stopped) and
+#                            prints that state
+# At exit the test's own `cleanup` (if any) runs, the scheduler stops (TERM,
+# then KILL after 10 s), the end of WORK/log/error_log is shown after a
+# failure and WORK is removed (QUARN_KEEP_CUPS_DIR=1 keeps it).
 
+if [ "$(id -u)" -ne 0 ] || ! id lp >/dev/null 2>&1 || [ ! -x "$(command -v cupsd || echo /usr/sbin/cupsd)" ] ||
+    ! command -v lp >/dev/null || ! command -v ipptool >/dev/null; then
+    echo "SKIP: a private cupsd needs root, user lp, cupsd, lp and ipptool"
+    exit 77
+fi
+umask 022
 WORK=$(mktemp -d /tmp/quarn-cups.XXXXXX) || exit 1
 FAILURES=0
 CUPSD_PID=
