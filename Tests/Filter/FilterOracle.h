@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -120,9 +121,22 @@ inline std::string lineBreakFor(const std::string &job, size_t position) {
     }
 }
 
-/* The block for a CUPS option string, or nothing when a required option is absent. */
+/* The time stamp made at `when` by a filter run with TZ=UTC0: local time
+   in the client's zone `zone` where there is one. Leaves TZ at that zone. */
+inline std::string stamp(const std::optional<std::string> &zone, time_t when) {
+    setenv("TZ", zone.value_or("UTC0").c_str(), 1);
+    tzset();
+    struct tm local = {};
+    char text[64];
+    localtime_r(&when, &local);
+    strftime(text, sizeof(text), "%Y%m%d%H%M", &local);
+    return text;
+}
+
+/* The block for a CUPS option string at `when`, or nothing when a required
+   option is absent. */
 inline std::optional<std::string> block(const std::string &options, const std::string &lineBreak,
-                                        const std::string &stamp) {
+                                        time_t when) {
     cups_option_t *parsed = nullptr;
     int count = cupsParseOptions(options.c_str(), 0, &parsed);
     auto get = [&](const char *name) -> std::optional<std::string> {
@@ -135,7 +149,7 @@ inline std::optional<std::string> block(const std::string &options, const std::s
     std::map<char, std::optional<std::string>> values = {
         {'U', get(kQuarnUserIDKey)},
         {'C', codeEnabled ? get(kQuarnUserCodeKey) : ""},
-        {'T', stamp},
+        {'T', stamp(get(kQuarnTimeZoneKey), when)},
         {'P', get(kQuarnPasswordKey)},
         {'F', get(kQuarnFileNameKey)}};
     cupsFreeOptions(count, parsed);
@@ -154,16 +168,15 @@ struct Expectation {
     std::string output;
 };
 
-/* What the filter writes for `job` with `options`, the clock showing `stamp`. */
-inline Expectation expect(const std::string &job, const std::string &options,
-                          const std::string &stamp) {
+/* What the filter writes for `job` with `options`, the clock showing `when`. */
+inline Expectation expect(const std::string &job, const std::string &options, time_t when) {
     size_t position = 0;
     while (position + kProlog.size() <= job.size() &&
            !(isLineHead(job, position) && job.compare(position, kProlog.size(), kProlog) == 0))
         position++;
     if (position + kProlog.size() > job.size())
         return {0, job};
-    std::optional<std::string> text = block(options, lineBreakFor(job, position), stamp);
+    std::optional<std::string> text = block(options, lineBreakFor(job, position), when);
     if (!text)
         return {1, job.substr(0, position)};
     return {0, job.substr(0, position) + *text + job.substr(position)};

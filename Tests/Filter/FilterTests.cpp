@@ -55,6 +55,7 @@ struct FilterRun {
     std::vector<std::string> extraArgs = {};    /* argument 6 and beyond */
     bool omitOptions = false;                   /* pass only four arguments */
     std::string clock = "@2026-03-01 00:30:00"; /* FAKETIME: 1 March 2026 00:30 UTC */
+    std::string cause = "";                     /* what the error line must name */
 };
 
 struct FilterResult {
@@ -62,8 +63,8 @@ struct FilterResult {
     std::string out, err;
 };
 
-/* The pinned clock read in UTC (the filter gets TZ=UTC0), and 9 hours east of it. */
-const char kPinnedStampUTC[] = "202603010030", kPinnedStampJST[] = "202603010930";
+/* The time the filter's clock is pinned at (FAKETIME, read with TZ=UTC0). */
+const time_t kPinned = 1772325000;
 
 /* Writes a piped job until the filter stops reading. */
 void feed(const std::string &job, int fd) {
@@ -185,14 +186,11 @@ void expectReported(const FilterResult &result, const std::string &line, const s
     EXPECT_EQ(result.err.substr(end + 1), line + "\n");
 }
 
-/* The run along every path against the oracle, the clock in the zone of
-   the options; a run the oracle fails reports the missing option `cause`.
-   Returns the last run's result. */
-FilterResult check(FilterRun run, const std::string &cause = "") {
+/* The run along every path against the oracle; a run the oracle fails
+   reports the missing option, its cause. Returns the last run's result. */
+FilterResult check(FilterRun run) {
     FilterResult result;
-    oracle::Expectation expected = oracle::expect(
-        run.input, run.options,
-        run.options.find("TimeZone") != std::string::npos ? kPinnedStampJST : kPinnedStampUTC);
+    oracle::Expectation expected = oracle::expect(run.input, run.options, kPinned);
     for (const Path &path : kEveryPath) {
         run.path = path;
         result = runFilter(run);
@@ -201,7 +199,7 @@ FilterResult check(FilterRun run, const std::string &cause = "") {
         EXPECT_TRUE(sameBytes(result.out, expected.output))
             << "job of " << run.input.size() << " bytes";
         if (expected.exitStatus != 0)
-            expectReported(result, kGeneralLine + "Invalid argument", cause);
+            expectReported(result, kGeneralLine + "Invalid argument", run.cause);
         else
             EXPECT_EQ(result.err, "");
     }
@@ -278,7 +276,7 @@ TEST(FilterBlocks, HostileValuesInEveryJobTypeReachThePrinterByteForByte) {
             for (size_t at = groups.find('$'); at != std::string::npos;
                  at = groups.find('$', at + 1)) {
                 size_t r = roles.find(groups[at + 1]);
-                expected += (r == std::string::npos ? kPinnedStampUTC : value(r)) + '\0';
+                expected += (r == std::string::npos ? oracle::stamp({}, kPinned) : value(r)) + '\0';
             }
             EXPECT_TRUE(sameBytes(ghostscript(result.out), expected));
         }
@@ -312,19 +310,42 @@ TEST(FilterDifferential, EveryJobAndOptionsOnEveryPath) {
           "com.quarn.pm.UserID=a com.quarn.pm.EnableUserCode..b.=tRuE com.quarn.pm.UserCode=1",
           "com.quarn.pm.UserID=a com.quarn.pm.EnableUserCode..b.=1 com.quarn.pm.UserCode=1",
           "com.quarn.pm.UserID=b com.quarn.pm.EnableUserCode..b. com.quarn.pm.UserCode=7",
-          "com.quarn.pm.UserID=c com.quarn.pm.EnableUserCode=True com.quarn.pm.UserCode=9"})
+          "com.quarn.pm.UserID=c com.quarn.pm.EnableUserCode=True com.quarn.pm.UserCode=9",
+          "com.quarn.pm.TimeZone=EST5"})
         runs.push_back({.input = kJob, .options = options});
+
+    /* Each option missing from each job type, also after a partial match
+       at the first chunk's end: a type fails without an option its block
+       shows (and any type without an enabled User Code), writing only what
+       precedes the prolog. */
+    int failing = 0;
+    for (const char *type : kJobTypes) {
+        for (const char *missing :
+             {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey, kQuarnUserCodeKey}) {
+            std::string options =
+                opt(kQuarnJobTypeKey, type) + opt(kQuarnEnableUserCodeOption, "True");
+            for (const char *name :
+                 {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey, kQuarnUserCodeKey})
+                options += name == missing ? "" : opt(name, "v1");
+            failing += !oracle::block(options, "\n", kPinned);
+            for (const std::string &head : {kHeader, std::string(4090, 'b') + "\n"})
+                runs.push_back({.input = head + "%%BeginProlog\n" + std::string(10000, 'a'),
+                                .options = options,
+                                .cause = missing});
+        }
+    }
+    EXPECT_EQ(failing, 7 + 2 + 1 + 3 + 2 + 3 + 3); /* the User Code, then each type's own */
 
     /* The insertion buffer holds 1024 bytes (the block and its final NUL)
        and grows for longer blocks: every block length from 1000 to 1050. */
     for (size_t n = 900; n < 1020; n++) {
         std::string options =
             opt(kQuarnUserIDKey, std::string(n, 'u') + ")") + opt(kQuarnTimeZoneKey, "JST-9");
-        size_t length = oracle::block(options, "\n", kPinnedStampJST)->size();
+        size_t length = oracle::block(options, "\n", kPinned)->size();
         if (length >= 1000 && length <= 1050)
             runs.push_back({.input = "%!PS\n%%BeginProlog\nshowpage\n", .options = options});
     }
-    EXPECT_EQ(runs.size(), 7u + 51u);
+    EXPECT_EQ(runs.size(), 8u + 56u + 51u);
 
     std::string exactRest = kHeader + "%%BeginProlog\n";
     exactRest += std::string(4096 - exactRest.size(), 'x') + std::string(3 * 4096, 'y');
@@ -359,7 +380,7 @@ TEST(FilterDifferential, EveryJobAndOptionsOnEveryPath) {
         {"\r%%BeginProlog\nabc", "\r"},
         {"%!PS\r\n" + std::string(4084, 'a') + "\r%%BeginProlog\nx\n", "\n"}};
     for (const auto &[job, lineBreak] : edges) {
-        std::string output = oracle::expect(job, kTrial, kPinnedStampJST).output;
+        std::string output = oracle::expect(job, kTrial, kPinned).output;
         EXPECT_EQ(output.find(std::string("cleartomark") + (lineBreak ? lineBreak : "") +
                               "%%BeginProlog") != std::string::npos,
                   lineBreak != nullptr)
@@ -405,18 +426,17 @@ TEST(FilterDifferential, EveryJobAndOptionsOnEveryPath) {
     }
 }
 
-TEST(FilterBlocks, TheClockAndFourArguments) {
-    /* The stamp in the client's zone, 5 hours west of UTC at 00:30 UTC on
-       1 March (the oracle's runs stamp 9 hours east); a clock beyond any
-       calendar year stamps the zero time. */
-    const std::pair<FilterRun, const char *> clocks[] = {
-        {{.input = kJob, .options = opt(kQuarnTimeZoneKey, "EST5")}, "(202602281930)"},
-        {{.input = kJob, .clock = "+3000000000y"}, "(190001000000)"}};
-    for (const auto &[run, time] : clocks)
-        EXPECT_NE(runFilter(run).out.find(time), std::string::npos) << time;
+TEST(FilterRuns, TheArgumentsAndTheClock) {
+    /* A job file that cannot be opened. */
+    FilterResult result = runFilter({.extraArgs = {"/nonexistent/job.ps"}});
+    expectReported(result, kGeneralLine + "No such file or directory", "/nonexistent/job.ps");
+    EXPECT_EQ(result.out, "");
     /* Four arguments only: an empty option list. */
     EXPECT_TRUE(sameBytes(runFilter({.input = kJob, .omitOptions = true}).out,
-                          oracle::expect(kJob, "", kPinnedStampUTC).output));
+                          oracle::expect(kJob, "", kPinned).output));
+    /* A clock beyond any calendar year stamps the zero time. */
+    EXPECT_NE(runFilter({.input = kJob, .clock = "+3000000000y"}).out.find("(190001000000)"),
+              std::string::npos);
 }
 
 TEST(FilterPaths, TheKernelMovesTheJobWhereAPipeIsOnOneSide) {
@@ -433,35 +453,6 @@ TEST(FilterPaths, TheKernelMovesTheJobWhereAPipeIsOnOneSide) {
         EXPECT_EQ(result.err.find("pipes 1048576 ") != std::string::npos, !path.fileIn);
         EXPECT_EQ(result.err.find(" 1048576\n") != std::string::npos, !path.fileOut) << result.err;
     }
-}
-
-TEST(FilterFailures, AMissingFileAndMissingOptions) {
-    FilterResult result = runFilter({.extraArgs = {"/nonexistent/job.ps"}});
-    expectReported(result, kGeneralLine + "No such file or directory", "/nonexistent/job.ps");
-    EXPECT_EQ(result.out, "");
-
-    /* Each option missing from each job type, also after a partial match at
-       the first chunk's end: a type fails without an option its block shows
-       (and any type without an enabled User Code), writing only what
-       precedes the prolog. */
-    int failing = 0;
-    for (const char *type : kJobTypes) {
-        for (const char *missing :
-             {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey, kQuarnUserCodeKey}) {
-            std::string options =
-                opt(kQuarnJobTypeKey, type) + opt(kQuarnEnableUserCodeOption, "True");
-            for (const char *name :
-                 {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey, kQuarnUserCodeKey})
-                options += name == missing ? "" : opt(name, "v1");
-            SCOPED_TRACE(std::string(type) + " without " + missing);
-            failing += !oracle::block(options, "\n", kPinnedStampUTC);
-            for (const std::string &head : {kHeader, std::string(4090, 'b') + "\n"})
-                check({.input = head + "%%BeginProlog\n" + std::string(10000, 'a'),
-                       .options = options},
-                      missing);
-        }
-    }
-    EXPECT_EQ(failing, 7 + 2 + 1 + 3 + 2 + 3 + 3); /* the User Code, then each type's own */
 }
 
 /* Long enough to take many reads and writes. */
@@ -506,7 +497,7 @@ TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
         {"read:%:short", ""},
         {"write:%:short", ""}};
     for (const std::string &job : jobs) {
-        std::string expected = oracle::expect(job, options, kPinnedStampUTC).output;
+        std::string expected = oracle::expect(job, options, kPinned).output;
         for (const Path &path : kEveryPath) {
             for (const auto &[pattern, line] : faults) {
                 int n = 1;
