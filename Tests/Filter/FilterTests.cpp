@@ -68,17 +68,6 @@ struct FilterResult {
 /* The time the filter's clock is pinned at (FAKETIME, read with TZ=UTC0). */
 const time_t kPinned = 1772325000;
 
-/* Writes a piped job until the filter stops reading. */
-void feed(const std::string &job, int fd) {
-    for (size_t written = 0; written < job.size();) {
-        ssize_t n = write(fd, job.data() + written, job.size() - written);
-        if (n < 0 && errno != EINTR)
-            break;
-        written += static_cast<size_t>(std::max<ssize_t>(n, 0));
-    }
-    close(fd);
-}
-
 /* Runs the filter with the CUPS filter arguments, the clock pinned through
    libfaketime; a thread feeds a piped job while standard output is
    drained; files (the job, the output, standard error) are memory files. */
@@ -127,7 +116,16 @@ FilterResult runFilter(const FilterRun &run) {
     if (fileIn)
         close(in[1]);
     else
-        feeder = std::thread(feed, std::cref(run.input), in[1]);
+        feeder = std::thread([&] { /* until the filter stops reading */
+                                   for (size_t written = 0; written < run.input.size();) {
+                                       ssize_t n = write(in[1], run.input.data() + written,
+                                                         run.input.size() - written);
+                                       if (n < 0 && errno != EINTR)
+                                           break;
+                                       written += static_cast<size_t>(std::max<ssize_t>(n, 0));
+                                   }
+                                   close(in[1]);
+        });
     FilterResult result;
     result.out = readAll(out[0]);
     int status = 0;
