@@ -243,41 +243,36 @@ std::string ghostscript(const std::string &job) {
 }
 
 TEST(FilterBlocks, HostileValuesInEveryJobTypeReachThePrinterByteForByte) {
-    /* Every byte from 1 to 255, 64 KiB, lines that look like DSC comments
-       (the sample job), unbalanced and crossed parentheses, backslashes (one
-       at the end), octal escapes and a value that tries to end its string,
-       in turn in each role (User ID, User Code, Password, file name) of each
-       job type: the bytes are the oracle's, and Ghostscript, running the
-       job, receives every value as it was. */
+    /* Every byte from 1 to 255, 30,000 random ones (the four together as
+       long as one argument may be), lines that look like DSC comments (the
+       sample job), unbalanced and crossed parentheses, backslashes (one at
+       the end), octal escapes and a value that tries to end its string, as
+       every value (User ID, User Code, Password, file name) of each job
+       type: the bytes are the oracle's, and Ghostscript, running the job,
+       receives every value as it was. */
     if (system("command -v gs >/dev/null") != 0)
         GTEST_SKIP() << "Ghostscript is not installed";
-    std::vector<std::string> values = {"",       "",        kJob,          ")((((a(",
-                                       "a)))b)", "\\\\a\\", "\\101\\n\\(", ") pop (x) print quit (",
-                                       "user01"};
+    std::vector<std::string> values = {
+        "", "", kJob, ")((((a(", "a)))b)", "\\\\a\\", "\\101\\n\\(", ") pop (x) print quit ("};
     for (int c = 1; c < 256; c++)
         values[0] += static_cast<char>(c);
     std::mt19937 random(7);
-    while (values[1].size() < 65536)
+    while (values[1].size() < 30000)
         values[1] += static_cast<char>(std::uniform_int_distribution<int>(1, 255)(random));
-    const std::string roles = "UCPF";
-    const char *const keys[] = {kQuarnUserIDKey, kQuarnUserCodeKey, kQuarnPasswordKey,
-                                kQuarnFileNameKey};
-    for (size_t i = 0; i < values.size(); i++) {
+    for (const std::string &value : values) {
         for (const char *type : kJobTypes) {
-            /* Role r takes value i + r. */
-            auto value = [&](size_t r) { return values[(i + r) % values.size()]; };
             std::string options =
                 opt(kQuarnJobTypeKey, type) + opt(kQuarnEnableUserCodeOption, "True");
-            for (size_t r = 0; r < roles.size(); r++)
-                options += opt(keys[r], value(r));
-            SCOPED_TRACE(testing::Message() << type << ", values from " << i);
+            for (const char *key :
+                 {kQuarnUserIDKey, kQuarnUserCodeKey, kQuarnPasswordKey, kQuarnFileNameKey})
+                options += opt(key, value);
+            SCOPED_TRACE(testing::Message()
+                         << type << ", " << testing::PrintToString(value.substr(0, 20)));
             FilterResult result = check({.input = kOperandPrinter, .options = options});
             std::string expected, groups = oracle::kSetUserInfo + oracle::kGroups.at(type);
             for (size_t at = groups.find('$'); at != std::string::npos;
-                 at = groups.find('$', at + 1)) {
-                size_t r = roles.find(groups[at + 1]);
-                expected += (r == std::string::npos ? oracle::stamp({}, kPinned) : value(r)) + '\0';
-            }
+                 at = groups.find('$', at + 1))
+                expected += (groups[at + 1] == 'T' ? oracle::stamp({}, kPinned) : value) + '\0';
             EXPECT_TRUE(sameBytes(ghostscript(result.out), expected));
         }
     }
