@@ -102,10 +102,7 @@ finish() {
     ! declare -F cleanup >/dev/null || cleanup
     if [ -n "$CUPSD_PID" ]; then
         kill -TERM "$CUPSD_PID" 2>/dev/null
-        for _ in $(seq 1 50); do
-            kill -0 "$CUPSD_PID" 2>/dev/null || break
-            sleep 0.2
-        done
+        timeout 10 tail --pid="$CUPSD_PID" -f /dev/null
         kill -KILL "$CUPSD_PID" 2>/dev/null
         wait "$CUPSD_PID" 2>/dev/null
     fi
