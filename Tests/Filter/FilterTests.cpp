@@ -203,11 +203,6 @@ FilterResult check(FilterRun run) {
     return result;
 }
 
-const char *const kJobTypes[] = {kQuarnJobTypeNormal,      kQuarnJobTypeGuardedPrint,
-                                 kQuarnJobTypeTrialPrint,  kQuarnJobTypeBoxStorage,
-                                 kQuarnJobTypeHaltedPrint, kQuarnJobTypeKeptPrint,
-                                 kQuarnJobTypeKeepBoxPrint};
-
 /* A job whose own setuserinfo, secureprint, proofprint and storedprint
    operators and QDeviceProcSet ProcSet resource, defined ahead of the prolog,
    print their operands, each followed by a NUL, in the order the block gives them. */
@@ -257,7 +252,7 @@ TEST(FilterBlocks, HostileValuesInEveryJobTypeReachThePrinterByteForByte) {
     while (values[1].size() < 30000)
         values[1] += static_cast<char>(std::uniform_int_distribution<int>(1, 255)(random));
     for (const std::string &value : values) {
-        for (const char *type : kJobTypes) {
+        for (const auto &[type, group] : oracle::kGroups) {
             std::string options =
                 opt(kQuarnJobTypeKey, type) + opt(kQuarnEnableUserCodeOption, "True");
             for (const char *key :
@@ -266,7 +261,7 @@ TEST(FilterBlocks, HostileValuesInEveryJobTypeReachThePrinterByteForByte) {
             SCOPED_TRACE(testing::Message()
                          << type << ", " << testing::PrintToString(value.substr(0, 20)));
             FilterResult result = check({.input = kOperandPrinter, .options = options});
-            std::string expected, groups = oracle::kSetUserInfo + oracle::kGroups.at(type);
+            std::string expected, groups = oracle::kSetUserInfo + group;
             for (size_t at = groups.find('$'); at != std::string::npos;
                  at = groups.find('$', at + 1))
                 expected += (groups[at + 1] == 'T' ? oracle::stamp({}, kPinned) : value) + '\0';
@@ -312,7 +307,7 @@ TEST(FilterDifferential, EveryJobAndOptionsOnEveryPath) {
        shows (and any type without an enabled User Code), writing only what
        precedes the prolog. */
     int failing = 0;
-    for (const char *type : kJobTypes) {
+    for (const auto &[type, group] : oracle::kGroups) {
         for (const char *missing :
              {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey, kQuarnUserCodeKey}) {
             std::string options =
