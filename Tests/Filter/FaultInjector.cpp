@@ -35,66 +35,43 @@ extern ssize_t (*jobcontrolfilter_splice)(int in, loff_t *inOffset, int out, lof
 
 namespace {
 
-enum Kind { kAlloc, kRead, kWrite, kKinds };
-const char *const kKindNames[kKinds] = {"alloc", "read", "write"};
-enum Mode { kOnce, kPersist, kShort, kCanceled, kClosed, kInterrupted, kModes };
-const char *const kModeNames[kModes] = {"",         "persist", "short",
-                                        "canceled", "closed",  "interrupted"};
+char kind[8], mode[16]; /* the kind of call that fails, and how */
+long target, calls, tees, splices;
+bool refuse;
 
-long target[kKinds], calls[kKinds], tees, splices;
-Mode mode = kOnce;
-bool refuse = false;
-
-/* Whether this call of `kind` is hit: the Nth, or any later one for the
-   modes that last. */
-bool hit(Kind kind) {
-    long n = ++calls[kind];
-    return target[kind] > 0 &&
-           (n == target[kind] || ((mode == kPersist || mode == kShort) && n > target[kind]));
+bool modeIs(const char *name) {
+    return strcmp(mode, name) == 0;
 }
 
-/* Standard output becomes a pipe whose reading end is closed. */
-void closeTheOutputPipe() {
-    int ends[2];
-    if (pipe(ends) != 0)
-        abort();
-    close(ends[0]);
-    dup2(ends[1], STDOUT_FILENO);
-    close(ends[1]);
+/* Whether this call of `callKind` is hit: the Nth, or any later one for
+   the modes that last. */
+bool hit(const char *callKind) {
+    if (strcmp(kind, callKind) != 0)
+        return false;
+    long n = ++calls;
+    return n == target || (n > target && (modeIs("persist") || modeIs("short")));
 }
 
-void *failingAllocate(size_t size) {
-    if (!hit(kAlloc))
-        return malloc(size);
-    errno = ENOMEM;
-    return nullptr;
-}
-
-/* A read (read(2) or tee(2), given as `call`) of up to `size` bytes. */
-template <typename Call> ssize_t failingRead(size_t size, Call call) {
-    if (!hit(kRead))
+/* A read (read(2) or tee(2)) or a write (write(2) or splice(2)) of up to
+   `size` bytes, made by `call`. */
+template <typename Call> ssize_t failing(bool write, size_t size, Call call) {
+    if (!hit(write ? "write" : "read"))
         return call(size);
-    if (mode == kShort)
-        return call(size < 3000 ? size : 3000);
-    if (mode == kCanceled || mode == kInterrupted)
+    if (modeIs("short"))
+        return call(write ? (size > 1 ? size / 2 : size) : (size < 3000 ? size : 3000));
+    if (modeIs("canceled") || modeIs("interrupted"))
         kill(getpid(), SIGTERM);
-    errno = mode == kInterrupted ? EINTR : EIO;
-    return -1;
-}
-
-/* A write (write(2) or splice(2), given as `call`) of up to `size` bytes. */
-template <typename Call> ssize_t failingWrite(size_t size, Call call) {
-    if (!hit(kWrite))
-        return call(size);
-    if (mode == kShort)
-        return call(size > 1 ? size / 2 : size);
-    if (mode == kCanceled || mode == kInterrupted)
-        kill(getpid(), SIGTERM);
-    if (mode == kCanceled || mode == kClosed) {
-        closeTheOutputPipe();
+    if (write && (modeIs("canceled") || modeIs("closed"))) {
+        /* Standard output becomes a pipe whose reading end is closed. */
+        int ends[2];
+        if (pipe(ends) != 0)
+            abort();
+        close(ends[0]);
+        dup2(ends[1], STDOUT_FILENO);
+        close(ends[1]);
         return call(size);
     }
-    errno = mode == kInterrupted ? EINTR : ENOSPC;
+    errno = modeIs("interrupted") ? EINTR : write ? ENOSPC : EIO;
     return -1;
 }
 
@@ -122,35 +99,35 @@ __attribute__((constructor)) void installFaults() {
     char *rest = nullptr;
     for (char *setting = strtok_r(all.data(), ",", &rest); setting;
          setting = strtok_r(nullptr, ",", &rest)) {
-        char kind[8] = "", how[16] = "";
-        long n = 0;
-        refuse = refuse || strcmp(setting, "refuse") == 0;
-        if (strcmp(setting, "count") == 0)
+        if (strcmp(setting, "refuse") == 0)
+            refuse = true;
+        else if (strcmp(setting, "count") == 0)
             atexit(reportMoves);
-        if (sscanf(setting, "%7[a-z]:%ld:%15s", kind, &n, how) < 2)
-            continue;
-        for (int k = 0; k < kKinds; k++)
-            target[k] = strcmp(kind, kKindNames[k]) == 0 ? n : target[k];
-        for (int m = 0; m < kModes; m++)
-            mode = strcmp(how, kModeNames[m]) == 0 ? static_cast<Mode>(m) : mode;
+        else
+            sscanf(setting, "%7[a-z]:%ld:%15s", kind, &target, mode);
     }
-    jobcontrolfilter_allocate = failingAllocate;
+    jobcontrolfilter_allocate = [](size_t size) {
+        void *allocated = hit("alloc") ? nullptr : malloc(size);
+        errno = allocated ? errno : ENOMEM;
+        return allocated;
+    };
     jobcontrolfilter_read = [](int fd, void *buffer, size_t size) {
-        return failingRead(size, [&](size_t n) { return read(fd, buffer, n); });
+        return failing(false, size, [&](size_t n) { return read(fd, buffer, n); });
     };
     jobcontrolfilter_tee = [](int in, int out, size_t size, unsigned int flags) {
         return move(tees, [&] {
-            return failingRead(size, [&](size_t n) { return tee(in, out, n, flags); });
+            return failing(false, size, [&](size_t n) { return tee(in, out, n, flags); });
         });
     };
     jobcontrolfilter_write = [](int fd, const void *buffer, size_t size) {
-        return failingWrite(size, [&](size_t n) { return write(fd, buffer, n); });
+        return failing(true, size, [&](size_t n) { return write(fd, buffer, n); });
     };
     jobcontrolfilter_splice = [](int in, loff_t *inOffset, int out, loff_t *outOffset, size_t size,
                                  unsigned int flags) {
         return move(splices, [&] {
-            return failingWrite(
-                size, [&](size_t n) { return splice(in, inOffset, out, outOffset, n, flags); });
+            return failing(true, size, [&](size_t n) {
+                return splice(in, inOffset, out, outOffset, n, flags);
+            });
         });
     };
 }

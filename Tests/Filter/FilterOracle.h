@@ -7,17 +7,23 @@
  * own templates, the prolog is found by looking at every byte of the job,
  * and the chunk in which the filter meets the match (which decides the
  * block's line break) is derived from the chunk arithmetic alone. Used by
- * the filter tests and the filter's fuzz target.
+ * the filter tests and the filter's fuzz target, with the two helpers they
+ * share for the files they hand the filter.
  */
 #ifndef FILTER_ORACLE_H
 #define FILTER_ORACLE_H
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <strings.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cups/cups.h>
 
@@ -46,9 +52,11 @@ inline std::string escape(const std::string &value) {
     return out;
 }
 
-/* Each job type's group after the setuserinfo one. "$X" stands for a value
-   in parentheses (U User ID, C User Code, T time, P Password, F file name),
-   "\n" for the block's line break. A type requires the values its group shows. */
+/* The setuserinfo group every block begins with, and each job type's group
+   after it. "$X" stands for a value in parentheses (U User ID, C User Code,
+   T time, P Password, F file name), "\n" for the block's line break. A type
+   requires the values its group shows. */
+const std::string kSetUserInfo = "mark\n  $U $C $T {setuserinfo} stopped\ncleartomark\n";
 const std::string kJobInfo = "mark {\n<<\n\t/JobType 3\n\t/JobInfo <<\t/UserID $U\n\t\t/Time $T\n";
 const std::string kExec = ">> /QDeviceProcSet /ProcSet findresource /SetJobType get exec\n"
                           "} stopped cleartomark\n";
@@ -113,9 +121,22 @@ inline std::string lineBreakFor(const std::string &job, size_t position) {
     }
 }
 
-/* The block for a CUPS option string, or nothing when a required option is absent. */
+/* The time stamp made at `when` by a filter run with TZ=UTC0: local time
+   in the client's zone `zone` where there is one. Leaves TZ at that zone. */
+inline std::string stamp(const std::optional<std::string> &zone, time_t when) {
+    setenv("TZ", zone.value_or("UTC0").c_str(), 1);
+    tzset();
+    struct tm local = {};
+    char text[64];
+    localtime_r(&when, &local);
+    strftime(text, sizeof(text), "%Y%m%d%H%M", &local);
+    return text;
+}
+
+/* The block for a CUPS option string at `when`, or nothing when a required
+   option is absent. */
 inline std::optional<std::string> block(const std::string &options, const std::string &lineBreak,
-                                        const std::string &stamp) {
+                                        time_t when) {
     cups_option_t *parsed = nullptr;
     int count = cupsParseOptions(options.c_str(), 0, &parsed);
     auto get = [&](const char *name) -> std::optional<std::string> {
@@ -128,15 +149,14 @@ inline std::optional<std::string> block(const std::string &options, const std::s
     std::map<char, std::optional<std::string>> values = {
         {'U', get(kQuarnUserIDKey)},
         {'C', codeEnabled ? get(kQuarnUserCodeKey) : ""},
-        {'T', stamp},
+        {'T', stamp(get(kQuarnTimeZoneKey), when)},
         {'P', get(kQuarnPasswordKey)},
         {'F', get(kQuarnFileNameKey)}};
     cupsFreeOptions(count, parsed);
     auto group = kGroups.find(type.value_or(""));
     if (group == kGroups.end())
         group = kGroups.find(kQuarnJobTypeNormal);
-    std::optional<std::string> first =
-        fill("mark\n  $U $C $T {setuserinfo} stopped\ncleartomark\n", values, lineBreak, false);
+    std::optional<std::string> first = fill(kSetUserInfo, values, lineBreak, false);
     std::optional<std::string> second = fill(group->second, values, lineBreak, true);
     if (!values['C'] || !second)
         return std::nullopt;
@@ -148,19 +168,37 @@ struct Expectation {
     std::string output;
 };
 
-/* What the filter writes for `job` with `options`, the clock showing `stamp`. */
-inline Expectation expect(const std::string &job, const std::string &options,
-                          const std::string &stamp) {
+/* What the filter writes for `job` with `options`, the clock showing `when`. */
+inline Expectation expect(const std::string &job, const std::string &options, time_t when) {
     size_t position = 0;
     while (position + kProlog.size() <= job.size() &&
            !(isLineHead(job, position) && job.compare(position, kProlog.size(), kProlog) == 0))
         position++;
     if (position + kProlog.size() > job.size())
         return {0, job};
-    std::optional<std::string> text = block(options, lineBreakFor(job, position), stamp);
+    std::optional<std::string> text = block(options, lineBreakFor(job, position), when);
     if (!text)
         return {1, job.substr(0, position)};
     return {0, job.substr(0, position) + *text + job.substr(position)};
+}
+
+/* A memory file holding `contents`. */
+inline int memoryFile(const std::string &contents) {
+    int fd = memfd_create("filter_tests", 0);
+    if (fd < 0 || write(fd, contents.data(), contents.size()) != ssize_t(contents.size()))
+        throw std::runtime_error("cannot make a memory file");
+    return fd;
+}
+
+/* Everything in a memory file (from its start) or a pipe (until its end). */
+inline std::string readAll(int fd) {
+    std::string text;
+    char buffer[65536];
+    ssize_t n;
+    lseek(fd, 0, SEEK_SET);
+    while ((n = read(fd, buffer, sizeof(buffer))) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    return text;
 }
 
 } // namespace oracle

@@ -17,7 +17,6 @@
 #include <string>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include "FilterOracle.h"
@@ -26,34 +25,11 @@ int jobcontrolfilter_main(int argc, char *argv[]);
 
 namespace {
 
-/* A memory file (both ends the same) or a pipe large enough for a whole
-   job, holding `text`. */
-void holding(const std::string &text, int ends[2], bool pipeNotFile) {
-    ends[0] = ends[1] = pipeNotFile ? -1 : memfd_create("filter_stream", 0);
-    if ((pipeNotFile && (pipe(ends) != 0 || fcntl(ends[0], F_SETPIPE_SZ, 1 << 20) < 0)) ||
+/* A pipe large enough for a whole job, holding `text`. */
+void pipeHolding(const std::string &text, int ends[2]) {
+    if (pipe(ends) != 0 || fcntl(ends[0], F_SETPIPE_SZ, 1 << 20) < 0 ||
         write(ends[1], text.data(), text.size()) != ssize_t(text.size()))
         abort();
-}
-
-/* What a memory file holds from its start, or what is left in a pipe; closes it. */
-std::string drain(int fd) {
-    std::string text;
-    char buffer[65536];
-    ssize_t n;
-    lseek(fd, 0, SEEK_SET);
-    fcntl(fd, F_SETFL, O_NONBLOCK);
-    while ((n = read(fd, buffer, sizeof(buffer))) > 0)
-        text.append(buffer, static_cast<size_t>(n));
-    close(fd);
-    return text;
-}
-
-std::string stampAt(time_t when) {
-    struct tm local = {};
-    char text[64];
-    localtime_r(&when, &local);
-    strftime(text, sizeof(text), "%Y%m%d%H%M", &local);
-    return text;
 }
 
 } // namespace
@@ -83,20 +59,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     sigaction(SIGTERM, nullptr, &oldTerm);
     sigaction(SIGPIPE, nullptr, &oldPipe);
     fflush(stderr);
-    int saved[3] = {dup(0), dup(1), dup(2)}, file[2], in[2], out[2], err[2];
-    holding(job, file, false);
-    holding("", err, false);
-    holding("", out, pipeOut);
+    int saved[3] = {dup(0), dup(1), dup(2)}, in[2], out[2];
+    int file = oracle::memoryFile(job), err = oracle::memoryFile("");
+    if (pipeOut)
+        pipeHolding("", out);
+    else
+        out[0] = out[1] = oracle::memoryFile("");
     if (pipeIn) {
-        holding(job, in, true);
+        pipeHolding(job, in);
         close(in[1]);
         dup2(in[0], 0);
         close(in[0]);
     }
     dup2(out[1], 1);
-    dup2(err[0], 2);
+    dup2(err, 2);
 
-    std::string jobPath = "/proc/self/fd/" + std::to_string(file[0]);
+    std::string jobPath = "/proc/self/fd/" + std::to_string(file);
     char name[] = "jobcontrolfilter", id[] = "1", user[] = "fuzz", title[] = "t", copies[] = "1";
     char *argv[] = {name, id, user, title, copies, options.data(), jobPath.data(), nullptr};
     time_t before = time(nullptr);
@@ -110,16 +88,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     sigaction(SIGTERM, &oldTerm, nullptr);
     sigaction(SIGPIPE, &oldPipe, nullptr);
-    close(file[0]);
     if (pipeOut)
         close(out[1]);
-    std::string errors = "\n" + drain(err[0]), output = drain(out[0]);
+    std::string errors = "\n" + oracle::readAll(err), output = oracle::readAll(out[0]);
+    for (int fd : {file, err, out[0]})
+        close(fd);
 
-    /* The oracle with the clock in the time zone the filter has set. */
-    tzset();
+    /* The oracle with the clock before and after the run. */
     bool matched = false;
     for (time_t when : {before, after}) {
-        oracle::Expectation expected = oracle::expect(job, options, stampAt(when));
+        oracle::Expectation expected = oracle::expect(job, options, when);
         matched = matched || (expected.exitStatus == status && expected.output == output);
     }
     size_t error = errors.find("\nERROR: "), second = errors.find("\nERROR: ", error + 1);
