@@ -18,9 +18,7 @@ namespace {
 
 TicketItem item(const std::string &key, TicketItem::Kind kind, const std::string &text,
                 bool boolean = false) {
-    TicketItem result;
-    result.key = key, result.kind = kind, result.text = text, result.boolean = boolean;
-    return result;
+    return {key, kind, text, boolean, ""};
 }
 
 /* The options libcups parses out of an option string, sorted. */
