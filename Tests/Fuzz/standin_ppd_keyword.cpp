@@ -3,16 +3,16 @@
  *
  * libFuzzer target for the compiled-PPD library stand-in. The input: a main
  * keyword line, a buffer-length byte, then a PPD file named by a
- * printer-info ticket. Every value of the keyword and of "APDialogExtension"
- * is read into buffers of that length and of 256 bytes. Checks: only the
+ * printer-info ticket (made as pdehost makes it). Every value of the keyword and of
+ * "APDialogExtension" is read into buffers of that length and of 256 bytes. Checks: only the
  * documented statuses; a value keeps within its buffer and is a prefix of
  * the whole value; nothing is written after a value or by a failed call.
  */
 #include "StandInFuzzSupport.h"
 
-#include <ApplicationServices/ApplicationServices.h>
+#include "PrintTickets.h"
+
 #include <PPDLib/PPDLib.h>
-#include <StandIn/PMStandIn.h>
 
 #include <cstdint>
 #include <cstring>
@@ -79,15 +79,13 @@ void FuzzOne(const uint8_t *data, size_t size) {
     const uint8_t *ppd = lineEnd + 2;
     std::string path = WriteScratchFile("printer.ppd", ppd, size - static_cast<size_t>(ppd - data));
 
-    PMTicketRef ticket = nullptr;
-    CFStringRef pathText = CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8);
-    if (PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &ticket) != noErr ||
-        PMTicketSetCFString(ticket, nullptr, kPMStandInPPDPathKey, pathText, false) != noErr)
-        FuzzFail("no printer-info ticket");
-    CFRelease(pathText);
+    PrintTickets tickets; /* as the host makes them */
+    std::string error;
+    if (!CreatePrintTickets(path, {}, tickets, error))
+        FuzzFail("%s", error.c_str());
     FSSpec fileRecord;
     PPDContext context = nullptr;
-    OSStatus status = ppdOpenCompiledPPDFromTicket(ticket, &fileRecord, &context);
+    OSStatus status = ppdOpenCompiledPPDFromTicket(tickets.printerInfo, &fileRecord, &context);
     if (status != noErr && (context != nullptr || (status != kPMInvalidValue && status != fnfErr)))
         FuzzFail("ppdOpenCompiledPPDFromTicket: status %d, context %p", (int)status, context);
     if (status == noErr) {
@@ -97,5 +95,5 @@ void FuzzOne(const uint8_t *data, size_t size) {
         if (ppdCloseCompiledPPDFromTicket(context, &fileRecord) != noErr)
             FuzzFail("ppdCloseCompiledPPDFromTicket failed");
     }
-    PMTicketRelease(ticket);
+    ReleasePrintTickets(tickets);
 }
