@@ -35,7 +35,7 @@ OSStatus LoadStatus(CFBundleRef bundle, const std::string &name) {
 }
 
 TEST(Nib, DamagedNibsFailWithTheirStatusAndLeaveNothing) {
-    const std::string path = NIBS_BUNDLE;
+    const std::string path = LAYER_TESTS "/Carbon/Nibs.bundle";
     CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
         nullptr, (const UInt8 *)path.c_str(), (CFIndex)path.size(), true));
     CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));

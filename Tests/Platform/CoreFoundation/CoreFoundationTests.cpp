@@ -23,7 +23,7 @@ TEST(Bundle, LocalizedStringsFollowTheUsersLanguagesAndTablesAreReadWholeOrNotAt
     struct Lookup {
         const char *language, *lang, *key, *value, *table, *expected, *why;
     };
-    const std::string path = FIXTURES "/Strings.bundle";
+    const std::string path = LAYER_TESTS "/CoreFoundation/fixtures/Strings.bundle";
     CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
         nullptr, reinterpret_cast<const UInt8 *>(path.data()), (CFIndex)path.size(), true));
     CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
