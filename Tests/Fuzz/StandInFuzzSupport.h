@@ -13,7 +13,6 @@
 
 #include "TestSupport.h"
 
-#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,15 +26,9 @@ extern "C" const char *__lsan_default_suppressions() {
     return "leak:_ppdOpen\n";
 }
 
-/* Stops the run with the message; libFuzzer saves the input as a crash. */
-[[noreturn]] __attribute__((format(printf, 1, 2))) inline void FuzzFail(const char *format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', stderr);
-    std::abort();
-}
+/* Stops the run with the message (printf's arguments); libFuzzer saves
+   the input as a crash. */
+#define FuzzFail(...) (std::fprintf(stderr, __VA_ARGS__), std::fputc('\n', stderr), std::abort())
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const LayerState before = LayerState::Now();

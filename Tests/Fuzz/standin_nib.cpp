@@ -51,9 +51,9 @@ void FuzzOne(const uint8_t *data, size_t size) {
 
     IBNibRef nib = nullptr;
     OSStatus status = CreateNibReferenceWithCFBundle(bundle, CFSTR("Fuzz"), &nib);
-    if (status != noErr && status != kIBCarbonRuntimeObjectNotOfRequestedType &&
-        status != kIBCarbonRuntimeCantFindNibFile)
-        FuzzFail("CreateNibReferenceWithCFBundle: status %d", (int)status);
+    if (status != noErr && (nib != nullptr || (status != kIBCarbonRuntimeObjectNotOfRequestedType &&
+                                               status != kIBCarbonRuntimeCantFindNibFile)))
+        FuzzFail("CreateNibReferenceWithCFBundle: status %d, nib %p", (int)status, (void *)nib);
     if (status == noErr) {
         WindowRef window = nullptr;
         status = CreateWindowFromNib(nib, CFSTR("Window"), &window);

@@ -3,16 +3,16 @@
  *
  * libFuzzer target for the compiled-PPD library stand-in. The input: a main
  * keyword line, a buffer-length byte, then a PPD file named by a
- * printer-info ticket. Every value of the keyword and of "APDialogExtension"
- * is read into buffers of that length and of 256 bytes. Checks: only the
+ * printer-info ticket (made as pdehost makes it). Every value of the keyword and of
+ * "APDialogExtension" is read into buffers of that length and of 256 bytes. Checks: only the
  * documented statuses; a value keeps within its buffer and is a prefix of
- * the whole value.
+ * the whole value; nothing is written after a value or by a failed call.
  */
 #include "StandInFuzzSupport.h"
 
-#include <ApplicationServices/ApplicationServices.h>
+#include "PrintTickets.h"
+
 #include <PPDLib/PPDLib.h>
-#include <StandIn/PMStandIn.h>
 
 #include <cstdint>
 #include <cstring>
@@ -22,23 +22,22 @@ namespace {
 
 const unsigned char kGuard = 0xA5;
 
-/* Reads one value into a buffer of `length` bytes with guard bytes after it. */
+/* Reads one value into a buffer of `length` bytes with guard bytes after
+   it: nothing may be written after the value, nor anything on failure. */
 std::string readValue(PPDContext context, SInt16 mainIndex, SInt16 option, SInt16 length,
                       OSStatus &status) {
     unsigned char buffer[256 + 16];
     std::memset(buffer, kGuard, sizeof buffer);
     status = ppdGetInvocationString(context, mainIndex, option, buffer, length);
-    for (size_t i = static_cast<size_t>(length > 0 ? length : 0); i < sizeof buffer; i++)
-        if (buffer[i] != kGuard)
-            FuzzFail("ppdGetInvocationString wrote beyond its %d bytes", (int)length);
-    if (status != noErr &&
-        (buffer[0] != kGuard || (status != kPMInvalidIndex && status != paramErr)))
-        FuzzFail("ppdGetInvocationString: status %d, its buffer written", (int)status);
-    if (status != noErr)
-        return std::string();
-    if (length < 1 || buffer[0] > length - 1)
+    if (status != noErr && status != kPMInvalidIndex && status != paramErr)
+        FuzzFail("ppdGetInvocationString: status %d", (int)status);
+    if (status == noErr && (length < 1 || buffer[0] > length - 1))
         FuzzFail("a value of %u bytes in a buffer of %d", buffer[0], (int)length);
-    return std::string(reinterpret_cast<char *>(buffer + 1), buffer[0]);
+    size_t used = status == noErr ? buffer[0] + 1u : 0; /* the Pascal string */
+    for (size_t i = used; i < sizeof buffer; i++)
+        if (buffer[i] != kGuard)
+            FuzzFail("ppdGetInvocationString (status %d) wrote after its value", (int)status);
+    return std::string(reinterpret_cast<char *>(buffer + 1), used > 0 ? used - 1 : 0);
 }
 
 void readKeyword(PPDContext context, const unsigned char *keyword, SInt16 shortLength) {
@@ -80,15 +79,13 @@ void FuzzOne(const uint8_t *data, size_t size) {
     const uint8_t *ppd = lineEnd + 2;
     std::string path = WriteScratchFile("printer.ppd", ppd, size - static_cast<size_t>(ppd - data));
 
-    PMTicketRef ticket = nullptr;
-    CFStringRef pathText = CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8);
-    if (PMTicketCreate(kCFAllocatorDefault, kPMPrinterInfoTicket, &ticket) != noErr ||
-        PMTicketSetCFString(ticket, nullptr, kPMStandInPPDPathKey, pathText, false) != noErr)
-        FuzzFail("no printer-info ticket");
-    CFRelease(pathText);
+    PrintTickets tickets; /* as the host makes them */
+    std::string error;
+    if (!CreatePrintTickets(path, {}, tickets, error))
+        FuzzFail("%s", error.c_str());
     FSSpec fileRecord;
     PPDContext context = nullptr;
-    OSStatus status = ppdOpenCompiledPPDFromTicket(ticket, &fileRecord, &context);
+    OSStatus status = ppdOpenCompiledPPDFromTicket(tickets.printerInfo, &fileRecord, &context);
     if (status != noErr && (context != nullptr || (status != kPMInvalidValue && status != fnfErr)))
         FuzzFail("ppdOpenCompiledPPDFromTicket: status %d, context %p", (int)status, context);
     if (status == noErr) {
@@ -98,5 +95,5 @@ void FuzzOne(const uint8_t *data, size_t size) {
         if (ppdCloseCompiledPPDFromTicket(context, &fileRecord) != noErr)
             FuzzFail("ppdCloseCompiledPPDFromTicket failed");
     }
-    PMTicketRelease(ticket);
+    ReleasePrintTickets(tickets);
 }

@@ -1,13 +1,11 @@
 /*
  * HostPartsTests.cpp
  *
- * The parts of pdehost that need no dialog, at their edges: the script
- * reader (wrong lines, texts verbatim, line numbers) and the
- * ticket-to-options step, whose every string must come back unchanged from
- * libcups's own option parser. (The command line is shown by dialog
- * scripts: scripts/cli-*.pdescript, host-settings.pdescript.)
+ * pdehost's ticket-to-options step at its edges: every string must come
+ * back unchanged from libcups's own option parser, and what cannot be an
+ * option is left out. (The command line and the script reader are shown by
+ * dialog scripts: scripts/cli-*, script-*, host-settings.)
  */
-#include "CommandLine.h"
 #include "PrintTickets.h"
 
 #include <cups/cups.h>
@@ -18,26 +16,9 @@
 
 namespace {
 
-TEST(Script, WrongLinesAreRefusedAndLinesCounted) {
-    for (const char *wrong :
-         {"OPEN", "open now", "sync", "sync ui tickets", "focus jlog", "focus jlo 1",
-          "click jlog 1x", "click jlog 2147483648", "type", "key Tab", "key cmd-", "key cmd-ab",
-          "select 5 2", "select -1 2", "select 0 32768", "select 1"})
-        EXPECT_NE("", ParseScriptLine(wrong, 7).error) << wrong;
-    ParsedLine text = ParseScriptLine("type  two # words \r", 1);
-    ASSERT_TRUE(text.action.has_value());
-    EXPECT_EQ(" two # words ", text.action->text) << "the text after one blank, verbatim";
-    ParsedScript script = ParseScript("# dialog\n\nopen\r\nfocus jlog 1\n\nprint");
-    ASSERT_EQ(3u, script.actions.size());
-    EXPECT_TRUE(script.actions[0].line == 3 && script.actions[2].line == 6);
-    EXPECT_EQ(4, ParseScript("open\n\n# x\nfocus jlog\nbogus\n").errorLine);
-}
-
 TicketItem item(const std::string &key, TicketItem::Kind kind, const std::string &text,
                 bool boolean = false) {
-    TicketItem result;
-    result.key = key, result.kind = kind, result.text = text, result.boolean = boolean;
-    return result;
+    return {key, kind, text, boolean, ""};
 }
 
 /* The options libcups parses out of an option string, sorted. */

@@ -3,11 +3,10 @@
  *
  * A small dialog extension for the host's own tests. It writes a trace of
  * every call the dialog makes into it ("testpde: ..." on standard error),
- * moves one edit field ('test' 1) from its nib into the pane area, and writes three items
- * into the print-settings ticket when the tickets are synced: the field's
- * text, a boolean, a number (which the print system cannot pass as a job
- * option) and a string under a key with a blank in it (no option name
- * either).
+ * and when the tickets are synced writes four items into the print-settings
+ * ticket: a text with a quote and a backslash, a boolean, a number (which
+ * the print system cannot pass as a job option) and a string under a key
+ * with a blank in it (no option name either). Its summary is that text.
  *
  * PDEHOST_TEST_PDE_MODE makes it misbehave the ways the host must notice:
  *   no-interface    the instance offers no dialog-extension interface
@@ -49,9 +48,12 @@ bool isUUID(CFUUIDRef uuid, CFStringRef text) {
     return same;
 }
 
-CFUUIDRef createFactoryID() {
-    return CFUUIDCreateFromString(kCFAllocatorDefault,
-                                  CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
+/* Counts an instance of this factory in the plug-in registry, or no longer. */
+void registerInstance(bool add) {
+    CFUUIDRef factoryID =
+        CFUUIDCreateFromString(kCFAllocatorDefault, CFSTR("5F0C1E2D-3A4B-4C5D-8E9F-A0B1C2D3E4F5"));
+    (add ? CFPlugInAddInstanceForFactory : CFPlugInRemoveInstanceForFactory)(factoryID);
+    CFRelease(factoryID);
 }
 
 OSStatus Retain(PMPlugInHeaderInterface *object) {
@@ -82,6 +84,9 @@ OSStatus GetAPIVersion(PMPlugInHeaderInterface *, PMPlugInAPIVersion *version) {
     return noErr;
 }
 
+/* The text item's value and the summary. */
+#define kText CFSTR("hello \"w\\orld\"")
+
 OSStatus Prologue(PMPDEContext *context, OSType *creator, CFStringRef *kind, CFStringRef *title,
                   UInt32 *maxH, UInt32 *maxV) {
     TRACE("Prologue");
@@ -95,48 +100,20 @@ OSStatus Prologue(PMPDEContext *context, OSType *creator, CFStringRef *kind, CFS
         gLeakedString =
             CFStringCreateWithCString(kCFAllocatorDefault, "kept", kCFStringEncodingUTF8);
     *title = CFStringCreateWithCString(kCFAllocatorDefault, "Test", kCFStringEncodingUTF8);
-    *context = new ControlRef(nullptr); // the edit field, once made
+    *context = nullptr;
     return noErr;
 }
 
-OSStatus Initialize(PMPDEContext context, PMPDEFlags *, PMPDERef, ControlRef parentUserPane,
+OSStatus Initialize(PMPDEContext, PMPDEFlags *, PMPDERef, ControlRef parentUserPane,
                     PMPrintSession session) {
     Rect bounds;
     GetControlBounds(parentUserPane, &bounds);
     TRACE("Initialize pane=%d,%d,%d,%d session=%s", bounds.top, bounds.left, bounds.bottom,
           bounds.right, session != nullptr ? "yes" : "no");
-    auto *field = static_cast<ControlRef *>(context);
-    IBNibRef nib = nullptr;
-    WindowRef window = nullptr;
-    OSStatus status = CreateNibReferenceWithCFBundle(
-        CFBundleGetBundleWithIdentifier(CFSTR("com.example.pde.Test")), CFSTR("TestPDE"), &nib);
-    if (status != noErr)
-        return status;
-    status = CreateWindowFromNib(nib, CFSTR("Pane"), &window);
-    DisposeNibReference(nib);
-    const ControlID id = {0x74657374 /* 'test' */, 1};
-    if (status == noErr)
-        status = GetControlByID(window, &id, field);
-    if (status == noErr) {
-        Rect area = {static_cast<SInt16>(bounds.top + 10), static_cast<SInt16>(bounds.left + 10),
-                     static_cast<SInt16>(bounds.top + 30), static_cast<SInt16>(bounds.right - 10)};
-        SetControlBounds(*field, &area);
-        status = EmbedControl(*field, parentUserPane);
-    }
-    if (window != nullptr)
-        DisposeWindow(window);
-    return status;
+    return noErr;
 }
 
-CFStringRef copyFieldText(PMPDEContext context) {
-    CFStringRef text = nullptr;
-    if (GetControlData(*static_cast<ControlRef *>(context), kControlEditTextPart,
-                       kControlEditTextCFStringTag, sizeof text, &text, nullptr) != noErr)
-        return nullptr;
-    return text;
-}
-
-OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
+OSStatus Sync(PMPDEContext, PMPrintSession session, Boolean direction) {
     TRACE("Sync %d", direction);
     if (direction != kSyncDirectionSetTickets)
         return noErr;
@@ -146,30 +123,22 @@ OSStatus Sync(PMPDEContext context, PMPrintSession session, Boolean direction) {
     SInt64 reference = 0;
     CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt64Type, &reference);
     auto ticket = reinterpret_cast<PMTicketRef>(static_cast<intptr_t>(reference));
-    CFStringRef text = copyFieldText(context);
-    if (text == nullptr)
-        return kPMInvalidValue;
     CFStringRef client = CFSTR("com.example.test");
-    PMTicketSetCFString(ticket, client, CFSTR("com.example.Text"), text, false);
+    PMTicketSetCFString(ticket, client, CFSTR("com.example.Text"), kText, false);
     PMTicketSetBoolean(ticket, client, CFSTR("com.example.Flag"), true, false);
     PMTicketSetSInt32(ticket, client, CFSTR("com.example.Number"), 42, false);
     PMTicketSetCFString(ticket, client, CFSTR("com.example.Two words"), CFSTR("x"), false);
-    CFRelease(text);
     return noErr;
 }
 
-OSStatus GetSummaryText(PMPDEContext context, CFArrayRef *titles, CFArrayRef *summaries) {
+OSStatus GetSummaryText(PMPDEContext, CFArrayRef *titles, CFArrayRef *summaries) {
     TRACE("GetSummaryText");
-    CFStringRef text = copyFieldText(context);
-    if (text == nullptr)
-        return kPMInvalidValue;
     CFMutableArrayRef titleArray = CFArrayCreateMutable(nullptr, 1, &kCFTypeArrayCallBacks);
     CFMutableArrayRef summaryArray = CFArrayCreateMutable(nullptr, 1, &kCFTypeArrayCallBacks);
     CFArrayAppendValue(titleArray, CFSTR("Test"));
-    CFArrayAppendValue(summaryArray, text);
+    CFArrayAppendValue(summaryArray, kText);
     *titles = titleArray;
     *summaries = summaryArray;
-    CFRelease(text);
     return noErr;
 }
 
@@ -183,13 +152,12 @@ OSStatus Close(PMPDEContext) {
     return noErr;
 }
 
-OSStatus Terminate(PMPDEContext context, OSStatus status) {
+OSStatus Terminate(PMPDEContext, OSStatus status) {
     // The dialog must have disposed of the pane area, with its controls,
     // before the pane goes.
     TRACE("Terminate status=%d windows=%ld controls=%ld", static_cast<int>(status),
           static_cast<long>(HIStandInGetLiveWindowCount()),
           static_cast<long>(HIStandInGetLiveControlCount()));
-    delete static_cast<ControlRef *>(context);
     return noErr;
 }
 
@@ -202,17 +170,10 @@ const PlugInIntfVTable kTable = {{Retain, Release, GetAPIVersion},
                                  Close,
                                  Terminate};
 
-ULONG AddRef(void *object) {
-    return ++static_cast<Object *>(object)->refCount;
-}
-
 ULONG IUnknownRelease(void *object) {
     auto *instance = static_cast<Object *>(object);
-    if (instance->refCount == 1 && !inMode("leak")) {
-        CFUUIDRef factoryID = createFactoryID();
-        CFPlugInRemoveInstanceForFactory(factoryID);
-        CFRelease(factoryID);
-    }
+    if (instance->refCount == 1 && !inMode("leak"))
+        registerInstance(false);
     return drop(instance, "IUnknown Release");
 }
 
@@ -230,7 +191,8 @@ HRESULT QueryInterface(void *, REFIID iid, LPVOID *result) {
     return S_OK;
 }
 
-const IUnknownVTbl kUnknown = {nullptr, QueryInterface, AddRef, IUnknownRelease};
+// The dialog never adds a reference to the instance: no AddRef.
+const IUnknownVTbl kUnknown = {nullptr, QueryInterface, nullptr, IUnknownRelease};
 
 } // namespace
 
@@ -240,8 +202,6 @@ extern "C" __attribute__((visibility("default"))) void *TestPDEFactory(CFAllocat
     TRACE("factory %s", wanted ? "dialog-extension type" : "other type");
     if (!wanted)
         return nullptr;
-    CFUUIDRef factoryID = createFactoryID();
-    CFPlugInAddInstanceForFactory(factoryID);
-    CFRelease(factoryID);
+    registerInstance(true);
     return new Object{&kUnknown, 1};
 }
