@@ -2,13 +2,8 @@
  * DialogTests.cpp
  *
  * The whole dialog as pdehost runs it (RunDialog), the Job Log pane linked
- * in. Under the layer's fault injection: for N = 1, 2, ... the Nth
- * allocation of the layer (the glue's records included) fails, once or
- * from then on, until a run goes through without a failure; every run must
- * end with status 0, 1 or 2, the pane terminated exactly when its prologue
- * succeeded, and every platform object and block given back; the run past
- * the last allocation must be the clean run. And the pane's monkey: whole
- * dialogs from tickets with random values, worked by random actions.
+ * in: under the layer's allocation failures, and worked by the pane's
+ * monkey.
  */
 #include "PDEInterface.h"
 #include "PrintTickets.h"
@@ -117,24 +112,16 @@ const char *const kPieces[] = {"a", "Z", "q", "0", "7", "9", "-", "\"", "\\", "\
     "\xc3\xa9", "\xd0\x96", "\xef\xbc\x91", "\xc2\xa0", "\xf0\x9f\x98\x80"};
 // clang-format on
 
-/* What the pane shows: the fields' texts, the check box, and whether the
-   User Code and its label are enabled. */
+/* The fields' texts and the check box as the pane shows them. */
 struct Shown {
     std::string text[2];
-    bool on = false, enabled[2] = {};
+    bool on = false;
     bool operator==(const Shown &) const = default;
 };
 
 /* Whole dialogs from tickets with random values, each worked by random
-   actions from the script's list and checked after each against a model:
-   the User ID holds at most 8 letters and digits, the User Code at most 8
-   digits (unless a drop, which bypasses the filters, left it otherwise);
-   the code and its label are enabled with the check box; a sync towards
-   the tickets (and Print) writes the five items unlocked with the fields'
-   values if valid, else nothing and one alert per invalid field; a sync
-   towards the pane and a new dialog show the ticket's values; the summary
-   lists the fields; nothing else changes the ticket, and every dialog
-   gives back what it took. */
+   actions from the script's list and checked after each against a model
+   of the pane's promises, each said once in `step`. */
 class Monkey {
 public:
     explicit Monkey(unsigned seed) : mDice(seed) {}
@@ -151,46 +138,53 @@ public:
                 if (below(2) == 0)
                     options.settings.push_back(
                         {key, key == std::string(kQuarnEnableUserCodeKey) ? K::Boolean : K::String,
-                         randomText(10), below(2) == 0, ""});
-            DialogRun run = RunDialogInProcess(
-                options, nullptr, JobLogPluginFactory,
-                [this](DialogSession &dialog, bool &printed) { return drive(dialog, printed); });
-            if (run.status != 0 || !run.leftOver.empty())
-                broken("status " + std::to_string(run.status) + " " + run.leftOver, run.errors);
+                         randomText(), below(2) == 0, ""});
+            auto drive = [this](DialogSession &dialog, bool &printed) {
+                open(dialog);
+                while (mLeft-- > 0 && mBroken.empty() && !printed)
+                    printed = step(dialog);
+                return 0;
+            };
+            DialogRun run = RunDialogInProcess(options, nullptr, JobLogPluginFactory, drive);
+            expect(run.status == 0 && run.leftOver.empty(), "the dialog ended badly", run.errors);
         }
         return mBroken;
     }
 
 private:
-    /* Opens the pane, which shows the ticket's values, then works it until
-       a print closes the dialog, the actions run out or a promise breaks. */
-    int drive(DialogSession &dialog, bool &printed) {
-        CFTypeRef number = nullptr;
-        SInt64 ticket = 0;
-        PMSessionGetDataFromSession(dialog.Session(), CFSTR(kPDE_PMPrintSettingsRef), &number);
-        CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt64Type, &ticket);
-        mTicket = reinterpret_cast<PMTicketRef>(ticket);
-        mWindow = dialog.Window();
-        mLast = "the opening";
-        std::string error;
-        if (!dialog.HasPane() || dialog.Perform(Action{}, error) != Outcome::Continue)
-            return broken("the dialog did not open with its pane " + error, NewDialogEvents()), 0;
-        dialogs++;
-        mDropped[0] = mDropped[1] = false;
-        expectTicketShown(Shown(), NewDialogEvents());
-        while (mLeft-- > 0 && mBroken.empty() && !printed)
-            printed = step(dialog);
-        return 0;
-    }
-
     unsigned below(size_t n) { return mDice() % n; }
 
-    std::string randomText(unsigned longest) {
+    std::string randomText() {
         std::string text;
         bool digits = below(5) == 0;
-        for (unsigned i = below(longest + 1); i > 0; i--)
+        for (unsigned i = below(11); i > 0; i--)
             text += digits ? std::string(1, char('0' + below(10))) : kPieces[below(17)];
         return text;
+    }
+
+    /* Any action a script can name but a picture, typing, focus and clicks
+       more often; the fields, the check box and the label as targets. */
+    Action randomAction() {
+        static const ActionKind kOften[] = {ActionKind::Type, ActionKind::Focus, ActionKind::Click};
+        static const SInt32 kIDs[] = {kFields[0].id, kFields[1].id, kCheckBox, kUserCodeLabel};
+        Action action = {below(3) == 0 ? kOften[below(3)] : ActionKind(below(17)),
+                         0,
+                         kSig,
+                         kIDs[below(4)],
+                         randomText(),
+                         KeyName(below(9)),
+                         int(below(12)),
+                         below(4) == 0 ? 32767 : int(below(12))};
+        if (action.kind == ActionKind::Click && below(3) != 0)
+            action.id = kCheckBox;
+        if (action.kind == ActionKind::CommandKey)
+            action.text = std::string(1, "vVcCxXaAzq"[below(10)]);
+        return action;
+    }
+
+    void expect(bool kept, const std::string &promise, const std::string &events) {
+        if (!kept && mBroken.empty())
+            mBroken = promise + "\nafter: " + mLast + "\nevents:\n" + events;
     }
 
     ControlRef control(SInt32 id) {
@@ -211,46 +205,39 @@ private:
             now.text[f] = TextFromCFString(string).value_or(kNoUTF8);
         }
         now.on = GetControlValue(control(kCheckBox)) != 0;
-        now.enabled[0] = IsControlEnabled(control(kFields[1].id));
-        now.enabled[1] = IsControlEnabled(control(kUserCodeLabel));
         return now;
     }
 
-    void broken(const std::string &what, const std::string &events) {
-        if (mBroken.empty())
-            mBroken = what + "\nafter: " + mLast + "\nevents:\n" + events;
-    }
-
-    /* The pane shows the ticket's values, an invalid one (a code written
-       while the box was off) as empty, and `kept` where it has none. */
-    void expectTicketShown(Shown kept, const std::string &events) {
+    /* What the pane shows after reading the ticket: its values, an invalid
+       one (a code written while the box was off) as empty, and `kept`
+       where it has none. */
+    Shown fromTicket(Shown kept) {
         for (const TicketItem &it : ReadTicketItems(mTicket)) {
             for (int f : {0, 1})
-                if (it.key == kFields[f].key)
-                    kept.text[f] = valid(it.text, f) ? it.text : "";
+                kept.text[f] = it.key != kFields[f].key ? kept.text[f]
+                               : valid(it.text, f)      ? it.text
+                                                        : "";
             kept.on = it.key == kQuarnEnableUserCodeKey ? it.boolean : kept.on;
         }
-        kept.enabled[0] = kept.enabled[1] = kept.on;
-        if (shown() != kept)
-            broken("the pane does not show the ticket's values", events);
+        return kept;
     }
 
-    /* Any action a script can name but a picture, typing, focus and clicks
-       more often; the fields, the check box and the label as targets. */
-    Action randomAction() {
-        static const ActionKind kOften[] = {ActionKind::Type, ActionKind::Focus, ActionKind::Click};
-        static const SInt32 kIDs[] = {kFields[0].id, kFields[1].id, kCheckBox, kUserCodeLabel};
-        Action action;
-        action.kind = below(3) == 0 ? kOften[below(3)] : ActionKind(below(17));
-        action.signature = kSig;
-        action.id = action.kind == ActionKind::Click && below(3) != 0 ? kCheckBox : kIDs[below(4)];
-        action.key = static_cast<KeyName>(below(9));
-        action.text = action.kind == ActionKind::CommandKey
-                          ? std::string(1, "vVcCxXaAzq"[below(10)])
-                          : randomText(10);
-        action.selectionStart = static_cast<int>(below(12));
-        action.selectionEnd = below(4) == 0 ? 32767 : static_cast<int>(below(12));
-        return action;
+    /* The dialog's print-settings ticket, then the pane opened. */
+    void open(DialogSession &dialog) {
+        CFTypeRef number = nullptr;
+        SInt64 ticket = 0;
+        PMSessionGetDataFromSession(dialog.Session(), CFSTR(kPDE_PMPrintSettingsRef), &number);
+        CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt64Type, &ticket);
+        mTicket = reinterpret_cast<PMTicketRef>(ticket);
+        mWindow = dialog.Window();
+        mLast = "the opening";
+        std::string error;
+        dialogs += dialog.HasPane() && dialog.Perform(Action{}, error) == Outcome::Continue;
+        std::string events = NewDialogEvents();
+        expect(dialog.HasPane(), "the dialog has no pane", events);
+        expect(!dialog.HasPane() || shown() == fromTicket(Shown()), "the ticket is not shown",
+               events);
+        mDropped[0] = mDropped[1] = false;
     }
 
     /* One action and the promises it must keep; true when it printed. */
@@ -264,64 +251,69 @@ private:
         std::string error;
         Outcome outcome = dialog.Perform(action, error);
         std::string events = NewDialogEvents();
-        if (outcome == Outcome::BadArgument)
-            broken("the host refused the action: " + error, events);
+        expect(outcome != Outcome::BadArgument, "the host refused the action: " + error, events);
+        // A sync towards the tickets (and Print) writes the five items with
+        // the fields' values if they are valid, else nothing but one alert
+        // for each invalid field; nothing else changes the ticket.
         bool syncs = action.kind == ActionKind::SyncTickets || action.kind == ActionKind::Print;
         int invalid = syncs ? !valid(was.text[0], 0) + (was.on && !valid(was.text[1], 1)) : 0;
         refusals += invalid != 0;
         std::vector<TicketItem> items = ReadTicketItems(mTicket);
-        if (items != (syncs && invalid == 0 ? written(before, was, items) : before) ||
-            count(events, "alert caution ") != invalid ||
-            (syncs && count(events, invalid ? "status sync-tickets -9531\n"
-                                            : "status sync-tickets 0\n") != 1))
-            broken("not the ticket, alerts and status for " + std::to_string(invalid) +
-                       " invalid fields",
-                   events);
-        for (const TicketItem &it : syncs ? items : std::vector<TicketItem>())
-            if (it.client == kQuarnTicketClientID && WriteTicketItem(mTicket, it, error) != noErr)
-                broken("the pane locked " + it.key + " against the printer's other panes", events);
+        expect(items == (syncs && invalid == 0 ? written(before, was, items) : before) &&
+                   count(events, "alert caution ") == invalid &&
+                   (!syncs || count(events, invalid ? "status sync-tickets -9531\n"
+                                                    : "status sync-tickets 0\n") == 1),
+               "the ticket, alerts and status for " + std::to_string(invalid) + " invalid fields",
+               events);
+        for (const TicketItem &it : syncs ? items : std::vector<TicketItem>()) // unlocked
+            expect(it.client != kQuarnTicketClientID ||
+                       WriteTicketItem(mTicket, it, error) == noErr,
+                   "the pane locked " + it.key + " against the printer's other panes", events);
         if (outcome == Outcome::Printed)
             return prints++, true;
+        // A sync towards the pane shows the ticket's values.
         Shown now = shown();
-        if (action.kind == ActionKind::SyncUI)
-            expectTicketShown(was, events);
+        expect(action.kind != ActionKind::SyncUI || now == fromTicket(was),
+               "the pane does not show the ticket's values", events);
+        // The summary lists the fields' texts, the code's only with the box on.
         std::string summary = "status summary 0\n";
         for (int f = 0; f < (now.on ? 2 : 1); f++)
             summary += "summary " + QuoteEventText(kFields[f].title) + " " +
                        QuoteEventText(now.text[f] == kNoUTF8 ? "" : now.text[f]) + "\n";
-        if (action.kind == ActionKind::Summary && events != summary)
-            broken("the summary is not the fields' texts", events);
+        expect(action.kind != ActionKind::Summary || events == summary,
+               "the summary is not the fields' texts", events);
+        // The filters keep each field valid, unless a drop left it otherwise.
         drops += action.kind == ActionKind::Drop && focus != nullptr;
-        for (int f : {0, 1}) { // the filters, unless a drop left the field invalid
-            mDropped[f] =
-                mDropped[f] || (action.kind == ActionKind::Drop && focus == control(kFields[f].id));
-            if (!mDropped[f] && !valid(now.text[f], f))
-                broken("the field holds \"" + now.text[f] + "\" without a drop", events);
-            mDropped[f] = mDropped[f] && !valid(now.text[f], f);
+        for (int f : {0, 1}) {
+            mDropped[f] = (mDropped[f] ||
+                           (action.kind == ActionKind::Drop && focus == control(kFields[f].id))) &&
+                          !valid(now.text[f], f);
+            expect(mDropped[f] || valid(now.text[f], f), "a field holds " + now.text[f], events);
         }
-        if (now.enabled[0] != now.on || now.enabled[1] != now.on)
-            broken("the User Code field's state does not follow the check box", events);
+        // The User Code and its label are enabled with the check box.
+        expect(IsControlEnabled(control(kFields[1].id)) == now.on &&
+                   IsControlEnabled(control(kUserCodeLabel)) == now.on,
+               "the User Code's state does not follow the check box", events);
         return false;
     }
 
     /* `items` with the pane's five written over them, each in its place or
-       else appended; the time zone as `after` has it. */
+       else appended; the time zone as `after` holds it. */
     static std::vector<TicketItem> written(std::vector<TicketItem> items, const Shown &f,
                                            const std::vector<TicketItem> &after) {
-        auto find = [](auto &items, const std::string &key) {
-            return std::find_if(items.begin(), items.end(),
-                                [&](const TicketItem &it) { return it.key == key; });
-        };
-        auto zone = find(after, kQuarnTimeZoneKey);
         const char *const pane = kQuarnTicketClientID;
-        for (const TicketItem &wanted :
-             {TicketItem{kQuarnUserIDKey, K::String, f.text[0], false, pane},
-              TicketItem{kQuarnEnableUserCodeKey, K::Boolean, "", f.on, pane},
-              TicketItem{kQuarnUserCodeKey, K::String, f.text[1], false, pane},
-              TicketItem{kQuarnJobTypeKey, K::String, kQuarnJobTypeNormal, false, pane},
-              TicketItem{kQuarnTimeZoneKey, K::String, zone != after.end() ? zone->text : "", false,
-                         pane}}) {
-            auto at = find(items, wanted.key);
+        std::vector<TicketItem> five = {
+            {kQuarnUserIDKey, K::String, f.text[0], false, pane},
+            {kQuarnEnableUserCodeKey, K::Boolean, "", f.on, pane},
+            {kQuarnUserCodeKey, K::String, f.text[1], false, pane},
+            {kQuarnJobTypeKey, K::String, kQuarnJobTypeNormal, false, pane},
+            {kQuarnTimeZoneKey, K::String, "", false, pane}};
+        for (TicketItem &wanted : five) {
+            for (const TicketItem &it : after)
+                wanted.text =
+                    wanted.key == kQuarnTimeZoneKey && it.key == wanted.key ? it.text : wanted.text;
+            auto at = std::find_if(items.begin(), items.end(),
+                                   [&](const TicketItem &it) { return it.key == wanted.key; });
             at == items.end() ? items.push_back(wanted) : void(*at = wanted);
         }
         return items;
