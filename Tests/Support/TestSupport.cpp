@@ -42,12 +42,10 @@ std::string LayerState::Differences(const LayerState &later) const {
     return differences;
 }
 
-namespace {
 /* The running dialog's event lines, and how much of them was taken. */
-char *gEvents;
-size_t gSize, gTaken;
-FILE *gStream;
-} // namespace
+static char *gEvents;
+static size_t gSize, gTaken;
+static FILE *gStream;
 
 DialogRun RunDialogInProcess(const HostOptions &options, const std::vector<Action> *actions,
                              CFPlugInFactoryFunction factory, DialogDriver driver, long failAt,
@@ -59,12 +57,10 @@ DialogRun RunDialogInProcess(const HostOptions &options, const std::vector<Actio
     gStream = open_memstream(&gEvents, &gSize);
     gTaken = 0;
     testing::internal::CaptureStderr();
-    {
-        EventWriter events(gStream);
-        CFStandInSetAllocationFailure(failAt, persistent);
-        run.status = RunDialog(options, actions, events, factory, driver);
-        CFStandInSetAllocationFailure(0, false);
-    }
+    EventWriter events(gStream);
+    CFStandInSetAllocationFailure(failAt, persistent);
+    run.status = RunDialog(options, actions, events, factory, driver);
+    CFStandInSetAllocationFailure(0, false);
     run.errors = testing::internal::GetCapturedStderr();
     std::fclose(gStream);
     gStream = nullptr;
