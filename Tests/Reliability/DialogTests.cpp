@@ -296,7 +296,7 @@ private:
     }
 
     /* `items` with the pane's five written over them, each in its place or
-       else appended; the time zone as `after` holds it. */
+       else appended; the time zone as `after` holds it, if not empty. */
     static std::vector<TicketItem> written(std::vector<TicketItem> items, const Shown &f,
                                            const std::vector<TicketItem> &after) {
         const char *const pane = kQuarnTicketClientID;
@@ -305,9 +305,9 @@ private:
             {kQuarnEnableUserCodeKey, K::Boolean, "", f.on, pane},
             {kQuarnUserCodeKey, K::String, f.text[1], false, pane},
             {kQuarnJobTypeKey, K::String, kQuarnJobTypeNormal, false, pane},
-            {kQuarnTimeZoneKey, K::String, "", false, pane}};
+            {kQuarnTimeZoneKey, K::String, "(a time zone)", false, pane}};
         for (const TicketItem &it : after)
-            five[4].text = it.key == kQuarnTimeZoneKey ? it.text : five[4].text;
+            five[4].text = it.key == kQuarnTimeZoneKey && !it.text.empty() ? it.text : five[4].text;
         for (const TicketItem &wanted : five) {
             auto at = std::find_if(items.begin(), items.end(),
                                    [&](const TicketItem &it) { return it.key == wanted.key; });
