@@ -70,14 +70,13 @@ bool ParseCommandLine(int argc, const char *const argv[], HostOptions &options,
             continue;
         }
 
-        SettingItem item;
         equals = value.find('=');
         if (equals == std::string::npos || equals == 0)
             return refuse("\"" + value + "\" is not KEY=VALUE");
-        item.key = value.substr(0, equals);
-        item.text = value.substr(equals + 1);
+        TicketItem item{value.substr(0, equals), TicketItem::Kind::String, value.substr(equals + 1),
+                        false, ""};
         if (name == "--set-bool") {
-            item.isBoolean = true;
+            item.kind = TicketItem::Kind::Boolean;
             item.boolean = strcasecmp(item.text.c_str(), "true") == 0;
             if (!item.boolean && strcasecmp(item.text.c_str(), "false") != 0)
                 return refuse("--set-bool " + item.key + " needs true or false, not \"" +

@@ -14,18 +14,22 @@
 #include <string_view>
 #include <vector>
 
-/* An item put into the print-settings ticket before the dialog opens. */
-struct SettingItem {
+/* One ticket item as the host sees it, its texts in UTF-8: one put into
+   the print-settings ticket before the dialog opens, or one read from it. */
+struct TicketItem {
+    enum class Kind { String, Boolean, Other };
     std::string key;
-    bool isBoolean = false;
-    std::string text;
-    bool boolean = false;
+    Kind kind = Kind::Other;
+    std::string text;     /* the value of a string item */
+    bool boolean = false; /* the value of a boolean item */
+    std::string client;   /* the client that wrote it */
+    bool operator==(const TicketItem &) const = default;
 };
 
 struct HostOptions {
     std::string ppd;    /* the printer's PPD */
     std::string plugin; /* the bundle; empty: the PPD's APDialogExtension */
-    std::vector<SettingItem> settings;
+    std::vector<TicketItem> settings;
     std::string job;     /* the file to print; empty: nothing is submitted */
     std::string printer; /* the CUPS queue to submit to */
     std::string filter;  /* or the filter to run on the job */

@@ -18,6 +18,7 @@
 #include <Carbon/Carbon.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ public:
 
     bool IsOpen() const { return mOpen; }
     bool HasPane() const { return mPaneBuilt; }
+    PMPrintSession Session() const { return mSession; } /* and so the tickets */
 
     /* The dialog's window (null when closed), and what else the user sees
        of an alert. */
@@ -93,7 +95,7 @@ private:
 
 /* Works an open dialog in place of a script: the exit status, with
    `printed` set when a print succeeded. */
-using DialogDriver = int (*)(DialogSession &dialog, bool &printed);
+using DialogDriver = std::function<int(DialogSession &dialog, bool &printed)>;
 
 /* Runs the dialog for `options` with `actions` (null: read from the
    terminal, one at a time) and returns pdehost's exit status; what fails is

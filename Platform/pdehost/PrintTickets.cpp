@@ -32,24 +32,6 @@ namespace {
 /* The client under which the dialog writes the items given to it. */
 const CFStringRef kHostClientID = CFSTR("pdehost");
 
-OSStatus writeSetting(PMTicketRef ticket, const SettingItem &item, std::string &error) {
-    CFStringRef key = CreateCFStringFromText(item.key);
-    CFStringRef value = item.isBoolean ? nullptr : CreateCFStringFromText(item.text);
-    OSStatus status = kPMInvalidValue;
-    if (key == nullptr || (!item.isBoolean && value == nullptr))
-        error = "the item " + item.key + " is not UTF-8 text";
-    else if (item.isBoolean)
-        status = PMTicketSetBoolean(ticket, kHostClientID, key, item.boolean, kPMUnlocked);
-    else
-        status = PMTicketSetCFString(ticket, kHostClientID, key, value, kPMUnlocked);
-    if (status != noErr && error.empty())
-        error = "cannot set " + item.key + " in the print-settings ticket: status " +
-                std::to_string(status);
-    ReleaseIfAny(key);
-    ReleaseIfAny(value);
-    return status;
-}
-
 /* The ticket in the session under `name`, as the platform's dialog keeps
    it: a 64-bit number holding the reference. */
 OSStatus keepTicket(PMPrintSession session, CFStringRef name, PMTicketRef ticket) {
@@ -145,7 +127,26 @@ std::string runFilter(const HostOptions &options, const std::string &jobOptions)
 
 } // namespace
 
-bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingItem> &settings,
+OSStatus WriteTicketItem(PMTicketRef ticket, const TicketItem &item, std::string &error) {
+    bool isBoolean = item.kind == TicketItem::Kind::Boolean;
+    CFStringRef key = CreateCFStringFromText(item.key);
+    CFStringRef value = isBoolean ? nullptr : CreateCFStringFromText(item.text);
+    OSStatus status = kPMInvalidValue;
+    if (key == nullptr || (!isBoolean && value == nullptr))
+        error = "the item " + item.key + " is not UTF-8 text";
+    else if (isBoolean)
+        status = PMTicketSetBoolean(ticket, kHostClientID, key, item.boolean, kPMUnlocked);
+    else
+        status = PMTicketSetCFString(ticket, kHostClientID, key, value, kPMUnlocked);
+    if (status != noErr && error.empty())
+        error = "cannot set " + item.key + " in the print-settings ticket: status " +
+                std::to_string(status);
+    ReleaseIfAny(key);
+    ReleaseIfAny(value);
+    return status;
+}
+
+bool CreatePrintTickets(const std::string &ppdPath, const std::vector<TicketItem> &settings,
                         PrintTickets &tickets, std::string &error) {
     tickets = PrintTickets();
     auto failed = [&](const char *what, OSStatus status) {
@@ -171,8 +172,8 @@ bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingIte
     status = PMTicketCreate(kCFAllocatorDefault, kPMPrintSettingsTicket, &tickets.printSettings);
     if (status != noErr)
         return failed("cannot make the print-settings ticket", status);
-    for (const SettingItem &item : settings) {
-        if (writeSetting(tickets.printSettings, item, error) != noErr)
+    for (const TicketItem &item : settings) {
+        if (WriteTicketItem(tickets.printSettings, item, error) != noErr)
             return failed(nullptr, noErr);
     }
     status = keepTicket(tickets.session, CFSTR(kPDE_PMPrinterInfoRef), tickets.printerInfo);

@@ -26,7 +26,7 @@ struct PrintTickets {
 /* Makes the session and both tickets and writes `settings` into the
    print-settings ticket in their order. On failure everything made so far
    is released and `error` says what failed. */
-bool CreatePrintTickets(const std::string &ppdPath, const std::vector<SettingItem> &settings,
+bool CreatePrintTickets(const std::string &ppdPath, const std::vector<TicketItem> &settings,
                         PrintTickets &tickets, std::string &error);
 
 /* Releases the session and the tickets (any of them may be missing). */
@@ -36,16 +36,9 @@ void ReleasePrintTickets(PrintTickets &tickets);
    platform root (README.md); empty, with `error` set, when there is none. */
 std::string ReadDialogExtensionPath(PMTicketRef printerInfo, std::string &error);
 
-/* One ticket item as the host sees it, its texts in UTF-8. */
-struct TicketItem {
-    enum class Kind { String, Boolean, Other };
-    std::string key;
-    Kind kind = Kind::Other;
-    std::string text;     /* the value of a string item */
-    bool boolean = false; /* the value of a boolean item */
-    std::string client;   /* the client that wrote it */
-    bool operator==(const TicketItem &) const = default;
-};
+/* Writes the string or boolean `item`, unlocked, under the host's client;
+   what failed goes to `error`. */
+OSStatus WriteTicketItem(PMTicketRef ticket, const TicketItem &item, std::string &error);
 
 /* The items of a ticket in the order they were first written. */
 std::vector<TicketItem> ReadTicketItems(PMTicketRef ticket);

@@ -1,7 +1,7 @@
-/* TestSupport.h: what the dialog side's tests share: owned CF references, the
-   host's UTF-8 texts, a temporary directory, the layer's state (its live
-   objects and outstanding blocks) to compare before and after, and the whole
-   dialog run in this process. */
+/* TestSupport.h: what the dialog side's tests share: owned CF references, a
+   temporary directory, the layer's state (its live objects and outstanding
+   blocks) to compare before and after, and the whole dialog run in this
+   process. */
 #ifndef TEST_SUPPORT_H
 #define TEST_SUPPORT_H
 
@@ -9,24 +9,15 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 
-/* Releases the reference it holds when it goes out of scope. */
-template <typename T> class CFOwned {
-public:
-    explicit CFOwned(T ref = nullptr) : mRef(ref) {}
-    ~CFOwned() {
-        if (mRef != nullptr)
-            CFRelease(mRef);
-    }
-    CFOwned(const CFOwned &) = delete;
-    CFOwned &operator=(const CFOwned &) = delete;
-    T get() const { return mRef; }
-    T *out() { return &mRef; }
-
-private:
-    T mRef;
+/* A CF reference released when it goes out of scope. */
+struct CFReleaser {
+    void operator()(CFTypeRef ref) const { CFRelease(ref); }
 };
+template <typename T> using CFOwned = std::unique_ptr<std::remove_pointer_t<T>, CFReleaser>;
 
 /* A fresh directory, removed with its contents at the end. */
 class TempDir {
