@@ -109,27 +109,22 @@ FilterResult runFilter(const FilterRun &run) {
     close(in[0]);
     close(out[1]);
     signal(SIGPIPE, SIG_IGN);
-    std::thread feeder;
-    if (fileIn)
+    /* Feeds a piped job until the filter stops reading; a job file: nothing. */
+    std::thread feeder([&] {
+        for (size_t written = 0; !fileIn && written < run.input.size();) {
+            ssize_t n = write(in[1], run.input.data() + written, run.input.size() - written);
+            if (n < 0 && errno != EINTR)
+                break;
+            written += static_cast<size_t>(std::max<ssize_t>(n, 0));
+        }
         close(in[1]);
-    else
-        feeder = std::thread([&] { /* until the filter stops reading */
-                                   for (size_t written = 0; written < run.input.size();) {
-                                       ssize_t n = write(in[1], run.input.data() + written,
-                                                         run.input.size() - written);
-                                       if (n < 0 && errno != EINTR)
-                                           break;
-                                       written += static_cast<size_t>(std::max<ssize_t>(n, 0));
-                                   }
-                                   close(in[1]);
-        });
+    });
     FilterResult result;
     result.out = readAll(out[0]);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (feeder.joinable())
-        feeder.join();
+    feeder.join();
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.err = readAll(err);
     if (fileOut)
@@ -424,14 +419,6 @@ TEST(FilterPaths, TheKernelMovesTheJobWhereAPipeIsOnOneSide) {
     }
 }
 
-/* Long enough to take many reads and writes. */
-std::string manyLines(size_t size) {
-    std::string lines;
-    while (lines.size() < size)
-        lines += "(" + std::to_string(lines.size()) + ") show\n";
-    return lines;
-}
-
 TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
     /* Each allocation (the insertion buffer grows for the long file name),
        read and write fails in turn, once and from then on, meets a next
@@ -447,7 +434,9 @@ TEST(FilterFaults, EveryAllocationReadAndWriteFailingOnEveryPath) {
         opt(kQuarnUserIDKey, "fault01") + opt(kQuarnEnableUserCodeOption, "True") +
         opt(kQuarnUserCodeKey, "777") + opt(kQuarnJobTypeKey, kQuarnJobTypeKeptPrint) +
         opt(kQuarnPasswordKey, "p(w)") + opt(kQuarnFileNameKey, std::string(1500, 'f'));
-    const std::string lines = manyLines(300000);
+    std::string lines; /* long enough to take many reads and writes */
+    while (lines.size() < 300000)
+        lines += "(" + std::to_string(lines.size()) + ") show\n";
     const std::string jobs[] = {kJob, std::string(4096 - 5 - 1, 's') + "\n%%BeginProlog\n" + lines,
                                 lines.substr(0, 200000) + "%%BeginProlog\n" + lines, lines};
     const std::string canceled = "DEBUG: jobcontrolfilter: job canceled\n";

@@ -38,11 +38,6 @@ extern "C" OSErr SetControlVisibility(ControlRef control, Boolean visible, Boole
 
 namespace {
 
-CFURLRef urlOf(const std::string &path) {
-    return CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true);
-}
-
 /* The Job Log bundle registered, so that the pane finds its texts and nib;
    the layer's state compared at the end. */
 class JobLog : public testing::Test {
@@ -50,8 +45,7 @@ protected:
     void SetUp() override {
         (void)IUnknownUUID; // a constant UUID, made once and kept
         start = LayerState::Now();
-        CFOwned<CFURLRef> url(urlOf(QUARN_PLUGIN_BUNDLE_DIR));
-        bundle = CFBundleCreate(nullptr, url.get());
+        bundle = CreateBundleAtPath(QUARN_PLUGIN_BUNDLE_DIR);
         ASSERT_EQ(noErr, CreateNibReferenceWithCFBundle(bundle, CFSTR("JobLog"), &nib));
     }
     void TearDown() override {
@@ -345,8 +339,7 @@ std::string modelMark(const char *models, CFStringRef name) {
         dir.Write("Contents/Resources/PluginData.plist",
                   std::string("<?xml version=\"1.0\"?><plist version=\"1.0\">") + models +
                       "</plist>\n");
-    CFOwned<CFURLRef> url(urlOf(dir.path()));
-    CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
+    CFOwned<CFBundleRef> bundle(CreateBundleAtPath(dir.path()));
     CPluginData data(bundle.get());
     CFDictionaryRef model = data.GetModelInfo(name);
     return model == nullptr ? "<none>"

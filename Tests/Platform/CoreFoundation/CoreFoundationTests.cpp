@@ -23,10 +23,8 @@ TEST(Bundle, LocalizedStringsFollowTheUsersLanguagesAndTablesAreReadWholeOrNotAt
     struct Lookup {
         const char *language, *lang, *key, *value, *table, *expected, *why;
     };
-    const std::string path = LAYER_TESTS "/CoreFoundation/fixtures/Strings.bundle";
-    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(path.data()), (CFIndex)path.size(), true));
-    CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
+    CFOwned<CFBundleRef> bundle(
+        CreateBundleAtPath(LAYER_TESTS "/CoreFoundation/fixtures/Strings.bundle"));
     ASSERT_NE(nullptr, bundle.get());
     const Lookup kLookups[] = {
         {"de", nullptr, "Hello", nullptr, nullptr, "Hallo", "the user's language"},
