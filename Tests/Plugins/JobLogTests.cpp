@@ -79,10 +79,6 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
             instance->vtable->QueryInterface(instance, CFUUIDGetUUIDBytes(uuid.get()), &interface);
         return static_cast<JobLogPlugInInterface *>(interface);
     };
-    auto release = [](JobLogPlugInInterface *interface) {
-        auto *header = reinterpret_cast<PMPlugInHeaderInterface *>(interface);
-        interface->vtable->plugInHeader.Release(&header);
-    };
     EXPECT_EQ(nullptr, JobLogPluginFactory(nullptr, factoryID.get()));
     EXPECT_EQ(nullptr, JobLogPluginFactory(nullptr, nullptr));
     auto *instance = static_cast<IUnknownInstance *>(JobLogPluginFactory(nullptr, type.get()));
@@ -117,7 +113,7 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
     EXPECT_EQ(nullptr, copy);
     EXPECT_EQ(noErr, h.Release(&copy));
     EXPECT_EQ(1u, first->refCount);
-    release(first);
+    EXPECT_EQ(noErr, h.Release(&header)); // the record goes
     // The dialog accepts extensions of API version 1.0.
     PMPlugInAPIVersion version = {9, 9, 9, 9};
     second->vtable->plugInHeader.GetAPIVersion(nullptr, &version);
@@ -161,7 +157,8 @@ TEST_F(JobLog, GlueCountsReferencesAndChecksTheDialogsArguments) {
     EXPECT_TRUE(titles == nullptr && summaries == nullptr);
     EXPECT_EQ(noErr, table->Sync(context, s, 2)); // a direction of no meaning
     EXPECT_EQ(noErr, table->Terminate(context, -1));
-    release(second);
+    auto *secondHeader = reinterpret_cast<PMPlugInHeaderInterface *>(second);
+    table->plugInHeader.Release(&secondHeader);
 
     // The instance goes at zero, unregistered; a spent record and null are let be.
     ULONG (*releaseInstance)(void *) = instance->vtable->Release;
