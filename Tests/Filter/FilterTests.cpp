@@ -165,6 +165,9 @@ std::string opt(const std::string &name, const std::string &value) {
         text += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
     return text + '"';
 }
+/* The options that carry a value into the block. */
+const char *const kValueKeys[] = {kQuarnUserIDKey, kQuarnUserCodeKey, kQuarnPasswordKey,
+                                  kQuarnFileNameKey};
 const std::string kTrial = opt(kQuarnUserIDKey, "diff01") +
                            opt(kQuarnJobTypeKey, kQuarnJobTypeTrialPrint) +
                            opt(kQuarnTimeZoneKey, "JST-9");
@@ -250,8 +253,7 @@ TEST(FilterBlocks, HostileValuesInEveryJobTypeReachThePrinterByteForByte) {
         for (const auto &[type, group] : oracle::kGroups) {
             std::string options =
                 opt(kQuarnJobTypeKey, type) + opt(kQuarnEnableUserCodeOption, "True");
-            for (const char *key :
-                 {kQuarnUserIDKey, kQuarnUserCodeKey, kQuarnPasswordKey, kQuarnFileNameKey})
+            for (const char *key : kValueKeys)
                 options += opt(key, value);
             SCOPED_TRACE(testing::Message()
                          << type << ", " << testing::PrintToString(value.substr(0, 20)));
@@ -303,12 +305,10 @@ TEST(FilterDifferential, EveryJobAndOptionsOnEveryPath) {
        precedes the prolog. */
     int failing = 0;
     for (const auto &[type, group] : oracle::kGroups) {
-        for (const char *missing :
-             {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey, kQuarnUserCodeKey}) {
+        for (const char *missing : kValueKeys) {
             std::string options =
                 opt(kQuarnJobTypeKey, type) + opt(kQuarnEnableUserCodeOption, "True");
-            for (const char *name :
-                 {kQuarnUserIDKey, kQuarnPasswordKey, kQuarnFileNameKey, kQuarnUserCodeKey})
+            for (const char *name : kValueKeys)
                 options += name == missing ? "" : opt(name, "v1");
             failing += !oracle::block(options, "\n", kPinned);
             for (const std::string &head : {kHeader, std::string(4090, 'b') + "\n"})
