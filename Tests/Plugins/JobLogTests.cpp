@@ -301,7 +301,6 @@ std::string rule(const char *name, long east, size_t size = 32) {
 
 TEST(TimeZoneText, HoursWestWithMinutesWhenNeededAndOddAbbreviationsBracketed) {
     const time_t january = 1768478400, july = 1784116800; // 2026-01-15 and -07-15, 12:00 UTC
-    EXPECT_EQ("JST-9", timeZoneText("Asia/Tokyo", january));
     EXPECT_EQ("EDT4", timeZoneText("America/New_York", july));
     EXPECT_EQ("IST-5:30", timeZoneText("Asia/Kolkata", january));
     // Too short to stand as a name; seconds; the sign of half an hour west;

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 TEST(Bundle, LocalizedStringsFollowTheUsersLanguagesAndTablesAreReadWholeOrNotAtAll) {
     /* A lookup in the bundle with the user's languages set in LANGUAGE or
