@@ -10,7 +10,6 @@
 #include "TestSupport.h"
 
 #include <Carbon/Carbon.h>
-#include <StandIn/CFStandIn.h>
 
 #include <gtest/gtest.h>
 
