@@ -52,12 +52,9 @@ inline CFBundleRef CreateScratchBundle(const std::string &relativePath, const ui
                                        size_t size) {
     std::string folder = WriteScratchFile(relativePath, data, size);
     folder.erase(folder.size() - relativePath.size() - 1); // the folder itself
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(folder.c_str()), (CFIndex)folder.size(), true);
-    CFBundleRef bundle = url != nullptr ? CFBundleCreate(nullptr, url) : nullptr;
+    CFBundleRef bundle = CreateBundleAtPath(folder);
     if (bundle == nullptr)
         FuzzFail("no bundle for the scratch folder");
-    CFRelease(url);
     return bundle;
 }
 

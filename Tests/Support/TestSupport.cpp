@@ -1,4 +1,4 @@
-/* TestSupport.cpp: the temporary directory, the layer's state and the whole
+/* TestSupport.cpp: the temporary directory, a bundle by its path, the layer's state and the whole
    dialog run in this process, its events and standard error captured. */
 #include "TestSupport.h"
 
@@ -28,6 +28,12 @@ std::string TempDir::Write(const std::string &relativePath, const std::string &c
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << contents;
     return path.string();
+}
+
+CFBundleRef CreateBundleAtPath(const std::string &path) {
+    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
+        nullptr, reinterpret_cast<const UInt8 *>(path.c_str()), (CFIndex)path.size(), true));
+    return url != nullptr ? CFBundleCreate(nullptr, url.get()) : nullptr;
 }
 
 LayerState LayerState::Now() {

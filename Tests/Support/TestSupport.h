@@ -32,6 +32,9 @@ private:
     std::string mPath;
 };
 
+/* The bundle in the folder `path` (the caller releases it), or null. */
+CFBundleRef CreateBundleAtPath(const std::string &path);
+
 /* The layer's live objects and unfreed blocks at one moment; Differences
    is "" when `later` is the same, else what differs. */
 struct LayerState {

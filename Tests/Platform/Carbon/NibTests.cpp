@@ -10,7 +10,6 @@
 #include "TestSupport.h"
 
 #include <Carbon/Carbon.h>
-#include <StandIn/CFStandIn.h>
 
 #include <gtest/gtest.h>
 
@@ -36,9 +35,7 @@ OSStatus LoadStatus(CFBundleRef bundle, const std::string &name) {
 
 TEST(Nib, DamagedNibsFailWithTheirStatusAndLeaveNothing) {
     const std::string path = LAYER_TESTS "/Carbon/Nibs.bundle";
-    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-        nullptr, (const UInt8 *)path.c_str(), (CFIndex)path.size(), true));
-    CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
+    CFOwned<CFBundleRef> bundle(CreateBundleAtPath(path));
     const LayerState before = LayerState::Now();
     EXPECT_EQ(kIBCarbonRuntimeCantFindNibFile, LoadStatus(bundle.get(), "absent"));
     /* The status of each nib of the bundle by the first word of its name. */

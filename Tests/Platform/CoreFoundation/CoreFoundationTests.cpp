@@ -10,11 +10,9 @@
  */
 #include "TestSupport.h"
 
-#include <StandIn/CFStandIn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 TEST(Bundle, LocalizedStringsFollowTheUsersLanguagesAndTablesAreReadWholeOrNotAtAll) {
     /* A lookup in the bundle with the user's languages set in LANGUAGE or
@@ -23,17 +21,14 @@ TEST(Bundle, LocalizedStringsFollowTheUsersLanguagesAndTablesAreReadWholeOrNotAt
     struct Lookup {
         const char *language, *lang, *key, *value, *table, *expected, *why;
     };
-    const std::string path = LAYER_TESTS "/CoreFoundation/fixtures/Strings.bundle";
-    CFOwned<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8 *>(path.data()), (CFIndex)path.size(), true));
-    CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url.get()));
+    CFOwned<CFBundleRef> bundle(
+        CreateBundleAtPath(LAYER_TESTS "/CoreFoundation/fixtures/Strings.bundle"));
     ASSERT_NE(nullptr, bundle.get());
     const Lookup kLookups[] = {
         {"de", nullptr, "Hello", nullptr, nullptr, "Hallo", "the user's language"},
         {"de", nullptr, "Hello", nullptr, "Other", "Salut", "then the development region"},
         {nullptr, "de_AT.UTF-8@euro", "Hello", nullptr, nullptr, "Servus", "the region first"},
         {"ja:it", nullptr, "Hello", nullptr, nullptr, "Bonjour", "the development region"},
-        {"ja:it", nullptr, "Hello", nullptr, "Other", "Salut", "the development region"},
         {"ja:it", nullptr, "Missing", nullptr, nullptr, "Missing", "a missing key gives itself"},
         {"ja:it", nullptr, "Missing", "Value", nullptr, "Value", "or the value asked with"},
         {"ja:it", nullptr, "Hello", "Value", "Absent", "Value", "a missing table"},

@@ -40,13 +40,10 @@ TEST(PPDLib, ValuesComeAsPascalStringsInFileOrderWithinTheBufferAndFailuresLeave
     EXPECT_EQ(nullptr, context);
     EXPECT_EQ(kPMInvalidTicket,
               ppdOpenCompiledPPDFromTicket((PMTicketRef)CFSTR("x"), &ppdFile, &context));
-    const std::pair<std::string, OSStatus> kUnopenable[] = {
-        {"/nonexistent/missing.ppd", fnfErr},
-        {LAYER_TESTS "/PPDLib/fixtures/bad.ppd", kPMInvalidValue}};
-    for (const auto &[path, status] : kUnopenable) {
-        usePPD(path);
-        EXPECT_EQ(status, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context)) << path;
-    }
+    usePPD("/nonexistent/missing.ppd");
+    EXPECT_EQ(fnfErr, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context));
+    usePPD(LAYER_TESTS "/PPDLib/fixtures/bad.ppd");
+    EXPECT_EQ(kPMInvalidValue, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context));
     ASSERT_EQ(noErr, usePPD(LAYER_TESTS "/PPDLib/fixtures/Q.ppd"));
     CFStandInSetAllocationFailure(1, false);
     EXPECT_EQ(memFullErr, ppdOpenCompiledPPDFromTicket(ticket, &ppdFile, &context));

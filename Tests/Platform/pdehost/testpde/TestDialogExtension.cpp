@@ -142,15 +142,12 @@ OSStatus GetSummaryText(PMPDEContext, CFArrayRef *titles, CFArrayRef *summaries)
     return noErr;
 }
 
-OSStatus Open(PMPDEContext) {
-    TRACE("Open");
+/* Open and Close: traced, nothing more. */
+template <const char *kCall> OSStatus traced(PMPDEContext) {
+    TRACE("%s", kCall);
     return noErr;
 }
-
-OSStatus Close(PMPDEContext) {
-    TRACE("Close");
-    return noErr;
-}
+constexpr char kOpen[] = "Open", kClose[] = "Close";
 
 OSStatus Terminate(PMPDEContext, OSStatus status) {
     // The dialog must have disposed of the pane area, with its controls,
@@ -166,8 +163,8 @@ const PlugInIntfVTable kTable = {{Retain, Release, GetAPIVersion},
                                  Initialize,
                                  Sync,
                                  GetSummaryText,
-                                 Open,
-                                 Close,
+                                 traced<kOpen>,
+                                 traced<kClose>,
                                  Terminate};
 
 ULONG IUnknownRelease(void *object) {
