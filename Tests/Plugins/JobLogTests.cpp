@@ -354,6 +354,9 @@ TEST_F(JobLog, PluginDataFindsTheFirstModelOfTheExactNameInAWellFormedFile) {
                        model("Other", "other") + "</array></dict>";
     EXPECT_EQ("first", modelMark(list.c_str(), CFSTR("QUARN Office")));
     EXPECT_EQ("other", modelMark(list.c_str(), CFSTR("Other")));
+    std::string firstOnly =
+        "<dict><key>Models</key><array>" + model("M", "only") + "</array></dict>";
+    EXPECT_EQ("only", modelMark(firstOnly.c_str(), CFSTR("M")));
     for (CFStringRef name : {CFSTR("quarn office"), CFSTR("QUARN Office "), CFSTR("4"),
                              static_cast<CFStringRef>(nullptr)})
         EXPECT_EQ("<none>", modelMark(list.c_str(), name));
