@@ -216,7 +216,8 @@ private:
             for (int f : {0, 1})
                 if (it.key == kFields[f].key)
                     kept.text[f] = valid(it.text, f) ? it.text : "";
-            kept.on = it.key == kQuarnEnableUserCodeKey ? it.boolean : kept.on;
+            if (it.key == kQuarnEnableUserCodeKey)
+                kept.on = it.boolean;
         }
         return kept;
     }
@@ -267,8 +268,10 @@ private:
             expect(it.client != kQuarnTicketClientID ||
                        WriteTicketItem(mTicket, it, error) == noErr,
                    "the pane locked " + it.key + " against the printer's other panes", events);
-        if (outcome == Outcome::Printed)
-            return prints++, true;
+        if (outcome == Outcome::Printed) {
+            prints++;
+            return true;
+        }
         // A sync towards the pane shows the ticket's values.
         Shown now = shown();
         expect(action.kind != ActionKind::SyncUI || now == fromTicket(was),
@@ -307,11 +310,15 @@ private:
             {kQuarnJobTypeKey, K::String, kQuarnJobTypeNormal, false, pane},
             {kQuarnTimeZoneKey, K::String, "(a time zone)", false, pane}};
         for (const TicketItem &it : after)
-            five[4].text = it.key == kQuarnTimeZoneKey && !it.text.empty() ? it.text : five[4].text;
+            if (it.key == kQuarnTimeZoneKey && !it.text.empty())
+                five[4].text = it.text;
         for (const TicketItem &wanted : five) {
             auto at = std::find_if(items.begin(), items.end(),
                                    [&](const TicketItem &it) { return it.key == wanted.key; });
-            at == items.end() ? items.push_back(wanted) : void(*at = wanted);
+            if (at == items.end())
+                items.push_back(wanted);
+            else
+                *at = wanted;
         }
         return items;
     }
